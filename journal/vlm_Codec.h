@@ -1,0 +1,16 @@
+#pragma once
+// Reversible, position-dependent character substitution for the stored credentials.
+#include <string>
+#include <string_view>
+
+class TCodec {
+public:
+  // Both append one byte per input byte to `result`. Bytes outside the alphabet pass unchanged.
+  void Encode(std::string_view text, std::string& result) const;
+  void Decode(std::string_view text, std::string& result) const;
+  std::string Encode(std::string_view text) const;
+  std::string Decode(std::string_view text) const;
+
+  int BasePos(char c) const;   // 1..130, or 0
+  char BaseChar(int pos) const;  // byte 0 outside 1..130
+};

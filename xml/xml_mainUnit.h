@@ -1,0 +1,44 @@
+#pragma once
+// One XML document: file name, load status, root element and prologue.
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "xml_node.h"
+#include "xml_parameters.h"
+#include "xml_types.h"
+
+// Collects the lines of a document; lines end with CR LF.
+class TXMLTextFile {
+public:
+  void Write(std::string_view s) { Buffer.append(s); }
+  void WriteLine(std::string_view s) {
+    Buffer.append(s);
+    Buffer.append("\r\n");
+  }
+  std::string Buffer;
+};
+
+class TXMLParser {
+public:
+  TXMLParser();
+  ~TXMLParser();
+  TXMLParser(const TXMLParser&) = delete;
+  TXMLParser& operator=(const TXMLParser&) = delete;
+
+  // Empty name: Status 2, nothing else changes. Otherwise FileName := name, Status := result.
+  void LoadFromFile(const std::string& fileName);
+  // Parses a document held in memory (the bytes of a file); returns and stores the result.
+  TXMLResult LoadFromString(std::string text);
+  // FileName := name; replaces the file atomically. Raises EInOutError; the old file then stays.
+  void SaveToFile(const std::string& fileName);
+  // The document's text as SaveToFile writes it.
+  std::string SaveToString() const;
+  // Root when its Name matches, else Root->FindNode(name).
+  TXMLNode* FindNode(std::string_view name) const;
+
+  std::string FileName;  // Windows-1251 bytes, as stored in the library
+  TXMLResult Status = xrOk;
+  std::unique_ptr<TXMLNode> Root;
+  std::unique_ptr<TXMLParameters> Parameters;
+};

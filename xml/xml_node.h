@@ -1,0 +1,49 @@
+#pragma once
+// The element tree: elements and text nodes with ordered children and attributes.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xml_attribute.h"
+#include "xml_types.h"
+
+class TXMLTextFile;
+
+class TXMLNode {
+public:
+  TXMLNode() = default;
+  explicit TXMLNode(std::string name, TXMLNodeKind kind = nkElement) : Name(std::move(name)), Kind(kind) {}
+  ~TXMLNode();  // frees the subtree without recursion
+  TXMLNode(const TXMLNode&) = delete;
+  TXMLNode& operator=(const TXMLNode&) = delete;
+
+  // Last direct child named `name`; else the first match in the children's subtrees, in child
+  // order. The node itself is never a candidate. nullptr when none.
+  TXMLNode* FindNode(std::string_view name) const;
+  // Value of the first attribute named `name`, or "undefined".
+  std::string GetAttribute(std::string_view name) const;
+  // Replaces the first attribute of that name in place, or appends a new one.
+  void SetAttribute(std::string_view name, std::string_view value);
+  void RemoveAttribute(std::string_view name);
+
+  TXMLNode* GetChild(int index) const;            // nullptr outside 0..ChildCount()-1
+  int IndexOfChild(const TXMLNode* node) const;   // by identity; -1 when not a child
+  int ChildCount() const { return static_cast<int>(Children.size()); }
+  TXMLNode* AddChild(std::unique_ptr<TXMLNode> node);  // appends; Level unchanged
+  TXMLNode* AddChild(TXMLNode* node);                  // takes ownership of a new node
+  void SetLevel(int level);                            // renumbers the subtree
+  void DeleteChild(int index);                         // frees the child; ignores bad indexes
+
+  // Reads one node (and its subtree) from text[pos..]; advances pos. Returns a result code.
+  TXMLResult Parse(int level, std::string_view text, std::size_t& pos);
+  // Appends the node and its subtree in the writer's layout.
+  void WriteTo(TXMLTextFile& file) const;
+
+  std::string Name;
+  std::string Text;
+  int Level = 0;
+  TXMLNodeKind Kind = nkElement;
+  std::vector<std::unique_ptr<TXMLNode>> Children;
+  std::vector<TXMLAttribute> Attributes;
+};
