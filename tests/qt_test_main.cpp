@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <cstdlib>
 #include <string>
 
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
   QDir().mkpath(QString::fromStdString(scratch + "/runtime"));
   setenv("XDG_CONFIG_HOME", (scratch + "/config").c_str(), 1);
   setenv("XDG_RUNTIME_DIR", (scratch + "/runtime").c_str(), 1);
-  QDir(QString::fromStdString(scratch + "/runtime")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  QFile(QString::fromStdString(scratch + "/runtime")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
