@@ -1,0 +1,171 @@
+#pragma once
+// Every text the user sees, in one place, by role. Stored as UTF-8 so the widgets take them with
+// QString::fromUtf8; code that puts one into a document converts it with Utf8ToCp1251 first.
+// Placeholders are "%1", "%2", ... in the style of QString::arg (no printf formats), filled by
+// QString::arg in the windows or by res::Format in plain C++ code.
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace res {
+
+// Program and main window.
+inline constexpr const char* AppTitle = "Velmora";
+inline constexpr const char* ShortDateFormat = "dd.mm.yy";  // the program-wide short date format
+inline constexpr const char* MakerWebAddress = "https://velmora.example.org/";
+
+// Tool bar hints.
+inline constexpr const char* HintAuthorization = "Ввод параметров авторизации";
+inline constexpr const char* HintSave = "Сохранить";
+inline constexpr const char* HintAbout = "О программе";
+inline constexpr const char* HintExit = "Выход";
+inline constexpr const char* HintNewCatalog = "Создать новый каталог";
+inline constexpr const char* HintNewFile = "Создать новый файл";
+inline constexpr const char* HintNewDay = "Создать новый день";
+inline constexpr const char* HintNewExperience = "Создать новое описание сновидения";
+inline constexpr const char* HintMoveUp = "Перемещение объекта вверх";
+inline constexpr const char* HintMoveDown = "Перемещение объекта вниз";
+inline constexpr const char* HintDelete = "Удаление объекта";
+
+// Editor panel.
+inline constexpr const char* CaptionNumber = "Номер:";
+inline constexpr const char* CaptionName = "Название:";
+inline constexpr const char* CaptionDate = "Дата:";
+inline constexpr const char* CaptionDescription = "Описание:";
+inline constexpr const char* CaptionEnergy = "Энергетика:";
+inline constexpr const char* CaptionHighEnergyLevel = "1";
+inline constexpr const char* CaptionZeroEnergyLevel = "0";
+inline constexpr const char* CaptionLowEnergyLevel = "-1";
+inline constexpr const char* CaptionComment = "Комментарий:";
+inline constexpr const char* CaptionImage = "Изображение:";
+inline constexpr const char* CaptionReadOnly = "Только чтение";
+inline constexpr const char* HintLoadImage = "Открыть файл";
+inline constexpr const char* HintClearImage = "Очистить изображение";
+inline constexpr const char* HintCopyGraph = "Скопировать график в буфер обмена";
+inline constexpr const char* HintRefreshGraph = "Обновить график";
+
+// Picture open dialog. The filter is in the "name|pattern|name|pattern" form of the design.
+inline constexpr const char* TitleOpenImage = "Открыть изображение";
+inline constexpr const char* DefaultExtImage = "bmp";
+inline constexpr const char* FilterImage = "Windows BMP (*.bmp)|*.bmp|Все файлы (*.*)|*.*";
+inline constexpr const char* FilterNameAllFiles = "Все файлы (*.*)";
+
+// Charts.
+inline constexpr const char* GraphFontName = "Tahoma";
+inline constexpr const char* TitleDreamsPerDay = "Количество сновидений по дням";
+inline constexpr const char* TitleDreamQuality = "Качество сновидений";
+inline constexpr const char* TitleEnergyLevel = "Энергетический уровень";
+inline constexpr const char* FooterTotalDreams = "Всего сновидений: ";  // followed by the count
+inline constexpr const char* FooterAverageEnergy = "Средний энергетический уровень сновидений: ";
+
+// Shared dialog buttons.
+inline constexpr const char* ButtonOk = "Ok";
+inline constexpr const char* ButtonCancel = "Отмена";
+inline constexpr const char* ButtonYes = "Да";
+inline constexpr const char* ButtonNo = "Нет";
+inline constexpr const char* ButtonClose = "Закрыть";
+
+// New element dialog.
+inline constexpr const char* TitleNewCatalog = "Добавить каталог";
+inline constexpr const char* TitleNewFile = "Добавить файл";
+inline constexpr const char* TitleNewDay = "Добавить день";
+inline constexpr const char* TitleNewExperience = "Добавить опыт";
+inline constexpr const char* CaptionNewName = "Название:";
+inline constexpr const char* CaptionNewPath = "Путь:";
+inline constexpr const char* CaptionNewDate = "Дата:";
+inline constexpr const char* CaptionNewNumber = "Номер";  // no colon, unlike the editor's label
+inline constexpr const char* CaptionNewTitle = "Название:";
+inline constexpr const char* HintChooseFileName = "Выбрать имя файла";
+inline constexpr const char* HintCurrentDate = "Текущая дата";
+inline constexpr const char* DefaultExtJournal = "xml";
+inline constexpr const char* FilterJournal = "Вельмора (*.xml)|*.xml|Любое расширение (*.*)|*.*";
+
+// Confirmation dialog and the delete question: QuestionDeleteBegin + tree text + QuestionDeleteEnd.
+inline constexpr const char* TitleConfirmation = "Подтверждение";
+inline constexpr const char* CaptionShowAgain = "Больше не показывать это окно.";
+inline constexpr const char* QuestionDeleteBegin = "Вы действительно хотите удалить объект \"";
+inline constexpr const char* QuestionDeleteEnd = "\" ?";
+
+// Authorization dialog.
+inline constexpr const char* TitleLogin = "Авторизация";
+inline constexpr const char* TitleAuthorizationParameters = "Параметры авторизации";
+inline constexpr const char* CaptionUserName = "Имя:";
+inline constexpr const char* CaptionPassword = "Пароль:";
+inline constexpr const char* PasswordChar = "*";
+
+// About box. The product name is AppTitle.
+inline constexpr const char* AboutFontTitle = "Book Antiqua";
+inline constexpr const char* AboutVersion = "Версия %1";  // the version and build number
+inline constexpr const char* AboutIntro =
+    "Добро пожаловать в Velmora!\n"
+    "------------------------------\n"
+    "Velmora - дневник сновидений. Записывайте сны каждой ночи: номер, название, описание, "
+    "комментарий, картинку и энергетику сна.\n\n"
+    "Журналы хранятся в отдельных файлах и собираются в каталоги библиотеки.\n\n"
+    "Для журнала программа рисует число снов по дням и число снов с каждой меткой, для дня - "
+    "энергетику каждого сна.";
+inline constexpr const char* AboutNotice = "Свободная программа для Linux";
+inline constexpr const char* AboutCredit1 = "Программа: команда Velmora";
+inline constexpr const char* AboutCredit2 = "Графики: модуль Velmora Graphs";
+inline constexpr const char* AboutCredit3 = "Спасибо всем, кто видит сны";
+
+// Conversion error of the platform, kept as the chart view reports it.
+inline constexpr const char* ErrNotValidInteger = "'%1' is not a valid integer value";
+
+// Messages of the program's own for faults it handles instead of losing data.
+inline constexpr const char* TitleError = "Ошибка";
+inline constexpr const char* TitleWarning = "Предупреждение";
+// %1 the journal file, %2 the reason (LoadStatusText).
+inline constexpr const char* MsgJournalUnreadable =
+    "Журнал \"%1\" не удалось прочитать полностью: %2.\n"
+    "Показано то, что удалось прочитать. Этот файл не будет перезаписан до конца работы "
+    "программы, чтобы не потерять его содержимое.";
+// %1 the journal file: a missing journal starts empty and is created by the next save.
+inline constexpr const char* MsgJournalMissing =
+    "Файл журнала \"%1\" не найден. Журнал открыт пустым; файл будет создан при сохранении.";
+// %1 the library file, %2 the reason.
+inline constexpr const char* MsgLibraryUnreadable =
+    "Файл библиотеки \"%1\" не удалось прочитать: %2.\n"
+    "Библиотека не будет сохранена, чтобы не потерять содержимое файла.";
+// %1 the file, %2 the reason: a new journal file could not be created.
+inline constexpr const char* MsgJournalNotCreated = "Не удалось создать файл журнала \"%1\": %2.";
+// One line of a failure list: %1 the file, %2 the error.
+inline constexpr const char* MsgSaveFailureItem = "\"%1\": %2";
+// %1 the failure list, one line per file.
+inline constexpr const char* MsgSaveFailed = "Не удалось сохранить файлы:\n%1";
+inline constexpr const char* MsgSaveFailedAtExit =
+    "При выходе не удалось сохранить файлы:\n%1\n"
+    "Вернуться в программу, чтобы сохранить их в другом месте или повторить попытку?";
+inline constexpr const char* ButtonReturnToProgram = "Вернуться в программу";
+inline constexpr const char* ButtonExitWithoutSaving = "Выйти без сохранения";
+// %1 the picture file.
+inline constexpr const char* MsgPictureNotLoaded = "Не удалось загрузить изображение \"%1\".";
+// %1 the text, %2 the attribute that holds it.
+inline constexpr const char* MsgLibraryValueNotInteger =
+    "Значение \"%1\" параметра \"%2\" в файле библиотеки не является целым числом; оно не используется.";
+// %1 the text found in a journal's energy level.
+inline constexpr const char* MsgEnergyNotInteger = "Энергетический уровень \"%1\" не является целым числом.";
+inline constexpr const char* MsgTextNotCp1251 =
+    "Текст содержит символы, которые нельзя сохранить в кодировке Windows-1251: \"%1\". "
+    "Они заменены знаком \"?\".";
+
+// Reasons for a document that could not be read, by load status (the codes of xml_types.h).
+inline constexpr const char* StatusCannotOpen = "файл не удалось открыть";
+inline constexpr const char* StatusNoFileName = "не указано имя файла";
+inline constexpr const char* StatusNoDeclaration = "файл не начинается с объявления XML";
+inline constexpr const char* StatusRepeatedOrTrailing = "повторный параметр объявления или текст после корневого элемента";
+inline constexpr const char* StatusBadTag = "неверный тег";
+inline constexpr const char* StatusTruncated = "файл обрывается внутри элемента";
+inline constexpr const char* StatusMalformedAttribute = "неверный атрибут";
+inline constexpr const char* StatusNoRoot = "нет корневого элемента";
+inline constexpr const char* StatusTooDeep = "слишком глубокая вложенность элементов";
+inline constexpr const char* StatusUnknown = "ошибка чтения (код %1)";
+
+// The reason text for a load status; "" for 0 (success).
+std::string LoadStatusText(int status);
+
+// Replaces %1 .. %9 in `pattern` by the arguments in one pass (an argument's own "%n" stays as
+// it is); a placeholder without an argument is kept. "%%" is not special.
+std::string Format(std::string_view pattern, std::initializer_list<std::string_view> args);
+
+}  // namespace res
