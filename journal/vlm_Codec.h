@@ -13,4 +13,9 @@ public:
 
   int BasePos(char c) const;   // 1..130, or 0
   char BaseChar(int pos) const;  // byte 0 outside 1..130
+
+  static constexpr int AlphabetSize = 130;
+  // The fixed tables (130 Windows-1251 bytes each, NUL-terminated), for checks of their form.
+  static const char* BaseAlphabet();
+  static const char* SubstitutionAlphabet(int k);  // k = 1..5; nullptr otherwise
 };

@@ -2,6 +2,7 @@
 // The registry of loaded journal documents, keyed by file path (exact bytes).
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -9,8 +10,11 @@
 
 struct TJournalSaveFailure {
   std::string FileName;  // Windows-1251 bytes
-  std::string Reason;
+  std::string Reason;    // the writer's text, as EInOutError carries it
 };
+
+// One line per failure ("file": reason), UTF-8, for a message to the user.
+std::string SaveFailureList(const std::vector<TJournalSaveFailure>& failures);
 
 // Raised by SaveAll after every writable journal was tried, when one or more failed.
 class EJournalSaveError : public std::runtime_error {
