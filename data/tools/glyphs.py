@@ -225,26 +225,27 @@ def about():
 
 
 def exit_():
+    # An open door, the doorway dark, and an arrow leaving through it.
     rows = [
         "................",
         "..kkkkkkkkkk....",
-        "..kDDDDDDDDk....",
-        "..kDddddddDk....",
-        "..kDdddddd......",
-        "..kDdddd..g.....",
-        "..kDddd...gg....",
-        "..kDdgggggGGg...",
-        "..kDdGGGGGGGGg..",
-        "..kDdddd..GGg...",
-        "..kDddddd.gg....",
-        "..kDddddddg.....",
-        "..kDddddddDk....",
-        "..kDDDDDDDDk....",
+        "..kDbbbbbbbk....",
+        "..kDDbbbbbbk....",
+        "..kDDDbbbbbk....",
+        "..kDDDDbbbbk....",
+        "..kDDDDbbbbkg...",
+        "..kDDDDgggggGg..",
+        "..kDDDDGGGGGGGg.",
+        "..kDDDDgggggGg..",
+        "..kDoDDbbbbkg...",
+        "..kDDDDbbbbk....",
+        "..kDDDDbbbbk....",
+        "..kDDDbbbbbk....",
         "..kkkkkkkkkk....",
         "................",
     ]
-    pal = {'k': (90, 50, 20), 'D': (160, 100, 50), 'd': (120, 72, 34),
-           'G': (70, 190, 70), 'g': (20, 110, 30)}
+    pal = {'k': (96, 54, 20), 'D': (176, 112, 56), 'b': (44, 40, 60), 'o': (250, 210, 80),
+           'G': (90, 200, 80), 'g': (24, 120, 36)}
     return from_map(rows, pal, BUTTON_BG)
 
 
