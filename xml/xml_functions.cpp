@@ -1,1 +1,270 @@
 #include "xml_functions.h"
+
+#include <cstring>
+
+namespace {
+
+inline bool IsControlOrBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// Unicode code points of the Windows-1251 bytes 0x80..0xFF; 0 marks 0x98, which has none.
+constexpr char16_t kCp1251High[128] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 88
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
+    0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,  // 98
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,  // A0
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,  // A8
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,  // B0
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // B8
+    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,  // C0
+    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,  // C8
+    0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,  // D0
+    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,  // D8
+    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,  // E0
+    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,  // E8
+    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,  // F0
+    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // F8
+};
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+char CodePointToCp1251(char32_t cp) {
+  if (cp < 0x80) return static_cast<char>(cp);
+  for (int i = 0; i < 128; ++i)
+    if (kCp1251High[i] != 0 && kCp1251High[i] == cp) return static_cast<char>(0x80 + i);
+  return '?';
+}
+
+// Replacement bytes of the writer; 0 means "keep".
+constexpr char kLowQuote = static_cast<char>(0x94);   // ” for '"' in values
+constexpr char kRightAngle = static_cast<char>(0x9B); // › for '>' in values
+constexpr char kLeftAngle = static_cast<char>(0x8B);  // ‹ for '<' in values and text
+
+inline char NameByte(char c, bool first) {
+  switch (c) {
+    case '/': case '>': case '<': case '"': case '=': return '_';
+    case '!': case '?': return first ? '_' : c;  // "<!" and "<?" would start a DOCTYPE, comment or instruction
+    default: return IsControlOrBlank(c) ? '_' : c;
+  }
+}
+
+inline char ValueByte(char c) {
+  switch (c) {
+    case '"': return kLowQuote;
+    case '>': return kRightAngle;
+    case '<': return kLeftAngle;
+    case '\r': case '\n': case 26: return ' ';
+    default: return c;
+  }
+}
+
+inline char TextByte(char c) {
+  if (c == '<') return kLeftAngle;
+  if (c == 26) return ' ';
+  return c;
+}
+
+}  // namespace
+
+std::string CollapseBlanks(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && IsControlOrBlank(s[b])) ++b;
+  while (e > b && IsControlOrBlank(s[e - 1])) --e;
+  std::string out;
+  out.reserve(e - b);
+  for (std::size_t i = b; i < e; ++i)
+    if (s[i] != ' ' || s[i - 1] != ' ') out += s[i];  // s[b] is never a blank, so i - 1 >= b here
+  return out;
+}
+
+std::string UnquoteBody(std::string_view body) {
+  // `body` is the token without the blank that tokenising leaves at its end.
+  const std::size_t m = body.size();
+  std::size_t tail;
+  if (m >= 1 && body[m - 1] == '>')
+    tail = (m >= 2 && (body[m - 2] == '/' || body[m - 2] == '?')) ? 3 : 2;
+  else
+    tail = 1;
+  if (m < tail + 1) return std::string();
+  return std::string(body.substr(1, m - 1 - tail));
+}
+
+std::string UnquoteValue(std::string_view token) {
+  if (token.empty()) return std::string();
+  return UnquoteBody(token.substr(0, token.size() - 1));
+}
+
+std::string Cp1251ToUtf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() * 2);
+  for (char ch : s) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c < 0x80) out += ch;
+    else AppendUtf8(out, kCp1251High[c - 0x80] ? kCp1251High[c - 0x80] : 0xFFFD);
+  }
+  return out;
+}
+
+std::string Utf8ToCp1251(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    bool ok = len > 0 && i + len <= s.size();
+    char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+    for (int k = 1; ok && k < len; ++k) {
+      unsigned char cc = static_cast<unsigned char>(s[i + k]);
+      if ((cc >> 6) != 2) ok = false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    if (!ok) {
+      out += '?';
+      ++i;
+      continue;
+    }
+    out += CodePointToCp1251(cp);
+    i += len;
+  }
+  return out;
+}
+
+std::string NativePath(std::string_view cp1251Path) { return Cp1251ToUtf8(cp1251Path); }
+
+void AppendSafeName(std::string& out, std::string_view name) {
+  for (std::size_t i = 0; i < name.size(); ++i) out += NameByte(name[i], i == 0);
+}
+
+void AppendSafeValue(std::string& out, std::string_view value) {
+  std::size_t start = out.size();
+  out.append(value);
+  for (std::size_t i = start; i < out.size(); ++i) out[i] = ValueByte(out[i]);
+}
+
+void AppendTextNode(std::string& out, std::string_view text) {
+  // CollapseBlanks(SafeText(text)): byte 26 becomes a blank first, so it trims and joins runs.
+  std::size_t b = 0, e = text.size();
+  while (b < e && IsControlOrBlank(text[b])) ++b;
+  while (e > b && IsControlOrBlank(text[e - 1])) --e;
+  char prev = 0;
+  for (std::size_t i = b; i < e; ++i) {
+    char c = TextByte(text[i]);
+    if (c == ' ' && prev == ' ') continue;
+    out += c;
+    prev = c;
+  }
+}
+
+std::string SafeName(std::string_view name) {
+  std::string out;
+  AppendSafeName(out, name);
+  return out;
+}
+
+std::string SafeValue(std::string_view value) {
+  std::string out;
+  AppendSafeValue(out, value);
+  return out;
+}
+
+std::string SafeText(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = TextByte(c);
+  return out;
+}
+
+void JoinLines(std::string& text) {
+  char* d = text.data();
+  std::size_t n = text.size();
+  if (const void* eof = std::memchr(d, 26, n)) n = static_cast<const char*>(eof) - d;
+  // Output never overtakes input: every line but the last gives up its CR LF (2 bytes) for at most
+  // one blank. Only the first line may need one byte more, so its leading blank is added at the end.
+  std::size_t r = 0, w = 0;
+  bool first = true, firstNeedsBlank = false;
+  while (r < n) {
+    std::size_t e = r, next = n;
+    for (;;) {
+      const void* cr = std::memchr(d + e, '\r', n - e);
+      if (!cr) {
+        e = n;
+        break;
+      }
+      e = static_cast<const char*>(cr) - d;
+      if (e + 1 < n && d[e + 1] == '\n') {
+        next = e + 2;
+        break;
+      }
+      ++e;
+    }
+    std::size_t b = r, t = e;
+    while (b < t && IsControlOrBlank(d[b])) ++b;
+    while (t > b && IsControlOrBlank(d[t - 1])) --t;
+    if (b < t) {
+      if (d[b] != '<') {
+        if (first) firstNeedsBlank = true;
+        else d[w++] = ' ';
+      }
+      char prev = 0;
+      for (std::size_t i = b; i < t; ++i) {
+        char c = d[i];
+        if (c == ' ' && prev == ' ') continue;
+        d[w++] = c;
+        prev = c;
+      }
+      first = false;
+    }
+    r = next;
+  }
+  text.resize(w);
+  if (firstNeedsBlank) text.insert(text.begin(), ' ');
+}
+
+TXMLResult RemoveComments(std::string& text) {
+  static constexpr std::string_view kOpen = "<!--", kClose = "-->";
+  std::string_view in(text);
+  char* d = text.data();
+  std::size_t r = 0, w = 0;
+  bool removed = false;
+  for (;;) {
+    std::size_t afterOpen = std::string_view::npos;
+    if (removed) {
+      // Deleting a comment may join the text before it and after it into a new "<!--".
+      for (std::size_t k = 3; k >= 1 && afterOpen == std::string_view::npos; --k) {
+        if (w < k || r + (4 - k) > in.size()) continue;
+        if (std::string_view(d + w - k, k) == kOpen.substr(0, k) && in.substr(r, 4 - k) == kOpen.substr(k)) {
+          w -= k;
+          afterOpen = r + (4 - k);
+        }
+      }
+    }
+    if (afterOpen == std::string_view::npos) {
+      std::size_t i = in.find(kOpen, r);
+      std::size_t end = i == std::string_view::npos ? in.size() : i;
+      if (w != r) std::memmove(d + w, d + r, end - r);
+      w += end - r;
+      if (i == std::string_view::npos) break;
+      afterOpen = i + kOpen.size();
+    }
+    std::size_t j = in.find(kClose, afterOpen);
+    if (j == std::string_view::npos) {
+      text.resize(w);
+      return xrTruncated;
+    }
+    r = j + kClose.size();
+    removed = true;
+  }
+  text.resize(w);
+  return xrOk;
+}

@@ -3,13 +3,18 @@
 #include <string>
 #include <string_view>
 
+#include "xml_types.h"
+
 // Trims bytes of code 32 or less at both ends and reduces each run of blanks (code 32) to one.
 std::string CollapseBlanks(std::string_view s);
 
 // Value of a declaration or attribute token: what follows "=", trailing blank included.
 std::string UnquoteValue(std::string_view token);
+// The same for a token whose trailing blank is not stored (the tokenisers pass views of the text).
+std::string UnquoteBody(std::string_view body);
 
-// Windows-1251 bytes to UTF-8 and back. Characters without a Windows-1251 byte become '?'.
+// Windows-1251 bytes to UTF-8 and back. Characters without a Windows-1251 byte become '?';
+// byte 0x98, which has no character, becomes U+FFFD.
 std::string Cp1251ToUtf8(std::string_view s);
 std::string Utf8ToCp1251(std::string_view s);
 
@@ -17,7 +22,19 @@ std::string Utf8ToCp1251(std::string_view s);
 std::string NativePath(std::string_view cp1251Path);
 
 // What the writer puts on disk for names, values and text that the dialect cannot carry
-// (see the README's section on the file format).
+// (see FILE_FORMAT.md).
 std::string SafeName(std::string_view name);
 std::string SafeValue(std::string_view value);
 std::string SafeText(std::string_view text);
+
+// Appending forms used by the writer; AppendTextNode appends CollapseBlanks(SafeText(text)).
+void AppendSafeName(std::string& out, std::string_view name);
+void AppendSafeValue(std::string& out, std::string_view value);
+void AppendTextNode(std::string& out, std::string_view text);
+
+// Reading steps, in place and in one pass each. JoinLines: byte 26 ends the text, lines end at
+// CR LF, empty lines (also lines of blanks and control bytes only) are skipped, each line is
+// collapsed and joined (directly when it begins with "<", else after one blank).
+void JoinLines(std::string& text);
+// Deletes every "<!--" .. "-->"; xrTruncated when a comment has no end.
+TXMLResult RemoveComments(std::string& text);

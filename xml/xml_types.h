@@ -26,6 +26,10 @@ inline constexpr TXMLResult xrTooDeep = 10;         // elements nested deeper th
 // Elements nested deeper than this fail the load with xrTooDeep.
 inline constexpr int kMaxDepth = 1'000'000;
 
+// Indentation grows with Level up to this many levels (two blanks each) and no further, so that a
+// very deep document does not write gigabytes of blanks. The reader ignores indentation.
+inline constexpr int kMaxIndentLevel = 100;
+
 // The literal read for an absent attribute.
 inline constexpr const char* xml_Undefined = "undefined";
 

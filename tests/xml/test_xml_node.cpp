@@ -1,0 +1,183 @@
+// The element tree: attributes, searching, children, levels and destruction.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "xml_node.h"
+
+// Counts live heap blocks of this test program, to see that a destroyed tree gives all back.
+namespace {
+std::atomic<long> gLive{0};
+long LiveAllocations() { return gLive.load(); }
+}  // namespace
+
+void* operator new(std::size_t size) {
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  ++gLive;
+  return p;
+}
+static void Release(void* p) noexcept {
+  if (p) --gLive;
+  std::free(p);
+}
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete(void* p, std::size_t) noexcept { Release(p); }
+
+namespace {
+
+TXMLNode* Add(TXMLNode& parent, const std::string& name, TXMLNodeKind kind = nkElement) {
+  return parent.AddChild(std::make_unique<TXMLNode>(name, kind));
+}
+
+TEST(XmlNode, NewNodeDefaults) {
+  TXMLNode n;
+  EXPECT_EQ(n.Name, "");
+  EXPECT_EQ(n.Text, "");
+  EXPECT_EQ(n.Level, 0);
+  EXPECT_EQ(n.Kind, nkElement);
+  EXPECT_EQ(n.ChildCount(), 0);
+  EXPECT_TRUE(n.Attributes.empty());
+}
+
+TEST(XmlNode, AbsentAttributeReadsUndefined) {
+  TXMLNode n;
+  EXPECT_EQ(n.GetAttribute("a"), "undefined");
+  n.SetAttribute("a", "undefined");
+  EXPECT_EQ(n.GetAttribute("a"), n.GetAttribute("missing"));  // cannot be told apart
+}
+
+TEST(XmlNode, SetAttributeKeepsPositionOfExistingName) {
+  TXMLNode n;
+  n.SetAttribute("a", "1");
+  n.SetAttribute("b", "2");
+  n.SetAttribute("a", "3");
+  ASSERT_EQ(n.Attributes.size(), 2u);
+  EXPECT_EQ(n.Attributes[0].Name, "a");
+  EXPECT_EQ(n.Attributes[0].Value, "3");
+  EXPECT_EQ(n.Attributes[1].Name, "b");
+  EXPECT_EQ(n.Attributes[1].Value, "2");
+}
+
+TEST(XmlNode, RepeatedAttributeNamesActOnTheFirstOnly) {
+  TXMLNode n;
+  n.Attributes.emplace_back("x", "first");
+  n.Attributes.emplace_back("x", "second");
+  EXPECT_EQ(n.GetAttribute("x"), "first");
+  n.SetAttribute("x", "changed");
+  EXPECT_EQ(n.Attributes[0].Value, "changed");
+  EXPECT_EQ(n.Attributes[1].Value, "second");
+  n.RemoveAttribute("x");
+  ASSERT_EQ(n.Attributes.size(), 1u);
+  EXPECT_EQ(n.Attributes[0].Value, "second");
+  n.RemoveAttribute("x");
+  n.RemoveAttribute("x");  // absent: nothing happens
+  EXPECT_TRUE(n.Attributes.empty());
+}
+
+TEST(XmlNode, FindNodeTakesLastDirectChild) {
+  TXMLNode root;
+  TXMLNode* first = Add(root, "x");
+  Add(*first, "x");  // a deeper x must not win over a direct child
+  Add(root, "y");
+  TXMLNode* third = Add(root, "x");
+  EXPECT_EQ(root.FindNode("x"), third);
+}
+
+TEST(XmlNode, FindNodeSearchesSubtreesButNeverTheNodeItself) {
+  TXMLNode root("x");
+  TXMLNode* a = Add(root, "a");
+  Add(root, "b");
+  TXMLNode* grandchild = Add(*a, "x");
+  EXPECT_EQ(root.FindNode("x"), grandchild);
+  TXMLNode lonely("x");
+  EXPECT_EQ(lonely.FindNode("x"), nullptr);
+}
+
+TEST(XmlNode, FindNodeOrderAcrossSubtrees) {
+  // Child order decides between subtrees: the first child's subtree is searched completely first.
+  TXMLNode root;
+  TXMLNode* a = Add(root, "a");
+  TXMLNode* b = Add(root, "b");
+  TXMLNode* deepInA = Add(*Add(*a, "a1"), "x");
+  Add(*b, "x");
+  EXPECT_EQ(root.FindNode("x"), deepInA);
+}
+
+TEST(XmlNode, NameComparisonIsCaseSensitive) {
+  TXMLNode root;
+  Add(root, "energy");
+  EXPECT_EQ(root.FindNode("Energy"), nullptr);
+  root.SetAttribute("level", "1");
+  EXPECT_EQ(root.GetAttribute("Level"), "undefined");
+}
+
+TEST(XmlNode, ChildAccessByIndexAndIdentity) {
+  TXMLNode root;
+  TXMLNode* a = Add(root, "a");
+  TXMLNode* b = Add(root, "b");
+  EXPECT_EQ(root.ChildCount(), 2);
+  EXPECT_EQ(root.GetChild(0), a);
+  EXPECT_EQ(root.GetChild(1), b);
+  EXPECT_EQ(root.GetChild(2), nullptr);
+  EXPECT_EQ(root.GetChild(-1), nullptr);
+  EXPECT_EQ(root.IndexOfChild(b), 1);
+  TXMLNode stranger("a");
+  EXPECT_EQ(root.IndexOfChild(&stranger), -1);
+  EXPECT_EQ(root.AddChild(std::unique_ptr<TXMLNode>()), nullptr);
+  EXPECT_EQ(root.ChildCount(), 2);
+}
+
+TEST(XmlNode, AddChildKeepsLevelAndSetLevelRenumbers) {
+  TXMLNode root;
+  TXMLNode* child = Add(root, "c");
+  TXMLNode* grandchild = Add(*child, "g");
+  TXMLNode* text = Add(*grandchild, "", nkText);
+  EXPECT_EQ(child->Level, 0);
+  root.SetLevel(3);
+  EXPECT_EQ(root.Level, 3);
+  EXPECT_EQ(child->Level, 4);
+  EXPECT_EQ(grandchild->Level, 5);
+  EXPECT_EQ(text->Level, 6);
+}
+
+TEST(XmlNode, DeleteChildRemovesAndIgnoresBadIndexes) {
+  TXMLNode root;
+  Add(root, "a");
+  TXMLNode* b = Add(root, "b");
+  root.DeleteChild(2);
+  root.DeleteChild(-1);
+  EXPECT_EQ(root.ChildCount(), 2);
+  root.DeleteChild(0);
+  ASSERT_EQ(root.ChildCount(), 1);
+  EXPECT_EQ(root.GetChild(0), b);
+}
+
+TEST(XmlNode, DestroyingRootFreesTheWholeTree) {
+  const long before = LiveAllocations();
+  {
+    auto root = std::make_unique<TXMLNode>("r");
+    TXMLNode* a = Add(*root, "a");
+    a->SetAttribute("k", "a value long enough to live on the heap");
+    Add(*a, "", nkText)->Text = "text of a text child, long enough to be allocated";
+    Add(*Add(*a, "b"), "", nkText)->Text = "another text child that needs heap memory";
+    EXPECT_GT(LiveAllocations(), before + 5);
+  }
+  EXPECT_EQ(LiveAllocations(), before);
+}
+
+TEST(XmlNode, VeryDeepTreeIsRenumberedSearchedAndDestroyed) {
+  auto root = std::make_unique<TXMLNode>("r");
+  TXMLNode* n = root.get();
+  for (int i = 0; i < 200000; ++i) n = n->AddChild(std::make_unique<TXMLNode>("d"));
+  n->AddChild(std::make_unique<TXMLNode>("bottom"));
+  root->SetLevel(0);
+  EXPECT_EQ(n->Level, 200000);
+  EXPECT_EQ(root->FindNode("bottom")->Level, 200001);
+  root.reset();  // must not overflow the stack
+}
+
+}  // namespace
