@@ -1,0 +1,28 @@
+#include "vlm_Application.h"
+
+#include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+
+#include "vlm_ErrorBoundary.h"
+#include "vlm_UserInteraction.h"
+
+TVelmoraApplication::TVelmoraApplication(int& argc, char** argv, TUserInteraction& ui)
+    : QApplication(argc, argv), FUi(ui) {}
+
+bool TVelmoraApplication::notify(QObject* receiver, QEvent* event) {
+  bool result = false;
+  Guard(FUi, activeWindow(), [&] { result = QApplication::notify(receiver, event); });
+  return result;
+}
+
+void RegisterFonts() {
+  // fonts-wine's Tahoma (with Cyrillic) is not in fontconfig's search path.
+  const QString tahoma = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+  if (QFile::exists(tahoma)) QFontDatabase::addApplicationFont(tahoma);
+  const QString tahomaBold = QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf");
+  if (QFile::exists(tahomaBold)) QFontDatabase::addApplicationFont(tahomaBold);
+  QFont::insertSubstitution(QStringLiteral("Book Antiqua"), QStringLiteral("TeX Gyre Pagella"));
+  // The bitmap-only "MS Sans Serif" of fonts-wine renders poorly in Qt.
+  QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Tahoma"));
+}

@@ -1,0 +1,209 @@
+#pragma once
+// The main window: tool bar, directory tree, work area; start-up and shut-down of the program.
+// The implementation is split by concern:
+//   vlm_MainForm.cpp            controls, anchors, FormResize
+//   vlm_MainForm_Life.cpp       FormCreate, shut-down, geometry, closing with failure handling
+//   vlm_MainForm_Tree.cpp       BuildDirectoryTree, AddTreeBranch, tree pictures and binding
+//   vlm_MainForm_Login.cpp      the login check and btn_AuthorizationClick
+//   vlm_MainForm_Selection.cpp  tre_DirectoryChanging, journal loading, editor arrangement
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vlm_Anchors.h"
+#include "vlm_JournalHash.h"
+#include "vlm_UserInteraction.h"
+#include "vlm_XMLPairList.h"
+#include "xml_mainUnit.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QSlider;
+class QSplitter;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TBevel;
+class TClickImage;
+class TVLGraph;
+
+enum TEditorKind { ekLibrary = 0, ekCatalog = 1, ekJournal = 2, ekDay = 3, ekExperience = 4 };
+
+// The tree's pictures: 16 by 16, in the order of the library's `icon` elements.
+class TImageList {
+public:
+  static constexpr int kSize = 16;
+  void Add(const QImage& picture);
+  int Count() const { return static_cast<int>(FPictures.size()); }
+  QPixmap At(int index) const;  // a null pixmap outside the list
+  // The picture `index` while not selected, picture 0 while selected.
+  QIcon NodeIcon(int index) const;
+
+private:
+  std::vector<QPixmap> FPictures;
+};
+
+class Tfrm_MainForm : public QWidget {
+  Q_OBJECT
+public:
+  // `appDir`: the executable's directory, ending in "/" (injectable for tests).
+  Tfrm_MainForm(TUserInteraction& ui, const QString& appDir, QWidget* parent = nullptr);
+  ~Tfrm_MainForm() override;
+
+  // True when the login check failed: the program ends without writing anything.
+  bool LoginFailed() const { return FLoginFailed; }
+  // The short date format in Qt's pattern letters, set at start-up.
+  const QString& ShortDateFormat() const { return FShortDateFormat; }
+
+  // Handlers of the window and its controls.
+  void FormCreate();
+  // The shut-down writing: the `form` element, the library, then every journal. Returns the
+  // files that could not be written; every other file is still written.
+  std::vector<TJournalSaveFailure> FormDestroy();
+  void FormResize();
+  void btn_Tool_06Click();
+  void img_BannerClick();
+  void btn_AuthorizationClick();
+  void CreateGraphs();
+  void BuildDirectoryTree();
+  QTreeWidgetItem* AddTreeBranch(QTreeWidgetItem* parent, TXMLNode* element);
+  void tre_DirectoryChanging(QTreeWidgetItem* node);
+  void FillEditors(TEditorKind kind, TXMLNode* element);
+  void ArrangeEditors(TEditorKind kind);
+  void LockEditors();
+  void UnlockEditors();
+  void UpdateNextNumber(TXMLNode* journalRoot);
+  static int CountExperiences(const TXMLNode* element);
+
+  // Saving the library alone; a library that was not read whole is refused. Appends failures.
+  bool SaveLibrary(std::vector<TJournalSaveFailure>& failures);
+  // Runs a handler inside the error boundary.
+  bool Run(const std::function<void()>& handler);
+
+  // Tree binding and pictures.
+  static TXMLNode* NodeOf(const QTreeWidgetItem* item);
+  static void Bind(QTreeWidgetItem* item, TXMLNode* element);
+  static int PictureOf(const QTreeWidgetItem* item);
+  void SetNodePicture(QTreeWidgetItem* item, int index);
+  void RefreshNodePictures();
+  // A tree node for `element` as the last child of `parent`, with caption and picture.
+  QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, TXMLNode* element, const QString& caption, int picture);
+  static QString ExperienceCaption(const TXMLNode* experience);
+  // A path from the library resolved for use (current directory, then FAppDir).
+  std::string ResolvePath(const std::string& cp1251Path) const;
+
+  static constexpr int kDesignWidth = 663;
+  static constexpr int kDesignHeight = 480;
+  static constexpr int kTreeWidth = 200;
+  static constexpr int kMinPaneWidth = 200;
+  static constexpr int kToolsHeight = 70;
+  static constexpr int kDesignWorkWidth = 452;
+  static constexpr int kDesignWorkHeight = 383;
+  static constexpr const char* kBannerPath = ":/ui/banner.bmp";
+
+  // State shared by the browser.
+  bool FConfirmDelete = true;
+  int FNextNumber = 0;
+  QString FAppDir;  // native, ending in "/"
+  std::unique_ptr<TXMLParser> FLibrary;
+  std::unique_ptr<TJournalHash> FJournals;
+  QTreeWidgetItem* FCurrentNode = nullptr;
+  TXMLNode* FDefaultJournal = nullptr;
+  std::unique_ptr<TXMLPairList> FPairs;
+  std::unique_ptr<TVLGraph> FGraph;
+  std::unique_ptr<TVLGraph> FQualityGraph;
+  bool FLabelDefined[4] = {false, false, false, false};  // read by the journal statistics
+  bool FLibraryWritable = true;  // false when dreams.ini exists but was not read whole
+
+  // Tool bar.
+  QWidget* pnl_Tools = nullptr;
+  QToolButton* btn_Authorization = nullptr;
+  QToolButton* btn_Save = nullptr;
+  QToolButton* btn_Tool_01 = nullptr;
+  QToolButton* btn_Tool_02 = nullptr;
+  QToolButton* btn_Tool_03 = nullptr;
+  QToolButton* btn_Tool_04 = nullptr;
+  QToolButton* btn_Tool_05 = nullptr;
+  QToolButton* btn_Tool_06 = nullptr;
+  QToolButton* btn_MoveUp = nullptr;
+  QToolButton* btn_MoveDown = nullptr;
+  QToolButton* btn_Delete = nullptr;
+  TBevel* bvl_Tool = nullptr;
+  TClickImage* img_Banner = nullptr;
+
+  // Tree and splitter.
+  QSplitter* spt_Splitter = nullptr;
+  QTreeWidget* tre_Directory = nullptr;
+  TImageList iml_TreeImages;
+
+  // Work area.
+  QWidget* pnl_WorkArea = nullptr;
+  TAnchorLayout* FWorkLayout = nullptr;
+  TAnchorLayout* FToolsLayout = nullptr;
+  QLabel* img_Graphs = nullptr;
+  QLabel* lbl_Number = nullptr;
+  QLineEdit* edt_Number = nullptr;
+  QLabel* lbl_Name = nullptr;
+  QLineEdit* edt_Name = nullptr;
+  QLabel* lbl_Description = nullptr;
+  QPlainTextEdit* mmo_Description = nullptr;
+  QLabel* lbl_Energy = nullptr;
+  QSlider* trb_Energy = nullptr;
+  QLabel* lbl_HighEnergyLevel = nullptr;
+  QLabel* lbl_ZeroEnergyLevel = nullptr;
+  QLabel* lbl_LowEnergyLevel = nullptr;
+  QLabel* lbl_Comment = nullptr;
+  QPlainTextEdit* mmo_Comment = nullptr;
+  QLabel* lbl_Image = nullptr;
+  QLabel* img_Image = nullptr;
+  QToolButton* btn_LoadImage = nullptr;
+  QToolButton* btn_ClearImage = nullptr;
+  QCheckBox* box_Label1 = nullptr;
+  QCheckBox* box_Label2 = nullptr;
+  QCheckBox* box_Label3 = nullptr;
+  QCheckBox* box_Label4 = nullptr;
+  TBevel* bvl_Border = nullptr;
+  QToolButton* btn_Copy_1 = nullptr;
+  QToolButton* btn_Copy_2 = nullptr;
+  QToolButton* btn_Copy_3 = nullptr;
+  QToolButton* btn_Refresh_1 = nullptr;
+  QToolButton* btn_Refresh_2 = nullptr;
+  QToolButton* btn_Refresh_3 = nullptr;
+  QCheckBox* btn_ReadOnly = nullptr;
+  QCheckBox* LabelBox(int n) const;  // box_Label1 .. box_Label4 for n = 1..4
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+private:
+  void CreateControls();
+  void CreateToolBar();
+  void CreateWorkArea();
+  void ConnectHandlers();
+  // Start-up steps.
+  void LoadLibrary();
+  bool CheckLogin();
+  void ReadIcon(const TXMLNode* icon, QStringList& problems);
+  void ReadForm(const TXMLNode* form, QStringList& problems);
+  void LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement);
+  void MarkDefaultJournal(TXMLNode* fileElement);
+  void SetCreationButtons(bool tool1, bool tool2, bool tool3, bool tool4);
+
+  TUserInteraction& FUi;
+  QString FShortDateFormat;
+  bool FLoginFailed = false;
+  bool FCentred = false;       // the first showing centres the window
+  bool FCloseAccepted = false;  // the shut-down writing ran and the user let the window close
+  QImage FScratch;  // the last icon picture read while building the tree
+  std::vector<const TXMLParser*> FLoading;  // journals whose branches are being added
+};

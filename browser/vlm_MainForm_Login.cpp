@@ -1,0 +1,46 @@
+// The login check at start-up and the setting of the stored credentials.
+#include "vlm_Codec.h"
+#include "vlm_MainForm.h"
+#include "vlm_Strings.h"
+#include "vlm_Types.h"
+
+bool Tfrm_MainForm::CheckLogin() {
+  TXMLNode* root = FLibrary->Root.get();
+  const std::string storedName = root->GetAttribute(attrUserName);
+  const std::string storedPassword = root->GetAttribute(attrUserPassword);
+  if (storedName == litUndefined || storedPassword == litUndefined) return true;  // no login
+  const TCodec codec;
+  const std::string name = codec.Decode(storedName);
+  const std::string password = codec.Decode(storedPassword);
+  const TLoginResult typed = FUi.AskCredentials(this, amLogin);
+  if (!typed.Accepted) return false;
+  // Compared byte for byte in the document's code page; a character without a byte there
+  // cannot be part of stored credentials.
+  std::string typedName, typedPassword;
+  if (!ToCp(typed.UserName, typedName) || !ToCp(typed.Password, typedPassword)) return false;
+  return typedName == name && typedPassword == password;
+}
+
+void Tfrm_MainForm::btn_AuthorizationClick() {
+  const TLoginResult typed = FUi.AskCredentials(this, amParameters);
+  if (!typed.Accepted) return;
+  TXMLNode* root = FLibrary->Root.get();
+  std::string name, password;
+  QString bad;
+  const bool nameOk = ToCp(typed.UserName, name, &bad);
+  QString badPassword;
+  const bool passwordOk = ToCp(typed.Password, password, &badPassword);
+  if (!nameOk || !passwordOk) {
+    // Refused rather than stored with a stand-in character the login could never match.
+    FUi.ShowError(this, QString::fromUtf8(local_res::MsgCredentialsNotCp1251).arg(bad + badPassword));
+    return;
+  }
+  if (!name.empty() && !password.empty()) {
+    const TCodec codec;
+    root->SetAttribute(attrUserName, codec.Encode(name));
+    root->SetAttribute(attrUserPassword, codec.Encode(password));
+  } else {
+    root->RemoveAttribute(attrUserName);
+    root->RemoveAttribute(attrUserPassword);
+  }
+}

@@ -1,0 +1,196 @@
+// The directory tree: building it from the library at start-up (which also reads the settings),
+// adding branches, and the binding of tree nodes to elements.
+#include <QCheckBox>
+#include <QSplitter>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <charconv>
+
+#include "vlm_MainForm.h"
+#include "vlm_Resources.h"
+#include "vlm_Strings.h"
+#include "vlm_Types.h"
+#include "xml_functions.h"
+
+namespace {
+constexpr int kElementRole = Qt::UserRole;
+constexpr int kPictureRole = Qt::UserRole + 1;
+
+// Pictures of the node kinds (index in iml_TreeImages); 0 is shown for the selected node.
+constexpr int kPictureLibrary = 1;
+constexpr int kPictureCatalog = 2;
+constexpr int kPictureJournal = 3;
+constexpr int kPictureDay = 4;
+constexpr int kPictureExperience = 5;
+
+bool Undefined(const std::string& value) { return value == litUndefined; }
+
+// A decimal integer, the whole text; a leading "+" is accepted as the old platform did.
+bool ParseInt(const std::string& text, int& value) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  if (first == last) return false;
+  const auto [end, error] = std::from_chars(first, last, value);
+  return error == std::errc() && end == last;
+}
+}  // namespace
+
+TXMLNode* Tfrm_MainForm::NodeOf(const QTreeWidgetItem* item) {
+  if (!item) return nullptr;
+  return reinterpret_cast<TXMLNode*>(item->data(0, kElementRole).value<quintptr>());
+}
+
+void Tfrm_MainForm::Bind(QTreeWidgetItem* item, TXMLNode* element) {
+  item->setData(0, kElementRole, QVariant::fromValue(reinterpret_cast<quintptr>(element)));
+}
+
+int Tfrm_MainForm::PictureOf(const QTreeWidgetItem* item) {
+  const QVariant v = item->data(0, kPictureRole);
+  return v.isValid() ? v.toInt() : -1;
+}
+
+void Tfrm_MainForm::SetNodePicture(QTreeWidgetItem* item, int index) {
+  item->setData(0, kPictureRole, index);
+  item->setIcon(0, iml_TreeImages.NodeIcon(index));
+}
+
+void Tfrm_MainForm::RefreshNodePictures() {
+  for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it) SetNodePicture(*it, PictureOf(*it));
+}
+
+QTreeWidgetItem* Tfrm_MainForm::AddNode(QTreeWidgetItem* parent, TXMLNode* element, const QString& caption,
+                                        int picture) {
+  auto* item = new QTreeWidgetItem(parent, QStringList{caption});
+  item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);  // captions are not edited in place
+  Bind(item, element);
+  SetNodePicture(item, picture);
+  return item;
+}
+
+QString Tfrm_MainForm::ExperienceCaption(const TXMLNode* experience) {
+  return FromCp(experience->GetAttribute(attrNumber) + std::string(litNumberSeparator) +
+                experience->GetAttribute(attrTitle));
+}
+
+void Tfrm_MainForm::BuildDirectoryTree() {
+  TXMLNode* root = FLibrary->Root.get();
+  auto* rootItem = new QTreeWidgetItem(QStringList{FromCp(root->GetAttribute(attrName))});
+  rootItem->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+  tre_Directory->insertTopLevelItem(0, rootItem);
+  Bind(rootItem, root);
+  SetNodePicture(rootItem, kPictureLibrary);
+
+  if (!CheckLogin()) {
+    FLoginFailed = true;  // nothing further of the library is read, and nothing is written
+    return;
+  }
+
+  QStringList problems;
+  int labelCount = 0;
+  for (int i = 0; i < root->ChildCount(); ++i) {
+    TXMLNode* child = root->GetChild(i);
+    const std::string& name = child->Name;
+    if (name == tagIcon) {
+      ReadIcon(child, problems);
+    } else if (name == tagLabel) {
+      ++labelCount;
+      if (labelCount <= 4) {
+        LabelBox(labelCount)->setText(FromCp(child->GetAttribute(attrCaption)));
+        FLabelDefined[labelCount - 1] = true;
+      }
+    } else if (name == tagForm) {
+      ReadForm(child, problems);
+    } else if (name == tagOptions) {
+      const std::string confirm = child->GetAttribute(attrConfirmDelete);
+      if (confirm == litYes) FConfirmDelete = true;
+      if (confirm == litNo) FConfirmDelete = false;
+    } else if (name == tagDirectory) {
+      AddTreeBranch(rootItem, child);
+    }
+  }
+  FScratch = QImage();
+  // Nodes added before all pictures were read get theirs now.
+  RefreshNodePictures();
+  if (!problems.isEmpty())
+    FUi.ShowWarning(this, QString::fromUtf8(local_res::MsgSettingsProblems).arg(problems.join(QLatin1Char('\n'))));
+}
+
+void Tfrm_MainForm::ReadIcon(const TXMLNode* icon, QStringList& problems) {
+  const std::string path = icon->GetAttribute(attrPath);
+  const std::string name = icon->GetAttribute(attrName);
+  if (!Undefined(path)) {
+    QImage picture;
+    if (!picture.load(QString::fromStdString(NativePath(ResolvePath(path))))) {
+      // A blank picture keeps the indexes of the later icons where the library expects them.
+      problems << QString::fromUtf8(res::MsgPictureNotLoaded).arg(FromCp(path));
+      picture = QImage(TImageList::kSize, TImageList::kSize, QImage::Format_ARGB32);
+      picture.fill(Qt::transparent);
+    }
+    FScratch = picture;
+    iml_TreeImages.Add(picture);
+  }
+  QToolButton* button = nullptr;
+  if (name == litIconDirectory) button = btn_Tool_01;
+  if (name == litIconFile) button = btn_Tool_02;
+  if (name == litIconNight) button = btn_Tool_03;
+  if (name == litIconDream) button = btn_Tool_04;
+  if (button) button->setIcon(FScratch.isNull() ? QIcon() : QIcon(QPixmap::fromImage(FScratch)));
+}
+
+void Tfrm_MainForm::ReadForm(const TXMLNode* form, QStringList& problems) {
+  auto value = [&](std::string_view attribute, int& out) {
+    const std::string text = form->GetAttribute(attribute);
+    if (Undefined(text)) return false;
+    if (ParseInt(text, out)) return true;
+    problems << QString::fromUtf8(res::MsgLibraryValueNotInteger).arg(FromCp(text), FromCp(attribute));
+    return false;
+  };
+  int v = 0;
+  if (value(attrLeft, v)) move(v, y());
+  if (value(attrTop, v)) move(x(), v);
+  if (value(attrWidth, v)) resize(v, height());   // the minimum size raises smaller values
+  if (value(attrHeight, v)) resize(width(), v);
+  if (value(attrTreeWidth, v)) {
+    // The splitter spans the window: give the work area the rest of the window's width.
+    const int rest = std::max(kMinPaneWidth, width() - v - spt_Splitter->handleWidth());
+    spt_Splitter->setSizes({v, rest});
+  }
+}
+
+QTreeWidgetItem* Tfrm_MainForm::AddTreeBranch(QTreeWidgetItem* parent, TXMLNode* element) {
+  QTreeWidgetItem* first = AddNode(parent, element, FromCp(element->GetAttribute(attrName)),
+                                   element->Name == tagDay ? kPictureDay : kPictureCatalog);
+  // Depth-first in document order with an explicit stack: the file decides the depth.
+  struct TFrame {
+    QTreeWidgetItem* Item;
+    TXMLNode* Element;
+    int Next;
+  };
+  std::vector<TFrame> stack{{first, element, 0}};
+  while (!stack.empty()) {
+    TFrame& frame = stack.back();
+    if (frame.Next >= frame.Element->ChildCount()) {
+      stack.pop_back();
+      continue;
+    }
+    TXMLNode* child = frame.Element->GetChild(frame.Next++);
+    QTreeWidgetItem* item = frame.Item;
+    if (child->Name == tagDirectory) {
+      QTreeWidgetItem* node = AddNode(item, child, FromCp(child->GetAttribute(attrName)), kPictureCatalog);
+      stack.push_back({node, child, 0});
+    } else if (child->Name == tagFile) {
+      QTreeWidgetItem* node = AddNode(item, child, FromCp(child->GetAttribute(attrName)), kPictureJournal);
+      if (child->GetAttribute(attrDefault) == litYes) {
+        // Selecting runs the selection handler at once, which loads the journal.
+        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent()) up->setExpanded(true);
+        tre_Directory->setCurrentItem(node);
+        node->setExpanded(true);
+      }
+    } else if (child->Name == tagExperience) {
+      AddNode(item, child, ExperienceCaption(child), kPictureExperience);
+    }
+  }
+  return first;
+}

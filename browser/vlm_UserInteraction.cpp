@@ -1,0 +1,37 @@
+#include "vlm_UserInteraction.h"
+
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "vlm_Resources.h"
+
+TLoginResult TQtUserInteraction::AskCredentials(QWidget* parent, TAuthorizationMode mode) {
+  Tfrm_Authorization dialog(parent);
+  dialog.SetMode(mode);
+  TLoginResult result;
+  result.Accepted = dialog.exec() == QDialog::Accepted;
+  result.UserName = dialog.UserName();
+  result.Password = dialog.Password();
+  return result;
+}
+
+void TQtUserInteraction::ShowError(QWidget* parent, const QString& text) {
+  QMessageBox::critical(parent, QString::fromUtf8(res::TitleError), text);
+}
+
+void TQtUserInteraction::ShowWarning(QWidget* parent, const QString& text) {
+  QMessageBox::warning(parent, QString::fromUtf8(res::TitleWarning), text);
+}
+
+bool TQtUserInteraction::AskGoBackAfterSaveFailure(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(res::TitleError), text, QMessageBox::NoButton, parent);
+  QPushButton* back = box.addButton(QString::fromUtf8(res::ButtonReturnToProgram), QMessageBox::AcceptRole);
+  QPushButton* leave = box.addButton(QString::fromUtf8(res::ButtonExitWithoutSaving), QMessageBox::DestructiveRole);
+  box.setDefaultButton(back);
+  box.setEscapeButton(back);
+  box.exec();
+  return box.clickedButton() != leave;
+}
+
+void TQtUserInteraction::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }

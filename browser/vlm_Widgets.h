@@ -1,0 +1,30 @@
+#pragma once
+// Small controls of the window's design that Qt lacks as such.
+#include <QLabel>
+#include <QWidget>
+
+// A bevel drawn as a lowered line along its bottom edge.
+class TBevel : public QWidget {
+public:
+  using QWidget::QWidget;
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A picture that reports a click of the left mouse button.
+class TClickImage : public QLabel {
+  Q_OBJECT
+public:
+  using QLabel::QLabel;
+
+signals:
+  void clicked();
+
+protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+  bool FPressed = false;
+};

@@ -1,0 +1,85 @@
+#include "vlm_AuthorizationForm.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "vlm_Resources.h"
+
+namespace {
+constexpr int kClientWidth = 236;
+constexpr int kClientHeight = 100;
+constexpr int kOkLoginLeft = 72;  // centred under the fields when Cancel is hidden
+constexpr int kOkDesignLeft = 10;
+}  // namespace
+
+Tfrm_Authorization::Tfrm_Authorization(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+  setFixedSize(kClientWidth, kClientHeight);
+  // "MS Sans Serif" is substituted by Tahoma where the program registers its fonts.
+  setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+
+  lbl_First = new QLabel(QString::fromUtf8(res::CaptionUserName), this);
+  lbl_First->setGeometry(10, 14, 50, 13);
+  lbl_Second = new QLabel(QString::fromUtf8(res::CaptionPassword), this);
+  lbl_Second->setGeometry(10, 42, 50, 13);
+
+  edt_First = new QLineEdit(this);
+  edt_First->setGeometry(65, 10, 160, 21);
+  edt_Second = new QLineEdit(this);
+  edt_Second->setGeometry(65, 38, 160, 21);
+  edt_Second->setEchoMode(QLineEdit::Password);
+
+  btn_Ok = new QPushButton(QString::fromUtf8(res::ButtonOk), this);
+  btn_Ok->setGeometry(kOkDesignLeft, 68, 100, 25);
+  btn_Ok->setEnabled(false);
+  btn_Cancel = new QPushButton(QString::fromUtf8(res::ButtonCancel), this);
+  btn_Cancel->setGeometry(125, 68, 100, 25);
+  for (QPushButton* b : {btn_Ok, btn_Cancel}) {
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  setTabOrder(edt_First, edt_Second);
+  setTabOrder(edt_Second, btn_Ok);
+  setTabOrder(btn_Ok, btn_Cancel);
+
+  connect(edt_First, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
+  connect(edt_Second, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
+  connect(btn_Ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+  edt_First->setFocus();
+}
+
+void Tfrm_Authorization::SetMode(TAuthorizationMode mode) {
+  if (mode == amLogin) {
+    setWindowTitle(QString::fromUtf8(res::TitleLogin));
+    btn_Cancel->hide();
+    btn_Ok->move(kOkLoginLeft, btn_Ok->y());
+  } else {
+    setWindowTitle(QString::fromUtf8(res::TitleAuthorizationParameters));
+    btn_Cancel->show();
+    btn_Ok->move(kOkDesignLeft, btn_Ok->y());
+  }
+}
+
+void Tfrm_Authorization::edt_FirstChange() { btn_Ok->setEnabled(!edt_First->text().isEmpty()); }
+
+QString Tfrm_Authorization::UserName() const { return edt_First->text(); }
+QString Tfrm_Authorization::Password() const { return edt_Second->text(); }
+
+void Tfrm_Authorization::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      event->accept();
+      return;
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+      if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
+        button->click();
+      event->accept();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}
