@@ -179,6 +179,17 @@ std::string SafeValue(std::string_view value) {
   return out;
 }
 
+std::string SafeDeclaration(std::string_view piece) {
+  std::string out(piece);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    char& c = out[i];
+    if (c == ' ' || c == '\r' || c == '\n' || c == 26) c = '_';
+    else if (c == '<') c = kLeftAngle;
+    else if (c == '>' && i > 0 && piece[i - 1] == '?') c = kRightAngle;
+  }
+  return out;
+}
+
 std::string SafeText(std::string_view text) {
   std::string out(text);
   for (char& c : out) c = TextByte(c);

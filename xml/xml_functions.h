@@ -27,6 +27,10 @@ std::string SafeName(std::string_view name);
 std::string SafeValue(std::string_view value);
 std::string SafeText(std::string_view text);
 
+// Declaration keys and values: blanks, CR, LF and byte 26 (which would split the declaration into
+// other tokens or lines) become "_", "<" becomes 0x8B and a ">" after "?" becomes 0x9B.
+std::string SafeDeclaration(std::string_view piece);
+
 // Appending forms used by the writer; AppendTextNode appends CollapseBlanks(SafeText(text)).
 void AppendSafeName(std::string& out, std::string_view name);
 void AppendSafeValue(std::string& out, std::string_view value);

@@ -87,7 +87,8 @@ TXMLResult TXMLParser::LoadFromString(std::string text) {
   std::size_t pos = 0;
   Status = Parameters->ParsePrologue(text, pos);
   if (Status != xrOk) return Status;
-  if (pos >= text.size()) return Status = xrNoRoot;
+  // The root must be an element: text standing in its place could not be written back.
+  if (pos >= text.size() || text[pos] != '<') return Status = xrNoRoot;
   Status = Root->Parse(0, text, pos);
   if (Status == xrOk && pos < text.size()) Status = xrRepeatedOrTrailing;
   return Status;

@@ -57,20 +57,24 @@ TXMLResult TXMLParameters::SkipInstruction(std::string_view text, std::size_t& p
 }
 
 void TXMLParameters::WriteTo(TXMLTextFile& file) const {
+  // The pieces are made safe for the tokeniser of the declaration (FILE_FORMAT.md).
   std::string line = "<?xml version=\"";
-  line += Version;
+  line += SafeDeclaration(Version);
   line += "\" encoding=\"";
-  line += Encoding;
+  line += SafeDeclaration(Encoding);
   line += "\" language=\"";
-  line += Language;
+  line += SafeDeclaration(Language);
   line += "\" standalone=\"";
-  line += Standalone;
+  line += SafeDeclaration(Standalone);
   line += '"';
   for (const TXMLAttribute& a : ExtraAttributes) {
     line += ' ';
-    line += a.Name;
+    std::string name = SafeDeclaration(a.Name);
+    for (char& c : name)
+      if (c == '=') c = '_';
+    line += name;
     line += "=\"";
-    line += a.Value;
+    line += SafeDeclaration(a.Value);
     line += '"';
   }
   line += "?>";

@@ -20,7 +20,7 @@ inline constexpr TXMLResult xrRepeatedOrTrailing = 4;  // declaration key twice,
 inline constexpr TXMLResult xrBadTag = 6;           // empty start-tag name, or a stray end tag
 inline constexpr TXMLResult xrTruncated = 7;        // the text ends inside a construct (tag, declaration, comment, element)
 inline constexpr TXMLResult xrMalformedAttribute = 8;  // an attribute token without "="
-inline constexpr TXMLResult xrNoRoot = 9;           // nothing follows the prologue
+inline constexpr TXMLResult xrNoRoot = 9;           // no element follows the prologue (nothing, or text)
 inline constexpr TXMLResult xrTooDeep = 10;         // elements nested deeper than kMaxDepth
 
 // Elements nested deeper than this fail the load with xrTooDeep.

@@ -1,1 +1,191 @@
+// Loading from and saving to files: result codes, file names, atomic replacement, modes.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "xml_test_util.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class XmlFiles : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "velmora-xml-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir = tmpl;
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  static std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static void Write(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+  std::set<std::string> Entries() const {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+  }
+  static void Fill(TXMLParser& p) {
+    p.Root->Name = "velmora";
+    for (int i = 0; i < 50; ++i) {
+      auto day = std::make_unique<TXMLNode>("day");
+      day->SetLevel(1);
+      day->SetAttribute("name", std::to_string(i));
+      p.Root->AddChild(std::move(day));
+    }
+  }
+
+  fs::path dir;
+};
+
+TEST_F(XmlFiles, EmptyNameAndMissingFile) {
+  TXMLParser p;
+  p.FileName = "kept";
+  p.LoadFromFile("");
+  EXPECT_EQ(p.Status, xrNoFileName);
+  EXPECT_EQ(p.FileName, "kept");
+  const std::string missing = (dir / "missing.xml").string();
+  p.LoadFromFile(missing);
+  EXPECT_EQ(p.Status, xrCannotOpen);
+  EXPECT_EQ(p.FileName, missing);
+  EXPECT_EQ(p.Root->Name, "");
+  EXPECT_EQ(p.Root->ChildCount(), 0);
+  EXPECT_EQ(p.Parameters->Version, "1.0");
+  p.LoadFromFile(dir.string());  // a folder cannot be read as a document
+  EXPECT_EQ(p.Status, xrCannotOpen);
+}
+
+TEST_F(XmlFiles, FailedOpenKeepsTheDocument) {
+  TXMLParser p;
+  ASSERT_EQ(p.LoadFromString(Doc("<r a=\"1\" />")), xrOk);
+  p.LoadFromFile((dir / "missing.xml").string());
+  EXPECT_EQ(p.Status, xrCannotOpen);
+  EXPECT_EQ(p.Root->GetAttribute("a"), "1");
+}
+
+TEST_F(XmlFiles, SaveAndLoadWithWindows1251FileName) {
+  TXMLParser p;
+  Fill(p);
+  const std::string name = Utf8ToCp1251((dir / "Мои сны.xml").string());
+  p.SaveToFile(name);
+  EXPECT_EQ(p.FileName, name);
+  ASSERT_TRUE(fs::exists(dir / "Мои сны.xml"));  // the name on disk is UTF-8
+  EXPECT_EQ(Read(dir / "Мои сны.xml"), p.SaveToString());
+  TXMLParser back;
+  back.LoadFromFile(name);
+  EXPECT_EQ(back.Status, xrOk);
+  EXPECT_EQ(back.Root->ChildCount(), 50);
+  EXPECT_EQ(Entries(), std::set<std::string>{"Мои сны.xml"});
+}
+
+TEST_F(XmlFiles, NewFileModeFollowsUmaskAndExistingModeIsKept) {
+  TXMLParser p;
+  Fill(p);
+  mode_t old = umask(022);
+  p.SaveToFile((dir / "new.xml").string());
+  EXPECT_EQ(fs::status(dir / "new.xml").permissions(), fs::perms(0644));
+  umask(077);
+  p.SaveToFile((dir / "private.xml").string());
+  EXPECT_EQ(fs::status(dir / "private.xml").permissions(), fs::perms(0600));
+  umask(old);
+  ASSERT_EQ(chmod((dir / "new.xml").c_str(), 0640), 0);
+  p.SaveToFile((dir / "new.xml").string());
+  EXPECT_EQ(fs::status(dir / "new.xml").permissions(), fs::perms(0640));
+}
+
+TEST_F(XmlFiles, SaveReplacesTheTargetOfASymbolicLink) {
+  TXMLParser p;
+  Fill(p);
+  Write(dir / "real.xml", "old");
+  fs::create_symlink("real.xml", dir / "link.xml");
+  p.SaveToFile((dir / "link.xml").string());
+  EXPECT_TRUE(fs::is_symlink(dir / "link.xml"));
+  EXPECT_EQ(Read(dir / "real.xml"), p.SaveToString());
+}
+
+TEST_F(XmlFiles, FailedSaveToAFolderLeavesNothingBehind) {
+  fs::create_directory(dir / "journal.xml");
+  Write(dir / "journal.xml" / "inside", "x");
+  TXMLParser p;
+  Fill(p);
+  const std::string target = (dir / "journal.xml").string();
+  try {
+    p.SaveToFile(target);
+    FAIL() << "saving over a folder must raise";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.FileName, target);
+    EXPECT_NE(std::string(e.what()).find(target), std::string::npos);
+  }
+  EXPECT_EQ(p.FileName, target);
+  EXPECT_TRUE(fs::is_directory(dir / "journal.xml"));
+  EXPECT_EQ(Entries(), std::set<std::string>{"journal.xml"});
+}
+
+TEST_F(XmlFiles, FailedSaveBelowARegularFileRaises) {
+  Write(dir / "plain", "old");
+  TXMLParser p;
+  Fill(p);
+  EXPECT_THROW(p.SaveToFile((dir / "plain" / "journal.xml").string()), EInOutError);
+  EXPECT_EQ(Read(dir / "plain"), "old");
+  EXPECT_EQ(Entries(), std::set<std::string>{"plain"});
+}
+
+// A write that fails half-way (here: the file size limit, which binds root too) keeps the old file.
+TEST_F(XmlFiles, FailedWriteKeepsTheOldFileByteIdentical) {
+  const std::string old = Doc(Lines({"<velmora>", "  <day name=\"old\">", "  </day>", "</velmora>"}));
+  Write(dir / "journal.xml", old);
+  TXMLParser p;
+  Fill(p);
+  ASSERT_GT(p.SaveToString().size(), 1000u);
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit low = saved;
+  low.rlim_cur = 512;
+  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
+  bool raised = false;
+  try {
+    p.SaveToFile((dir / "journal.xml").string());
+  } catch (const EInOutError& e) {
+    raised = true;
+    EXPECT_NE(e.Reason.find("cannot write"), std::string::npos) << e.Reason;
+  }
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_TRUE(raised);
+  EXPECT_EQ(Read(dir / "journal.xml"), old);
+  EXPECT_EQ(Entries(), std::set<std::string>{"journal.xml"});
+}
+
+TEST_F(XmlFiles, ReadOnlyFileIsNotReplaced) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+  Write(dir / "journal.xml", "old");
+  chmod((dir / "journal.xml").c_str(), 0444);
+  TXMLParser p;
+  Fill(p);
+  EXPECT_THROW(p.SaveToFile((dir / "journal.xml").string()), EInOutError);
+  EXPECT_EQ(Read(dir / "journal.xml"), "old");
+}
+
+TEST_F(XmlFiles, FileReadingRules) {
+  // CR LF ends lines, byte 26 ends the file, trailing empty lines do not matter.
+  Write(dir / "a.xml", Doc(Lines({"<r>", "  text", "  more", "</r>", "", ""})) + "\x1A<garbage");
+  TXMLParser p;
+  p.LoadFromFile((dir / "a.xml").string());
+  ASSERT_EQ(p.Status, xrOk);
+  EXPECT_EQ(p.Root->GetChild(0)->Text, " text more");
+}
+
+}  // namespace
