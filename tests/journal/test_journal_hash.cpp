@@ -1,0 +1,248 @@
+// The registry of open journals: one document per path string, read once, and saving that
+// never destroys a file it could not read and tries every journal even when one fails.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "vlm_JournalHash.h"
+#include "vlm_Types.h"
+#include "xml_mainUnit.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n";
+
+std::string JournalText(const std::string& days) {
+  return kDeclaration + std::string(litJournalDocType) + "\r\n\r\n<velmora>\r\n" + days + "</velmora>\r\n";
+}
+std::string Day(const std::string& name) { return "  <day name=\"" + name + "\">\r\n  </day>\r\n"; }
+
+class JournalHashTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "velmora-journal-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    Dir = pattern;
+  }
+  void TearDown() override { fs::remove_all(Dir); }
+
+  std::string PathOf(const std::string& name) const { return (Dir / name).string(); }
+  static void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  // A journal file as the reader sees it after a save.
+  static std::unique_ptr<TXMLParser> Reload(const std::string& path) {
+    auto document = std::make_unique<TXMLParser>();
+    document->LoadFromFile(path);
+    return document;
+  }
+  static TXMLNode* AddDay(TXMLParser& document, const std::string& name) {
+    TXMLNode* day = document.Root->AddChild(std::make_unique<TXMLNode>(std::string(tagDay)));
+    day->SetLevel(document.Root->Level + 1);
+    day->SetAttribute(attrName, name);
+    return day;
+  }
+
+  fs::path Dir;
+};
+
+TEST_F(JournalHashTest, AJournalIsReadOnceHoweverOftenItIsOpened) {
+  const std::string path = PathOf("dec.xml");
+  Write(path, JournalText(Day("01.12.26")));
+  TJournalHash journals;
+  TXMLParser* first = journals.OpenJournal(path);
+  ASSERT_EQ(first->Status, xrOk);
+  EXPECT_EQ(first->Root->ChildCount(), 1);
+
+  Write(path, JournalText(Day("01.12.26") + Day("02.12.26")));
+  TXMLParser* again = journals.OpenJournal(path);
+  EXPECT_EQ(again, first);
+  EXPECT_EQ(again->Root->ChildCount(), 1) << "the file must not be read a second time";
+  EXPECT_EQ(journals.Documents().size(), 1u);
+}
+
+TEST_F(JournalHashTest, TwoSpellingsOfOneFileGiveTwoDocumentsBothWritten) {
+  const std::string path = PathOf("dec.xml");
+  const std::string otherSpelling = (Dir / "." / "dec.xml").string();
+  Write(path, JournalText(Day("01.12.26")));
+  TJournalHash journals;
+  TXMLParser* a = journals.OpenJournal(path);
+  TXMLParser* b = journals.OpenJournal(otherSpelling);
+  ASSERT_NE(a, b);
+  EXPECT_EQ(a->Root->ChildCount(), 1);
+  EXPECT_EQ(b->Root->ChildCount(), 1);
+  EXPECT_EQ(journals.OpenJournal(otherSpelling), b);
+
+  AddDay(*a, "from-a");
+  AddDay(*b, "from-b");
+  journals.SaveAll();
+  // Both are written in registration order, so the file ends up with the second one's text.
+  EXPECT_EQ(Read(path), b->SaveToString());
+}
+
+TEST_F(JournalHashTest, ARegisteredJournalIsFoundOnlyByItsExactPath) {
+  const std::string path = PathOf("new.xml");  // not on disk: finding it must not read a file
+  TJournalHash journals;
+  auto created = std::make_unique<TXMLParser>();
+  created->FileName = path;
+  created->Root->Name = std::string(tagJournal);
+  TXMLParser* registered = journals.RegisterJournal(std::move(created));
+  EXPECT_EQ(journals.OpenJournal(path), registered);
+  TXMLParser* other = journals.OpenJournal((Dir / "." / "new.xml").string());
+  EXPECT_NE(other, registered);
+  ASSERT_EQ(journals.Documents().size(), 2u);
+  EXPECT_EQ(journals.Documents()[0].get(), registered);
+  EXPECT_EQ(journals.Documents()[1].get(), other);
+  EXPECT_EQ(journals.RegisterJournal(nullptr), nullptr);
+  EXPECT_EQ(journals.Documents().size(), 2u);
+}
+
+TEST_F(JournalHashTest, SavingNoJournalsWritesNothing) {
+  {
+    TJournalHash journals;
+    journals.SaveAll();
+    EXPECT_TRUE(journals.TrySaveAll().empty());
+  }
+  EXPECT_TRUE(fs::is_empty(Dir));
+}
+
+TEST_F(JournalHashTest, AMissingJournalStartsEmptyAndIsSavedAsAValidFile) {
+  const std::string path = PathOf("missing.xml");
+  TJournalHash journals;
+  TXMLParser* journal = journals.OpenJournal(path);
+  EXPECT_EQ(journal->Status, xrCannotOpen);
+  EXPECT_TRUE(journals.IsWritable(journal));
+  EXPECT_TRUE(journals.Unreadable().empty());
+  EXPECT_EQ(journal->Root->Name, tagJournal);
+  EXPECT_EQ(journal->Root->ChildCount(), 0);
+  EXPECT_EQ(journal->Parameters->DocType.Text, litJournalDocType);
+
+  AddDay(*journal, "06.12.26");
+  journals.SaveAll();
+  EXPECT_EQ(Read(path).rfind(kDeclaration + std::string(litJournalDocType) + "\r\n", 0), 0u);
+  auto reloaded = Reload(path);
+  EXPECT_EQ(reloaded->Status, xrOk);
+  EXPECT_EQ(reloaded->Root->Name, tagJournal);
+  ASSERT_EQ(reloaded->Root->ChildCount(), 1);
+  EXPECT_EQ(reloaded->Root->GetChild(0)->GetAttribute(attrName), "06.12.26");
+}
+
+TEST_F(JournalHashTest, AnUnreadableJournalIsKeptButNeverWritten) {
+  const std::string broken = PathOf("broken.xml");
+  const std::string brokenBytes = kDeclaration + "<velmora>\r\n  <day name=\"01.12.26\">\r\n    <experience";
+  Write(broken, brokenBytes);
+  const std::string good = PathOf("good.xml");
+  Write(good, JournalText(""));
+  const std::string folder = PathOf("folder.xml");  // exists, but is no file
+  fs::create_directory(folder);
+
+  bool destroyReported = false;
+  {
+    TJournalHash journals;
+    journals.OnDestroyFailures = [&](const std::vector<TJournalSaveFailure>&) { destroyReported = true; };
+    TXMLParser* unreadable = journals.OpenJournal(broken);
+    TXMLParser* readable = journals.OpenJournal(good);
+    TXMLParser* notAFile = journals.OpenJournal(folder);
+    EXPECT_NE(unreadable->Status, xrOk);
+    EXPECT_NE(unreadable->Status, xrCannotOpen);
+    EXPECT_EQ(unreadable->Root->Name, tagJournal) << "what was read stays available";
+    EXPECT_FALSE(journals.IsWritable(unreadable));
+    EXPECT_FALSE(journals.IsWritable(notAFile));
+    EXPECT_TRUE(journals.IsWritable(readable));
+    EXPECT_EQ(journals.Unreadable(), (std::vector<const TXMLParser*>{unreadable, notAFile}));
+    EXPECT_EQ(journals.Documents().size(), 3u);
+
+    AddDay(*unreadable, "changed");
+    AddDay(*readable, "07.12.26");
+    EXPECT_NO_THROW(journals.SaveAll());
+    EXPECT_EQ(Read(broken), brokenBytes);
+    EXPECT_EQ(Reload(good)->Root->ChildCount(), 1);
+    AddDay(*readable, "08.12.26");
+  }
+  EXPECT_FALSE(destroyReported);
+  EXPECT_EQ(Read(broken), brokenBytes) << "the destructor must not write it either";
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_EQ(Reload(good)->Root->ChildCount(), 2) << "the readable journal is written at the end";
+}
+
+class FailingWriteTest : public JournalHashTest {
+protected:
+  // Journals one, two (cannot be written: its folder is a plain file), three (its path is a
+  // folder), four: registered in this order.
+  void Register(TJournalHash& journals) {
+    Write(PathOf("plain"), "not a folder");
+    fs::create_directory(PathOf("folder.xml"));
+    Write(PathOf("folder.xml/keep.txt"), "keep");
+    for (const std::string& path : {PathOf("one.xml"), PathOf("plain/two.xml"), PathOf("four.xml")}) {
+      TXMLParser* journal = journals.OpenJournal(path);
+      ASSERT_TRUE(journals.IsWritable(journal)) << path;
+      AddDay(*journal, "06.12.26");
+      if (path == PathOf("plain/two.xml")) {
+        auto created = std::make_unique<TXMLParser>();
+        created->FileName = PathOf("folder.xml");
+        created->Root->Name = std::string(tagJournal);
+        journals.RegisterJournal(std::move(created));
+      }
+    }
+  }
+  void ExpectFailuresAndWrittenRest(const std::vector<TJournalSaveFailure>& failures) {
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_EQ(failures[0].FileName, PathOf("plain/two.xml"));
+    EXPECT_EQ(failures[1].FileName, PathOf("folder.xml"));
+    EXPECT_FALSE(failures[0].Reason.empty());
+    EXPECT_FALSE(failures[1].Reason.empty());
+    for (const std::string& written : {PathOf("one.xml"), PathOf("four.xml")}) {
+      auto reloaded = Reload(written);
+      EXPECT_EQ(reloaded->Status, xrOk) << written;
+      EXPECT_EQ(reloaded->Root->ChildCount(), 1) << written;
+    }
+    EXPECT_EQ(Read(PathOf("plain")), "not a folder");
+    EXPECT_EQ(Read(PathOf("folder.xml/keep.txt")), "keep");
+  }
+};
+
+TEST_F(FailingWriteTest, SaveAllWritesEveryOtherJournalAndReportsAllFailures) {
+  TJournalHash journals;
+  Register(journals);
+  try {
+    journals.SaveAll();
+    ADD_FAILURE() << "SaveAll must raise when a journal cannot be written";
+  } catch (const EJournalSaveError& error) {
+    ExpectFailuresAndWrittenRest(error.Failures);
+    const std::string message = error.what();
+    EXPECT_NE(message.find("two.xml"), std::string::npos);
+    EXPECT_NE(message.find("folder.xml"), std::string::npos);
+  }
+}
+
+TEST_F(FailingWriteTest, TheDestructorWritesTheRestAndHandsOverItsFailures) {
+  std::vector<TJournalSaveFailure> reported;
+  {
+    TJournalHash journals;
+    Register(journals);
+    journals.OnDestroyFailures = [&](const std::vector<TJournalSaveFailure>& failures) { reported = failures; };
+  }
+  ExpectFailuresAndWrittenRest(reported);
+}
+
+TEST_F(FailingWriteTest, TheDestructorNeverThrowsEvenWhenTheHandlerDoes) {
+  {
+    TJournalHash journals;
+    Register(journals);
+    journals.OnDestroyFailures = [](const std::vector<TJournalSaveFailure>&) { throw std::runtime_error("boom"); };
+  }
+  EXPECT_EQ(Reload(PathOf("four.xml"))->Status, xrOk);
+}
+
+}  // namespace
