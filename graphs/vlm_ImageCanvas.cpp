@@ -51,6 +51,8 @@ QFont TImageCanvas::ToQFont(const TFont& font) {
   else
     f.setPointSize(8);
   f.setBold(font.Bold);
+  // Grey-level smoothing only: colour fringes would make the chart depend on the screen's layout.
+  f.setStyleStrategy(QFont::NoSubpixelAntialias);
   return f;
 }
 
