@@ -4,7 +4,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <string>
 
 #include "vlm_Resources.h"
@@ -34,11 +33,14 @@ TEST(Resources, EveryTextSurvivesWindows1251) {
   std::ifstream in(VELMORA_SOURCE_DIR "/journal/vlm_Resources.h", std::ios::binary);
   const std::string header{std::istreambuf_iterator<char>(in), {}};
   ASSERT_FALSE(header.empty());
-  // Every string literal of the header (escaped quotes inside included).
-  const std::regex literal(R"re("((?:[^"\\\n]|\\.)*)")re");
+  // Every string literal of the header; a backslash escapes the next character.
   int count = 0;
-  for (auto it = std::sregex_iterator(header.begin(), header.end(), literal); it != std::sregex_iterator(); ++it) {
-    const std::string text = (*it)[1].str();
+  for (std::size_t i = header.find('"'); i != std::string::npos; i = header.find('"', i + 1)) {
+    std::string text;
+    for (++i; i < header.size() && header[i] != '"'; ++i) {
+      if (header[i] == '\\') text += header[i++];
+      text += header[i];
+    }
     ++count;
     const std::string cp1251 = Utf8ToCp1251(text);
     EXPECT_EQ(Cp1251ToUtf8(cp1251), text) << text;
