@@ -149,6 +149,17 @@ inline constexpr const char* MsgTextNotCp1251 =
     "Текст содержит символы, которые нельзя сохранить в кодировке Windows-1251: \"%1\". "
     "Они заменены знаком \"?\".";
 
+inline constexpr const char* MsgUnknownError = "Неизвестная ошибка.";
+// %1 the characters that have no Windows-1251 byte.
+inline constexpr const char* MsgCredentialsNotCp1251 =
+    "Имя или пароль содержит символы, которые нельзя сохранить в кодировке Windows-1251: \"%1\". "
+    "Параметры авторизации не изменены.";
+// The reason listed for the library file when it was not read whole at start-up.
+inline constexpr const char* ReasonLibraryNotRead =
+    "файл не был прочитан полностью при запуске и не перезаписывается, чтобы не потерять его содержимое";
+// Heading of the list of problems met while reading the settings at start-up; %1 the list.
+inline constexpr const char* MsgSettingsProblems = "При чтении настроек библиотеки обнаружены ошибки:\n%1";
+
 // Reasons for a document that could not be read, by load status (the codes of xml_types.h).
 inline constexpr const char* StatusCannotOpen = "файл не удалось открыть";
 inline constexpr const char* StatusNoFileName = "не указано имя файла";
