@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "tarvek_Format.h"
 
@@ -59,24 +60,27 @@ bool TCanvas::PixelOf(TColor color, std::uint32_t& pixel) const {
   return true;
 }
 
-void TCanvas::FillSpan(int y, long long x1, long long x2, std::uint32_t pixel) {
-  if (y < 0 || y >= Height()) return;
+std::uint32_t* TCanvas::ScanLine(int y) {
+  const TSurface s = Surface();
+  return (s.Bits && y >= 0 && y < s.Height) ? s.Row(y) : nullptr;
+}
+
+void TCanvas::FillSpan(const TSurface& s, long long y, long long x1, long long x2, std::uint32_t pixel) {
+  if (!s.Bits || y < 0 || y >= s.Height) return;
   x1 = std::max(x1, 0LL);
-  x2 = std::min(x2, static_cast<long long>(Width()));
+  x2 = std::min(x2, static_cast<long long>(s.Width));
   if (x1 >= x2) return;
-  std::uint32_t* row = ScanLine(y);
-  if (!row) return;
+  std::uint32_t* row = s.Row(static_cast<int>(y));
   std::fill(row + x1, row + x2, pixel);
 }
 
-void TCanvas::StampPen(long long x, long long y, int width, std::uint32_t pixel) {
+void TCanvas::StampPen(const TSurface& s, long long x, long long y, int width, std::uint32_t pixel) {
   if (width == 1) {
-    if (y >= 0 && y < Height()) FillSpan(static_cast<int>(y), x, x + 1, pixel);
+    if (x >= 0 && x < s.Width && y >= 0 && y < s.Height) s.Row(static_cast<int>(y))[x] = pixel;
     return;
   }
   const long long off = (width - 1) / 2;
-  for (long long yy = std::max(0LL, y - off); yy < std::min<long long>(Height(), y - off + width); ++yy)
-    FillSpan(static_cast<int>(yy), x - off, x - off + width, pixel);
+  for (long long yy = y - off; yy < y - off + width; ++yy) FillSpan(s, yy, x - off, x - off + width, pixel);
 }
 
 void TCanvas::MoveTo(int x, int y) {
@@ -116,15 +120,24 @@ void TCanvas::LineTo(int x, int y) {
     lo = std::max(0LL, major0 - (limit + margin - 1));
     hi = std::min(n - 1, major0 + margin);
   }
+  if (lo > hi) return;
+  const TSurface surface = Surface();
+  if (!surface.Bits) return;
+  // q + r / (2n) = (2 i dMinor + n) / (2n): one wide division for the first visible step, then
+  // the usual Bresenham error update.
+  const __int128 num = static_cast<__int128>(2) * lo * dMinor + n;
+  long long q = static_cast<long long>(num / (2 * static_cast<__int128>(n)));
+  long long r = static_cast<long long>(num % (2 * static_cast<__int128>(n)));
   for (long long i = lo; i <= hi; ++i) {
-    if (dotted && ((phase + i) / kDotRun) % 2 == 1) continue;
-    const __int128 num = static_cast<__int128>(2) * i * dMinor + n;
-    const long long minor = minor0 + sMinor * static_cast<long long>(num / (static_cast<__int128>(2) * n));
-    const long long major = major0 + sMajor * i;
-    if (xMajor)
-      StampPen(major, minor, width, pixel);
-    else
-      StampPen(minor, major, width, pixel);
+    if (!dotted || ((phase + i) / kDotRun) % 2 == 0) {
+      const long long minor = minor0 + sMinor * q, major = major0 + sMajor * i;
+      if (xMajor)
+        StampPen(surface, major, minor, width, pixel);
+      else
+        StampPen(surface, minor, major, width, pixel);
+    }
+    r += 2 * dMinor;
+    if (r >= 2 * n) r -= 2 * n, ++q;
   }
 }
 
@@ -133,7 +146,8 @@ void TCanvas::FillRect(int x1, int y1, int x2, int y2) {
   if (!PixelOf(BrushColor, brush)) return;
   if (x2 < x1) std::swap(x1, x2);
   if (y2 < y1) std::swap(y1, y2);
-  for (int y = std::max(y1, 0); y < std::min(y2, Height()); ++y) FillSpan(y, x1, x2, brush);
+  const TSurface s = Surface();
+  for (int y = std::max(y1, 0); y < std::min(y2, s.Height); ++y) FillSpan(s, y, x1, x2, brush);
 }
 
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
@@ -144,16 +158,17 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
   const bool hasPen = PixelOf(Pen.Color, pen);
   const bool hasBrush = PixelOf(BrushColor, brush);
   const long long l = x1, t = y1, r = x2, b = y2;  // wide enough for r - 1 and b - 1 at the int limits
-  for (long long y = std::max(t, 0LL); y < std::min<long long>(b, Height()); ++y) {
-    const int row = static_cast<int>(y);
+  const TSurface s = Surface();
+  for (long long y = std::max(t, 0LL); y < std::min<long long>(b, s.Height); ++y) {
+    const long long row = y;
     if (!hasPen) {
-      if (hasBrush) FillSpan(row, l, r, brush);
+      if (hasBrush) FillSpan(s, row, l, r, brush);
     } else if (y == t || y == b - 1) {
-      FillSpan(row, l, r, pen);
+      FillSpan(s, row, l, r, pen);
     } else {
-      FillSpan(row, l, l + 1, pen);
-      if (hasBrush) FillSpan(row, l + 1, r - 1, brush);
-      FillSpan(row, r - 1, r, pen);
+      FillSpan(s, row, l, l + 1, pen);
+      if (hasBrush) FillSpan(s, row, l + 1, r - 1, brush);
+      FillSpan(s, row, r - 1, r, pen);
     }
   }
 }
@@ -165,27 +180,36 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   std::uint32_t pen, brush;
   const bool hasPen = PixelOf(Pen.Color, pen);
   const bool hasBrush = PixelOf(BrushColor, brush);
-  for (long long j = std::max(y1, 0); j < std::min(y2, Height()); ++j) {
-    const int row = static_cast<int>(j);
-    const TSpan s = EllipseSpan(x1, y1, x2, y2, j);
-    if (s.Empty()) continue;
+  // Spans of the visible rows and of one row above and below them, each computed once.
+  const TSurface surface = Surface();
+  const long long first = std::max(y1, 0), last = std::min(y2, surface.Height);  // rows [first, last)
+  if (first >= last) return;
+  static thread_local std::vector<TSpan> spans;
+  spans.clear();
+  for (long long j = first - 1; j <= last; ++j) spans.push_back(EllipseSpan(x1, y1, x2, y2, j));
+  for (long long j = first; j < last; ++j) {
+    const long long row = j;
+    const std::size_t i = static_cast<std::size_t>(j - first + 1);
+    const TSpan& span = spans[i];
+    if (span.Empty()) continue;
     if (!hasPen) {
-      if (hasBrush) FillSpan(row, s.Lo, s.Hi + 1, brush);
+      if (hasBrush) FillSpan(surface, row, span.Lo, span.Hi + 1, brush);
       continue;
     }
     // Inside pixels are those whose four neighbours are all in the ellipse; the rest is outline.
-    const TSpan up = EllipseSpan(x1, y1, x2, y2, j - 1), down = EllipseSpan(x1, y1, x2, y2, j + 1);
+    const TSpan& up = spans[i - 1];
+    const TSpan& down = spans[i + 1];
     TSpan in;
     if (!up.Empty() && !down.Empty()) {
-      in.Lo = std::max({s.Lo + 1, up.Lo, down.Lo});
-      in.Hi = std::min({s.Hi - 1, up.Hi, down.Hi});
+      in.Lo = std::max({span.Lo + 1, up.Lo, down.Lo});
+      in.Hi = std::min({span.Hi - 1, up.Hi, down.Hi});
     }
     if (in.Empty()) {
-      FillSpan(row, s.Lo, s.Hi + 1, pen);
+      FillSpan(surface, row, span.Lo, span.Hi + 1, pen);
       continue;
     }
-    FillSpan(row, s.Lo, in.Lo, pen);
-    if (hasBrush) FillSpan(row, in.Lo, in.Hi + 1, brush);
-    FillSpan(row, in.Hi + 1, s.Hi + 1, pen);
+    FillSpan(surface, row, span.Lo, in.Lo, pen);
+    if (hasBrush) FillSpan(surface, row, in.Lo, in.Hi + 1, brush);
+    FillSpan(surface, row, in.Hi + 1, span.Hi + 1, pen);
   }
 }

@@ -4,6 +4,7 @@
 // into the rows, so that every implementation covers exactly the same pixels as the old platform:
 // a line omits its end pixel, rectangles and ellipses exclude the right and bottom edges of their box.
 // Implementations supply the rows, text metrics and text output.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -77,12 +78,22 @@ class TCanvas : public TDrawable {
 public:
   TCanvas* GetCanvas() override { return this; }
 
-  // The bitmap.
+  // The bitmap's memory: row y (0 <= y < Height) starts at Bits + y * Stride words, each pixel a
+  // 32-bit word 0x00RRGGBB. Bits is null when there are no 32-bit rows to write.
+  struct TSurface {
+    std::uint32_t* Bits = nullptr;
+    std::ptrdiff_t Stride = 0;
+    int Width = 0;
+    int Height = 0;
+    std::uint32_t* Row(int y) const { return Bits + y * Stride; }
+  };
+
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   virtual void SetPixelFormat32() {}
-  // Row y (0 <= y < Height()) as 32-bit words 0x00RRGGBB, or nullptr when there is none.
-  virtual std::uint32_t* ScanLine(int y) = 0;
+  virtual TSurface Surface() = 0;
+  // Row y, or nullptr when y is outside the bitmap or there are no rows.
+  std::uint32_t* ScanLine(int y);
   // Bits every stored pixel carries besides its colour (an opaque alpha byte for some bitmaps).
   virtual std::uint32_t PixelAlpha() const { return 0; }
 
@@ -118,13 +129,13 @@ public:
   TFont Font;
 
 protected:
-  // Writes pixel into row y over columns [x1, x2), clipped to the bitmap.
-  void FillSpan(int y, long long x1, long long x2, std::uint32_t pixel);
+  // Writes pixel into row y over columns [x1, x2), clipped to the surface.
+  static void FillSpan(const TSurface& s, long long y, long long x1, long long x2, std::uint32_t pixel);
   // Pixel word of a colour, or false for clNone.
   bool PixelOf(TColor color, std::uint32_t& pixel) const;
 
 private:
-  void StampPen(long long x, long long y, int width, std::uint32_t pixel);
+  static void StampPen(const TSurface& s, long long x, long long y, int width, std::uint32_t pixel);
 
   int FPenX = 0;
   int FPenY = 0;

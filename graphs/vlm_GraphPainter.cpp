@@ -252,25 +252,35 @@ void TVLGraph::DrawLineWithMarkers() {
   }
 }
 
+// The gradient colour of a bar row (vertical bars) or column (horizontal bars) depends only on k, so
+// one table per drawing serves every bar. Only the k that can reach the bitmap are in it, which keeps
+// a huge area or bar width cheap. Pixels are the ones PutPixel would store, written a row at a time.
+std::vector<std::uint32_t> TVLGraph::GradientTable(int first, int last, int extent) const {
+  std::vector<std::uint32_t> table;
+  const int high = static_cast<int>(Colors.size()) - 1;
+  for (int k = first; k <= last; ++k)
+    table.push_back(ColorToPixel(GradientColor(Colors, high, double(k) / extent)) | Bitmap->PixelAlpha());
+  return table;
+}
+
 void TVLGraph::DrawVertBars() {
   const TDataBox box = DataBox(DrawAxesValueVertical());
   TCanvas& c = *Bitmap;
   c.Pen.Style = psSolid;
   c.Pen.Width = 1;
   if (box.H <= 0 || box.W <= 0) return;
-  const int high = static_cast<int>(Colors.size()) - 1;
+  // Rows B' - k inside the bitmap, for k in 1 .. H - 1.
+  const int kMin = std::max(1, box.Bottom - (c.Height() - 1)), kMax = std::min(box.H - 1, box.Bottom);
+  const std::vector<std::uint32_t> table = GradientTable(kMin, kMax, box.H);
   for (const auto& v : Values) {
     if (!InXRange(v)) continue;
     const int len = ValueHeight(v.Y, box.H);
-    const int p = RoundHalfEven(XFraction(v.X) * (box.W - box.S));
-    const int x0 = box.Left + p;
-    // Only rows and columns inside the bitmap are visited: a huge area or bar width stays cheap.
-    const int kFirst = std::max(1, box.Bottom - (c.Height() - 1));
-    const int kLast = std::min(len - 1, box.Bottom);
+    const int x0 = box.Left + RoundHalfEven(XFraction(v.X) * (box.W - box.S));
     const int jFirst = std::max(0, -x0), jLast = std::min(box.S - 1, c.Width() - 1 - x0);
-    for (int k = kFirst; k <= kLast; ++k) {
-      const std::uint32_t pixel = ColorToPixel(GradientColor(Colors, high, double(k) / box.H));
-      for (int j = jFirst; j <= jLast; ++j) PutPixel(&c, x0 + j, box.Bottom - k, pixel);
+    const TCanvas::TSurface surface = c.Surface();
+    for (int k = kMin; k <= std::min(kMax, len - 1) && jFirst <= jLast && surface.Bits; ++k) {
+      std::uint32_t* row = surface.Row(box.Bottom - k);
+      std::fill(row + x0 + jFirst, row + x0 + jLast + 1, table[k - kMin]);
     }
     if (OutlineColor != clNone && len > 0)
       DrawRectOutline(&c, OutlineColor, x0, box.Bottom - len, x0 + box.S, box.Bottom);
@@ -283,18 +293,18 @@ void TVLGraph::DrawHorzBars() {
   c.Pen.Style = psSolid;
   c.Pen.Width = 1;
   if (box.H <= 0 || box.W <= 0) return;
-  const int high = static_cast<int>(Colors.size()) - 1;
+  // Columns L' + k inside the bitmap, for k in 1 .. W - 1.
+  const int kMin = std::max(1, -box.Left), kMax = std::min(box.W - 1, c.Width() - 1 - box.Left);
+  const std::vector<std::uint32_t> table = GradientTable(kMin, kMax, box.W);
   for (const auto& v : Values) {
     if (!InXRange(v)) continue;
     const int len = ValueHeight(v.Y, box.W);
-    const int p = RoundHalfEven(XFraction(v.X) * (box.H - box.S));
-    const int y0 = box.Bottom - p;
-    const int kFirst = std::max(1, -box.Left), kLast = std::min(len - 1, c.Width() - 1 - box.Left);
+    const int y0 = box.Bottom - RoundHalfEven(XFraction(v.X) * (box.H - box.S));
     const int jFirst = std::max(0, y0 - (c.Height() - 1)), jLast = std::min(box.S - 1, y0);
-    for (int k = kFirst; k <= kLast; ++k) {
-      const std::uint32_t pixel = ColorToPixel(GradientColor(Colors, high, double(k) / box.W));
-      for (int j = jFirst; j <= jLast; ++j) PutPixel(&c, box.Left + k, y0 - j, pixel);
-    }
+    const int kLast = std::min(kMax, len - 1);
+    const TCanvas::TSurface surface = c.Surface();
+    for (int j = jFirst; j <= jLast && kMin <= kLast && surface.Bits; ++j)
+      std::copy(table.begin(), table.begin() + (kLast - kMin + 1), surface.Row(y0 - j) + box.Left + kMin);
     if (OutlineColor != clNone && len > 0)
       DrawRectOutline(&c, OutlineColor, box.Left, y0, box.Left + len, y0 - box.S);
   }

@@ -105,4 +105,5 @@ private:
   void DrawVertBars();
   void DrawHorzBars();
   void DrawMarker(const TDataBox& box, int p, int h, bool round);
+  std::vector<std::uint32_t> GradientTable(int first, int last, int extent) const;
 };

@@ -37,9 +37,9 @@ void TImageCanvas::SetPixelFormat32() {
   if (!FImage.isNull() && FImage.format() != QImage::Format_RGB32) FImage.convertTo(QImage::Format_RGB32);
 }
 
-std::uint32_t* TImageCanvas::ScanLine(int y) {
-  if (FImage.format() != QImage::Format_RGB32 || y < 0 || y >= FImage.height()) return nullptr;
-  return reinterpret_cast<std::uint32_t*>(FImage.scanLine(y));
+TCanvas::TSurface TImageCanvas::Surface() {
+  if (FImage.isNull() || FImage.format() != QImage::Format_RGB32) return {};
+  return {reinterpret_cast<std::uint32_t*>(FImage.bits()), FImage.bytesPerLine() / 4, FImage.width(), FImage.height()};
 }
 
 QFont TImageCanvas::ToQFont(const TFont& font) {

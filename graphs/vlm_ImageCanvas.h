@@ -20,7 +20,7 @@ public:
   int Width() const override { return FImage.width(); }
   int Height() const override { return FImage.height(); }
   void SetPixelFormat32() override;
-  std::uint32_t* ScanLine(int y) override;
+  TSurface Surface() override;
   std::uint32_t PixelAlpha() const override { return 0xFF000000u; }
 
   int TextWidth(const std::string& text) override;

@@ -28,9 +28,7 @@ public:
 
   int Width() const override { return FWidth; }
   int Height() const override { return FHeight; }
-  std::uint32_t* ScanLine(int y) override {
-    return y < 0 || y >= FHeight ? nullptr : &FWords[static_cast<std::size_t>(y + kGuard) * FStride + kGuard];
-  }
+  TSurface Surface() override { return {&FWords[static_cast<std::size_t>(kGuard) * FStride + kGuard], FStride, FWidth, FHeight}; }
   int TextWidth(const std::string& text) override { return kCharWidth * static_cast<int>(text.size()); }
   int TextHeight(const std::string&) override { return Font.Size + 5; }
   void TextOut(int x, int y, const std::string& text) override {
