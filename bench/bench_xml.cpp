@@ -1,0 +1,241 @@
+// Loading, walking and saving generated journals with the program's XML library, side by side with
+// pugixml on the same files. Prints the ratios the library is held to at the end.
+//   velmora_bench_xml [benchmark options]   the benchmarks, then the ratios and peak memory
+//   velmora_bench_xml --memory FILE          load FILE, print peak resident memory (VmHWM)
+//   velmora_bench_xml --memory-pugixml FILE  the same with pugixml
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <pugixml.hpp>
+#include <string>
+
+#include "journal_generator.h"
+#include "xml_mainUnit.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int kYears[] = {1, 10, 50};
+fs::path gDir;
+
+std::string JournalPath(int years) { return (gDir / ("journal-" + std::to_string(years) + "y.xml")).string(); }
+std::string OutputPath(int years, const char* who) {
+  return (gDir / ("saved-" + std::string(who) + "-" + std::to_string(years) + "y.xml")).string();
+}
+
+// Experiences and the sum of their energy levels, by the program's own way of walking the tree.
+std::pair<long, long> WalkVelmora(const TXMLParser& doc) {
+  long count = 0, energy = 0;
+  for (const auto& day : doc.Root->Children) {
+    if (day->Name != "day") continue;
+    for (const auto& experience : day->Children) {
+      if (experience->Name != "experience") continue;
+      ++count;
+      if (const TXMLNode* e = experience->FindNode("energy")) energy += std::atol(e->GetAttribute("level").c_str());
+    }
+  }
+  return {count, energy};
+}
+
+std::pair<long, long> WalkPugixml(const pugi::xml_document& doc) {
+  long count = 0, energy = 0;
+  for (pugi::xml_node day : doc.child("velmora").children("day"))
+    for (pugi::xml_node experience : day.children("experience")) {
+      ++count;
+      if (pugi::xml_node e = experience.child("energy")) energy += e.attribute("level").as_int();
+    }
+  return {count, energy};
+}
+
+void BM_Load_Velmora(benchmark::State& state) {
+  const std::string path = JournalPath(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    TXMLParser doc;
+    doc.LoadFromFile(path);
+    if (doc.Status != xrOk) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(doc.Root.get());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(fs::file_size(path)));
+}
+
+void BM_Load_Pugixml(benchmark::State& state) {
+  const std::string path = JournalPath(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    pugi::xml_document doc;
+    if (!doc.load_file(path.c_str())) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(doc.first_child());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(fs::file_size(path)));
+}
+
+void BM_Walk_Velmora(benchmark::State& state) {
+  TXMLParser doc;
+  doc.LoadFromFile(JournalPath(static_cast<int>(state.range(0))));
+  std::pair<long, long> r;
+  for (auto _ : state) benchmark::DoNotOptimize(r = WalkVelmora(doc));
+  state.counters["experiences"] = static_cast<double>(r.first);
+  state.counters["energy"] = static_cast<double>(r.second);
+}
+
+void BM_Walk_Pugixml(benchmark::State& state) {
+  pugi::xml_document doc;
+  doc.load_file(JournalPath(static_cast<int>(state.range(0))).c_str());
+  std::pair<long, long> r;
+  for (auto _ : state) benchmark::DoNotOptimize(r = WalkPugixml(doc));
+  state.counters["experiences"] = static_cast<double>(r.first);
+  state.counters["energy"] = static_cast<double>(r.second);
+}
+
+// Saving to a file: the library replaces the file atomically (temporary file, fsync, rename);
+// pugixml writes in place without fsync.
+void BM_Save_Velmora(benchmark::State& state) {
+  const int years = static_cast<int>(state.range(0));
+  TXMLParser doc;
+  doc.LoadFromFile(JournalPath(years));
+  const std::string out = OutputPath(years, "velmora");
+  for (auto _ : state) doc.SaveToFile(out);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(fs::file_size(out)));
+}
+
+void BM_Save_Pugixml(benchmark::State& state) {
+  const int years = static_cast<int>(state.range(0));
+  pugi::xml_document doc;
+  doc.load_file(JournalPath(years).c_str());
+  const std::string out = OutputPath(years, "pugixml");
+  for (auto _ : state)
+    if (!doc.save_file(out.c_str(), "  ", pugi::format_default, pugi::encoding_utf8)) state.SkipWithError("save failed");
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(fs::file_size(out)));
+}
+
+// The text alone, without the file system.
+void BM_SaveToString_Velmora(benchmark::State& state) {
+  TXMLParser doc;
+  doc.LoadFromFile(JournalPath(static_cast<int>(state.range(0))));
+  for (auto _ : state) benchmark::DoNotOptimize(doc.SaveToString());
+}
+
+struct StringWriter : pugi::xml_writer {
+  std::string text;
+  void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+};
+
+void BM_SaveToString_Pugixml(benchmark::State& state) {
+  pugi::xml_document doc;
+  doc.load_file(JournalPath(static_cast<int>(state.range(0))).c_str());
+  for (auto _ : state) {
+    StringWriter w;
+    doc.save(w, "  ", pugi::format_default, pugi::encoding_utf8);
+    benchmark::DoNotOptimize(w.text);
+  }
+}
+
+#define VELMORA_BENCH(fn) BENCHMARK(fn)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond)
+VELMORA_BENCH(BM_Load_Velmora);
+VELMORA_BENCH(BM_Load_Pugixml);
+VELMORA_BENCH(BM_Walk_Velmora);
+VELMORA_BENCH(BM_Walk_Pugixml);
+VELMORA_BENCH(BM_Save_Velmora);
+VELMORA_BENCH(BM_Save_Pugixml);
+VELMORA_BENCH(BM_SaveToString_Velmora);
+VELMORA_BENCH(BM_SaveToString_Pugixml);
+
+// Keeps the time per iteration of every run for the ratios.
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& r : runs)
+      if (r.run_type == Run::RT_Iteration && r.iterations > 0 && !r.error_occurred)
+        seconds[r.benchmark_name()] = r.real_accumulated_time / static_cast<double>(r.iterations);
+  }
+  std::map<std::string, double> seconds;
+};
+
+long PeakResidentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  return -1;
+}
+
+int MemoryMode(const char* file, bool pugixml) {
+  const long before = PeakResidentKiB();
+  long count = 0;
+  if (pugixml) {
+    pugi::xml_document doc;
+    doc.load_file(file);
+    count = WalkPugixml(doc).first;
+  } else {
+    TXMLParser doc;
+    doc.LoadFromFile(file);
+    count = WalkVelmora(doc).first;
+  }
+  const long peak = PeakResidentKiB();
+  const double size = static_cast<double>(fs::file_size(file));
+  std::printf("%s: file %.1f MiB, %ld experiences, peak RSS %.1f MiB (%.2fx file; %.1f MiB before loading)\n",
+              pugixml ? "pugixml" : "velmora", size / 1048576.0, count, peak / 1024.0, peak * 1024.0 / size, before / 1024.0);
+  return 0;
+}
+
+// Runs this program in a fresh process in memory mode, so the peak belongs to one load alone.
+void MeasureMemory(const char* self, const std::string& file) {
+  for (const char* mode : {"--memory", "--memory-pugixml"}) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      execl(self, self, mode, file.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+  }
+}
+
+double Ratio(RecordingReporter& rep, const std::string& a, const std::string& b) {
+  auto ia = rep.seconds.find(a), ib = rep.seconds.find(b);
+  if (ia == rep.seconds.end() || ib == rep.seconds.end() || ia->second <= 0) return 0;
+  return ib->second / ia->second;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && (!std::strcmp(argv[1], "--memory") || !std::strcmp(argv[1], "--memory-pugixml")))
+    return MemoryMode(argv[2], !std::strcmp(argv[1], "--memory-pugixml"));
+
+  gDir = fs::temp_directory_path() / ("velmora-bench-" + std::to_string(getpid()));
+  fs::create_directories(gDir);
+  for (int years : kYears) {
+    std::string text = GenerateJournal(years);
+    std::ofstream(JournalPath(years), std::ios::binary) << text;
+    std::printf("journal of %d years: %.1f MiB\n", years, text.size() / 1048576.0);
+  }
+  benchmark::Initialize(&argc, argv);
+  RecordingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+
+  std::printf("\nSpeed relative to pugixml on the 50-year journal (1.0 = as fast, bar 0.5):\n");
+  for (const char* op : {"Load", "Walk", "Save", "SaveToString"}) {
+    std::string v = std::string("BM_") + op + "_Velmora/50", p = std::string("BM_") + op + "_Pugixml/50";
+    std::printf("  %-13s %.2fx\n", op, Ratio(reporter, v, p));
+  }
+  std::printf("Time of the 50-year journal over the 10-year journal (bar 5.5):\n");
+  for (const char* op : {"Load", "Walk", "Save", "SaveToString"}) {
+    std::string base = std::string("BM_") + op + "_Velmora/";
+    std::printf("  %-13s %.2fx\n", op, Ratio(reporter, base + "10", base + "50"));
+  }
+  std::printf("Peak memory after loading the 50-year journal (bar 3x the file):\n");
+  std::fflush(stdout);
+  MeasureMemory("/proc/self/exe", JournalPath(50));
+  benchmark::Shutdown();
+  fs::remove_all(gDir);
+  return 0;
+}
