@@ -3,6 +3,8 @@
 // ellipses are rasterised by TCanvas), text is drawn with QPainter in the font the canvas names.
 // Label numbers use the user locale's separators. The canvas refers to the image and reads its size
 // at every call, so the image may be reassigned (resized) while the canvas lives.
+// Keep one canvas for a whole repaint: each drawing inherits the pen and brush the one before left,
+// as on the old platform (chart texts take the brush of the framed box drawn under them).
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>

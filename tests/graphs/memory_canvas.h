@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory canvas for tests without Qt: rows in a vector framed by guard rows and guard columns
 // that must never be written, fixed text metrics, and a log of every TextOut.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ public:
   int Height() const override { return FHeight; }
   TSurface Surface() override { return {&FWords[static_cast<std::size_t>(kGuard) * FStride + kGuard], FStride, FWidth, FHeight}; }
   int TextWidth(const std::string& text) override { return kCharWidth * static_cast<int>(text.size()); }
-  int TextHeight(const std::string&) override { return Font.Size + 5; }
+  int TextHeight(const std::string&) override { return std::min(Font.Size, 100000) + 5; }
   void TextOut(int x, int y, const std::string& text) override {
     FillRect(x, y, x + TextWidth(text), y + TextHeight(text));
     Texts.push_back({x, y, text, Font});

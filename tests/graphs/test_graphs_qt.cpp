@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QLocale>
 #include <QSet>
+#include <limits>
 
 #include "tarvek_Utility.h"
 #include "vlm_GraphPainter.h"
@@ -142,6 +143,25 @@ TEST(GraphsImageCanvas, SystemColoursComeFromThePalette) {
   EXPECT_EQ(canvas.ColorToRGB(clRed), clRed);
   FillBox(&canvas, clBtnFace, clBtnFace, 0, 0, 4, 4);
   EXPECT_EQ(image.pixel(2, 2), button.rgb());
+}
+
+TEST(GraphsImageCanvas, HostileSettingsOnAnImage) {
+  for (int k = 0; k <= 7; ++k) {
+    QImage image(64, 48, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    TImageCanvas canvas(image);
+    TVLGraph g;
+    g.Kind = static_cast<TGraphKind>(k);
+    g.AxisFont.Size = std::numeric_limits<int>::max();
+    g.Title.Font.Size = std::numeric_limits<int>::min();
+    g.Title.Text = std::string(3000, '\xC9');
+    g.XAxis = {-1e300, 1e299, -1};
+    g.BarWidth = 1e12;
+    for (int i = 0; i < 20; ++i) g.AddValue("", i, i % 2 ? 1e308 : -1e308);
+    g.Draw(canvas, {std::numeric_limits<int>::min(), -5, std::numeric_limits<int>::max(), 100000});
+    EXPECT_EQ(image.size(), QSize(64, 48));
+    EXPECT_EQ(image.format(), QImage::Format_RGB32);
+  }
 }
 
 // Every kind as the statistics view sets it up; the pictures are for looking at.
