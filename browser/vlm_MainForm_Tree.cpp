@@ -111,6 +111,9 @@ void Tfrm_MainForm::BuildDirectoryTree() {
     }
   }
   FScratch = QImage();
+  // Nothing is selected until the user or the default journal selects it: without this the view
+  // would make the first node current when it first gets the focus.
+  if (!tre_Directory->currentItem()) tre_Directory->setCurrentIndex(QModelIndex());
   // Nodes added before all pictures were read get theirs now.
   RefreshNodePictures();
   if (!problems.isEmpty())

@@ -29,7 +29,7 @@ bool ToCp(const QString& text, std::string& cp1251, QString* bad) {
       const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
       const QString ch = text.mid(i, n);
       QStringEncoder one(kCodePage);
-      (void)one.encode(ch);
+      const QByteArray ignored = one.encode(ch);  // encoding happens on conversion
       if (one.hasError() && !bad->contains(ch)) bad->append(ch);
       i += n - 1;
     }

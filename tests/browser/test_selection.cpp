@@ -1,0 +1,120 @@
+// Selecting each kind of node: the current node, the buttons, journal loading, editors shown.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+#include "vlm_TestSupport.h"
+#include "vlm_Types.h"
+
+class SelectionTest : public BrowserTest {
+protected:
+  void SetUp() override {
+    Library.WriteLibrary(QStringLiteral(
+        "<dreamlibrary name=\"L\">\n"
+        "  <directory name=\"A\">\n"
+        "    <file name=\"J\" path=\"j.xml\" />\n"
+        "    <directory name=\"Sub\" />\n"
+        "  </directory>\n"
+        "  <directory name=\"B\" />\n"
+        "</dreamlibrary>\n"));
+    Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral(
+        "<velmora>\n"
+        "  <day name=\"d1\">\n"
+        "    <experience number=\"1\" title=\"a\" />\n"
+        "    <experience number=\"2\" title=\"b\" readonly=\"true\" />\n"
+        "    <experience number=\"9\" title=\"c\" />\n"
+        "  </day>\n"
+        "  <day name=\"d2\">\n"
+        "    <experience number=\"4\" title=\"d\" />\n"
+        "    <experience number=\"5\" title=\"e\" />\n"
+        "  </day>\n"
+        "</velmora>\n"));
+  }
+  // Tool buttons 1-4, up, down, delete as a string of 0 and 1.
+  std::string Buttons() const {
+    std::string s;
+    for (QToolButton* b : {Form->btn_Tool_01, Form->btn_Tool_02, Form->btn_Tool_03, Form->btn_Tool_04,
+                           Form->btn_MoveUp, Form->btn_MoveDown, Form->btn_Delete})
+      s += b->isEnabled() ? '1' : '0';
+    return s;
+  }
+  std::string Select(const QString& caption) {
+    QTreeWidgetItem* item = Item(caption);
+    EXPECT_NE(item, nullptr) << caption.toStdString();
+    if (!item) return {};
+    ClickItem(item);
+    EXPECT_EQ(Form->FCurrentNode, item);
+    return Buttons();
+  }
+};
+
+TEST_F(SelectionTest, ButtonsFollowTheKindAndThePosition) {
+  Open();
+  // Before any selection: the designed states.
+  EXPECT_EQ(Buttons(), "1000111");
+  EXPECT_EQ(Select(QStringLiteral("L")), "1000000");
+  EXPECT_EQ(Select(QStringLiteral("A")), "1100011");
+  EXPECT_EQ(Select(QStringLiteral("B")), "1100101");
+  EXPECT_EQ(Select(QStringLiteral("J")), "0010011");
+  Item(QStringLiteral("J"))->setExpanded(true);
+  EXPECT_EQ(Select(QStringLiteral("Sub")), "1100101");
+  EXPECT_EQ(Select(QStringLiteral("d1")), "0001011");
+  EXPECT_EQ(Form->FNextNumber, 6);  // five experiences in the journal, plus one
+  Item(QStringLiteral("d1"))->setExpanded(true);
+  EXPECT_EQ(Select(QStringLiteral("1. a")), "0000011");
+  EXPECT_EQ(Select(QStringLiteral("2. b")), "0000111");
+  EXPECT_EQ(Select(QStringLiteral("9. c")), "0000101");
+  EXPECT_EQ(Select(QStringLiteral("d2")), "0001101");
+}
+
+TEST_F(SelectionTest, AJournalIsLoadedOnceAndMarkedAsDefault) {
+  Open();
+  EXPECT_TRUE(Form->FJournals->Documents().empty());
+  TXMLNode* file = Tfrm_MainForm::NodeOf(Item(QStringLiteral("J")));
+  Select(QStringLiteral("J"));
+  QTreeWidgetItem* journal = Item(QStringLiteral("J"));
+  ASSERT_EQ(journal->childCount(), 2);
+  EXPECT_EQ(Tfrm_MainForm::NodeOf(journal)->Name, tagJournal);
+  EXPECT_EQ(file->GetAttribute(attrDefault), litYes);
+  EXPECT_EQ(Form->edt_Name->text(), QStringLiteral("J"));
+  Select(QStringLiteral("B"));
+  EXPECT_EQ(Select(QStringLiteral("J")), "0010011");  // now a loaded journal
+  EXPECT_EQ(journal->childCount(), 2);
+  EXPECT_EQ(Form->FJournals->Documents().size(), 1u);
+  EXPECT_EQ(Form->FDefaultJournal, file);
+  EXPECT_EQ(Form->edt_Name->text(), QStringLiteral("J"));
+}
+
+TEST_F(SelectionTest, OnlyCatalogHasNoMovesAndEditorsMatchTheKind) {
+  Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"Only\" />\n</dreamlibrary>\n"));
+  Open();
+  EXPECT_EQ(Select(QStringLiteral("Only")), "1100001");
+  EXPECT_EQ(Form->edt_Name->text(), QStringLiteral("Only"));
+  EXPECT_FALSE(Form->edt_Number->isVisible());
+  EXPECT_FALSE(Form->img_Graphs->isVisible());
+  EXPECT_EQ(Form->edt_Name->x(), 4);
+  EXPECT_EQ(Form->edt_Name->width(), Form->pnl_WorkArea->width() - 6);
+}
+
+TEST_F(SelectionTest, DayAndExperienceEditorsAndTheReadOnlyState) {
+  Open();
+  Select(QStringLiteral("J"));
+  Select(QStringLiteral("d1"));
+  EXPECT_EQ(Form->lbl_Name->text(), QStringLiteral("Дата:"));
+  EXPECT_TRUE(Form->img_Graphs->isVisible());
+  EXPECT_TRUE(Form->mmo_Comment->isVisible());
+  Item(QStringLiteral("d1"))->setExpanded(true);
+  Select(QStringLiteral("2. b"));
+  EXPECT_EQ(Form->lbl_Name->text(), QStringLiteral("Название:"));
+  EXPECT_EQ(Form->edt_Number->text(), QStringLiteral("2"));
+  EXPECT_EQ(Form->edt_Name->text(), QStringLiteral("b"));
+  EXPECT_TRUE(Form->edt_Number->isVisible());
+  EXPECT_FALSE(Form->img_Graphs->isVisible());
+  EXPECT_TRUE(Form->edt_Name->isReadOnly());
+  EXPECT_TRUE(Form->btn_ReadOnly->isChecked());
+  Select(QStringLiteral("9. c"));
+  EXPECT_FALSE(Form->edt_Name->isReadOnly());
+  EXPECT_FALSE(Form->btn_ReadOnly->isChecked());
+}

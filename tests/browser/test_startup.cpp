@@ -1,0 +1,264 @@
+// Start-up: the tree built from the library, the settings read on the way, default journals.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "vlm_Resources.h"
+#include "vlm_TestSupport.h"
+#include "vlm_Types.h"
+
+namespace {
+QRgb ButtonColour(const QToolButton* b) {
+  const QImage image = b->icon().pixmap(QSize(16, 16)).toImage();
+  return image.isNull() ? 0 : image.pixel(8, 8);
+}
+}  // namespace
+
+class StartupTest : public BrowserTest {};
+
+TEST_F(StartupTest, NestedCatalogsGiveTreeShapeCaptionsPicturesAndSettings) {
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"Библиотека\">\n%1"
+      "  <label caption=\"Осознанное\" />\n"
+      "  <label caption=\"Астрал\" />\n"
+      "  <label />\n"
+      "  <options confirmdelete=\"maybe\" />\n"
+      "  <directory name=\"Первый\">\n"
+      "    <directory name=\"Второй\">\n"
+      "      <directory>\n"
+      "        <file name=\"Журнал\" path=\"j1.xml\" />\n"
+      "      </directory>\n"
+      "    </directory>\n"
+      "    <experience number=\"7\" title=\"Полёт\" />\n"
+      "  </directory>\n"
+      "  <file name=\"Вне каталога\" path=\"j2.xml\" />\n"
+      "  <directory name=\"Последний\" />\n"
+      "</dreamlibrary>\n").arg(Library.SixIcons()));
+  Open();
+  QTreeWidget* tree = Form->tre_Directory;
+  ASSERT_EQ(tree->topLevelItemCount(), 1);
+  QTreeWidgetItem* root = tree->topLevelItem(0);
+  EXPECT_EQ(root->text(0), QStringLiteral("Библиотека"));
+  EXPECT_EQ(Tfrm_MainForm::NodeOf(root)->Name, tagDreamLibrary);
+  // A file placed directly under the root is not shown.
+  ASSERT_EQ(root->childCount(), 2);
+  EXPECT_EQ(root->child(0)->text(0), QStringLiteral("Первый"));
+  EXPECT_EQ(root->child(1)->text(0), QStringLiteral("Последний"));
+  QTreeWidgetItem* second = root->child(0)->child(0);
+  ASSERT_EQ(second->text(0), QStringLiteral("Второй"));
+  QTreeWidgetItem* third = second->child(0);
+  ASSERT_EQ(third->text(0), QStringLiteral("undefined"));
+  ASSERT_EQ(third->childCount(), 1);
+  QTreeWidgetItem* journal = third->child(0);
+  EXPECT_EQ(journal->text(0), QStringLiteral("Журнал"));
+  QTreeWidgetItem* experience = root->child(0)->child(1);
+  EXPECT_EQ(experience->text(0), QStringLiteral("7. Полёт"));
+
+  // Pictures by kind, and picture 0 for whichever node is selected.
+  for (QTreeWidgetItem* catalog : {root->child(0), second, third, root->child(1)}) {
+    EXPECT_EQ(Tfrm_MainForm::PictureOf(catalog), 2);
+    EXPECT_EQ(PictureColour(catalog, QIcon::Normal), TLibraryFolder::IconColour(2));
+  }
+  EXPECT_EQ(PictureColour(root, QIcon::Normal), TLibraryFolder::IconColour(1));
+  EXPECT_EQ(PictureColour(journal, QIcon::Normal), TLibraryFolder::IconColour(3));
+  EXPECT_EQ(PictureColour(experience, QIcon::Normal), TLibraryFolder::IconColour(5));
+  EXPECT_EQ(PictureColour(journal, QIcon::Selected), TLibraryFolder::IconColour(0));
+  EXPECT_EQ(tree->indentation(), 19);
+  EXPECT_EQ(tree->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+  // The creation buttons take the pictures named for them.
+  EXPECT_EQ(ButtonColour(Form->btn_Tool_01), TLibraryFolder::IconColour(2));
+  EXPECT_EQ(ButtonColour(Form->btn_Tool_02), TLibraryFolder::IconColour(3));
+  EXPECT_EQ(ButtonColour(Form->btn_Tool_03), TLibraryFolder::IconColour(4));
+  EXPECT_EQ(ButtonColour(Form->btn_Tool_04), TLibraryFolder::IconColour(5));
+
+  EXPECT_EQ(Form->box_Label1->text(), QStringLiteral("Осознанное"));
+  EXPECT_EQ(Form->box_Label2->text(), QStringLiteral("Астрал"));
+  EXPECT_EQ(Form->box_Label3->text(), QStringLiteral("undefined"));
+  EXPECT_TRUE(Form->box_Label4->text().isEmpty());
+  EXPECT_TRUE(Form->FLabelDefined[2]);
+  EXPECT_FALSE(Form->FLabelDefined[3]);
+  EXPECT_TRUE(Form->FConfirmDelete);  // only "no" turns the question off
+  EXPECT_TRUE(Form->FJournals->Documents().empty());  // no journal is read before it is selected
+  EXPECT_TRUE(Ui.Warnings.isEmpty());
+  EXPECT_TRUE(Ui.Errors.isEmpty());
+}
+
+TEST_F(StartupTest, BadPictureAndBadGeometryAreReportedOnceAndTheWalkGoesOn) {
+  const QString absolute = Library.Path(QStringLiteral("elsewhere/day.bmp"));
+  Library.WritePicture(QStringLiteral("elsewhere/day.bmp"), TLibraryFolder::IconColour(4));
+  Library.WritePicture(QStringLiteral("icons/a.bmp"), TLibraryFolder::IconColour(0));
+  Library.WritePicture(QStringLiteral("icons/b.bmp"), TLibraryFolder::IconColour(1));
+  Library.WritePicture(QStringLiteral("icons/d.bmp"), TLibraryFolder::IconColour(3));
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n"
+      "  <icon path=\"icons/a.bmp\" />\n"
+      "  <icon path=\"icons/b.bmp\" />\n"
+      "  <icon path=\"icons/missing.bmp\" name=\"Dream Directory\" />\n"
+      "  <icon name=\"Dream File\" />\n"
+      "  <icon path=\"icons/d.bmp\" />\n"
+      "  <icon path=\"%1\" />\n"
+      "  <form width=\"80x\" height=\"555\" />\n"
+      "  <options confirmdelete=\"no\" />\n"
+      "  <directory name=\"После\">\n"
+      "    <file name=\"J\" />\n"
+      "  </directory>\n"
+      "</dreamlibrary>\n").arg(absolute));
+  Open();
+  // One message lists both problems.
+  ASSERT_EQ(Ui.Warnings.size(), 1);
+  EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("icons/missing.bmp")));
+  EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("80x")));
+  // The walk went on: the later form value, the options and the catalog were read.
+  EXPECT_EQ(Form->height(), 555);
+  EXPECT_EQ(Form->width(), Tfrm_MainForm::kDesignWidth);
+  EXPECT_FALSE(Form->FConfirmDelete);
+  QTreeWidgetItem* catalog = Item(QStringLiteral("После"));
+  ASSERT_NE(catalog, nullptr);
+  // The blank picture kept the slot: index 3 is still d.bmp, 4 the absolute path's picture;
+  // an icon without path adds no picture.
+  EXPECT_EQ(Form->iml_TreeImages.Count(), 5);
+  EXPECT_EQ(PictureColour(catalog->child(0), QIcon::Normal), TLibraryFolder::IconColour(3));
+  EXPECT_EQ(Form->iml_TreeImages.At(4).toImage().pixel(8, 8), TLibraryFolder::IconColour(4));
+  EXPECT_EQ(qAlpha(PictureColour(catalog, QIcon::Normal)), 0);
+}
+
+class DefaultJournalTest : public BrowserTest {
+protected:
+  void SetUp() override {
+    Library.WriteLibrary(QStringLiteral(
+        "<dreamlibrary name=\"L\">\n%1"
+        "  <directory name=\"A\">\n"
+        "    <file name=\"J1\" path=\"j1.xml\" default=\"yes\" />\n"
+        "  </directory>\n"
+        "  <directory name=\"B\">\n"
+        "    <file name=\"J2\" path=\"j2.xml\" default=\"yes\" />\n"
+        "  </directory>\n"
+        "</dreamlibrary>\n").arg(Library.SixIcons()));
+    Library.WriteJournal(QStringLiteral("j1.xml"), QStringLiteral(
+        "<velmora>\n  <day name=\"01.01.26\">\n    <experience number=\"1\" title=\"a\" />\n  </day>\n</velmora>\n"));
+    Library.WriteJournal(QStringLiteral("j2.xml"), QStringLiteral(
+        "<velmora>\n"
+        "  <day name=\"02.01.26\">\n"
+        "    <experience number=\"7\" title=\"Полёт\" />\n"
+        "    <experience />\n"
+        "  </day>\n"
+        "  <day name=\"03.01.26\" />\n"
+        "</velmora>\n"));
+  }
+};
+
+TEST_F(DefaultJournalTest, BothAreLoadedTheSecondStaysSelectedAndAloneMarked) {
+  Open();
+  ASSERT_EQ(Form->FJournals->Documents().size(), 2u);
+  QTreeWidgetItem* j1 = Item(QStringLiteral("J1"));
+  QTreeWidgetItem* j2 = Item(QStringLiteral("J2"));
+  ASSERT_TRUE(j1 && j2);
+  EXPECT_EQ(Form->tre_Directory->currentItem(), j2);
+  EXPECT_EQ(Form->FCurrentNode, j2);
+  EXPECT_TRUE(j2->isExpanded());
+  EXPECT_TRUE(j2->isSelected());
+  ASSERT_EQ(j2->childCount(), 2);
+  ASSERT_EQ(j1->childCount(), 1);
+  QTreeWidgetItem* day = j2->child(0);
+  EXPECT_EQ(day->text(0), QStringLiteral("02.01.26"));
+  EXPECT_FALSE(day->isExpanded());
+  ASSERT_EQ(day->childCount(), 2);
+  EXPECT_EQ(day->child(0)->text(0), QStringLiteral("7. Полёт"));
+  EXPECT_EQ(day->child(1)->text(0), QStringLiteral("undefined. undefined"));
+  EXPECT_EQ(PictureColour(day, QIcon::Normal), TLibraryFolder::IconColour(4));
+
+  // The nodes now stand for the journals' roots, paired with their library entries.
+  const TXMLNode* root2 = Tfrm_MainForm::NodeOf(j2);
+  EXPECT_EQ(root2->Name, tagJournal);
+  TXMLNode* file1 = Tfrm_MainForm::NodeOf(j1->parent())->GetChild(0);
+  TXMLNode* file2 = Tfrm_MainForm::NodeOf(j2->parent())->GetChild(0);
+  EXPECT_EQ(Form->FPairs->FirstOf(root2), file2);
+  EXPECT_EQ(file1->GetAttribute(attrDefault), litNo);
+  EXPECT_EQ(file2->GetAttribute(attrDefault), litYes);
+  EXPECT_EQ(Form->FDefaultJournal, file2);
+  EXPECT_EQ(Form->edt_Name->text(), QStringLiteral("J2"));
+  // The registry key is the path resolved beside the library.
+  EXPECT_EQ(QString::fromStdString(Form->FJournals->Documents()[0]->FileName), Library.Path(QStringLiteral("j1.xml")));
+}
+
+TEST_F(DefaultJournalTest, MissingJournalStartsEmptyIsToldAndIsCreatedAtExit) {
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n"
+      "  <directory name=\"A\">\n"
+      "    <file name=\"Нет файла\" path=\"absent.xml\" default=\"yes\" />\n"
+      "  </directory>\n"
+      "</dreamlibrary>\n"));
+  Open();
+  QTreeWidgetItem* journal = Item(QStringLiteral("Нет файла"));
+  ASSERT_NE(journal, nullptr);
+  EXPECT_EQ(journal->childCount(), 0);
+  EXPECT_EQ(Tfrm_MainForm::NodeOf(journal)->Name, tagJournal);
+  ASSERT_EQ(Ui.Warnings.size(), 1);
+  EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("absent.xml")));
+  ASSERT_TRUE(Close());
+  TXMLParser written;
+  written.LoadFromFile(Library.Path(QStringLiteral("absent.xml")).toStdString());
+  EXPECT_EQ(written.Status, xrOk);
+  EXPECT_EQ(written.Root->Name, tagJournal);
+}
+
+TEST_F(DefaultJournalTest, JournalNotReadWholeIsToldAndLeftAsItWas) {
+  Library.WriteJournal(QStringLiteral("j2.xml"), QStringLiteral("<velmora>\n  <day name=\"обрыв\">\n"));
+  const QByteArray before = Library.Read(QStringLiteral("j2.xml"));
+  Open();
+  ASSERT_EQ(Ui.Warnings.size(), 1);
+  EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("j2.xml")));
+  ASSERT_TRUE(Close());
+  EXPECT_EQ(Library.Read(QStringLiteral("j2.xml")), before);
+  EXPECT_TRUE(Ui.SaveFailureQuestions.isEmpty());
+}
+
+TEST_F(StartupTest, MissingLibraryIsAWorkingRootAndExitWritesAValidFile) {
+  Open();
+  QTreeWidget* tree = Form->tre_Directory;
+  ASSERT_EQ(tree->topLevelItemCount(), 1);
+  QTreeWidgetItem* root = tree->topLevelItem(0);
+  EXPECT_EQ(root->text(0), QStringLiteral("undefined"));
+  EXPECT_TRUE(Ui.Warnings.isEmpty());  // a first run is not an error
+  ClickItem(root);
+  EXPECT_EQ(Form->FCurrentNode, root);
+  EXPECT_TRUE(Form->btn_Tool_01->isEnabled());
+  EXPECT_FALSE(Form->btn_Delete->isEnabled());
+  EXPECT_TRUE(Form->edt_Name->text().isEmpty());
+
+  ASSERT_TRUE(Close());
+  TXMLParser written;
+  written.LoadFromFile(Library.Path(QStringLiteral("dreams.ini")).toStdString());
+  ASSERT_EQ(written.Status, xrOk);
+  EXPECT_EQ(written.Root->Name, tagDreamLibrary);
+  const TXMLNode* form = written.Root->FindNode(tagForm);
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->GetAttribute(attrWidth), std::to_string(Form->geometry().width()));
+}
+
+TEST_F(StartupTest, DamagedLibraryIsToldOnceShownAsReadAndNeverOverwritten) {
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n"
+      "  <directory name=\"Один\">\n"
+      "    <file name=\"J\" path=\"absent.xml\" default=\"yes\" />\n"
+      "  </directory>\n"
+      "  <directory name=\"Два\">\n"));
+  const QByteArray before = Library.Read(QStringLiteral("dreams.ini"));
+  Open();
+  ASSERT_EQ(Ui.Warnings.size(), 2);  // the library, then the new journal
+  EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("dreams.ini")));
+  EXPECT_NE(Item(QStringLiteral("Один")), nullptr);
+
+  ASSERT_TRUE(Close());  // the scripted user closes anyway
+  ASSERT_EQ(Ui.SaveFailureQuestions.size(), 1);
+  EXPECT_TRUE(Ui.SaveFailureQuestions[0].contains(QStringLiteral("dreams.ini")));
+  EXPECT_FALSE(Ui.SaveFailureQuestions[0].contains(QStringLiteral("absent.xml")));
+  EXPECT_EQ(Library.Read(QStringLiteral("dreams.ini")), before);
+  // Journals are still written.
+  EXPECT_FALSE(Library.Read(QStringLiteral("absent.xml")).isEmpty());
+  // Saving the library alone is refused too.
+  std::vector<TJournalSaveFailure> failures;
+  EXPECT_FALSE(Form->SaveLibrary(failures));
+  EXPECT_EQ(failures.size(), 1u);
+}

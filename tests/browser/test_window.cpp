@@ -1,0 +1,128 @@
+// The window as designed: tool bar, anchors, banner, splitter; the error boundary; the real
+// authorization dialog reached through the program's own interaction.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolButton>
+
+#include "vlm_ErrorBoundary.h"
+#include "vlm_Resources.h"
+#include "vlm_TestSupport.h"
+#include "vlm_Widgets.h"
+#include "xml_types.h"
+
+class WindowTest : public BrowserTest {};
+
+TEST_F(WindowTest, ToolBarAsDesigned) {
+  Open();
+  EXPECT_EQ(Form->windowTitle(), QStringLiteral("Velmora"));
+  EXPECT_EQ(Form->minimumSize(), QSize(663, 480));
+  EXPECT_EQ(Form->pnl_Tools->height(), 70);
+  struct {
+    QToolButton* Button;
+    QPoint Place;
+    const char* Hint;
+  } const expected[] = {
+      {Form->btn_Authorization, {5, 5}, res::HintAuthorization}, {Form->btn_Save, {28, 5}, res::HintSave},
+      {Form->btn_Tool_05, {126, 5}, res::HintAbout},           {Form->btn_Tool_06, {149, 5}, res::HintExit},
+      {Form->btn_Tool_01, {5, 41}, res::HintNewCatalog},        {Form->btn_Tool_02, {28, 41}, res::HintNewFile},
+      {Form->btn_Tool_03, {51, 41}, res::HintNewDay},           {Form->btn_Tool_04, {74, 41}, res::HintNewExperience},
+      {Form->btn_MoveUp, {103, 41}, res::HintMoveUp},           {Form->btn_MoveDown, {126, 41}, res::HintMoveDown},
+      {Form->btn_Delete, {149, 41}, res::HintDelete},
+  };
+  for (const auto& e : expected) {
+    EXPECT_EQ(e.Button->geometry(), QRect(e.Place, QSize(22, 22))) << e.Hint;
+    EXPECT_EQ(e.Button->toolTip(), QString::fromUtf8(e.Hint));
+    EXPECT_TRUE(e.Button->autoRaise());
+  }
+  EXPECT_EQ(Form->bvl_Tool->geometry(), QRect(5, 33, 166, 2));
+  EXPECT_EQ(Form->img_Banner->size(), QSize(468, 60));
+  EXPECT_EQ(Form->img_Banner->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(Form->tre_Directory->width(), 200);
+  EXPECT_EQ(Form->spt_Splitter->handleWidth(), 3);
+}
+
+TEST_F(WindowTest, AnchorsFollowTheWindowAndTheZeroLabelStaysCentred) {
+  Open();
+  const QRect banner = Form->img_Banner->geometry();
+  const QRect name = Form->edt_Name->geometry();
+  const QRect energy = Form->lbl_Energy->geometry();
+  const QRect readOnly = Form->btn_ReadOnly->geometry();
+  Form->resize(Form->width() + 100, Form->height() + 50);
+  QApplication::processEvents();
+  EXPECT_EQ(Form->img_Banner->geometry(), banner.translated(100, 0));
+  EXPECT_EQ(Form->edt_Name->geometry(), name.adjusted(0, 0, 100, 0));
+  EXPECT_EQ(Form->lbl_Energy->geometry(), energy.translated(100, 0));
+  EXPECT_EQ(Form->btn_ReadOnly->geometry(), readOnly.translated(100, 50));
+  const QRect track = Form->trb_Energy->geometry();
+  const QRect zero = Form->lbl_ZeroEnergyLevel->geometry();
+  EXPECT_EQ(zero.left(), track.left() + 28);
+  EXPECT_EQ(zero.top(), track.top() + (track.height() - zero.height()) / 2);
+  EXPECT_EQ(Form->bvl_Border->width(), Form->pnl_WorkArea->width() - 6);
+}
+
+TEST(AnchorLayoutTest, EachAxisFollowsItsAnchors) {
+  const QSize designed(100, 100), now(150, 120);
+  const QRect bounds(10, 20, 30, 40);
+  EXPECT_EQ(TAnchorLayout::Arrange(bounds, akLeftTop, designed, now), bounds);
+  EXPECT_EQ(TAnchorLayout::Arrange(bounds, akAll, designed, now), QRect(10, 20, 80, 60));
+  EXPECT_EQ(TAnchorLayout::Arrange(bounds, akRight | akBottom, designed, now), QRect(60, 40, 30, 40));
+  // Neither edge: the centre keeps its share (25 of 100 -> 37.5 of 150; 40 of 100 -> 48 of 120).
+  EXPECT_EQ(TAnchorLayout::Arrange(bounds, 0, designed, now), QRect(23, 28, 30, 40));
+}
+
+TEST_F(WindowTest, BannerOpensTheMakersAddress) {
+  Open();
+  QTest::mouseClick(Form->img_Banner, Qt::LeftButton);
+  ASSERT_EQ(Ui.Urls.size(), 1u);
+  EXPECT_EQ(Ui.Urls[0], QUrl(QString::fromUtf8(res::MakerWebAddress)));
+}
+
+TEST_F(WindowTest, ErrorBoundaryShowsTheErrorAndTheProgramGoesOn) {
+  Open();
+  QPushButton trigger(Form.get());
+  int after = 0;
+  QObject::connect(&trigger, &QPushButton::clicked, Form.get(), [&] {
+    Form->Run([&] {
+      throw EInOutError("\xc6\xf3\xf0\xed\xe0\xeb.xml", "cannot write");  // "Журнал.xml" in Windows-1251
+      ++after;
+    });
+  });
+  trigger.show();
+  QTest::mouseClick(&trigger, Qt::LeftButton);
+  ASSERT_EQ(Ui.Errors.size(), 1);
+  EXPECT_EQ(Ui.Errors[0], QStringLiteral("cannot write: Журнал.xml"));
+  EXPECT_EQ(after, 0);
+  // The window still answers.
+  ClickItem(Form->tre_Directory->topLevelItem(0));
+  EXPECT_EQ(Form->FCurrentNode, Form->tre_Directory->topLevelItem(0));
+  EXPECT_TRUE(Guard(Ui, nullptr, [&] { ++after; }));
+  EXPECT_EQ(after, 1);
+  EXPECT_FALSE(Guard(Ui, nullptr, [] { throw 42; }));
+  EXPECT_EQ(Ui.Errors.size(), 2);
+}
+
+TEST(QtInteractionTest, TheAuthorizationDialogAnswersWithTheTypedTexts) {
+  TQtUserInteraction ui;
+  QString title;
+  bool cancelVisible = true;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<Tfrm_Authorization*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    title = dialog->windowTitle();
+    cancelVisible = dialog->btn_Cancel->isVisible();
+    QTest::keyClicks(dialog->edt_First, QStringLiteral("user"));
+    QTest::keyClicks(dialog->edt_Second, QStringLiteral("secret"));
+    QTest::mouseClick(dialog->btn_Ok, Qt::LeftButton);
+  });
+  const TLoginResult result = ui.AskCredentials(nullptr, amLogin);
+  EXPECT_TRUE(result.Accepted);
+  EXPECT_EQ(result.UserName, QStringLiteral("user"));
+  EXPECT_EQ(result.Password, QStringLiteral("secret"));
+  EXPECT_EQ(title, QStringLiteral("Авторизация"));
+  EXPECT_FALSE(cancelVisible);
+}

@@ -1,0 +1,73 @@
+#include "vlm_TestSupport.h"
+
+#include <QStringEncoder>
+
+void TLibraryFolder::Write(const QString& name, const QString& utf8) const {
+  QString text = utf8;
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  QStringEncoder encoder("windows-1251");
+  const QByteArray bytes = encoder.encode(text);
+  EXPECT_FALSE(encoder.hasError());
+  QDir().mkpath(QFileInfo(Path(name)).absolutePath());
+  QFile file(Path(name));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+void TLibraryFolder::WritePicture(const QString& name, QRgb colour) const {
+  QDir().mkpath(QFileInfo(Path(name)).absolutePath());
+  QImage picture(16, 16, QImage::Format_RGB32);
+  picture.fill(colour);
+  ASSERT_TRUE(picture.save(Path(name), "BMP"));
+}
+
+QByteArray TLibraryFolder::Read(const QString& name) const {
+  QFile file(Path(name));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+QString TLibraryFolder::SixIcons() const {
+  static const char* const roles[6] = {"Selected", "Dream Library", "Dream Directory", "Dream File", "One Night",
+                                       "One Dream"};
+  QString xml;
+  for (int i = 0; i < 6; ++i) {
+    const QString name = QStringLiteral("icons/icon%1.bmp").arg(i);
+    WritePicture(name, IconColour(i));
+    // Relative paths: the tests run elsewhere, so these are found beside the library.
+    xml += QStringLiteral("  <icon path=\"%1\" name=\"%2\" />\n").arg(name, QLatin1String(roles[i]));
+  }
+  return xml;
+}
+
+Tfrm_MainForm* BrowserTest::Open() {
+  Form = std::make_unique<Tfrm_MainForm>(Ui, Library.Dir.path() + QLatin1Char('/'));
+  if (!Form->LoginFailed()) {
+    Form->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  }
+  return Form.get();
+}
+
+QTreeWidgetItem* BrowserTest::Item(const QString& caption) const {
+  const auto found = Form->tre_Directory->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+  return found.isEmpty() ? nullptr : found.first();
+}
+
+void BrowserTest::ClickItem(QTreeWidgetItem* item) const {
+  QTreeWidget* tree = Form->tre_Directory;
+  tree->scrollToItem(item);
+  const QRect rect = tree->visualItemRect(item);
+  ASSERT_TRUE(rect.isValid());
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+QRgb BrowserTest::PictureColour(const QTreeWidgetItem* item, QIcon::Mode mode) {
+  const QImage image = item->icon(0).pixmap(QSize(16, 16), mode).toImage();
+  return image.isNull() ? 0 : image.pixel(8, 8);
+}
+
+bool BrowserTest::Close() {
+  Form->close();
+  return !Form->isVisible();
+}

@@ -1,0 +1,89 @@
+#pragma once
+// Shared by the browser tests: a scripted answer for every modal thing the window opens, and a
+// library folder in a temporary directory that stands in for the executable's directory.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vlm_MainForm.h"
+#include "vlm_UserInteraction.h"
+
+class TScriptedInteraction : public TUserInteraction {
+public:
+  TLoginResult AskCredentials(QWidget*, TAuthorizationMode mode) override {
+    Modes.push_back(mode);
+    if (Logins.empty()) return {};  // as if the dialog was closed
+    TLoginResult r = Logins.front();
+    Logins.pop_front();
+    return r;
+  }
+  void ShowError(QWidget*, const QString& text) override { Errors << text; }
+  void ShowWarning(QWidget*, const QString& text) override { Warnings << text; }
+  bool AskGoBackAfterSaveFailure(QWidget*, const QString& text) override {
+    SaveFailureQuestions << text;
+    if (GoBack.empty()) return false;
+    const bool back = GoBack.front();
+    GoBack.pop_front();
+    return back;
+  }
+  void OpenUrl(const QUrl& url) override { Urls.push_back(url); }
+
+  std::deque<TLoginResult> Logins;
+  std::vector<TAuthorizationMode> Modes;
+  QStringList Errors;
+  QStringList Warnings;
+  QStringList SaveFailureQuestions;
+  std::deque<bool> GoBack;
+  std::vector<QUrl> Urls;
+};
+
+// A library folder: dreams.ini, journals and pictures written as the program expects them.
+class TLibraryFolder {
+public:
+  TLibraryFolder() { EXPECT_TRUE(Dir.isValid()); }
+  QString Path(const QString& name = QString()) const { return Dir.path() + QLatin1Char('/') + name; }
+  // Writes `utf8` as Windows-1251 text with CR LF line ends.
+  void Write(const QString& name, const QString& utf8) const;
+  // The XML declaration and `body` as dreams.ini.
+  void WriteLibrary(const QString& body) const { Write(QStringLiteral("dreams.ini"), Declaration() + body); }
+  void WriteJournal(const QString& name, const QString& body) const { Write(name, Declaration() + body); }
+  // A 16 by 16 picture of one colour.
+  void WritePicture(const QString& name, QRgb colour) const;
+  QByteArray Read(const QString& name) const;
+  static QString Declaration() {
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\n");
+  }
+  // Six icons in the library's order (selected, library, catalog, journal, day, dream) of colour IconColour(i).
+  QString SixIcons() const;
+  static QRgb IconColour(int index) { return qRgb(40 * (index + 1), 10, 20); }
+
+  QTemporaryDir Dir;
+};
+
+// Builds and shows windows on a library folder.
+class BrowserTest : public ::testing::Test {
+protected:
+  Tfrm_MainForm* Open();
+  // The tree node whose caption is `caption`, searched in the whole tree.
+  QTreeWidgetItem* Item(const QString& caption) const;
+  // A real mouse click on a tree node.
+  void ClickItem(QTreeWidgetItem* item) const;
+  // The colour in the middle of a node's picture, in the given mode.
+  static QRgb PictureColour(const QTreeWidgetItem* item, QIcon::Mode mode);
+  // Closes the window with the close box's path; true when it closed.
+  bool Close();
+
+  TLibraryFolder Library;
+  TScriptedInteraction Ui;
+  std::unique_ptr<Tfrm_MainForm> Form;
+};

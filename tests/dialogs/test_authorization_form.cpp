@@ -1,0 +1,91 @@
+// The authorization dialog: its two modes, the OK button's rule, and its keys.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "vlm_AuthorizationForm.h"
+
+TEST(AuthorizationFormTest, ControlsAsDesigned) {
+  Tfrm_Authorization form;
+  EXPECT_EQ(form.size(), QSize(236, 100));
+  EXPECT_EQ(form.lbl_First->text(), QStringLiteral("Имя:"));
+  EXPECT_EQ(form.lbl_Second->text(), QStringLiteral("Пароль:"));
+  EXPECT_EQ(form.lbl_Second->geometry(), QRect(10, 42, 50, 13));
+  EXPECT_EQ(form.edt_First->geometry(), QRect(65, 10, 160, 21));
+  EXPECT_EQ(form.edt_Second->geometry(), QRect(65, 38, 160, 21));
+  EXPECT_EQ(form.edt_Second->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(form.btn_Cancel->geometry(), QRect(125, 68, 100, 25));
+  EXPECT_EQ(form.btn_Ok->text(), QStringLiteral("Ok"));
+  EXPECT_EQ(form.btn_Cancel->text(), QStringLiteral("Отмена"));
+  EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(form.windowFlags() & Qt::WindowSystemMenuHint);
+}
+
+TEST(AuthorizationFormTest, ModesArrangeCaptionAndButtons) {
+  Tfrm_Authorization login;
+  login.SetMode(amLogin);
+  login.show();
+  EXPECT_EQ(login.windowTitle(), QStringLiteral("Авторизация"));
+  EXPECT_FALSE(login.btn_Cancel->isVisible());
+  EXPECT_EQ(login.btn_Ok->geometry(), QRect(72, 68, 100, 25));
+
+  Tfrm_Authorization parameters;
+  parameters.SetMode(amParameters);
+  parameters.show();
+  EXPECT_EQ(parameters.windowTitle(), QStringLiteral("Параметры авторизации"));
+  EXPECT_TRUE(parameters.btn_Cancel->isVisible());
+  EXPECT_EQ(parameters.btn_Ok->geometry(), QRect(10, 68, 100, 25));
+}
+
+TEST(AuthorizationFormTest, OkNeedsANameWhateverThePassword) {
+  Tfrm_Authorization form;
+  form.SetMode(amParameters);
+  form.show();
+  EXPECT_FALSE(form.btn_Ok->isEnabled());
+  QTest::keyClicks(form.edt_Second, QStringLiteral("secret"));
+  EXPECT_FALSE(form.btn_Ok->isEnabled());
+  QTest::keyClicks(form.edt_First, QStringLiteral(" "));  // a blank counts
+  EXPECT_TRUE(form.btn_Ok->isEnabled());
+  QTest::keyClick(form.edt_First, Qt::Key_Backspace);
+  EXPECT_FALSE(form.btn_Ok->isEnabled());
+  // Typed one character at a time, as a user types Cyrillic.
+  QTest::sendKeyEvent(QTest::Click, form.edt_First, Qt::Key_unknown, QStringLiteral("Ж"), Qt::NoModifier);
+  EXPECT_TRUE(form.btn_Ok->isEnabled());
+  EXPECT_EQ(form.UserName(), QStringLiteral("Ж"));
+  EXPECT_EQ(form.Password(), QStringLiteral("secret"));
+}
+
+TEST(AuthorizationFormTest, EnterActsOnlyOnAFocusedButtonAndEscapeOnNone) {
+  Tfrm_Authorization form;
+  form.SetMode(amParameters);
+  form.show();
+  QTest::keyClicks(form.edt_First, QStringLiteral("user"));
+  form.edt_First->setFocus();
+  QTest::keyClick(form.edt_First, Qt::Key_Return);
+  QTest::keyClick(&form, Qt::Key_Escape);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.result(), 0);
+
+  form.btn_Cancel->setFocus();
+  QTest::keyClick(form.btn_Cancel, Qt::Key_Return);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(form.result(), QDialog::Rejected);
+
+  form.show();
+  form.btn_Ok->setFocus();
+  QTest::keyClick(form.btn_Ok, Qt::Key_Enter);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+TEST(AuthorizationFormTest, TheWindowManagersCloseCancels) {
+  Tfrm_Authorization form;
+  form.SetMode(amLogin);
+  form.show();
+  QTest::keyClicks(form.edt_First, QStringLiteral("user"));
+  form.close();
+  EXPECT_EQ(form.result(), QDialog::Rejected);
+}
