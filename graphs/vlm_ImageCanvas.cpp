@@ -43,7 +43,9 @@ TCanvas::TSurface TImageCanvas::Surface() {
 }
 
 QFont TImageCanvas::ToQFont(const TFont& font) {
-  QFont f(QString::fromLatin1(font.Name.c_str()));
+  QStringDecoder decoder("windows-1251");
+  QFont f(decoder.isValid() ? decoder.decode(QByteArrayView(font.Name.data(), static_cast<qsizetype>(font.Name.size())))
+                            : QString::fromLatin1(font.Name.c_str()));
   if (font.Size > 0)
     f.setPointSize(std::min(font.Size, kMaxFontSize));
   else if (font.Size < 0)
