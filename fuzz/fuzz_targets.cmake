@@ -5,7 +5,7 @@ if(VELMORA_FUZZ)
   set(fuzz_flags -fsanitize=fuzzer,address,undefined -fno-omit-frame-pointer)
   add_library(velmora_xml_fuzzlib STATIC
     ${PROJECT_SOURCE_DIR}/xml/xml_functions.cpp ${PROJECT_SOURCE_DIR}/xml/xml_attribute.cpp
-    ${PROJECT_SOURCE_DIR}/xml/xml_node.cpp ${PROJECT_SOURCE_DIR}/xml/xml_docType.cpp
+    ${PROJECT_SOURCE_DIR}/xml/xml_node.cpp ${PROJECT_SOURCE_DIR}/xml/xml_nodeText.cpp ${PROJECT_SOURCE_DIR}/xml/xml_docType.cpp
     ${PROJECT_SOURCE_DIR}/xml/xml_parameters.cpp ${PROJECT_SOURCE_DIR}/xml/xml_mainUnit.cpp)
   target_include_directories(velmora_xml_fuzzlib PUBLIC ${PROJECT_SOURCE_DIR}/xml)
   target_link_libraries(velmora_xml_fuzzlib PUBLIC velmora_settings)

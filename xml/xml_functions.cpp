@@ -1,10 +1,34 @@
 #include "xml_functions.h"
 
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
 inline bool IsControlOrBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// The first of two adjacent blanks in p[0..n), or, with `alsoMarks`, the first "<" or byte 26 if it
+// comes earlier; nullptr when there is none. Sixteen bytes at a time where the processor allows.
+const char* FindBlankPairOrMark(const char* p, std::size_t n, bool alsoMarks) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i blank = _mm_set1_epi8(' '), lt = _mm_set1_epi8('<'), eof = _mm_set1_epi8(26);
+  for (; i + 17 <= n; i += 16) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
+    __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(a, blank), _mm_cmpeq_epi8(b, blank));
+    if (alsoMarks) hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi8(a, lt), _mm_cmpeq_epi8(a, eof)));
+    if (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit))) return p + i + __builtin_ctz(mask);
+  }
+#endif
+  for (; i < n; ++i) {
+    if (alsoMarks && (p[i] == '<' || p[i] == 26)) return p + i;
+    if (p[i] == ' ' && i + 1 < n && p[i + 1] == ' ') return p + i;
+  }
+  return nullptr;
+}
 
 // Unicode code points of the Windows-1251 bytes 0x80..0xFF; 0 marks 0x98, which has none.
 constexpr char16_t kCp1251High[128] = {
@@ -144,7 +168,9 @@ std::string Utf8ToCp1251(std::string_view s) {
 std::string NativePath(std::string_view cp1251Path) { return Cp1251ToUtf8(cp1251Path); }
 
 void AppendSafeName(std::string& out, std::string_view name) {
-  for (std::size_t i = 0; i < name.size(); ++i) out += NameByte(name[i], i == 0);
+  std::size_t start = out.size();
+  out.append(name);
+  for (std::size_t i = start; i < out.size(); ++i) out[i] = NameByte(out[i], i == start);
 }
 
 void AppendSafeValue(std::string& out, std::string_view value) {
@@ -158,9 +184,14 @@ void AppendTextNode(std::string& out, std::string_view text) {
   std::size_t b = 0, e = text.size();
   while (b < e && IsControlOrBlank(text[b])) ++b;
   while (e > b && IsControlOrBlank(text[e - 1])) --e;
+  std::string_view body = text.substr(b, e - b);
+  if (!FindBlankPairOrMark(body.data(), body.size(), true)) {
+    out.append(body);  // the usual case: nothing to change
+    return;
+  }
   char prev = 0;
-  for (std::size_t i = b; i < e; ++i) {
-    char c = TextByte(text[i]);
+  for (char raw : body) {
+    char c = TextByte(raw);
     if (c == ' ' && prev == ' ') continue;
     out += c;
     prev = c;
@@ -196,9 +227,7 @@ std::string SafeText(std::string_view text) {
   return out;
 }
 
-void JoinLines(std::string& text) {
-  char* d = text.data();
-  std::size_t n = text.size();
+std::size_t JoinLines(char* d, std::size_t n) {
   if (const void* eof = std::memchr(d, 26, n)) n = static_cast<const char*>(eof) - d;
   // Output never overtakes input: every line but the last gives up its CR LF (2 bytes) for at most
   // one blank. Only the first line may need one byte more, so its leading blank is added at the end.
@@ -227,27 +256,39 @@ void JoinLines(std::string& text) {
         if (first) firstNeedsBlank = true;
         else d[w++] = ' ';
       }
-      char prev = 0;
-      for (std::size_t i = b; i < t; ++i) {
-        char c = d[i];
-        if (c == ' ' && prev == ' ') continue;
-        d[w++] = c;
-        prev = c;
+      // Copy the line in pieces that end after the first blank of each run of blanks.
+      while (b < t) {
+        const char* twin = FindBlankPairOrMark(d + b, t - b, false);
+        std::size_t piece = twin ? static_cast<std::size_t>(twin - d) + 1 - b : t - b;
+        if (w != b) std::memmove(d + w, d + b, piece);
+        w += piece;
+        b += piece;
+        while (b < t && d[b] == ' ') ++b;
       }
       first = false;
     }
     r = next;
   }
-  text.resize(w);
-  if (firstNeedsBlank) text.insert(text.begin(), ' ');
+  if (firstNeedsBlank) {
+    std::memmove(d + 1, d, w);
+    d[0] = ' ';
+    ++w;
+  }
+  return w;
 }
 
-TXMLResult RemoveComments(std::string& text) {
+void JoinLines(std::string& text) {
+  const std::size_t n = text.size();
+  text.push_back(' ');  // room for the one byte the text may grow by
+  text.resize(JoinLines(text.data(), n));
+}
+
+std::size_t RemoveComments(char* d, std::size_t n, TXMLResult& result) {
   static constexpr std::string_view kOpen = "<!--", kClose = "-->";
-  std::string_view in(text);
-  char* d = text.data();
+  const std::string_view in(d, n);
   std::size_t r = 0, w = 0;
   bool removed = false;
+  result = xrOk;
   for (;;) {
     std::size_t afterOpen = std::string_view::npos;
     if (removed) {
@@ -270,12 +311,17 @@ TXMLResult RemoveComments(std::string& text) {
     }
     std::size_t j = in.find(kClose, afterOpen);
     if (j == std::string_view::npos) {
-      text.resize(w);
-      return xrTruncated;
+      result = xrTruncated;
+      break;
     }
     r = j + kClose.size();
     removed = true;
   }
-  text.resize(w);
-  return xrOk;
+  return w;
+}
+
+TXMLResult RemoveComments(std::string& text) {
+  TXMLResult result;
+  text.resize(RemoveComments(text.data(), text.size(), result));
+  return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Text helpers of the XML library.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -40,5 +41,8 @@ void AppendTextNode(std::string& out, std::string_view text);
 // CR LF, empty lines (also lines of blanks and control bytes only) are skipped, each line is
 // collapsed and joined (directly when it begins with "<", else after one blank).
 void JoinLines(std::string& text);
+// The same on a buffer of n bytes that has room for n + 1; returns the new length.
+std::size_t JoinLines(char* data, std::size_t n);
 // Deletes every "<!--" .. "-->"; xrTruncated when a comment has no end.
 TXMLResult RemoveComments(std::string& text);
+std::size_t RemoveComments(char* data, std::size_t n, TXMLResult& result);

@@ -1,9 +1,11 @@
 #include "xml_mainUnit.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -15,30 +17,70 @@ namespace {
 
 std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& out) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-  if (ok) {
-    out.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t have = 0;
-    for (;;) {
-      if (have == out.size()) out.resize(have + 65536);  // the file may have grown, or be a pipe
-      ssize_t got = ::read(fd, out.data() + have, out.size() - have);
+// The text of a file being loaded, in memory of its own, so that the part already parsed can be
+// given back to the system while the tree grows (the peak is then about the tree alone).
+class TLoadBuffer {
+public:
+  ~TLoadBuffer() {
+    if (Data) ::munmap(Data, Capacity);
+  }
+  // Reads the whole file, keeping one spare byte; false when it cannot be opened or read.
+  bool Read(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    std::size_t expected = ok && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+    ok = ok && Grow(expected + 1);
+    while (ok) {
+      // Full (the size was right, or the file grew, or it is not a regular file): probe for more.
+      char probe[65536];
+      bool full = Size + 1 >= Capacity;
+      ssize_t got = full ? ::read(fd, probe, sizeof probe) : ::read(fd, Data + Size, Capacity - 1 - Size);
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) ok = false;
       if (got <= 0) break;
-      have += static_cast<std::size_t>(got);
+      if (full) {
+        if (!Grow(2 * Capacity + sizeof probe)) {
+          ok = false;
+          break;
+        }
+        std::memcpy(Data + Size, probe, static_cast<std::size_t>(got));
+      }
+      Size += static_cast<std::size_t>(got);
     }
-    out.resize(have);
+    ::close(fd);
+    return ok;
   }
-  ::close(fd);
-  return ok;
-}
+  // Gives the whole pages below `pos` back; they are not read again.
+  void ReleaseBelow(std::size_t pos) {
+    static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    std::size_t upto = pos / page * page;
+    if (upto > Released) {
+      ::madvise(Data + Released, upto - Released, MADV_DONTNEED);
+      Released = upto;
+    }
+  }
+  char* Data = nullptr;
+  std::size_t Size = 0;
 
-bool WriteAll(int fd, const std::string& data) {
+private:
+  bool Grow(std::size_t capacity) {
+    void* p = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return false;
+    if (Data) {
+      std::memcpy(p, Data, Size);
+      ::munmap(Data, Capacity);
+    }
+    Data = static_cast<char*>(p);
+    Capacity = capacity;
+    return true;
+  }
+  std::size_t Capacity = 0;
+  std::size_t Released = 0;
+};
+
+bool WriteAll(int fd, std::string_view data) {
   const char* p = data.data();
   std::size_t left = data.size();
   while (left > 0) {
@@ -69,27 +111,34 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
     return;
   }
   FileName = fileName;
-  std::string text;
-  if (!ReadWholeFile(NativePath(fileName), text)) {
+  TLoadBuffer buffer;
+  if (!buffer.Read(NativePath(fileName))) {
     Status = xrCannotOpen;  // the document keeps what it had
     return;
   }
-  LoadFromString(std::move(text));
+  ParseText(buffer.Data, buffer.Size, [&buffer](std::size_t pos) { buffer.ReleaseBelow(pos); });
 }
 
 TXMLResult TXMLParser::LoadFromString(std::string text) {
+  const std::size_t size = text.size();
+  text.push_back(' ');  // the spare byte that joining may need
+  return ParseText(text.data(), size, nullptr);
+}
+
+TXMLResult TXMLParser::ParseText(char* data, std::size_t size, const std::function<void(std::size_t)>& consumed) {
   // A load replaces the whole document; what fails to read stays as far as it was filled.
   Root = std::make_unique<TXMLNode>();
   Parameters = std::make_unique<TXMLParameters>();
-  JoinLines(text);
-  Status = RemoveComments(text);
+  size = JoinLines(data, size);
+  size = RemoveComments(data, size, Status);
   if (Status != xrOk) return Status;
+  const std::string_view text(data, size);
   std::size_t pos = 0;
   Status = Parameters->ParsePrologue(text, pos);
   if (Status != xrOk) return Status;
   // The root must be an element: text standing in its place could not be written back.
   if (pos >= text.size() || text[pos] != '<') return Status = xrNoRoot;
-  Status = Root->Parse(0, text, pos);
+  Status = Root->Parse(0, text, pos, consumed);
   if (Status == xrOk && pos < text.size()) Status = xrRepeatedOrTrailing;
   return Status;
 }
@@ -103,7 +152,6 @@ std::string TXMLParser::SaveToString() const {
 
 void TXMLParser::SaveToFile(const std::string& fileName) {
   FileName = fileName;
-  const std::string text = SaveToString();
   std::string target = NativePath(fileName);
   // Replace a symbolic link's target, not the link.
   struct stat st {};
@@ -131,7 +179,19 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
     throw EInOutError(fileName, reason);
   };
   if (::fchmod(fd, mode) != 0) fail("cannot set the file mode");
-  if (!WriteAll(fd, text)) fail("cannot write");
+  // The text goes to the temporary file in pieces as it is produced.
+  int writeErrno = 0;
+  TXMLTextFile file;
+  file.Sink = [&](std::string_view piece) {
+    if (writeErrno == 0 && !WriteAll(fd, piece)) writeErrno = errno ? errno : EIO;
+  };
+  Parameters->WriteTo(file);
+  Root->WriteTo(file);
+  file.Flush();
+  if (writeErrno != 0) {
+    errno = writeErrno;
+    fail("cannot write");
+  }
   if (::fsync(fd) != 0) fail("cannot flush");
   int closed = ::close(fd);
   fd = -1;

@@ -1,5 +1,7 @@
 #pragma once
 // One XML document: file name, load status, root element and prologue.
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -8,7 +10,9 @@
 #include "xml_parameters.h"
 #include "xml_types.h"
 
-// Collects the lines of a document; lines end with CR LF.
+// Collects the lines of a document; lines end with CR LF. With a Sink, the collected text is handed
+// on in pieces of about FlushAt bytes (the writer calls MaybeFlush between nodes), so that a large
+// document is not held twice in memory.
 class TXMLTextFile {
 public:
   void Write(std::string_view s) { Buffer.append(s); }
@@ -16,7 +20,16 @@ public:
     Buffer.append(s);
     Buffer.append("\r\n");
   }
+  void MaybeFlush() {
+    if (Sink && Buffer.size() >= FlushAt) Flush();
+  }
+  void Flush() {
+    if (Sink && !Buffer.empty()) Sink(Buffer);
+    Buffer.clear();
+  }
   std::string Buffer;
+  std::function<void(std::string_view)> Sink;
+  std::size_t FlushAt = 1 << 20;
 };
 
 class TXMLParser {
@@ -41,4 +54,9 @@ public:
   TXMLResult Status = xrOk;
   std::unique_ptr<TXMLNode> Root;
   std::unique_ptr<TXMLParameters> Parameters;
+
+private:
+  // Joins the lines of data[0..size) in place (the buffer has room for size + 1 bytes), removes
+  // the comments and parses; `consumed` (may be empty) learns how far the text has been read.
+  TXMLResult ParseText(char* data, std::size_t size, const std::function<void(std::size_t)>& consumed);
 };

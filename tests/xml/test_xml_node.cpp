@@ -151,25 +151,32 @@ TEST(XmlNode, DeleteChildRemovesAndIgnoresBadIndexes) {
   root.DeleteChild(2);
   root.DeleteChild(-1);
   EXPECT_EQ(root.ChildCount(), 2);
+  root.GetChild(0)->AddChild(std::make_unique<TXMLNode>("a1"))->AddChild(std::make_unique<TXMLNode>("", nkText));
+  const std::ptrdiff_t nodesBefore = TXMLNode::LiveNodes();
   root.DeleteChild(0);
+  EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore - 3);  // the child with its subtree
   ASSERT_EQ(root.ChildCount(), 1);
   EXPECT_EQ(root.GetChild(0), b);
 }
 
 TEST(XmlNode, DestroyingRootFreesTheWholeTree) {
   const long before = LiveAllocations();
+  const std::ptrdiff_t nodesBefore = TXMLNode::LiveNodes();
   {
     auto root = std::make_unique<TXMLNode>("r");
     TXMLNode* a = Add(*root, "a");
     a->SetAttribute("k", "a value long enough to live on the heap");
     Add(*a, "", nkText)->Text = "text of a text child, long enough to be allocated";
     Add(*Add(*a, "b"), "", nkText)->Text = "another text child that needs heap memory";
-    EXPECT_GT(LiveAllocations(), before + 5);
+    EXPECT_GT(LiveAllocations(), before + 3);
+    EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore + 5);
   }
   EXPECT_EQ(LiveAllocations(), before);
+  EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore);
 }
 
 TEST(XmlNode, VeryDeepTreeIsRenumberedSearchedAndDestroyed) {
+  const std::ptrdiff_t nodesBefore = TXMLNode::LiveNodes();
   auto root = std::make_unique<TXMLNode>("r");
   TXMLNode* n = root.get();
   for (int i = 0; i < 200000; ++i) n = n->AddChild(std::make_unique<TXMLNode>("d"));
@@ -178,6 +185,7 @@ TEST(XmlNode, VeryDeepTreeIsRenumberedSearchedAndDestroyed) {
   EXPECT_EQ(n->Level, 200000);
   EXPECT_EQ(root->FindNode("bottom")->Level, 200001);
   root.reset();  // must not overflow the stack
+  EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore);
 }
 
 }  // namespace

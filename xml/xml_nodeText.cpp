@@ -1,0 +1,184 @@
+// Reading a node from text and writing it back (the tree operations are in xml_node.cpp).
+#include <algorithm>
+#include <cstring>
+
+#include "xml_functions.h"
+#include "xml_mainUnit.h"
+#include "xml_node.h"
+
+namespace {
+
+// Reads the attributes and the end of a start tag; pos stands after the blank that ended the name.
+TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& pos) {
+  node.Attributes.clear();
+  std::size_t gt = text.find('>', pos);
+  if (gt == std::string_view::npos) return xrTruncated;
+  std::string_view rest = text.substr(pos, gt + 1 - pos);
+  pos = gt + 1;
+  if (rest.size() >= 2 && rest[rest.size() - 2] == '/') node.Kind = nkEmpty;
+  // A token runs through its second double quote; the byte after it is a separator, whatever it
+  // is. The rest is treated as followed by one more blank, which is never stored.
+  auto forEachToken = [&](auto&& visit) -> TXMLResult {
+    std::size_t p = 0;
+    while (p <= rest.size()) {
+      std::size_t q1 = rest.find('"', p);
+      std::size_t q2 = q1 == std::string_view::npos ? q1 : rest.find('"', q1 + 1);
+      std::string_view body;
+      if (q2 == std::string_view::npos) {
+        body = rest.substr(p);
+        p = rest.size() + 1;
+      } else {
+        body = rest.substr(p, q2 + 1 - p);
+        p = q2 + 2;
+      }
+      if (body.empty() || body == ">" || body == "/>") continue;
+      if (TXMLResult r = visit(body)) return r;
+    }
+    return xrOk;
+  };
+  std::size_t count = 0;
+  forEachToken([&](std::string_view) -> TXMLResult { ++count; return xrOk; });
+  node.Attributes.reserve(count);
+  return forEachToken([&](std::string_view body) -> TXMLResult {
+    node.Attributes.emplace_back();
+    return node.Attributes.back().ParseBody(body);
+  });
+}
+
+// Reads a text node or a start tag (not the content of the element).
+TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size_t& pos) {
+  node.Level = level;
+  const std::size_t n = text.size();
+  if (pos >= n) return xrTruncated;  // content expected, but the text has ended
+  if (text[pos] != '<') {
+    std::size_t lt = text.find('<', pos);
+    if (lt == std::string_view::npos) lt = n;
+    node.Kind = nkText;
+    node.Text.assign(text.substr(pos, lt - pos));
+    pos = lt;
+    return xrOk;
+  }
+  std::size_t i = pos + 1;
+  while (i < n && text[i] != ' ' && text[i] != '/' && text[i] != '>') ++i;
+  if (i == pos + 1 && i < n) return xrBadTag;  // "< ", "</" or "<>": nothing is consumed
+  if (i >= n) return xrTruncated;
+  node.Kind = nkElement;
+  node.Name.assign(text.substr(pos + 1, i - pos - 1));
+  if (text[i] == '/') {
+    node.Kind = nkEmpty;
+    if (i + 1 >= n) return xrTruncated;
+    pos = i + 2;  // the slash and the byte after it, meant to be ">"
+  } else if (text[i] == '>') {
+    pos = i + 1;
+  } else {
+    pos = i + 1;
+    return ParseAttributes(node, text, pos);
+  }
+  return xrOk;
+}
+
+bool AtEndTag(std::string_view text, std::size_t pos, const std::string& name) {
+  std::string_view rest = text.substr(pos);
+  return rest.size() >= name.size() + 3 && rest[0] == '<' && rest[1] == '/' &&
+         rest.substr(2, name.size()) == name && rest[name.size() + 2] == '>';
+}
+
+}  // namespace
+
+TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos) {
+  return Parse(level, text, pos, nullptr);
+}
+
+TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos,
+                           const std::function<void(std::size_t)>& consumed) {
+  constexpr std::size_t kReportEvery = 1 << 20;
+  std::size_t nextReport = pos + kReportEvery;
+  if (TXMLResult r = ParseHead(*this, level, text, pos)) return r;
+  if (Kind != nkElement) return xrOk;
+  // Open elements, innermost last. Their children collect in `pending` and move into the element
+  // when it closes (or when the parse fails), so each Children list is allocated at its exact size.
+  struct Open {
+    TXMLNode* node;
+    std::size_t firstChild;
+  };
+  std::vector<Open> open{{this, 0}};
+  std::vector<std::unique_ptr<TXMLNode>> pending;
+  auto close = [&] {
+    Open top = open.back();
+    open.pop_back();
+    auto& list = top.node->Children;
+    list.reserve(list.size() + pending.size() - top.firstChild);
+    for (std::size_t i = top.firstChild; i < pending.size(); ++i) list.push_back(std::move(pending[i]));
+    pending.resize(top.firstChild);
+  };
+  TXMLResult result = xrOk;
+  while (!open.empty()) {
+    TXMLNode* node = open.back().node;
+    if (consumed && pos >= nextReport) {
+      consumed(pos);
+      nextReport = pos + kReportEvery;
+    }
+    if (AtEndTag(text, pos, node->Name)) {
+      pos += node->Name.size() + 3;
+      close();
+      continue;
+    }
+    if (open.size() >= static_cast<std::size_t>(kMaxDepth)) {
+      result = xrTooDeep;
+      break;
+    }
+    pending.push_back(std::make_unique<TXMLNode>());
+    TXMLNode* child = pending.back().get();
+    // A failing child stays appended, as far as it was read.
+    if ((result = ParseHead(*child, node->Level + 1, text, pos)) != xrOk) break;
+    if (child->Kind == nkElement) open.push_back({child, pending.size()});
+  }
+  while (!open.empty()) close();
+  return result;
+}
+
+void TXMLNode::WriteTo(TXMLTextFile& file) const {
+  std::string& out = file.Buffer;
+  auto indent = [&](int level) { out.append(2 * static_cast<std::size_t>(std::clamp(level, 0, kMaxIndentLevel)), ' '); };
+  auto oneText = [](const TXMLNode* n) { return n->Children.size() == 1 && n->Children[0]->Kind == nkText; };
+  // Each entry is a node to write, or (closing) the end tag of an element whose children are done.
+  struct Step {
+    const TXMLNode* node;
+    bool closing;
+  };
+  std::vector<Step> steps{{this, false}};
+  while (!steps.empty()) {
+    Step step = steps.back();
+    steps.pop_back();
+    file.MaybeFlush();
+    const TXMLNode* n = step.node;
+    if (step.closing) {
+      if (!oneText(n)) indent(n->Level);
+      out += "</";
+      AppendSafeName(out, n->Name);
+      out += ">\r\n";
+      continue;
+    }
+    if (n->Kind == nkText) {
+      AppendTextNode(out, n->Text);
+      continue;
+    }
+    indent(n->Level);
+    out += '<';
+    AppendSafeName(out, n->Name);
+    for (const TXMLAttribute& a : n->Attributes) {
+      out += ' ';
+      AppendSafeName(out, a.Name);
+      out += "=\"";
+      AppendSafeValue(out, a.Value);
+      out += '"';
+    }
+    if (n->Kind == nkEmpty) {
+      out += " />\r\n";
+      continue;
+    }
+    out += oneText(n) ? ">" : ">\r\n";
+    steps.push_back({n, true});
+    for (auto it = n->Children.rbegin(); it != n->Children.rend(); ++it) steps.push_back({it->get(), false});
+  }
+}
