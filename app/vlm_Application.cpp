@@ -5,15 +5,27 @@
 #include <QFontDatabase>
 
 #include "vlm_ErrorBoundary.h"
+#include "vlm_Strings.h"
 #include "vlm_UserInteraction.h"
 
 TVelmoraApplication::TVelmoraApplication(int& argc, char** argv, TUserInteraction& ui)
     : QApplication(argc, argv), FUi(ui) {}
 
 bool TVelmoraApplication::notify(QObject* receiver, QEvent* event) {
-  bool result = false;
-  Guard(FUi, activeWindow(), [&] { result = QApplication::notify(receiver, event); });
-  return result;
+  // Written out rather than through Guard: this runs for every event.
+  QString text;
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    text = ErrorText(error);
+  } catch (...) {
+    text = QString::fromUtf8(local_res::MsgUnknownError);
+  }
+  try {
+    FUi.ShowError(activeWindow(), text);
+  } catch (...) {
+  }
+  return false;
 }
 
 void RegisterFonts() {

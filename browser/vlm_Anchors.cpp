@@ -71,6 +71,9 @@ void TAnchorLayout::Apply() {
 }
 
 bool TAnchorLayout::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == FParent && event->type() == QEvent::Resize) Apply();
+  if (watched == FParent && event->type() == QEvent::Resize) {
+    Apply();
+    if (AfterApply) AfterApply();
+  }
   return QObject::eventFilter(watched, event);
 }

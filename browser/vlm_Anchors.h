@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QRect>
 #include <QSize>
+#include <functional>
 #include <vector>
 
 class QWidget;
@@ -31,6 +32,9 @@ public:
 
   // Geometry of a control for a parent of size `now` (exposed for tests).
   static QRect Arrange(const QRect& bounds, TAnchors anchors, QSize reference, QSize now);
+
+  // Called after the rules were applied for a new size of the parent.
+  std::function<void()> AfterApply;
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -205,6 +205,9 @@ void Tfrm_MainForm::CreateWorkArea() {
   }
   btn_ReadOnly = new QCheckBox(Text(res::CaptionReadOnly), pnl_WorkArea);
   place(btn_ReadOnly, QRect(348, 359, 97, 17), akRight | akBottom, true);
+  // The work area's size follows the window's (and the splitter's); its controls are anchored
+  // first, then FormResize places what depends on them.
+  FWorkLayout->AfterApply = [this] { Run([this] { FormResize(); }); };
 }
 
 void Tfrm_MainForm::ConnectHandlers() {
@@ -227,7 +230,6 @@ QCheckBox* Tfrm_MainForm::LabelBox(int n) const {
 }
 
 void Tfrm_MainForm::FormResize() {
-  FWorkLayout->Apply();  // the work area may not have had its own resize event yet
   const QRect track = trb_Energy->geometry();
   QRect zero = lbl_ZeroEnergyLevel->geometry();
   zero.moveTo(track.left() + 28, track.top() + (track.height() - zero.height()) / 2);
@@ -238,7 +240,3 @@ void Tfrm_MainForm::FormResize() {
   // The charts are redrawn here once the statistics views draw them.
 }
 
-void Tfrm_MainForm::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  Run([this] { FormResize(); });
-}

@@ -68,6 +68,8 @@ public:
   // The shut-down writing: the `form` element, the library, then every journal. Returns the
   // files that could not be written; every other file is still written.
   std::vector<TJournalSaveFailure> FormDestroy();
+  // Runs after the work area's controls followed a change of its size (the window's or the
+  // splitter's), including the first layout.
   void FormResize();
   void btn_Tool_06Click();
   void img_BannerClick();
@@ -182,7 +184,6 @@ public:
 
 protected:
   void closeEvent(QCloseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
 private:

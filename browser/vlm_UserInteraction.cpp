@@ -6,8 +6,13 @@
 
 #include "vlm_Resources.h"
 
+namespace {
+// A window that is not shown yet (the login at start-up) cannot place a dialog: the screen does.
+QWidget* Owner(QWidget* parent) { return parent && parent->isVisible() ? parent : nullptr; }
+}  // namespace
+
 TLoginResult TQtUserInteraction::AskCredentials(QWidget* parent, TAuthorizationMode mode) {
-  Tfrm_Authorization dialog(parent);
+  Tfrm_Authorization dialog(Owner(parent));
   dialog.SetMode(mode);
   TLoginResult result;
   result.Accepted = dialog.exec() == QDialog::Accepted;
@@ -17,15 +22,15 @@ TLoginResult TQtUserInteraction::AskCredentials(QWidget* parent, TAuthorizationM
 }
 
 void TQtUserInteraction::ShowError(QWidget* parent, const QString& text) {
-  QMessageBox::critical(parent, QString::fromUtf8(res::TitleError), text);
+  QMessageBox::critical(Owner(parent), QString::fromUtf8(res::TitleError), text);
 }
 
 void TQtUserInteraction::ShowWarning(QWidget* parent, const QString& text) {
-  QMessageBox::warning(parent, QString::fromUtf8(res::TitleWarning), text);
+  QMessageBox::warning(Owner(parent), QString::fromUtf8(res::TitleWarning), text);
 }
 
 bool TQtUserInteraction::AskGoBackAfterSaveFailure(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(res::TitleError), text, QMessageBox::NoButton, parent);
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(res::TitleError), text, QMessageBox::NoButton, Owner(parent));
   QPushButton* back = box.addButton(QString::fromUtf8(res::ButtonReturnToProgram), QMessageBox::AcceptRole);
   QPushButton* leave = box.addButton(QString::fromUtf8(res::ButtonExitWithoutSaving), QMessageBox::DestructiveRole);
   box.setDefaultButton(back);

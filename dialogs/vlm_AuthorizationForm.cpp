@@ -30,6 +30,9 @@ Tfrm_Authorization::Tfrm_Authorization(QWidget* parent)
   edt_Second = new QLineEdit(this);
   edt_Second->setGeometry(65, 38, 160, 21);
   edt_Second->setEchoMode(QLineEdit::Password);
+  // The style's own mask character is a bullet; the design shows "*".
+  edt_Second->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: %1; }")
+                                .arg(QString::fromUtf8(res::PasswordChar).at(0).unicode()));
 
   btn_Ok = new QPushButton(QString::fromUtf8(res::ButtonOk), this);
   btn_Ok->setGeometry(kOkDesignLeft, 68, 100, 25);

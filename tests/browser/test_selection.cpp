@@ -118,3 +118,23 @@ TEST_F(SelectionTest, DayAndExperienceEditorsAndTheReadOnlyState) {
   EXPECT_FALSE(Form->edt_Name->isReadOnly());
   EXPECT_FALSE(Form->btn_ReadOnly->isChecked());
 }
+
+TEST_F(SelectionTest, ZeroLevelLabelStaysBesideTheTrackBarOfAnExperience) {
+  Open();
+  Select(QStringLiteral("J"));
+  Item(QStringLiteral("d1"))->setExpanded(true);
+  Select(QStringLiteral("1. a"));
+  auto expectCentred = [&] {
+    const QRect track = Form->trb_Energy->geometry();
+    const QRect zero = Form->lbl_ZeroEnergyLevel->geometry();
+    EXPECT_EQ(zero.left(), track.left() + 28);
+    EXPECT_EQ(zero.top(), track.top() + (track.height() - zero.height()) / 2);
+  };
+  expectCentred();  // as first laid out
+  Form->resize(Form->width() + 40, Form->height() + 60);
+  QApplication::processEvents();
+  expectCentred();
+  const QRect zero = Form->lbl_ZeroEnergyLevel->geometry();
+  EXPECT_TRUE(Form->lbl_ZeroEnergyLevel->isVisible());
+  EXPECT_TRUE(Form->pnl_WorkArea->rect().contains(zero)) << zero.x() << "," << zero.y();
+}

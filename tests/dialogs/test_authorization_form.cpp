@@ -17,6 +17,8 @@ TEST(AuthorizationFormTest, ControlsAsDesigned) {
   EXPECT_EQ(form.edt_First->geometry(), QRect(65, 10, 160, 21));
   EXPECT_EQ(form.edt_Second->geometry(), QRect(65, 38, 160, 21));
   EXPECT_EQ(form.edt_Second->echoMode(), QLineEdit::Password);
+  form.edt_Second->setText(QStringLiteral("ab"));
+  EXPECT_EQ(form.edt_Second->displayText(), QStringLiteral("**"));
   EXPECT_EQ(form.btn_Cancel->geometry(), QRect(125, 68, 100, 25));
   EXPECT_EQ(form.btn_Ok->text(), QStringLiteral("Ok"));
   EXPECT_EQ(form.btn_Cancel->text(), QStringLiteral("Отмена"));
