@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "vlm_Resources.h"
 #include "vlm_Widgets.h"
@@ -32,7 +33,10 @@ QIcon UiIcon(const char* name, const char* disabledName = nullptr) {
 
 // ---- TImageList ----
 
-void TImageList::Add(const QImage& picture) { FPictures.push_back(QPixmap::fromImage(picture)); }
+void TImageList::Add(const QImage& picture) {
+  FPictures.push_back(QPixmap::fromImage(picture));
+  FIcons.clear();
+}
 
 QPixmap TImageList::At(int index) const {
   if (index < 0 || index >= Count()) return {};
@@ -40,6 +44,10 @@ QPixmap TImageList::At(int index) const {
 }
 
 QIcon TImageList::NodeIcon(int index) const {
+  // Indexes past the list (a kind without a picture) share the last slot of the cache.
+  const std::size_t slot = static_cast<std::size_t>(std::clamp(index, -1, Count()) + 1);
+  if (FIcons.empty()) FIcons.resize(static_cast<std::size_t>(Count()) + 2);
+  if (!FIcons[slot].isNull()) return FIcons[slot];
   // Both modes get a pixmap: QIcon would otherwise borrow the other mode's picture.
   QPixmap blank(kSize, kSize);
   blank.fill(Qt::transparent);
@@ -48,6 +56,7 @@ QIcon TImageList::NodeIcon(int index) const {
   QIcon icon;
   icon.addPixmap(normal.isNull() ? blank : normal, QIcon::Normal);
   icon.addPixmap(selected.isNull() ? blank : selected, QIcon::Selected);
+  FIcons[slot] = icon;
   return icon;
 }
 

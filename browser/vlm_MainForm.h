@@ -6,6 +6,7 @@
 //   vlm_MainForm_Tree.cpp       BuildDirectoryTree, AddTreeBranch, tree pictures and binding
 //   vlm_MainForm_Login.cpp      the login check and btn_AuthorizationClick
 //   vlm_MainForm_Selection.cpp  tre_DirectoryChanging, journal loading, editor arrangement
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QString>
@@ -49,6 +50,7 @@ public:
 
 private:
   std::vector<QPixmap> FPictures;
+  mutable std::vector<QIcon> FIcons;  // NodeIcon by index, built once per list content
 };
 
 class Tfrm_MainForm : public QWidget {

@@ -110,6 +110,7 @@ bool Tfrm_MainForm::SaveLibrary(std::vector<TJournalSaveFailure>& failures) {
 }
 
 std::vector<TJournalSaveFailure> Tfrm_MainForm::FormDestroy() {
+  if (!FLibrary || !FJournals) return {};  // start-up did not get that far
   TXMLNode* root = FLibrary->Root.get();
   TXMLNode* form = root->FindNode(tagForm);
   if (!form) {

@@ -6,10 +6,12 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QToolButton>
 
 #include "vlm_ErrorBoundary.h"
+#include "vlm_Paths.h"
 #include "vlm_Resources.h"
 #include "vlm_TestSupport.h"
 #include "vlm_Widgets.h"
@@ -125,4 +127,24 @@ TEST(QtInteractionTest, TheAuthorizationDialogAnswersWithTheTypedTexts) {
   EXPECT_EQ(result.Password, QStringLiteral("secret"));
   EXPECT_EQ(title, QStringLiteral("Авторизация"));
   EXPECT_FALSE(cancelVisible);
+}
+
+TEST(ResolvePathTest, AbsoluteAsWrittenRelativeFromTheCurrentDirectoryThenBesideTheProgram) {
+  QTemporaryDir appDir;
+  const std::string app = appDir.path().toStdString() + "/";
+  EXPECT_EQ(ResolvePath("/somewhere/x.bmp", app), "/somewhere/x.bmp");
+  EXPECT_EQ(ResolvePath("", app), "");
+  // A file in the current directory is used from there.
+  QTemporaryFile here(QDir::currentPath() + QStringLiteral("/resolve-XXXXXX.bmp"));
+  ASSERT_TRUE(here.open());
+  const std::string name = QFileInfo(here.fileName()).fileName().toStdString();
+  EXPECT_EQ(ResolvePath(name, app), name);
+  // Otherwise beside the program, whether or not the file is there yet.
+  EXPECT_EQ(ResolvePath("not-here/x.bmp", app), app + "not-here/x.bmp");
+  // Paths are Windows-1251 bytes: "\xc6.bmp" is "Ж.bmp".
+  QFile beside(appDir.path() + QStringLiteral("/Ж.bmp"));
+  ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
+  beside.close();
+  EXPECT_TRUE(PathExists(app + "\xc6.bmp"));
+  EXPECT_FALSE(PathExists("\xc6.bmp"));
 }
