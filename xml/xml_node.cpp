@@ -67,12 +67,16 @@ void TXMLNode::operator delete(void* p, std::size_t size) noexcept {
 }
 
 TXMLNode::~TXMLNode() {
-  // Detach the subtree level by level so that no destructor call nests deeper than one node.
-  std::vector<std::unique_ptr<TXMLNode>> pending = std::move(Children);
+  // Detach the subtree node by node so that no destructor call nests deeper than one level. The
+  // nodes are freed in document order, the order they were read in, which suits the allocator.
+  if (Children.empty()) return;
+  std::vector<std::unique_ptr<TXMLNode>> pending;
+  for (auto it = Children.rbegin(); it != Children.rend(); ++it) pending.push_back(std::move(*it));
+  Children.clear();
   while (!pending.empty()) {
     std::unique_ptr<TXMLNode> node = std::move(pending.back());
     pending.pop_back();
-    for (auto& child : node->Children) pending.push_back(std::move(child));
+    for (auto it = node->Children.rbegin(); it != node->Children.rend(); ++it) pending.push_back(std::move(*it));
     node->Children.clear();
   }
 }

@@ -8,10 +8,17 @@
 
 namespace {
 
+// Position of c in s at or after from, or npos: a plain loop, as the distances in a tag are short.
+inline std::size_t FindNear(std::string_view s, char c, std::size_t from) {
+  for (std::size_t i = from; i < s.size(); ++i)
+    if (s[i] == c) return i;
+  return std::string_view::npos;
+}
+
 // Reads the attributes and the end of a start tag; pos stands after the blank that ended the name.
 TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& pos) {
   node.Attributes.clear();
-  std::size_t gt = text.find('>', pos);
+  std::size_t gt = FindNear(text, '>', pos);
   if (gt == std::string_view::npos) return xrTruncated;
   std::string_view rest = text.substr(pos, gt + 1 - pos);
   pos = gt + 1;
@@ -21,8 +28,8 @@ TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& p
   auto forEachToken = [&](auto&& visit) -> TXMLResult {
     std::size_t p = 0;
     while (p <= rest.size()) {
-      std::size_t q1 = rest.find('"', p);
-      std::size_t q2 = q1 == std::string_view::npos ? q1 : rest.find('"', q1 + 1);
+      std::size_t q1 = FindNear(rest, '"', p);
+      std::size_t q2 = q1 == std::string_view::npos ? q1 : FindNear(rest, '"', q1 + 1);
       std::string_view body;
       if (q2 == std::string_view::npos) {
         body = rest.substr(p);
@@ -91,7 +98,7 @@ TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos) {
 
 TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos,
                            const std::function<void(std::size_t)>& consumed) {
-  constexpr std::size_t kReportEvery = 1 << 20;
+  constexpr std::size_t kReportEvery = 256 << 10;
   std::size_t nextReport = pos + kReportEvery;
   if (TXMLResult r = ParseHead(*this, level, text, pos)) return r;
   if (Kind != nkElement) return xrOk;
