@@ -103,6 +103,8 @@ public:
   static QString ExperienceCaption(const TXMLNode* experience);
   // A path from the library resolved for use (current directory, then FAppDir).
   std::string ResolvePath(const std::string& cp1251Path) const;
+  // FAppDir as a document path (Windows-1251 bytes).
+  std::string AppDirCp() const;
 
   static constexpr int kDesignWidth = 663;
   static constexpr int kDesignHeight = 480;

@@ -39,10 +39,10 @@ Tfrm_MainForm::Tfrm_MainForm(TUserInteraction& ui, const QString& appDir, QWidge
 
 bool Tfrm_MainForm::Run(const std::function<void()>& handler) { return Guard(FUi, this, handler); }
 
+std::string Tfrm_MainForm::AppDirCp() const { return Utf8ToCp1251(FAppDir.toStdString()); }
+
 std::string Tfrm_MainForm::ResolvePath(const std::string& cp1251Path) const {
-  std::string appDir;
-  ToCp(FAppDir, appDir);
-  return ::ResolvePath(cp1251Path, appDir);
+  return ::ResolvePath(cp1251Path, AppDirCp());
 }
 
 void Tfrm_MainForm::FormCreate() {
@@ -66,10 +66,8 @@ void Tfrm_MainForm::FormCreate() {
 }
 
 void Tfrm_MainForm::LoadLibrary() {
-  std::string appDir;
-  ToCp(FAppDir, appDir);
   FLibrary = std::make_unique<TXMLParser>();
-  const std::string fileName = appDir + std::string(litLibraryFile);
+  const std::string fileName = AppDirCp() + std::string(litLibraryFile);
   FLibrary->LoadFromFile(fileName);
   // A file that is there but was not read whole is kept as it is: saving it would lose the rest.
   if (FLibrary->Status != xrOk && FLibrary->Status != xrCannotOpen) {
