@@ -132,6 +132,8 @@ TEST_F(ShutdownTest, FailedWritesAreListedEveryOtherFileIsWrittenAndTheUserMayGo
   EXPECT_TRUE(question.contains(QStringLiteral("dreams.ini")));
   EXPECT_TRUE(question.contains(QStringLiteral("blocker/bad.xml")));
   EXPECT_FALSE(question.contains(QStringLiteral("good.xml")));
+  // The library is written first, then the journals.
+  EXPECT_LT(question.indexOf(QStringLiteral("dreams.ini")), question.indexOf(QStringLiteral("blocker/bad.xml")));
   EXPECT_TRUE(Library.Read(QStringLiteral("good.xml")).contains("Kept day"));
   EXPECT_TRUE(Form->isVisible());
 
