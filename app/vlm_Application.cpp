@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 
 #include "vlm_ErrorBoundary.h"
+#include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_UserInteraction.h"
 
@@ -19,7 +20,7 @@ bool TVelmoraApplication::notify(QObject* receiver, QEvent* event) {
   } catch (const std::exception& error) {
     text = ErrorText(error);
   } catch (...) {
-    text = QString::fromUtf8(local_res::MsgUnknownError);
+    text = QString::fromUtf8(res::MsgUnknownError);
   }
   try {
     FUi.ShowError(activeWindow(), text);

@@ -1,5 +1,6 @@
 #include "vlm_ErrorBoundary.h"
 
+#include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_UserInteraction.h"
 #include "xml_types.h"
@@ -18,7 +19,7 @@ bool Guard(TUserInteraction& ui, QWidget* parent, const std::function<void()>& h
   } catch (const std::exception& error) {
     text = ErrorText(error);
   } catch (...) {
-    text = QString::fromUtf8(local_res::MsgUnknownError);
+    text = QString::fromUtf8(res::MsgUnknownError);
   }
   // Shown outside the catch blocks so that a failure while showing cannot rethrow into them.
   try {

@@ -93,7 +93,7 @@ void Tfrm_MainForm::CreateGraphs() {
 
 bool Tfrm_MainForm::SaveLibrary(std::vector<TJournalSaveFailure>& failures) {
   if (!FLibraryWritable) {
-    failures.push_back({FLibrary->FileName, local_res::ReasonLibraryNotRead});
+    failures.push_back({FLibrary->FileName, res::ReasonLibraryNotRead});
     return false;
   }
   try {
@@ -167,7 +167,9 @@ void Tfrm_MainForm::showEvent(QShowEvent* event) {
 }
 
 Tfrm_MainForm::~Tfrm_MainForm() {
-  // Freed in this order while the controls still exist; the registry writes what it holds.
+  // Freed in this order while the controls still exist. The closing path has written every
+  // journal already; otherwise the registry writes what it holds as it goes.
+  if (FCloseAccepted && FJournals) FJournals->ReleaseAll();
   FLibrary.reset();
   FJournals.reset();
   FPairs.reset();

@@ -1,6 +1,7 @@
 // The login check at start-up and the setting of the stored credentials.
 #include "vlm_Codec.h"
 #include "vlm_MainForm.h"
+#include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
 
@@ -32,7 +33,7 @@ void Tfrm_MainForm::btn_AuthorizationClick() {
   const bool passwordOk = ToCp(typed.Password, password, &badPassword);
   if (!nameOk || !passwordOk) {
     // Refused rather than stored with a stand-in character the login could never match.
-    FUi.ShowError(this, QString::fromUtf8(local_res::MsgCredentialsNotCp1251).arg(bad + badPassword));
+    FUi.ShowError(this, QString::fromUtf8(res::MsgCredentialsNotCp1251).arg(bad + badPassword));
     return;
   }
   if (!name.empty() && !password.empty()) {

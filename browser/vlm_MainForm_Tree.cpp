@@ -117,7 +117,7 @@ void Tfrm_MainForm::BuildDirectoryTree() {
   // Nodes added before all pictures were read get theirs now.
   RefreshNodePictures();
   if (!problems.isEmpty())
-    FUi.ShowWarning(this, QString::fromUtf8(local_res::MsgSettingsProblems).arg(problems.join(QLatin1Char('\n'))));
+    FUi.ShowWarning(this, QString::fromUtf8(res::MsgSettingsProblems).arg(problems.join(QLatin1Char('\n'))));
 }
 
 void Tfrm_MainForm::ReadIcon(const TXMLNode* icon, QStringList& problems) {

@@ -92,6 +92,11 @@ std::vector<TJournalSaveFailure> TJournalHash::TrySaveAll() {
   return failures;
 }
 
+void TJournalHash::ReleaseAll() {
+  FUnreadable.clear();
+  FDocuments.clear();
+}
+
 bool TJournalHash::IsWritable(const TXMLParser* document) const {
   return document != nullptr && std::find(FUnreadable.begin(), FUnreadable.end(), document) == FUnreadable.end();
 }

@@ -42,6 +42,10 @@ public:
   // Writes every writable journal; returns the failures instead of raising.
   std::vector<TJournalSaveFailure> TrySaveAll();
 
+  // Frees every document without writing it: for an owner that has just written them all (or was
+  // told by the user to leave the failed ones), so that destruction does not write them again.
+  void ReleaseAll();
+
   // False for a journal whose file exists but could not be read whole: it is never written.
   bool IsWritable(const TXMLParser* document) const;
   // The journals that are not written, in registration order.

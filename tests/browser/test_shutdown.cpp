@@ -107,6 +107,10 @@ TEST_F(ShutdownTest, ExitButtonWritesTheLibraryAndEveryOpenedJournalOnly) {
   EXPECT_TRUE(Library.Read(QStringLiteral("open.xml")).contains("Edited day"));
   EXPECT_EQ(Library.Read(QStringLiteral("closed.xml")), closedBefore);
   EXPECT_TRUE(Ui.SaveFailureQuestions.isEmpty());
+  // Closing wrote every journal once: freeing the window afterwards writes none of them again.
+  Library.WriteJournal(QStringLiteral("open.xml"), QStringLiteral("<velmora>\n  <day name=\"changed on disk\" />\n</velmora>\n"));
+  Form.reset();
+  EXPECT_TRUE(Library.Read(QStringLiteral("open.xml")).contains("changed on disk"));
 }
 
 TEST_F(ShutdownTest, FailedWritesAreListedEveryOtherFileIsWrittenAndTheUserMayGoBack) {

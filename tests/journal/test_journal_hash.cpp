@@ -11,6 +11,7 @@
 
 #include "vlm_JournalHash.h"
 #include "vlm_Types.h"
+#include "xml_functions.h"
 #include "xml_mainUnit.h"
 
 namespace fs = std::filesystem;
@@ -115,6 +116,20 @@ TEST_F(JournalHashTest, SavingNoJournalsWritesNothing) {
     EXPECT_TRUE(journals.TrySaveAll().empty());
   }
   EXPECT_TRUE(fs::is_empty(Dir));
+}
+
+TEST_F(JournalHashTest, ReleasedJournalsAreNotWrittenAgainOnDestruction) {
+  const std::string path = PathOf("kept.xml");
+  {
+    TJournalHash journals;
+    journals.OpenJournal(path)->Root->SetAttribute("x", "1");
+    journals.SaveAll();
+    std::ofstream(NativePath(path), std::ios::binary) << "changed by someone else";
+    journals.ReleaseAll();
+    EXPECT_TRUE(journals.Documents().empty());
+  }
+  std::ifstream in(NativePath(path), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "changed by someone else");
 }
 
 TEST_F(JournalHashTest, AMissingJournalStartsEmptyAndIsSavedAsAValidFile) {
