@@ -130,6 +130,7 @@ TXMLResult TXMLParser::ParseText(char* data, std::size_t size, const std::functi
   // A load replaces the whole document; what fails to read stays as far as it was filled.
   Root = std::make_unique<TXMLNode>();
   Parameters = std::make_unique<TXMLParameters>();
+  FTextSize = size;
   size = JoinLines(data, size);
   size = RemoveComments(data, size, Status);
   if (Status != xrOk) return Status;
@@ -146,6 +147,7 @@ TXMLResult TXMLParser::ParseText(char* data, std::size_t size, const std::functi
 
 std::string TXMLParser::SaveToString() const {
   TXMLTextFile file;
+  file.Buffer.reserve(FTextSize + FTextSize / 8);
   Parameters->WriteTo(file);
   Root->WriteTo(file);
   return std::move(file.Buffer);

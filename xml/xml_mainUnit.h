@@ -56,6 +56,7 @@ public:
   std::unique_ptr<TXMLParameters> Parameters;
 
 private:
+  std::size_t FTextSize = 0;  // size of the text last read, to reserve room when writing it again
   // Joins the lines of data[0..size) in place (the buffer has room for size + 1 bytes), removes
   // the comments and parses; `consumed` (may be empty) learns how far the text has been read.
   TXMLResult ParseText(char* data, std::size_t size, const std::function<void(std::size_t)>& consumed);
