@@ -130,6 +130,10 @@ TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos,
       close();
       continue;
     }
+    if (pos >= text.size()) {  // the end tag never came: no empty child is added for it
+      result = xrTruncated;
+      break;
+    }
     if (open.size() >= static_cast<std::size_t>(kMaxDepth)) {
       result = xrTooDeep;
       break;

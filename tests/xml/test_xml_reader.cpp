@@ -218,6 +218,19 @@ TEST(XmlReader, OpenCasesEndWithNonZeroStatus) {
   }
 }
 
+TEST(XmlReader, TruncatedFileKeepsWhatWasRead) {
+  TXMLParser p;
+  ASSERT_EQ(p.LoadFromString(Doc(Lines({"<velmora>", "<day name=\"1\">", "<experience number=\"001\">",
+                                        "<description>text</description>"}))),
+            xrTruncated);
+  TXMLNode* experience = p.FindNode("experience");
+  ASSERT_NE(experience, nullptr);
+  ASSERT_EQ(experience->ChildCount(), 1);  // nothing empty is added where the text ended
+  EXPECT_EQ(experience->GetChild(0)->GetChild(0)->Text, "text");
+  EXPECT_EQ(p.Root->ChildCount(), 1);
+  EXPECT_EQ(p.Root->GetChild(0)->ChildCount(), 1);
+}
+
 TEST(XmlReader, LoadReplacesPreviousContent) {
   TXMLParser p;
   ASSERT_EQ(Load(p, Doc(Lines({"<!DOCTYPE x>", "<r a=\"1\"><c /></r>"}))), xrOk);
