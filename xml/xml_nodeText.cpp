@@ -18,38 +18,37 @@ inline std::size_t FindNear(std::string_view s, char c, std::size_t from) {
 // Reads the attributes and the end of a start tag; pos stands after the blank that ended the name.
 TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& pos) {
   node.Attributes.clear();
-  std::size_t gt = FindNear(text, '>', pos);
-  if (gt == std::string_view::npos) return xrTruncated;
+  const void* end = std::memchr(text.data() + pos, '>', text.size() - pos);
+  if (!end) return xrTruncated;
+  const std::size_t gt = static_cast<std::size_t>(static_cast<const char*>(end) - text.data());
   std::string_view rest = text.substr(pos, gt + 1 - pos);
   pos = gt + 1;
   if (rest.size() >= 2 && rest[rest.size() - 2] == '/') node.Kind = nkEmpty;
   // A token runs through its second double quote; the byte after it is a separator, whatever it
-  // is. The rest is treated as followed by one more blank, which is never stored.
-  auto forEachToken = [&](auto&& visit) -> TXMLResult {
-    std::size_t p = 0;
-    while (p <= rest.size()) {
-      std::size_t q1 = FindNear(rest, '"', p);
-      std::size_t q2 = q1 == std::string_view::npos ? q1 : FindNear(rest, '"', q1 + 1);
-      std::string_view body;
-      if (q2 == std::string_view::npos) {
-        body = rest.substr(p);
-        p = rest.size() + 1;
-      } else {
-        body = rest.substr(p, q2 + 1 - p);
-        p = q2 + 2;
-      }
-      if (body.empty() || body == ">" || body == "/>") continue;
-      if (TXMLResult r = visit(body)) return r;
+  // is. The rest is treated as followed by one more blank, which is never stored. The tokens are
+  // collected first so that the list is allocated at its exact size.
+  thread_local std::vector<std::string_view> bodies;
+  bodies.clear();
+  std::size_t p = 0;
+  while (p <= rest.size()) {
+    std::size_t q1 = FindNear(rest, '"', p);
+    std::size_t q2 = q1 == std::string_view::npos ? q1 : FindNear(rest, '"', q1 + 1);
+    std::string_view body;
+    if (q2 == std::string_view::npos) {
+      body = rest.substr(p);
+      p = rest.size() + 1;
+    } else {
+      body = rest.substr(p, q2 + 1 - p);
+      p = q2 + 2;
     }
-    return xrOk;
-  };
-  std::size_t count = 0;
-  forEachToken([&](std::string_view) -> TXMLResult { ++count; return xrOk; });
-  node.Attributes.reserve(count);
-  return forEachToken([&](std::string_view body) -> TXMLResult {
+    if (!body.empty() && body != ">" && body != "/>") bodies.push_back(body);
+  }
+  node.Attributes.reserve(bodies.size());
+  for (std::string_view body : bodies) {
     node.Attributes.emplace_back();
-    return node.Attributes.back().ParseBody(body);
-  });
+    if (TXMLResult r = node.Attributes.back().ParseBody(body)) return r;
+  }
+  return xrOk;
 }
 
 // Reads a text node or a start tag (not the content of the element).
