@@ -14,11 +14,7 @@
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
 #include "xml_functions.h"
-#if VELMORA_HAVE_GRAPHS
 #include "vlm_GraphPainter.h"
-#else
-class TVLGraph {};  // the chart painter is not part of this build
-#endif
 
 namespace {
 // The program's short date format, in the old platform's letters ("mm" is the month there).
@@ -85,10 +81,8 @@ void Tfrm_MainForm::LoadLibrary() {
 }
 
 void Tfrm_MainForm::CreateGraphs() {
-#if VELMORA_HAVE_GRAPHS
   FGraph = std::make_unique<TVLGraph>();
   FQualityGraph = std::make_unique<TVLGraph>();
-#endif
 }
 
 bool Tfrm_MainForm::SaveLibrary(std::vector<TJournalSaveFailure>& failures) {
