@@ -182,15 +182,23 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
     throw EInOutError(fileName, reason);
   };
   if (::fchmod(fd, mode) != 0) fail("cannot set the file mode");
+  // Keep the old file's owner where that is allowed (for root); otherwise it stays the writer's.
+  if (exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) errno = 0;
   // The text goes to the temporary file in pieces as it is produced.
   int writeErrno = 0;
   TXMLTextFile file;
   file.Sink = [&](std::string_view piece) {
     if (writeErrno == 0 && !WriteAll(fd, piece)) writeErrno = errno ? errno : EIO;
   };
-  Parameters->WriteTo(file);
-  Root->WriteTo(file);
-  file.Flush();
+  try {
+    Parameters->WriteTo(file);
+    Root->WriteTo(file);
+    file.Flush();
+  } catch (...) {  // out of memory while writing: leave no temporary file behind
+    ::close(fd);
+    ::unlink(temp.c_str());
+    throw;
+  }
   if (writeErrno != 0) {
     errno = writeErrno;
     fail("cannot write");
