@@ -105,6 +105,19 @@ TEST_F(XmlFiles, NewFileModeFollowsUmaskAndExistingModeIsKept) {
   EXPECT_EQ(fs::status(dir / "new.xml").permissions(), fs::perms(0640));
 }
 
+TEST_F(XmlFiles, ReplacedFileKeepsItsOwnerWhereAllowed) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root may give a file to another owner";
+  Write(dir / "journal.xml", "old");
+  ASSERT_EQ(chown((dir / "journal.xml").c_str(), 4321, 4322), 0);
+  TXMLParser p;
+  Fill(p);
+  p.SaveToFile((dir / "journal.xml").string());
+  struct stat st {};
+  ASSERT_EQ(stat((dir / "journal.xml").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 4321u);
+  EXPECT_EQ(st.st_gid, 4322u);
+}
+
 TEST_F(XmlFiles, SaveReplacesTheTargetOfASymbolicLink) {
   TXMLParser p;
   Fill(p);
