@@ -23,7 +23,7 @@ std::string Utf8ToCp1251(std::string_view s);
 std::string NativePath(std::string_view cp1251Path);
 
 // What the writer puts on disk for names, values and text that the dialect cannot carry
-// (see FILE_FORMAT.md).
+// (see the README's section on the file format).
 std::string SafeName(std::string_view name);
 std::string SafeValue(std::string_view value);
 std::string SafeText(std::string_view text);

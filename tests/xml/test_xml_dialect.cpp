@@ -7,7 +7,7 @@
 
 namespace {
 
-// The documented substitutions (FILE_FORMAT.md), written out independently of the library.
+// The substitutions documented in the README, written out independently of the library.
 char ExpectedNameByte(unsigned char b, bool first) {
   if (b <= 0x20 || b == '/' || b == '>' || b == '<' || b == '"' || b == '=') return '_';
   if (first && (b == '!' || b == '?')) return '_';
