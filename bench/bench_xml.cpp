@@ -3,6 +3,7 @@
 //   velmora_bench_xml [benchmark options]   the benchmarks, then the ratios and peak memory
 //   velmora_bench_xml --memory FILE          load FILE, print peak resident memory (VmHWM)
 //   velmora_bench_xml --memory-pugixml FILE  the same with pugixml
+//   velmora_bench_xml --write-journals DIR   write the generated journals into DIR and stop
 #include <benchmark/benchmark.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -191,30 +192,35 @@ public:
   std::map<std::string, double> seconds;
 };
 
-long PeakResidentKiB() {
+long StatusKiB(const char* field) {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line))
-    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
   return -1;
 }
+long PeakResidentKiB() { return StatusKiB("VmHWM:"); }
 
 int MemoryMode(const char* file, bool pugixml) {
   const long before = PeakResidentKiB();
-  long count = 0;
-  if (pugixml) {
-    pugi::xml_document doc;
-    doc.load_file(file);
-    count = WalkPugixml(doc).first;
-  } else {
+  const double size = static_cast<double>(fs::file_size(file));
+  if (!pugixml) {
     TXMLParser doc;
     doc.LoadFromFile(file);
-    count = WalkVelmora(doc).first;
+    const long count = WalkVelmora(doc).first;
+    // RSS with the tree alone, after the load's transient buffers are gone: how far the peak is above it.
+    const long peak = PeakResidentKiB(), now = StatusKiB("VmRSS:");
+    std::printf("velmora: file %.1f MiB, %ld experiences, peak RSS %.1f MiB (%.2fx file; %.1f MiB before loading), "
+                "RSS after loading %.1f MiB\n",
+                size / 1048576.0, count, peak / 1024.0, peak * 1024.0 / size, before / 1024.0, now / 1024.0);
+    return 0;
   }
+  pugi::xml_document doc;
+  doc.load_file(file);
+  const long count = WalkPugixml(doc).first;
   const long peak = PeakResidentKiB();
-  const double size = static_cast<double>(fs::file_size(file));
-  std::printf("%s: file %.1f MiB, %ld experiences, peak RSS %.1f MiB (%.2fx file; %.1f MiB before loading)\n",
-              pugixml ? "pugixml" : "velmora", size / 1048576.0, count, peak / 1024.0, peak * 1024.0 / size, before / 1024.0);
+  std::printf("pugixml: file %.1f MiB, %ld experiences, peak RSS %.1f MiB (%.2fx file; %.1f MiB before loading)\n",
+              size / 1048576.0, count, peak / 1024.0, peak * 1024.0 / size, before / 1024.0);
   return 0;
 }
 
@@ -243,13 +249,15 @@ int main(int argc, char** argv) {
   if (argc == 3 && (!std::strcmp(argv[1], "--memory") || !std::strcmp(argv[1], "--memory-pugixml")))
     return MemoryMode(argv[2], !std::strcmp(argv[1], "--memory-pugixml"));
 
-  gDir = fs::temp_directory_path() / ("velmora-bench-" + std::to_string(getpid()));
+  const bool writeOnly = argc == 3 && !std::strcmp(argv[1], "--write-journals");
+  gDir = writeOnly ? fs::path(argv[2]) : fs::temp_directory_path() / ("velmora-bench-" + std::to_string(getpid()));
   fs::create_directories(gDir);
   for (int years : kYears) {
     std::string text = GenerateJournal(years);
     std::ofstream(JournalPath(years), std::ios::binary) << text;
     std::printf("journal of %d years: %.1f MiB\n", years, text.size() / 1048576.0);
   }
+  if (writeOnly) return 0;
   benchmark::Initialize(&argc, argv);
   RecordingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -52,14 +52,16 @@ public:
     ::close(fd);
     return ok;
   }
-  // Gives the whole pages below `pos` back; they are not read again.
-  void ReleaseBelow(std::size_t pos) {
+  // Gives the whole pages inside [from, to) back; they are not read again. Ranges from 0 grow as
+  // the parse advances, so only the part above the last such range is given back each time.
+  void Release(std::size_t from, std::size_t to) {
     static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    std::size_t upto = pos / page * page;
-    if (upto > Released) {
-      ::madvise(Data + Released, upto - Released, MADV_DONTNEED);
-      Released = upto;
-    }
+    if (from == 0) from = Released;
+    from = (from + page - 1) / page * page;
+    to = std::min(to, Capacity) / page * page;
+    if (to <= from) return;
+    ::madvise(Data + from, to - from, MADV_DONTNEED);
+    if (from == Released) Released = to;
   }
   char* Data = nullptr;
   std::size_t Size = 0;
@@ -117,7 +119,7 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
     Status = xrCannotOpen;  // the document keeps what it had
     return;
   }
-  ParseText(buffer.Data, buffer.Size, [&buffer](std::size_t pos) { buffer.ReleaseBelow(pos); });
+  ParseText(buffer.Data, buffer.Size, [&buffer](std::size_t from, std::size_t to) { buffer.Release(from, to); });
 }
 
 TXMLResult TXMLParser::LoadFromString(std::string text) {
@@ -126,7 +128,7 @@ TXMLResult TXMLParser::LoadFromString(std::string text) {
   return ParseText(text.data(), size, nullptr);
 }
 
-TXMLResult TXMLParser::ParseText(char* data, std::size_t size, const std::function<void(std::size_t)>& consumed) {
+TXMLResult TXMLParser::ParseText(char* data, std::size_t size, const std::function<void(std::size_t, std::size_t)>& unused) {
   // A load replaces the whole document; what fails to read stays as far as it was filled.
   Root = std::make_unique<TXMLNode>();
   Parameters = std::make_unique<TXMLParameters>();
@@ -134,12 +136,17 @@ TXMLResult TXMLParser::ParseText(char* data, std::size_t size, const std::functi
   size = JoinLines(data, size);
   size = RemoveComments(data, size, Status);
   if (Status != xrOk) return Status;
+  // The text shrank (line ends and indentation go): the rest of the buffer would otherwise stay
+  // resident until the tree, the largest part of the peak, is complete.
+  if (unused) unused(size, FTextSize + 1);
   const std::string_view text(data, size);
   std::size_t pos = 0;
   Status = Parameters->ParsePrologue(text, pos);
   if (Status != xrOk) return Status;
   // The root must be an element: text standing in its place could not be written back.
   if (pos >= text.size() || text[pos] != '<') return Status = xrNoRoot;
+  std::function<void(std::size_t)> consumed;
+  if (unused) consumed = [&unused](std::size_t pos) { unused(0, pos); };
   Status = Root->Parse(0, text, pos, consumed);
   if (Status == xrOk && pos < text.size()) Status = xrRepeatedOrTrailing;
   return Status;

@@ -58,6 +58,7 @@ public:
 private:
   std::size_t FTextSize = 0;  // size of the text last read, to reserve room when writing it again
   // Joins the lines of data[0..size) in place (the buffer has room for size + 1 bytes), removes
-  // the comments and parses; `consumed` (may be empty) learns how far the text has been read.
-  TXMLResult ParseText(char* data, std::size_t size, const std::function<void(std::size_t)>& consumed);
+  // the comments and parses; `unused` (may be empty) learns the ranges [from, to) of the buffer
+  // that are not read again: what joining freed at the end, then the part already parsed.
+  TXMLResult ParseText(char* data, std::size_t size, const std::function<void(std::size_t, std::size_t)>& unused);
 };
