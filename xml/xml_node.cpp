@@ -49,7 +49,54 @@ struct NodePool {
 thread_local NodePool gPool;
 thread_local std::ptrdiff_t gLiveNodes = 0;
 
+// Blocks of 8 to kMaxBytes bytes in steps of 8, without headers: a free list per size, and slots
+// carved one after the other from large chunks. Free slots are reused, never returned to the system.
+struct SmallPool {
+  static constexpr std::size_t kStep = 8, kMaxBytes = 512, kChunk = 64 << 10;
+  struct FreeSlot {
+    FreeSlot* next;
+  };
+  FreeSlot* freeLists[kMaxBytes / kStep] = {};
+  char* next = nullptr;
+  char* end = nullptr;
+
+  static bool Pooled(std::size_t bytes) { return kPooled && bytes > 0 && bytes <= kMaxBytes && bytes % kStep == 0; }
+  void* Allocate(std::size_t bytes) {
+    FreeSlot*& list = freeLists[bytes / kStep - 1];
+    if (list) {
+      void* p = list;
+      list = list->next;
+      return p;
+    }
+    if (static_cast<std::size_t>(end - next) < bytes) {
+      // The rest of the old chunk (less than kMaxBytes) stays unused.
+      next = static_cast<char*>(::operator new(kChunk));  // kept for the process's life
+      end = next + kChunk;
+    }
+    void* p = next;
+    next += bytes;
+    return p;
+  }
+  void Free(void* p, std::size_t bytes) {
+    FreeSlot*& list = freeLists[bytes / kStep - 1];
+    list = ::new (p) FreeSlot{list};
+  }
+};
+
+thread_local SmallPool gSmallPool;
+
 }  // namespace
+
+void* xml_pool::Allocate(std::size_t bytes) {
+  if (!SmallPool::Pooled(bytes)) return ::operator new(bytes);
+  return gSmallPool.Allocate(bytes);
+}
+
+void xml_pool::Free(void* p, std::size_t bytes) noexcept {
+  if (!p) return;
+  if (!SmallPool::Pooled(bytes)) return ::operator delete(p);
+  gSmallPool.Free(p, bytes);
+}
 
 std::ptrdiff_t TXMLNode::LiveNodes() { return gLiveNodes; }
 

@@ -11,6 +11,21 @@
 #include "xml_types.h"
 
 class TXMLTextFile;
+class TXMLNode;
+
+// Child lists come from the same pools as attribute lists (see xml_attribute.h).
+namespace std {
+template <>
+class allocator<unique_ptr<TXMLNode>> : public xml_pool::TPooledAllocator<unique_ptr<TXMLNode>> {
+public:
+  allocator() noexcept = default;
+  allocator(const allocator&) noexcept = default;
+  allocator& operator=(const allocator&) noexcept = default;
+  template <class U>
+  allocator(const allocator<U>&) noexcept {}
+  friend bool operator==(const allocator&, const allocator&) noexcept { return true; }
+};
+}  // namespace std
 
 class TXMLNode {
 public:

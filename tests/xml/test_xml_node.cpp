@@ -163,9 +163,12 @@ TEST(XmlNode, DeleteChildRemovesAndIgnoresBadIndexes) {
 
 TEST(XmlNode, DestroyingRootFreesTheWholeTree) {
   {
-    // Nodes come from a pool whose blocks stay; have free slots ready before counting.
+    // Nodes, child and attribute lists come from pools whose blocks stay; have free slots ready
+    // before counting.
     std::vector<std::unique_ptr<TXMLNode>> warm(16);
     for (auto& n : warm) n = std::make_unique<TXMLNode>();
+    warm[0]->SetAttribute("k", "v");
+    Add(*warm[0], "c");
   }
   const long before = LiveAllocations();
   const std::ptrdiff_t nodesBefore = TXMLNode::LiveNodes();
@@ -174,7 +177,9 @@ TEST(XmlNode, DestroyingRootFreesTheWholeTree) {
     TXMLNode* a = Add(*root, "a");
     a->SetAttribute("k", "a value long enough to live on the heap");
     Add(*a, "", nkText)->Text = "text of a text child, long enough to be allocated";
-    Add(*Add(*a, "b"), "", nkText)->Text = "another text child that needs heap memory";
+    TXMLNode* b = Add(*a, "b");
+    b->SetAttribute("k", "another value long enough to live on the heap");
+    Add(*b, "", nkText)->Text = "another text child that needs heap memory";
     EXPECT_GT(LiveAllocations(), before + 3);
     EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore + 5);
   }
