@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "xml_node.h"
@@ -185,6 +186,32 @@ TEST(XmlNode, DestroyingRootFreesTheWholeTree) {
   }
   EXPECT_EQ(LiveAllocations(), before);
   EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore);
+}
+
+// Child and attribute lists come from pooled slots up to a size, from the heap above it; growing
+// and shrinking across that size, moving lists between nodes and freeing them must keep every entry.
+TEST(XmlNode, ListsKeepTheirEntriesAcrossPooledAndHeapSizes) {
+  std::vector<std::unique_ptr<TXMLNode>> nodes;
+  for (int k = 0; k < 3; ++k) {
+    auto n = std::make_unique<TXMLNode>("n");
+    for (int i = 0; i < 40; ++i) n->SetAttribute("a" + std::to_string(i), std::string(20, static_cast<char>('a' + i % 26)));
+    for (int i = 0; i < 300; ++i) Add(*n, "c" + std::to_string(i));
+    nodes.push_back(std::move(n));
+  }
+  nodes[1]->Attributes = nodes[0]->Attributes;  // a copy: its own slots
+  nodes[2]->Children = std::move(nodes[0]->Children);
+  nodes[0].reset();
+  for (int i = 39; i >= 1; --i) nodes[1]->RemoveAttribute("a" + std::to_string(i));
+  nodes[1]->Attributes.shrink_to_fit();
+  ASSERT_EQ(nodes[1]->Attributes.size(), 1u);
+  EXPECT_EQ(nodes[1]->GetAttribute("a0"), std::string(20, 'a'));
+  EXPECT_EQ(nodes[2]->GetAttribute("a25"), std::string(20, 'z'));
+  for (int i = 299; i >= 2; --i) nodes[2]->DeleteChild(i);
+  nodes[2]->Children.shrink_to_fit();
+  ASSERT_EQ(nodes[2]->ChildCount(), 2);
+  EXPECT_EQ(nodes[2]->GetChild(1)->Name, "c1");
+  EXPECT_EQ(nodes[1]->ChildCount(), 300);
+  EXPECT_EQ(nodes[1]->GetChild(299)->Name, "c299");
 }
 
 TEST(XmlNode, VeryDeepTreeIsRenumberedSearchedAndDestroyed) {
