@@ -6,6 +6,7 @@
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "xml_types.h"
 
@@ -25,7 +26,7 @@ public:
 
 // The attribute and child lists of a journal's tree are hundreds of thousands of small blocks; taken
 // from the general allocator each costs 8 to 24 bytes of header and rounding, several MiB in all.
-// Their std::allocator therefore takes small blocks from per-thread pools of exact-size slots
+// Their allocator therefore takes small blocks from per-thread pools of exact-size slots
 // (xml_node.cpp); larger ones, and all under AddressSanitizer, come from operator new as usual.
 namespace xml_pool {
 void* Allocate(std::size_t bytes);
@@ -33,6 +34,9 @@ void Free(void* p, std::size_t bytes) noexcept;
 
 template <class T>
 struct TPooledAllocator {
+  TPooledAllocator() noexcept = default;
+  template <class U>
+  TPooledAllocator(const TPooledAllocator<U>&) noexcept {}
   using value_type = T;
   using size_type = std::size_t;
   using difference_type = std::ptrdiff_t;
@@ -43,18 +47,10 @@ struct TPooledAllocator {
     return static_cast<T*>(Allocate(n * sizeof(T)));
   }
   void deallocate(T* p, std::size_t n) noexcept { Free(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const TPooledAllocator<U>&) const noexcept { return true; }
 };
 }  // namespace xml_pool
 
-namespace std {
-template <>
-class allocator<TXMLAttribute> : public xml_pool::TPooledAllocator<TXMLAttribute> {
-public:
-  allocator() noexcept = default;
-  allocator(const allocator&) noexcept = default;
-  allocator& operator=(const allocator&) noexcept = default;
-  template <class U>
-  allocator(const allocator<U>&) noexcept {}
-  friend bool operator==(const allocator&, const allocator&) noexcept { return true; }
-};
-}  // namespace std
+// The attribute list of an element.
+using TXMLAttributeList = std::vector<TXMLAttribute, xml_pool::TPooledAllocator<TXMLAttribute>>;

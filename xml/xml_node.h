@@ -13,19 +13,8 @@
 class TXMLTextFile;
 class TXMLNode;
 
-// Child lists come from the same pools as attribute lists (see xml_attribute.h).
-namespace std {
-template <>
-class allocator<unique_ptr<TXMLNode>> : public xml_pool::TPooledAllocator<unique_ptr<TXMLNode>> {
-public:
-  allocator() noexcept = default;
-  allocator(const allocator&) noexcept = default;
-  allocator& operator=(const allocator&) noexcept = default;
-  template <class U>
-  allocator(const allocator<U>&) noexcept {}
-  friend bool operator==(const allocator&, const allocator&) noexcept { return true; }
-};
-}  // namespace std
+// The child list of an element; it comes from the same pools as attribute lists (xml_attribute.h).
+using TXMLNodeList = std::vector<std::unique_ptr<TXMLNode>, xml_pool::TPooledAllocator<std::unique_ptr<TXMLNode>>>;
 
 class TXMLNode {
 public:
@@ -72,6 +61,6 @@ public:
   std::string Text;
   int Level = 0;
   TXMLNodeKind Kind = nkElement;
-  std::vector<std::unique_ptr<TXMLNode>> Children;
-  std::vector<TXMLAttribute> Attributes;
+  TXMLNodeList Children;
+  TXMLAttributeList Attributes;
 };

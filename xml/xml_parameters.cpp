@@ -57,7 +57,7 @@ TXMLResult TXMLParameters::SkipInstruction(std::string_view text, std::size_t& p
 }
 
 void TXMLParameters::WriteTo(TXMLTextFile& file) const {
-  // The pieces are made safe for the tokeniser of the declaration (FILE_FORMAT.md).
+  // The pieces are made safe for the tokeniser of the declaration (see the README's section on the file format).
   std::string line = "<?xml version=\"";
   line += SafeDeclaration(Version);
   line += "\" encoding=\"";
