@@ -38,7 +38,9 @@ fuzz:
 	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DVELMORA_FUZZ=ON \
 	   -DVELMORA_BUILD_GUI=OFF -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCH=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target fuzz_xml_reader
-	@build-fuzz/bin/fuzz_xml_reader -max_total_time=$${FUZZ_SECONDS:-60} -max_len=4096 fuzz/corpus
+	@mkdir -p build-fuzz/corpus
+	@# New inputs go to the build folder; the kept corpus in fuzz/ is read as seeds only.
+	@build-fuzz/bin/fuzz_xml_reader -max_total_time=$${FUZZ_SECONDS:-60} -max_len=4096 build-fuzz/corpus fuzz/corpus
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
