@@ -7,7 +7,7 @@
 
 QString ErrorText(const std::exception& error) {
   if (const auto* io = dynamic_cast<const EInOutError*>(&error))
-    return FromCp(io->Reason) + QStringLiteral(": ") + FromCp(io->FileName);
+    return FromAnyText(io->Reason) + QStringLiteral(": ") + FromCp(io->FileName);
   return FromAnyText(error.what());
 }
 

@@ -64,9 +64,11 @@ void Tfrm_MainForm::FormCreate() {
 void Tfrm_MainForm::LoadLibrary() {
   FLibrary = std::make_unique<TXMLParser>();
   const std::string fileName = AppDirCp() + std::string(litLibraryFile);
+  if (FromCp(AppDirCp()) != FAppDir) FUi.ShowWarning(this, QString::fromUtf8(res::MsgAppDirNotCp1251).arg(FAppDir));
   FLibrary->LoadFromFile(fileName);
   // A file that is there but was not read whole is kept as it is: saving it would lose the rest.
-  if (FLibrary->Status != xrOk && FLibrary->Status != xrCannotOpen) {
+  // Only a library that is not there at all starts anew.
+  if (FLibrary->Status != xrOk && (FLibrary->Status != xrCannotOpen || PathExists(fileName))) {
     FLibraryWritable = false;
     FUi.ShowWarning(this, QString::fromUtf8(res::MsgLibraryUnreadable)
                               .arg(FromCp(fileName), QString::fromStdString(res::LoadStatusText(FLibrary->Status))));

@@ -4,22 +4,25 @@
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
+#include "xml_functions.h"
 
 bool Tfrm_MainForm::CheckLogin() {
   TXMLNode* root = FLibrary->Root.get();
   const std::string storedName = root->GetAttribute(attrUserName);
   const std::string storedPassword = root->GetAttribute(attrUserPassword);
   if (storedName == litUndefined || storedPassword == litUndefined) return true;  // no login
-  const TCodec codec;
-  const std::string name = codec.Decode(storedName);
-  const std::string password = codec.Decode(storedPassword);
   const TLoginResult typed = FUi.AskCredentials(this, amLogin);
   if (!typed.Accepted) return false;
   // Compared byte for byte in the document's code page; a character without a byte there
   // cannot be part of stored credentials.
   std::string typedName, typedPassword;
   if (!ToCp(typed.UserName, typedName) || !ToCp(typed.Password, typedPassword)) return false;
-  return typedName == name && typedPassword == password;
+  // The scrambled texts are compared as the library file holds them: the writer replaces quotes
+  // and angle brackets in values and the reader joins blanks, and a scrambled text may contain
+  // any of these. Decoding the stored text would then never give back what the user typed.
+  const TCodec codec;
+  return StoredValue(codec.Encode(typedName)) == StoredValue(storedName) &&
+         StoredValue(codec.Encode(typedPassword)) == StoredValue(storedPassword);
 }
 
 void Tfrm_MainForm::btn_AuthorizationClick() {

@@ -1,6 +1,7 @@
 // Selecting a tree node: the current node, the tool buttons for its kind, loading a journal on
 // its first selection, the default-journal mark, and the editors shown for the kind.
 #include <QCheckBox>
+#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -90,7 +91,10 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
 
 void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {
   const std::string path = ResolvePath(fileElement->GetAttribute(attrPath));
-  const bool existed = PathExists(path);
+  const auto& open = FJournals->Documents();
+  const bool alreadyOpen =
+      std::any_of(open.begin(), open.end(), [&path](const auto& document) { return document->FileName == path; });
+  const bool existed = alreadyOpen || PathExists(path);
   TXMLParser* journal = FJournals->OpenJournal(path);
   if (!journal->Root) journal->Root = std::make_unique<TXMLNode>();
   if (journal->Root->Name.empty()) journal->Root->Name = std::string(tagJournal);
@@ -103,7 +107,8 @@ void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {
   }
   Bind(node, root);
   FPairs->AddUniquePair(fileElement, root);
-  if (!FJournals->IsWritable(journal)) {
+  // A journal open under another entry already was announced then.
+  if (!alreadyOpen && !FJournals->IsWritable(journal)) {
     FUi.ShowWarning(this, QString::fromUtf8(res::MsgJournalUnreadable)
                               .arg(FromCp(path), QString::fromStdString(res::LoadStatusText(journal->Status))));
   } else if (!existed) {

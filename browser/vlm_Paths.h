@@ -9,5 +9,5 @@
 // created later lands beside the library rather than wherever the program was started from.
 std::string ResolvePath(std::string_view cp1251Path, std::string_view appDir);
 
-// True when the file named by a Windows-1251 path exists.
+// True when anything is at a Windows-1251 path: a file, a folder, even a link to nowhere.
 bool PathExists(std::string_view cp1251Path);

@@ -123,6 +123,10 @@ inline constexpr const char* MsgJournalUnreadable =
 // %1 the journal file: a missing journal starts empty and is created by the next save.
 inline constexpr const char* MsgJournalMissing =
     "Файл журнала \"%1\" не найден. Журнал открыт пустым; файл будет создан при сохранении.";
+// %1 the program's folder.
+inline constexpr const char* MsgAppDirNotCp1251 =
+    "Путь к папке программы \"%1\" содержит символы, которых нет в кодировке Windows-1251. "
+    "Библиотеку в этой папке нельзя ни прочитать, ни сохранить: переместите программу в другую папку.";
 // %1 the library file, %2 the reason.
 inline constexpr const char* MsgLibraryUnreadable =
     "Файл библиотеки \"%1\" не удалось прочитать: %2.\n"

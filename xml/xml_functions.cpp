@@ -210,6 +210,17 @@ std::string SafeValue(std::string_view value) {
   return out;
 }
 
+std::string StoredValue(std::string_view value) {
+  std::string out;
+  AppendSafeValue(out, value);
+  // A value sits inside a line, and the reader reduces every run of blanks in a line to one.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < out.size(); ++i)
+    if (!(out[i] == ' ' && kept > 0 && out[kept - 1] == ' ')) out[kept++] = out[i];
+  out.resize(kept);
+  return out;
+}
+
 std::string SafeDeclaration(std::string_view piece) {
   std::string out(piece);
   for (std::size_t i = 0; i < out.size(); ++i) {

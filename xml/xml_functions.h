@@ -26,6 +26,8 @@ std::string NativePath(std::string_view cp1251Path);
 // (see the README's section on the file format).
 std::string SafeName(std::string_view name);
 std::string SafeValue(std::string_view value);
+// An attribute value as it reads back after a save: SafeValue, then blank runs reduced to one.
+std::string StoredValue(std::string_view value);
 std::string SafeText(std::string_view text);
 
 // Declaration keys and values: blanks, CR, LF and byte 26 (which would split the declaration into

@@ -2,6 +2,7 @@
 #include <QToolButton>
 
 #include "vlm_Codec.h"
+#include "vlm_Strings.h"
 #include "vlm_TestSupport.h"
 #include "vlm_Types.h"
 #include "xml_functions.h"
@@ -130,4 +131,33 @@ TEST_F(LoginTest, CredentialsSetInOneRunAreAskedForInTheNext) {
   Ui.Logins = {{true, QStringLiteral("Мария"), QStringLiteral("пароль")}};
   Open();
   EXPECT_TRUE(Form->LoginFailed());
+}
+
+// A scrambled text may hold quotes, angle brackets or runs of blanks, which the file does not keep
+// as they are: whatever the user sets must still open the library at the next start.
+TEST_F(LoginTest, CredentialsThatTheFileStoresChangedStillOpenTheLibrary) {
+  const TCodec codec;
+  const std::vector<QString> passwords = {
+      QStringLiteral("a>b"), QStringLiteral("a\"b<c"),
+      FromCp(codec.Decode("  x  ")),  // scrambled into runs of blanks
+  };
+  for (const QString& password : passwords) {
+    SCOPED_TRACE(password.toStdString());
+    Ui.Modes.clear();
+    Ui.Logins = {{true, QStringLiteral("Мария"), password}};
+    Open();
+    QTest::mouseClick(Form->btn_Authorization, Qt::LeftButton);
+    ASSERT_TRUE(Close());
+    Form.reset();
+
+    Ui.Logins = {{true, QStringLiteral("Мария"), password}};
+    Open();
+    EXPECT_EQ(Ui.Modes, (std::vector<TAuthorizationMode>{amParameters, amLogin}));
+    EXPECT_FALSE(Form->LoginFailed());
+    // Remove them again for the next round.
+    Ui.Logins = {{true, QStringLiteral("Мария"), QString()}};
+    QTest::mouseClick(Form->btn_Authorization, Qt::LeftButton);
+    ASSERT_TRUE(Close());
+    Form.reset();
+  }
 }

@@ -1,5 +1,7 @@
 // Start-up: the tree built from the library, the settings read on the way, default journals.
 #include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -261,4 +263,18 @@ TEST_F(StartupTest, DamagedLibraryIsToldOnceShownAsReadAndNeverOverwritten) {
   std::vector<TJournalSaveFailure> failures;
   EXPECT_FALSE(Form->SaveLibrary(failures));
   EXPECT_EQ(failures.size(), 1u);
+}
+
+// A library that is there but cannot be opened (here a link to nowhere) is not a first run:
+// it is announced and never replaced by an empty library.
+TEST_F(StartupTest, LibraryThatCannotBeOpenedIsToldAndNeverReplaced) {
+  const QString file = Library.Path(QStringLiteral("dreams.ini"));
+  ASSERT_TRUE(QFile::link(Library.Path(QStringLiteral("elsewhere/dreams.ini")), file));
+  Open();
+  ASSERT_EQ(Ui.Warnings.size(), 1);
+  EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("dreams.ini")));
+  ASSERT_TRUE(Close());  // the scripted user closes anyway
+  ASSERT_EQ(Ui.SaveFailureQuestions.size(), 1);
+  EXPECT_TRUE(QFileInfo(file).isSymLink());
+  EXPECT_FALSE(QFileInfo::exists(Library.Path(QStringLiteral("elsewhere/dreams.ini"))));
 }

@@ -119,4 +119,17 @@ TEST(XmlDialect, SafeFunctionsMatchTheWriter) {
   EXPECT_EQ(SafeText("a<b\x1A\r\n"), "a\x8B" "b \r\n");
 }
 
+// StoredValue predicts what a value reads back as, which lets a caller compare a fresh value with
+// one that went through a file.
+TEST(XmlDialect, StoredValueIsWhatAValueReadsBackAs) {
+  for (const std::string value : {" x   y ", "a\r\nb", "\"q\" <a> b", "  ", "a \r\n\x1A b", "plain"}) {
+    SCOPED_TRACE(value);
+    TXMLResult status;
+    const Sample r = Reload({"r", "e", "a", value, "t"}, status);
+    ASSERT_EQ(status, xrOk);
+    EXPECT_EQ(StoredValue(value), r.value);
+    EXPECT_EQ(StoredValue(r.value), r.value);  // a value read back is stored as it is
+  }
+}
+
 }  // namespace
