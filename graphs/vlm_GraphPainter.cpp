@@ -92,19 +92,30 @@ TRect TVLGraph::DrawHeaders() {
   return r;
 }
 
-TRect TVLGraph::DrawAxesValueVertical() {
+TRect TVLGraph::PlotArea(const std::vector<TLabel>& below, const std::vector<TLabel>& left) {
   TCanvas& c = *Bitmap;
   c.Pen.Style = psSolid;
   c.Pen.Width = 1;
   TRect r = DrawHeaders();
   c.Font = AxisFont;
+  int height = 0, width = 0;
+  for (const auto& l : below) height = std::max(height, c.TextHeight(l.Text));
+  if (height > 0) r.Bottom -= height + 3;
+  for (const auto& l : left) width = std::max(width, c.TextWidth(l.Text));
+  if (width > 0) r.Left += width + 4;
+  return r;
+}
+
+void TVLGraph::DrawAxisLines(const TRect& r) {
+  ::DrawLine(Bitmap, AxisColor, r.Left, r.Bottom, r.Left, r.Top);
+  ::DrawLine(Bitmap, AxisColor, r.Left, r.Bottom, r.Right, r.Bottom);
+}
+
+TRect TVLGraph::DrawAxesValueVertical() {
+  TCanvas& c = *Bitmap;
   const auto xLabels = Labels(XAxis, XMin, XMax, XFormat);
   const auto yLabels = Labels(YAxis, YMin, YMax, YFormat);
-  int hX = 0, wY = 0;
-  for (const auto& l : xLabels) hX = std::max(hX, c.TextHeight(l.Text));
-  if (hX > 0) r.Bottom -= hX + 3;
-  for (const auto& l : yLabels) wY = std::max(wY, c.TextWidth(l.Text));
-  if (wY > 0) r.Left += wY + 4;
+  const TRect r = PlotArea(xLabels, yLabels);
   const int plotH = r.Bottom - r.Top, plotW = r.Right - r.Left;
   const int gap = Kind == gkLine ? 0 : RoundHalfEven(plotW * BarWidth);
   for (const auto& l : xLabels) {
@@ -120,24 +131,15 @@ TRect TVLGraph::DrawAxesValueVertical() {
     c.TextOut(x, y, l.Text);
     ::DrawLine(&c, AxisColor, r.Left - 2, y + h / 2.0, r.Left, y + h / 2.0);
   }
-  ::DrawLine(&c, AxisColor, r.Left, r.Bottom, r.Left, r.Top);
-  ::DrawLine(&c, AxisColor, r.Left, r.Bottom, r.Right, r.Bottom);
+  DrawAxisLines(r);
   return r;
 }
 
 TRect TVLGraph::DrawAxesValueHorizontal() {
   TCanvas& c = *Bitmap;
-  c.Pen.Style = psSolid;
-  c.Pen.Width = 1;
-  TRect r = DrawHeaders();
-  c.Font = AxisFont;
   const auto xLabels = Labels(XAxis, XMin, XMax, XFormat);
   const auto yLabels = Labels(YAxis, YMin, YMax, YFormat);
-  int hY = 0, wX = 0;
-  for (const auto& l : yLabels) hY = std::max(hY, c.TextHeight(l.Text));
-  if (hY > 0) r.Bottom -= hY + 3;
-  for (const auto& l : xLabels) wX = std::max(wX, c.TextWidth(l.Text));
-  if (wX > 0) r.Left += wX + 4;
+  const TRect r = PlotArea(yLabels, xLabels);
   const int plotH = r.Bottom - r.Top, plotW = r.Right - r.Left;
   const int gap = RoundHalfEven(plotW * BarWidth);
   for (const auto& l : yLabels) {
@@ -153,10 +155,7 @@ TRect TVLGraph::DrawAxesValueHorizontal() {
     c.TextOut(x, y, l.Text);
     ::DrawLine(&c, AxisColor, r.Left - 2, y + h / 2.0, r.Left, y + h / 2.0);
   }
-  c.Pen.Style = psSolid;
-  c.Pen.Width = 1;
-  ::DrawLine(&c, AxisColor, r.Left, r.Bottom, r.Left, r.Top);
-  ::DrawLine(&c, AxisColor, r.Left, r.Bottom, r.Right, r.Bottom);
+  DrawAxisLines(r);
   return r;
 }
 

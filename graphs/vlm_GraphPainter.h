@@ -93,6 +93,9 @@ private:
 
   std::vector<TLabel> Labels(const TGraphAxis& axis, double lo, double hi, const std::string& format) const;
   TRect DrawHeaders();
+  // Headers drawn, then the plot's rectangle with room for the labels below and left of it.
+  TRect PlotArea(const std::vector<TLabel>& below, const std::vector<TLabel>& left);
+  void DrawAxisLines(const TRect& plot);
   TRect DrawAxesValueVertical();
   TRect DrawAxesValueHorizontal();
   TDataBox DataBox(const TRect& plot) const;
