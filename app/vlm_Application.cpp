@@ -5,28 +5,14 @@
 #include <QFontDatabase>
 
 #include "vlm_ErrorBoundary.h"
-#include "vlm_Resources.h"
-#include "vlm_Strings.h"
-#include "vlm_UserInteraction.h"
 
 TVelmoraApplication::TVelmoraApplication(int& argc, char** argv, TUserInteraction& ui)
     : QApplication(argc, argv), FUi(ui) {}
 
 bool TVelmoraApplication::notify(QObject* receiver, QEvent* event) {
-  // Written out rather than through Guard: this runs for every event.
-  QString text;
-  try {
-    return QApplication::notify(receiver, event);
-  } catch (const std::exception& error) {
-    text = ErrorText(error);
-  } catch (...) {
-    text = QString::fromUtf8(res::MsgUnknownError);
-  }
-  try {
-    FUi.ShowError(activeWindow(), text);
-  } catch (...) {
-  }
-  return false;
+  bool handled = false;
+  Guard(FUi, activeWindow(), [&] { handled = QApplication::notify(receiver, event); });
+  return handled;
 }
 
 void RegisterFonts() {

@@ -11,20 +11,20 @@ QString ErrorText(const std::exception& error) {
   return FromAnyText(error.what());
 }
 
-bool Guard(TUserInteraction& ui, QWidget* parent, const std::function<void()>& handler) {
+void ShowCaughtError(TUserInteraction& ui, QWidget* parent, std::exception_ptr error) noexcept {
   QString text;
   try {
-    handler();
-    return true;
-  } catch (const std::exception& error) {
-    text = ErrorText(error);
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    try {
+      text = ErrorText(e);
+    } catch (...) {
+    }
   } catch (...) {
-    text = QString::fromUtf8(res::MsgUnknownError);
   }
-  // Shown outside the catch blocks so that a failure while showing cannot rethrow into them.
   try {
+    if (text.isEmpty()) text = QString::fromUtf8(res::MsgUnknownError);
     ui.ShowError(parent, text);
   } catch (...) {
   }
-  return false;
 }

@@ -19,6 +19,7 @@
 
 #include "vlm_Anchors.h"
 #include "vlm_JournalHash.h"
+#include "vlm_Settings.h"
 #include "vlm_UserInteraction.h"
 #include "vlm_XMLPairList.h"
 #include "xml_mainUnit.h"
@@ -87,8 +88,11 @@ public:
   void UpdateNextNumber(TXMLNode* journalRoot);
   static int CountExperiences(const TXMLNode* element);
 
-  // Saving the library alone; a library that was not read whole is refused. Appends failures.
-  bool SaveLibrary(std::vector<TJournalSaveFailure>& failures);
+  // Writes the library and then every open journal, following the rules for files that were not
+  // read whole; every file that can be written is. Returns the files that could not be written.
+  std::vector<TJournalSaveFailure> SaveFiles();
+  // A message of `pattern` (UTF-8, "%1" for the list) listing the failed files.
+  static QString FailureText(const char* pattern, const std::vector<TJournalSaveFailure>& failures);
   // Runs a handler inside the error boundary.
   bool Run(const std::function<void()>& handler);
 
@@ -198,8 +202,9 @@ private:
   // Start-up steps.
   void LoadLibrary();
   bool CheckLogin();
-  void ReadIcon(const TXMLNode* icon, QStringList& problems);
-  void ReadForm(const TXMLNode* form, QStringList& problems);
+  void ApplySettings(const TLibrarySettings& settings, QStringList& problems);
+  void ReadIcon(const TIconSetting& icon, QStringList& problems);
+  void ApplyGeometry(const TFormGeometry& form);
   void LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement);
   void MarkDefaultJournal(TXMLNode* fileElement);
   void SetCreationButtons(bool tool1, bool tool2, bool tool3, bool tool4);

@@ -47,14 +47,6 @@ void Tfrm_MainForm::FormCreate() {
   FNextNumber = 0;
   LoadLibrary();
   FJournals = std::make_unique<TJournalHash>();
-  FJournals->OnDestroyFailures = [this](const std::vector<TJournalSaveFailure>& failures) {
-    // Only reached when the window goes without the closing path, which reports its own.
-    if (FCloseAccepted || FLoginFailed || failures.empty()) return;
-    QStringList lines;
-    for (const auto& f : failures)
-      lines << QString::fromUtf8(res::MsgSaveFailureItem).arg(FromCp(f.FileName), FromAnyText(f.Reason));
-    FUi.ShowError(this, QString::fromUtf8(res::MsgSaveFailed).arg(lines.join(QLatin1Char('\n'))));
-  };
   FPairs = std::make_unique<TXMLPairList>();
   FDefaultJournal = nullptr;
   CreateGraphs();
@@ -87,43 +79,36 @@ void Tfrm_MainForm::CreateGraphs() {
   FQualityGraph = std::make_unique<TVLGraph>();
 }
 
-bool Tfrm_MainForm::SaveLibrary(std::vector<TJournalSaveFailure>& failures) {
+std::vector<TJournalSaveFailure> Tfrm_MainForm::SaveFiles() {
+  std::vector<TJournalSaveFailure> failures;
+  if (!FLibrary || !FJournals) return failures;  // start-up did not get that far
   if (!FLibraryWritable) {
     failures.push_back({FLibrary->FileName, res::ReasonLibraryNotRead});
-    return false;
+  } else {
+    try {
+      FLibrary->SaveToFile(FLibrary->FileName);
+    } catch (const EInOutError& e) {
+      failures.push_back({e.FileName, e.Reason});
+    } catch (const std::exception& e) {
+      failures.push_back({FLibrary->FileName, e.what()});
+    }
   }
-  try {
-    FLibrary->SaveToFile(FLibrary->FileName);
-    return true;
-  } catch (const EInOutError& e) {
-    failures.push_back({e.FileName, e.Reason});
-  } catch (const std::exception& e) {
-    failures.push_back({FLibrary->FileName, e.what()});
-  }
-  return false;
+  for (auto& f : FJournals->SaveAll()) failures.push_back(std::move(f));
+  return failures;
 }
 
 std::vector<TJournalSaveFailure> Tfrm_MainForm::FormDestroy() {
   if (!FLibrary || !FJournals) return {};  // start-up did not get that far
-  TXMLNode* root = FLibrary->Root.get();
-  TXMLNode* form = root->FindNode(tagForm);
-  if (!form) {
-    form = root->AddChild(std::make_unique<TXMLNode>(std::string(tagForm), nkEmpty));
-    form->SetLevel(root->Level + 1);
-  }
   // The stored bounds are geometry(): the client area's place and size, without the frame,
   // which is what resize() and move() take back at the next start.
   const QRect bounds = geometry();
-  form->SetAttribute(attrLeft, std::to_string(bounds.x()));
-  form->SetAttribute(attrTop, std::to_string(bounds.y()));
-  form->SetAttribute(attrWidth, std::to_string(bounds.width()));
-  form->SetAttribute(attrHeight, std::to_string(bounds.height()));
-  form->SetAttribute(attrTreeWidth, std::to_string(tre_Directory->width()));
+  WriteFormGeometry(*FLibrary->Root, bounds.x(), bounds.y(), bounds.width(), bounds.height(),
+                    tre_Directory->width());
+  return SaveFiles();
+}
 
-  std::vector<TJournalSaveFailure> failures;
-  SaveLibrary(failures);
-  for (auto& f : FJournals->TrySaveAll()) failures.push_back(std::move(f));
-  return failures;
+QString Tfrm_MainForm::FailureText(const char* pattern, const std::vector<TJournalSaveFailure>& failures) {
+  return QString::fromUtf8(pattern).arg(QString::fromStdString(SaveFailureList(failures)));
 }
 
 void Tfrm_MainForm::closeEvent(QCloseEvent* event) {
@@ -138,11 +123,7 @@ void Tfrm_MainForm::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  QStringList lines;
-  for (const auto& f : failures)
-    lines << QString::fromUtf8(res::MsgSaveFailureItem).arg(FromCp(f.FileName), FromAnyText(f.Reason));
-  const QString text = QString::fromUtf8(res::MsgSaveFailedAtExit).arg(lines.join(QLatin1Char('\n')));
-  if (FUi.AskGoBackAfterSaveFailure(this, text)) {
+  if (FUi.AskGoBackAfterSaveFailure(this, FailureText(res::MsgSaveFailedAtExit, failures))) {
     event->ignore();
     return;
   }
@@ -163,9 +144,14 @@ void Tfrm_MainForm::showEvent(QShowEvent* event) {
 }
 
 Tfrm_MainForm::~Tfrm_MainForm() {
-  // Freed in this order while the controls still exist. The closing path has written every
-  // journal already; otherwise the registry writes what it holds as it goes.
-  if (FCloseAccepted && FJournals) FJournals->ReleaseAll();
+  // A window freed without the closing path still writes everything once and says what failed.
+  if (!FCloseAccepted && !FLoginFailed) {
+    std::vector<TJournalSaveFailure> failures;
+    Run([&] { failures = FormDestroy(); });
+    if (!failures.empty()) FUi.ShowError(this, FailureText(res::MsgSaveFailed, failures));
+  }
+  // Freed in this order while the controls still exist; every journal has been written.
+  if (FJournals) FJournals->ReleaseAll();
   FLibrary.reset();
   FJournals.reset();
   FPairs.reset();

@@ -96,8 +96,6 @@ void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {
       std::any_of(open.begin(), open.end(), [&path](const auto& document) { return document->FileName == path; });
   const bool existed = alreadyOpen || PathExists(path);
   TXMLParser* journal = FJournals->OpenJournal(path);
-  if (!journal->Root) journal->Root = std::make_unique<TXMLNode>();
-  if (journal->Root->Name.empty()) journal->Root->Name = std::string(tagJournal);
   TXMLNode* root = journal->Root.get();
   // A journal that names itself below its own days must not be added again while it is added.
   if (std::find(FLoading.begin(), FLoading.end(), journal) == FLoading.end()) {

@@ -5,10 +5,10 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
-#include <charconv>
 
 #include "vlm_MainForm.h"
 #include "vlm_Resources.h"
+#include "vlm_Settings.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
 #include "xml_functions.h"
@@ -25,16 +25,6 @@ constexpr int kPictureDay = 4;
 constexpr int kPictureExperience = 5;
 
 bool Undefined(const std::string& value) { return value == litUndefined; }
-
-// A decimal integer, the whole text; a leading "+" is accepted as the old platform did.
-bool ParseInt(const std::string& text, int& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  if (first == last) return false;
-  const auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last;
-}
 }  // namespace
 
 TXMLNode* Tfrm_MainForm::NodeOf(const QTreeWidgetItem* item) {
@@ -87,29 +77,12 @@ void Tfrm_MainForm::BuildDirectoryTree() {
     return;
   }
 
+  const TLibrarySettings settings = ReadLibrarySettings(*root);
   QStringList problems;
-  int labelCount = 0;
-  for (int i = 0; i < root->ChildCount(); ++i) {
-    TXMLNode* child = root->GetChild(i);
-    const std::string& name = child->Name;
-    if (name == tagIcon) {
-      ReadIcon(child, problems);
-    } else if (name == tagLabel) {
-      ++labelCount;
-      if (labelCount <= 4) {
-        LabelBox(labelCount)->setText(FromCp(child->GetAttribute(attrCaption)));
-        FLabelDefined[labelCount - 1] = true;
-      }
-    } else if (name == tagForm) {
-      ReadForm(child, problems);
-    } else if (name == tagOptions) {
-      const std::string confirm = child->GetAttribute(attrConfirmDelete);
-      if (confirm == litYes) FConfirmDelete = true;
-      if (confirm == litNo) FConfirmDelete = false;
-    } else if (name == tagDirectory) {
-      AddTreeBranch(rootItem, child);
-    }
-  }
+  for (const std::string& problem : settings.Problems) problems << QString::fromStdString(problem);
+  ApplySettings(settings, problems);
+  for (int i = 0; i < root->ChildCount(); ++i)
+    if (root->GetChild(i)->Name == tagDirectory) AddTreeBranch(rootItem, root->GetChild(i));
   FScratch = QImage();
   // Nothing is selected until the user or the default journal selects it: without this the view
   // would make the first node current when it first gets the focus.
@@ -120,45 +93,43 @@ void Tfrm_MainForm::BuildDirectoryTree() {
     FUi.ShowWarning(this, QString::fromUtf8(res::MsgSettingsProblems).arg(problems.join(QLatin1Char('\n'))));
 }
 
-void Tfrm_MainForm::ReadIcon(const TXMLNode* icon, QStringList& problems) {
-  const std::string path = icon->GetAttribute(attrPath);
-  const std::string name = icon->GetAttribute(attrName);
-  if (!Undefined(path)) {
+void Tfrm_MainForm::ApplySettings(const TLibrarySettings& settings, QStringList& problems) {
+  for (const TIconSetting& icon : settings.Icons) ReadIcon(icon, problems);
+  for (int n = 1; n <= 4; ++n) {
+    if (!settings.LabelDefined[n - 1]) continue;
+    LabelBox(n)->setText(FromCp(settings.LabelCaptions[n - 1]));
+    FLabelDefined[n - 1] = true;
+  }
+  ApplyGeometry(settings.Form);
+  FConfirmDelete = settings.ConfirmDelete;
+}
+
+void Tfrm_MainForm::ReadIcon(const TIconSetting& icon, QStringList& problems) {
+  if (!Undefined(icon.Path)) {
     QImage picture;
-    if (!picture.load(QString::fromStdString(NativePath(ResolvePath(path))))) {
+    if (!picture.load(QString::fromStdString(NativePath(ResolvePath(icon.Path))))) {
       // A blank picture keeps the indexes of the later icons where the library expects them.
-      problems << QString::fromUtf8(res::MsgPictureNotLoaded).arg(FromCp(path));
+      problems << QString::fromUtf8(res::MsgPictureNotLoaded).arg(FromCp(icon.Path));
       picture = QImage(TImageList::kSize, TImageList::kSize, QImage::Format_ARGB32);
       picture.fill(Qt::transparent);
     }
     FScratch = picture;
     iml_TreeImages.Add(picture);
   }
-  QToolButton* button = nullptr;
-  if (name == litIconDirectory) button = btn_Tool_01;
-  if (name == litIconFile) button = btn_Tool_02;
-  if (name == litIconNight) button = btn_Tool_03;
-  if (name == litIconDream) button = btn_Tool_04;
-  if (button) button->setIcon(FScratch.isNull() ? QIcon() : QIcon(QPixmap::fromImage(FScratch)));
+  const QList<QToolButton*> buttons = {btn_Tool_01, btn_Tool_02, btn_Tool_03, btn_Tool_04};
+  if (const int n = TLibrarySettings::ToolButtonOf(icon.Name))
+    buttons[n - 1]->setIcon(FScratch.isNull() ? QIcon() : QIcon(QPixmap::fromImage(FScratch)));
 }
 
-void Tfrm_MainForm::ReadForm(const TXMLNode* form, QStringList& problems) {
-  auto value = [&](std::string_view attribute, int& out) {
-    const std::string text = form->GetAttribute(attribute);
-    if (Undefined(text)) return false;
-    if (ParseInt(text, out)) return true;
-    problems << QString::fromUtf8(res::MsgLibraryValueNotInteger).arg(FromCp(text), FromCp(attribute));
-    return false;
-  };
-  int v = 0;
-  if (value(attrLeft, v)) move(v, y());
-  if (value(attrTop, v)) move(x(), v);
-  if (value(attrWidth, v)) resize(v, height());   // the minimum size raises smaller values
-  if (value(attrHeight, v)) resize(width(), v);
-  if (value(attrTreeWidth, v)) {
+void Tfrm_MainForm::ApplyGeometry(const TFormGeometry& form) {
+  if (form.Left) move(*form.Left, y());
+  if (form.Top) move(x(), *form.Top);
+  if (form.Width) resize(*form.Width, height());  // the minimum size raises smaller values
+  if (form.Height) resize(width(), *form.Height);
+  if (form.TreeWidth) {
     // The splitter spans the window: give the work area the rest of the window's width.
-    const int rest = std::max(kMinPaneWidth, width() - v - spt_Splitter->handleWidth());
-    spt_Splitter->setSizes({v, rest});
+    const int rest = std::max(kMinPaneWidth, width() - *form.TreeWidth - spt_Splitter->handleWidth());
+    spt_Splitter->setSizes({*form.TreeWidth, rest});
   }
 }
 

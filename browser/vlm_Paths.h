@@ -3,11 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "vlm_Files.h"  // PathExists
+
 // An absolute path is used as written. A relative one is tried against the process's current
 // directory first and then against the executable's directory `appDir` (Windows-1251 bytes,
 // ending in "/"); when the file is in neither, the executable's directory is chosen, so a file
 // created later lands beside the library rather than wherever the program was started from.
 std::string ResolvePath(std::string_view cp1251Path, std::string_view appDir);
-
-// True when anything is at a Windows-1251 path: a file, a folder, even a link to nowhere.
-bool PathExists(std::string_view cp1251Path);

@@ -1,46 +1,15 @@
 #include "vlm_JournalHash.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "vlm_Resources.h"
 #include "vlm_Types.h"
 #include "xml_functions.h"
 
-namespace {
-
-std::string DescribeFailures(const std::vector<TJournalSaveFailure>& failures) {
-  return res::Format(res::MsgSaveFailed, {SaveFailureList(failures)});
-}
-
-// True when something exists at the path (a file, a folder, even a dangling link), i.e. the
-// load failed for another reason than a missing file.
-bool PathExists(const std::string& cp1251Path) {
-  std::error_code error;
-  const auto status = std::filesystem::symlink_status(NativePath(cp1251Path), error);
-  return !error && status.type() != std::filesystem::file_type::not_found;
-}
-
-}  // namespace
-
-std::string SaveFailureList(const std::vector<TJournalSaveFailure>& failures) {
-  std::string list;
-  for (const TJournalSaveFailure& failure : failures) {
-    if (!list.empty()) list += '\n';
-    list += res::Format(res::MsgSaveFailureItem, {Cp1251ToUtf8(failure.FileName), failure.Reason});
-  }
-  return list;
-}
-
-EJournalSaveError::EJournalSaveError(std::vector<TJournalSaveFailure> failures)
-    : std::runtime_error(DescribeFailures(failures)), Failures(std::move(failures)) {}
-
 TJournalHash::~TJournalHash() {
   // Destruction runs at exit: whatever fails, every other journal is still written and freed.
   try {
-    std::vector<TJournalSaveFailure> failures = TrySaveAll();
-    if (!failures.empty() && OnDestroyFailures) OnDestroyFailures(failures);
+    SaveAll();
   } catch (...) {
   }
 }
@@ -53,13 +22,13 @@ TXMLParser* TJournalHash::OpenJournal(const std::string& path) {
   document->LoadFromFile(path);
   if (document->Status == xrCannotOpen && !PathExists(path)) {
     // A missing file starts as a new empty journal, so the next save creates a valid file.
-    document->Root = std::make_unique<TXMLNode>(std::string(tagJournal));
+    document->Root = std::make_unique<TXMLNode>();
     document->Parameters = std::make_unique<TXMLParameters>();
-    document->Parameters->DocType.Text = std::string(litJournalDocType);
   } else if (document->Status != xrOk) {
     // Writing back what was read would replace the user's file with a part of it.
     FUnreadable.push_back(document.get());
   }
+  EnsureJournalRoot(*document);
   FDocuments.push_back(std::move(document));
   return FDocuments.back().get();
 }
@@ -70,12 +39,7 @@ TXMLParser* TJournalHash::RegisterJournal(std::unique_ptr<TXMLParser> document) 
   return FDocuments.back().get();
 }
 
-void TJournalHash::SaveAll() {
-  std::vector<TJournalSaveFailure> failures = TrySaveAll();
-  if (!failures.empty()) throw EJournalSaveError(std::move(failures));
-}
-
-std::vector<TJournalSaveFailure> TJournalHash::TrySaveAll() {
+std::vector<TJournalSaveFailure> TJournalHash::SaveAll() {
   std::vector<TJournalSaveFailure> failures;
   for (const auto& document : FDocuments) {
     if (!IsWritable(document.get())) continue;
@@ -102,3 +66,12 @@ bool TJournalHash::IsWritable(const TXMLParser* document) const {
 }
 
 std::vector<const TXMLParser*> TJournalHash::Unreadable() const { return FUnreadable; }
+
+void EnsureJournalRoot(TXMLParser& document) {
+  if (!document.Parameters) document.Parameters = std::make_unique<TXMLParameters>();
+  if (!document.Root) document.Root = std::make_unique<TXMLNode>();
+  if (!document.Root->Name.empty()) return;
+  document.Root->Name = std::string(tagJournal);
+  document.Root->Kind = nkElement;
+  if (document.Parameters->DocType.Text.empty()) document.Parameters->DocType.Text = std::string(litJournalDocType);
+}

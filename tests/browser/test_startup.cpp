@@ -259,10 +259,6 @@ TEST_F(StartupTest, DamagedLibraryIsToldOnceShownAsReadAndNeverOverwritten) {
   EXPECT_EQ(Library.Read(QStringLiteral("dreams.ini")), before);
   // Journals are still written.
   EXPECT_FALSE(Library.Read(QStringLiteral("absent.xml")).isEmpty());
-  // Saving the library alone is refused too.
-  std::vector<TJournalSaveFailure> failures;
-  EXPECT_FALSE(Form->SaveLibrary(failures));
-  EXPECT_EQ(failures.size(), 1u);
 }
 
 // A library that is there but cannot be opened (here a link to nowhere) is not a first run:
@@ -277,4 +273,17 @@ TEST_F(StartupTest, LibraryThatCannotBeOpenedIsToldAndNeverReplaced) {
   ASSERT_EQ(Ui.SaveFailureQuestions.size(), 1);
   EXPECT_TRUE(QFileInfo(file).isSymLink());
   EXPECT_FALSE(QFileInfo::exists(Library.Path(QStringLiteral("elsewhere/dreams.ini"))));
+}
+
+TEST_F(StartupTest, FourthLabelCaptionIsReadAndAFifthIgnored) {
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n"
+      "  <label caption=\"Один\" />\n  <label caption=\"Два\" />\n  <label caption=\"Три\" />\n"
+      "  <directory name=\"A\" />\n"
+      "  <label caption=\"Четыре\" />\n  <label caption=\"Пять\" />\n"
+      "</dreamlibrary>\n"));
+  Open();
+  EXPECT_EQ(Form->box_Label4->text(), QStringLiteral("Четыре"));
+  EXPECT_TRUE(Form->FLabelDefined[3]);
+  for (int n = 1; n <= 4; ++n) EXPECT_NE(Form->LabelBox(n)->text(), QStringLiteral("Пять"));
 }

@@ -1,0 +1,41 @@
+#include "vlm_Files.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "vlm_Resources.h"
+#include "xml_functions.h"
+
+namespace {
+
+bool ValidUtf8(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    for (std::size_t k = 1; k < n; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) >> 6) != 0x2) return false;
+    i += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool PathExists(std::string_view cp1251Path) {
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(NativePath(cp1251Path), error);
+  return !error && status.type() != std::filesystem::file_type::not_found;
+}
+
+std::string SaveFailureList(const std::vector<TJournalSaveFailure>& failures) {
+  std::string list;
+  for (const TJournalSaveFailure& failure : failures) {
+    if (!list.empty()) list += '\n';
+    // The reason is the system's text (UTF-8) or the program's own; a file name is Windows-1251.
+    const std::string reason = ValidUtf8(failure.Reason) ? failure.Reason : Cp1251ToUtf8(failure.Reason);
+    list += res::Format(res::MsgSaveFailureItem, {Cp1251ToUtf8(failure.FileName), reason});
+  }
+  return list;
+}
