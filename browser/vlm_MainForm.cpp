@@ -89,9 +89,11 @@ void Tfrm_MainForm::CreateControls() {
   tre_Directory->setSelectionMode(QAbstractItemView::SingleSelection);
   tre_Directory->setMinimumWidth(kMinPaneWidth);
 
-  pnl_WorkArea = new QWidget(spt_Splitter);
+  pnl_WorkArea = new TEditorPanel(FUi, FAppDir, spt_Splitter);
   pnl_WorkArea->setMinimumWidth(kMinPaneWidth);
-  CreateWorkArea();
+  pnl_WorkArea->LibraryEntryOf = [this](const TXMLNode* root) { return FPairs ? FPairs->FirstOf(root) : nullptr; };
+  // The work area's controls follow its size first; then the charts are redrawn.
+  pnl_WorkArea->OnResize = [this] { Run([this] { FormResize(); }); };
 
   spt_Splitter->addWidget(tre_Directory);
   spt_Splitter->addWidget(pnl_WorkArea);
@@ -136,116 +138,21 @@ void Tfrm_MainForm::CreateToolBar() {
   FToolsLayout->Place(img_Banner, QRect(181, 5, 468, 60), akTop | akRight, reference);
 }
 
-void Tfrm_MainForm::CreateWorkArea() {
-  const QSize reference(kDesignWorkWidth, kDesignWorkHeight);
-  pnl_WorkArea->resize(reference);
-  FWorkLayout = new TAnchorLayout(pnl_WorkArea);
-  auto place = [&](QWidget* w, QRect bounds, TAnchors anchors, bool visible) {
-    FWorkLayout->Place(w, bounds, anchors, reference);
-    w->setVisible(visible);
-  };
-  auto label = [&](QLabel*& l, int left, int top, const char* caption, TAnchors anchors, bool visible) {
-    l = new QLabel(Text(caption), pnl_WorkArea);
-    l->adjustSize();  // labels size themselves to their caption
-    place(l, QRect(QPoint(left, top), l->size()), anchors, visible);
-  };
-  auto memo = [&](QPlainTextEdit*& m) {
-    m = new QPlainTextEdit(pnl_WorkArea);
-    m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  };
-  auto flat = [&](QToolButton*& b, QRect bounds, const char* hint, TAnchors anchors, bool visible) {
-    b = new QToolButton(pnl_WorkArea);
-    b->setAutoRaise(true);
-    b->setToolTip(Text(hint));
-    b->setFocusPolicy(Qt::NoFocus);
-    place(b, bounds, anchors, visible);
-  };
-
-  img_Graphs = new QLabel(pnl_WorkArea);
-  img_Graphs->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  place(img_Graphs, QRect(QPoint(0, 0), reference), akAll, false);
-
-  label(lbl_Number, 5, 2, res::CaptionNumber, akLeftTop, false);
-  edt_Number = new QLineEdit(pnl_WorkArea);
-  place(edt_Number, QRect(4, 17, 50, 21), akLeftTop, false);
-  label(lbl_Name, 60, 2, res::CaptionName, akLeftTop, true);
-  edt_Name = new QLineEdit(pnl_WorkArea);
-  place(edt_Name, QRect(59, 17, 391, 21), akLeftTop | akRight, true);
-  label(lbl_Description, 5, 44, res::CaptionDescription, akLeftTop, false);
-  memo(mmo_Description);
-  place(mmo_Description, QRect(4, 59, 373, 121), akAll, false);
-
-  label(lbl_Energy, 383, 44, res::CaptionEnergy, akTop | akRight, true);
-  trb_Energy = new QSlider(Qt::Vertical, pnl_WorkArea);
-  trb_Energy->setRange(0, 200);
-  trb_Energy->setPageStep(20);
-  trb_Energy->setValue(100);
-  trb_Energy->setTickPosition(QSlider::NoTicks);
-  trb_Energy->setInvertedAppearance(true);  // position 0 ("1") at the top, 200 ("-1") at the bottom
-  trb_Energy->setInvertedControls(true);
-  place(trb_Energy, QRect(393, 59, 26, 121), akTop | akRight | akBottom, true);
-  label(lbl_HighEnergyLevel, 421, 63, res::CaptionHighEnergyLevel, akTop | akRight, true);
-  label(lbl_ZeroEnergyLevel, 421, 112, res::CaptionZeroEnergyLevel, akRight, true);
-  label(lbl_LowEnergyLevel, 421, 161, res::CaptionLowEnergyLevel, akRight | akBottom, true);
-
-  label(lbl_Comment, 5, 186, res::CaptionComment, akLeft | akBottom, false);
-  memo(mmo_Comment);
-  place(mmo_Comment, QRect(4, 202, 290, 64), akLeft | akRight | akBottom, false);
-  label(lbl_Image, 298, 186, res::CaptionImage, akRight | akBottom, false);
-  img_Image = new QLabel(pnl_WorkArea);
-  img_Image->setAlignment(Qt::AlignCenter);
-  place(img_Image, QRect(298, 202, 140, 140), akRight | akBottom, false);
-  flat(btn_LoadImage, QRect(440, 202, 10, 10), res::HintLoadImage, akRight | akBottom, false);
-  flat(btn_ClearImage, QRect(440, 214, 10, 10), res::HintClearImage, akRight | akBottom, false);
-
-  QCheckBox** boxes[4] = {&box_Label1, &box_Label2, &box_Label3, &box_Label4};
-  for (int i = 0; i < 4; ++i) {
-    *boxes[i] = new QCheckBox(pnl_WorkArea);
-    place(*boxes[i], QRect(5, 269 + 20 * i, 265, 17), akLeft | akBottom, false);
-  }
-
-  bvl_Border = new TBevel(pnl_WorkArea);
-  place(bvl_Border, QRect(4, 344, 446, 6), akLeft | akRight | akBottom, true);
-  QToolButton** copies[3] = {&btn_Copy_1, &btn_Copy_2, &btn_Copy_3};
-  QToolButton** refreshes[3] = {&btn_Refresh_1, &btn_Refresh_2, &btn_Refresh_3};
-  for (int i = 0; i < 3; ++i) {
-    flat(*copies[i], QRect(4 + 15 * i, 351, 15, 15), res::HintCopyGraph, akLeftTop, true);
-    flat(*refreshes[i], QRect(4 + 15 * i, 366, 15, 15), res::HintRefreshGraph, akLeftTop, true);
-  }
-  btn_ReadOnly = new QCheckBox(Text(res::CaptionReadOnly), pnl_WorkArea);
-  place(btn_ReadOnly, QRect(348, 359, 97, 17), akRight | akBottom, true);
-  // The work area's size follows the window's (and the splitter's); its controls are anchored
-  // first, then FormResize places what depends on them.
-  FWorkLayout->AfterApply = [this] { Run([this] { FormResize(); }); };
-}
-
 void Tfrm_MainForm::ConnectHandlers() {
   connect(tre_Directory, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
-    if (current) Run([this, current] { tre_DirectoryChanging(current); });
+    if (current)
+      Run([this, current] { tre_DirectoryChanging(current); });
+    else
+      pnl_WorkArea->Detach();  // nothing selected: the editors write nowhere
   });
   connect(btn_Tool_06, &QToolButton::clicked, this, [this] { Run([this] { btn_Tool_06Click(); }); });
   connect(btn_Authorization, &QToolButton::clicked, this, [this] { Run([this] { btn_AuthorizationClick(); }); });
   connect(img_Banner, &TClickImage::clicked, this, [this] { Run([this] { img_BannerClick(); }); });
 }
 
-QCheckBox* Tfrm_MainForm::LabelBox(int n) const {
-  switch (n) {
-    case 1: return box_Label1;
-    case 2: return box_Label2;
-    case 3: return box_Label3;
-    case 4: return box_Label4;
-    default: return nullptr;
-  }
-}
+QCheckBox* Tfrm_MainForm::LabelBox(int n) const { return pnl_WorkArea->LabelBox(n); }
 
 void Tfrm_MainForm::FormResize() {
-  const QRect track = trb_Energy->geometry();
-  QRect zero = lbl_ZeroEnergyLevel->geometry();
-  zero.moveTo(track.left() + 28, track.top() + (track.height() - zero.height()) / 2);
-  FWorkLayout->Place(lbl_ZeroEnergyLevel, zero);
-  QRect border = bvl_Border->geometry();
-  border.setWidth(pnl_WorkArea->width() - 6);
-  FWorkLayout->Place(bvl_Border, border);
-  // The charts are redrawn here once the statistics views draw them.
+  // The work area has placed its own controls (the zero label, the bevel) by now; the charts are
+  // redrawn here once the statistics views draw them.
 }
-

@@ -5,7 +5,9 @@
 //   vlm_MainForm_Life.cpp       FormCreate, shut-down, geometry, closing with failure handling
 //   vlm_MainForm_Tree.cpp       BuildDirectoryTree, AddTreeBranch, tree pictures and binding
 //   vlm_MainForm_Login.cpp      the login check and btn_AuthorizationClick
-//   vlm_MainForm_Selection.cpp  tre_DirectoryChanging, journal loading, editor arrangement
+//   vlm_MainForm_Selection.cpp  tre_DirectoryChanging, journal loading, the default journal
+//   vlm_MainForm_Statistics.cpp the statistics of a journal or a day in the work area
+// The work area with its editors is a panel of its own (vlm_EditorPanel.h).
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "vlm_Anchors.h"
+#include "vlm_EditorPanel.h"
 #include "vlm_JournalHash.h"
 #include "vlm_Settings.h"
 #include "vlm_UserInteraction.h"
@@ -36,8 +39,6 @@ class QTreeWidgetItem;
 class TBevel;
 class TClickImage;
 class TVLGraph;
-
-enum TEditorKind { ekLibrary = 0, ekCatalog = 1, ekJournal = 2, ekDay = 3, ekExperience = 4 };
 
 // The tree's pictures: 16 by 16, in the order of the library's `icon` elements.
 class TImageList {
@@ -81,10 +82,9 @@ public:
   void BuildDirectoryTree();
   QTreeWidgetItem* AddTreeBranch(QTreeWidgetItem* parent, TXMLNode* element);
   void tre_DirectoryChanging(QTreeWidgetItem* node);
-  void FillEditors(TEditorKind kind, TXMLNode* element);
-  void ArrangeEditors(TEditorKind kind);
-  void LockEditors();
-  void UnlockEditors();
+  // The statistics of the journal of `node`, or of the day being edited, drawn into the work area.
+  void ShowJournalStatistics(QTreeWidgetItem* node);
+  void ShowDayStatistics();
   void UpdateNextNumber(TXMLNode* journalRoot);
   static int CountExperiences(const TXMLNode* element);
 
@@ -148,46 +148,15 @@ public:
   QToolButton* btn_Delete = nullptr;
   TBevel* bvl_Tool = nullptr;
   TClickImage* img_Banner = nullptr;
+  TAnchorLayout* FToolsLayout = nullptr;
 
   // Tree and splitter.
   QSplitter* spt_Splitter = nullptr;
   QTreeWidget* tre_Directory = nullptr;
   TImageList iml_TreeImages;
 
-  // Work area.
-  QWidget* pnl_WorkArea = nullptr;
-  TAnchorLayout* FWorkLayout = nullptr;
-  TAnchorLayout* FToolsLayout = nullptr;
-  QLabel* img_Graphs = nullptr;
-  QLabel* lbl_Number = nullptr;
-  QLineEdit* edt_Number = nullptr;
-  QLabel* lbl_Name = nullptr;
-  QLineEdit* edt_Name = nullptr;
-  QLabel* lbl_Description = nullptr;
-  QPlainTextEdit* mmo_Description = nullptr;
-  QLabel* lbl_Energy = nullptr;
-  QSlider* trb_Energy = nullptr;
-  QLabel* lbl_HighEnergyLevel = nullptr;
-  QLabel* lbl_ZeroEnergyLevel = nullptr;
-  QLabel* lbl_LowEnergyLevel = nullptr;
-  QLabel* lbl_Comment = nullptr;
-  QPlainTextEdit* mmo_Comment = nullptr;
-  QLabel* lbl_Image = nullptr;
-  QLabel* img_Image = nullptr;
-  QToolButton* btn_LoadImage = nullptr;
-  QToolButton* btn_ClearImage = nullptr;
-  QCheckBox* box_Label1 = nullptr;
-  QCheckBox* box_Label2 = nullptr;
-  QCheckBox* box_Label3 = nullptr;
-  QCheckBox* box_Label4 = nullptr;
-  TBevel* bvl_Border = nullptr;
-  QToolButton* btn_Copy_1 = nullptr;
-  QToolButton* btn_Copy_2 = nullptr;
-  QToolButton* btn_Copy_3 = nullptr;
-  QToolButton* btn_Refresh_1 = nullptr;
-  QToolButton* btn_Refresh_2 = nullptr;
-  QToolButton* btn_Refresh_3 = nullptr;
-  QCheckBox* btn_ReadOnly = nullptr;
+  // Work area: the editors and the chart image.
+  TEditorPanel* pnl_WorkArea = nullptr;
   QCheckBox* LabelBox(int n) const;  // box_Label1 .. box_Label4 for n = 1..4
 
 protected:
@@ -197,7 +166,6 @@ protected:
 private:
   void CreateControls();
   void CreateToolBar();
-  void CreateWorkArea();
   void ConnectHandlers();
   // Start-up steps.
   void LoadLibrary();

@@ -12,6 +12,19 @@ protected:
   void paintEvent(QPaintEvent* event) override;
 };
 
+// A label that reports a double click of the left mouse button.
+class TLevelLabel : public QLabel {
+  Q_OBJECT
+public:
+  using QLabel::QLabel;
+
+signals:
+  void doubleClicked();
+
+protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
 // A picture that reports a click of the left mouse button.
 class TClickImage : public QLabel {
   Q_OBJECT

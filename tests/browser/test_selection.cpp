@@ -7,6 +7,7 @@
 
 #include "vlm_TestSupport.h"
 #include "vlm_Types.h"
+#include "vlm_Widgets.h"
 
 class SelectionTest : public BrowserTest {
 protected:
@@ -78,45 +79,45 @@ TEST_F(SelectionTest, AJournalIsLoadedOnceAndMarkedAsDefault) {
   ASSERT_EQ(journal->childCount(), 2);
   EXPECT_EQ(Tfrm_MainForm::NodeOf(journal)->Name, tagJournal);
   EXPECT_EQ(file->GetAttribute(attrDefault), litYes);
-  EXPECT_EQ(Form->edt_Name->text(), QStringLiteral("J"));
+  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J"));
   Select(QStringLiteral("B"));
   EXPECT_EQ(Select(QStringLiteral("J")), "0010011");  // now a loaded journal
   EXPECT_EQ(journal->childCount(), 2);
   EXPECT_EQ(Form->FJournals->Documents().size(), 1u);
   EXPECT_EQ(Form->FDefaultJournal, file);
-  EXPECT_EQ(Form->edt_Name->text(), QStringLiteral("J"));
+  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J"));
 }
 
 TEST_F(SelectionTest, OnlyCatalogHasNoMovesAndEditorsMatchTheKind) {
   Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"Only\" />\n</dreamlibrary>\n"));
   Open();
   EXPECT_EQ(Select(QStringLiteral("Only")), "1100001");
-  EXPECT_EQ(Form->edt_Name->text(), QStringLiteral("Only"));
-  EXPECT_FALSE(Form->edt_Number->isVisible());
-  EXPECT_FALSE(Form->img_Graphs->isVisible());
-  EXPECT_EQ(Form->edt_Name->x(), 4);
-  EXPECT_EQ(Form->edt_Name->width(), Form->pnl_WorkArea->width() - 6);
+  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("Only"));
+  EXPECT_FALSE(Form->pnl_WorkArea->edt_Number->isVisible());
+  EXPECT_FALSE(Form->pnl_WorkArea->img_Graphs->isVisible());
+  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->x(), 4);
+  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->width(), Form->pnl_WorkArea->width() - 6);
 }
 
 TEST_F(SelectionTest, DayAndExperienceEditorsAndTheReadOnlyState) {
   Open();
   Select(QStringLiteral("J"));
   Select(QStringLiteral("d1"));
-  EXPECT_EQ(Form->lbl_Name->text(), QStringLiteral("Дата:"));
-  EXPECT_TRUE(Form->img_Graphs->isVisible());
-  EXPECT_TRUE(Form->mmo_Comment->isVisible());
+  EXPECT_EQ(Form->pnl_WorkArea->lbl_Name->text(), QStringLiteral("Дата:"));
+  EXPECT_TRUE(Form->pnl_WorkArea->img_Graphs->isVisible());
+  EXPECT_TRUE(Form->pnl_WorkArea->mmo_Comment->isVisible());
   Item(QStringLiteral("d1"))->setExpanded(true);
   Select(QStringLiteral("2. b"));
-  EXPECT_EQ(Form->lbl_Name->text(), QStringLiteral("Название:"));
-  EXPECT_EQ(Form->edt_Number->text(), QStringLiteral("2"));
-  EXPECT_EQ(Form->edt_Name->text(), QStringLiteral("b"));
-  EXPECT_TRUE(Form->edt_Number->isVisible());
-  EXPECT_FALSE(Form->img_Graphs->isVisible());
-  EXPECT_TRUE(Form->edt_Name->isReadOnly());
-  EXPECT_TRUE(Form->btn_ReadOnly->isChecked());
+  EXPECT_EQ(Form->pnl_WorkArea->lbl_Name->text(), QStringLiteral("Название:"));
+  EXPECT_EQ(Form->pnl_WorkArea->edt_Number->text(), QStringLiteral("2"));
+  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("b"));
+  EXPECT_TRUE(Form->pnl_WorkArea->edt_Number->isVisible());
+  EXPECT_FALSE(Form->pnl_WorkArea->img_Graphs->isVisible());
+  EXPECT_TRUE(Form->pnl_WorkArea->edt_Name->isReadOnly());
+  EXPECT_TRUE(Form->pnl_WorkArea->btn_ReadOnly->isChecked());
   Select(QStringLiteral("9. c"));
-  EXPECT_FALSE(Form->edt_Name->isReadOnly());
-  EXPECT_FALSE(Form->btn_ReadOnly->isChecked());
+  EXPECT_FALSE(Form->pnl_WorkArea->edt_Name->isReadOnly());
+  EXPECT_FALSE(Form->pnl_WorkArea->btn_ReadOnly->isChecked());
 }
 
 TEST_F(SelectionTest, ZeroLevelLabelStaysBesideTheTrackBarOfAnExperience) {
@@ -125,8 +126,8 @@ TEST_F(SelectionTest, ZeroLevelLabelStaysBesideTheTrackBarOfAnExperience) {
   Item(QStringLiteral("d1"))->setExpanded(true);
   Select(QStringLiteral("1. a"));
   auto expectCentred = [&] {
-    const QRect track = Form->trb_Energy->geometry();
-    const QRect zero = Form->lbl_ZeroEnergyLevel->geometry();
+    const QRect track = Form->pnl_WorkArea->trb_Energy->geometry();
+    const QRect zero = Form->pnl_WorkArea->lbl_ZeroEnergyLevel->geometry();
     EXPECT_EQ(zero.left(), track.left() + 28);
     EXPECT_EQ(zero.top(), track.top() + (track.height() - zero.height()) / 2);
   };
@@ -134,7 +135,7 @@ TEST_F(SelectionTest, ZeroLevelLabelStaysBesideTheTrackBarOfAnExperience) {
   Form->resize(Form->width() + 40, Form->height() + 60);
   QApplication::processEvents();
   expectCentred();
-  const QRect zero = Form->lbl_ZeroEnergyLevel->geometry();
-  EXPECT_TRUE(Form->lbl_ZeroEnergyLevel->isVisible());
+  const QRect zero = Form->pnl_WorkArea->lbl_ZeroEnergyLevel->geometry();
+  EXPECT_TRUE(Form->pnl_WorkArea->lbl_ZeroEnergyLevel->isVisible());
   EXPECT_TRUE(Form->pnl_WorkArea->rect().contains(zero)) << zero.x() << "," << zero.y();
 }

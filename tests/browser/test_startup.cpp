@@ -74,10 +74,10 @@ TEST_F(StartupTest, NestedCatalogsGiveTreeShapeCaptionsPicturesAndSettings) {
   EXPECT_EQ(ButtonColour(Form->btn_Tool_03), TLibraryFolder::IconColour(4));
   EXPECT_EQ(ButtonColour(Form->btn_Tool_04), TLibraryFolder::IconColour(5));
 
-  EXPECT_EQ(Form->box_Label1->text(), QStringLiteral("Осознанное"));
-  EXPECT_EQ(Form->box_Label2->text(), QStringLiteral("Астрал"));
-  EXPECT_EQ(Form->box_Label3->text(), QStringLiteral("undefined"));
-  EXPECT_TRUE(Form->box_Label4->text().isEmpty());
+  EXPECT_EQ(Form->pnl_WorkArea->box_Label1->text(), QStringLiteral("Осознанное"));
+  EXPECT_EQ(Form->pnl_WorkArea->box_Label2->text(), QStringLiteral("Астрал"));
+  EXPECT_EQ(Form->pnl_WorkArea->box_Label3->text(), QStringLiteral("undefined"));
+  EXPECT_TRUE(Form->pnl_WorkArea->box_Label4->text().isEmpty());
   EXPECT_TRUE(Form->FLabelDefined[2]);
   EXPECT_FALSE(Form->FLabelDefined[3]);
   EXPECT_TRUE(Form->FConfirmDelete);  // only "no" turns the question off
@@ -179,7 +179,7 @@ TEST_F(DefaultJournalTest, BothAreLoadedTheSecondStaysSelectedAndAloneMarked) {
   EXPECT_EQ(file1->GetAttribute(attrDefault), litNo);
   EXPECT_EQ(file2->GetAttribute(attrDefault), litYes);
   EXPECT_EQ(Form->FDefaultJournal, file2);
-  EXPECT_EQ(Form->edt_Name->text(), QStringLiteral("J2"));
+  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J2"));
   // The registry key is the path resolved beside the library.
   EXPECT_EQ(QString::fromStdString(Form->FJournals->Documents()[0]->FileName), Library.Path(QStringLiteral("j1.xml")));
 }
@@ -227,7 +227,7 @@ TEST_F(StartupTest, MissingLibraryIsAWorkingRootAndExitWritesAValidFile) {
   EXPECT_EQ(Form->FCurrentNode, root);
   EXPECT_TRUE(Form->btn_Tool_01->isEnabled());
   EXPECT_FALSE(Form->btn_Delete->isEnabled());
-  EXPECT_TRUE(Form->edt_Name->text().isEmpty());
+  EXPECT_TRUE(Form->pnl_WorkArea->edt_Name->text().isEmpty());
 
   ASSERT_TRUE(Close());
   TXMLParser written;

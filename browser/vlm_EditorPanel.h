@@ -1,0 +1,121 @@
+#pragma once
+// The work area: the editors of the selected tree node, laid out for its kind, writing every change
+// straight into the element they are told to edit; and the chart image with its buttons, which the
+// statistics views draw into. The main window tells the panel which node it edits (Edit) and fills
+// and arranges it on each selection.
+//
+//   vlm_EditorPanel.cpp           controls as designed, FillEditors, ArrangeEditors, locking
+//   vlm_EditorPanel_Handlers.cpp  the change handlers of the editors
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "vlm_Anchors.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QSlider;
+class QToolButton;
+class QTreeWidgetItem;
+class TBevel;
+class TLevelLabel;
+class TUserInteraction;
+class TXMLNode;
+
+enum TEditorKind { ekLibrary = 0, ekCatalog = 1, ekJournal = 2, ekDay = 3, ekExperience = 4 };
+
+class TEditorPanel : public QWidget {
+  Q_OBJECT
+public:
+  // `appDir`: the executable's directory, ending in "/", where "empty.bmp" is looked for.
+  TEditorPanel(TUserInteraction& ui, const QString& appDir, QWidget* parent = nullptr);
+
+  // What the editors write into from now on: `element`, shown by the tree node `node` (whose
+  // caption the name and number editors keep in step). Either may be null: nothing is written.
+  void Edit(QTreeWidgetItem* node, TXMLNode* element);
+  // Edits nothing any more: call before the element being edited is freed.
+  void Detach() { Edit(nullptr, nullptr); }
+  QTreeWidgetItem* CurrentNode() const { return FNode; }
+  TXMLNode* CurrentElement() const { return FElement; }
+
+  // True while the element edited belongs to a document that is never written (a journal or
+  // library that could not be read): its editors stay read-only whatever the element says.
+  void SetDocumentReadOnly(bool readOnly) { FDocumentReadOnly = readOnly; }
+  bool DocumentReadOnly() const { return FDocumentReadOnly; }
+
+  void FillEditors(TEditorKind kind, TXMLNode* element);
+  void ArrangeEditors(TEditorKind kind);
+  void LockEditors();
+  void UnlockEditors();
+  // The layout last arranged; -1 before the first.
+  int Kind() const { return FKind; }
+
+  // The library entry (`file` element) of a loaded journal's root, or null: the pair list's FirstOf.
+  std::function<TXMLNode*(const TXMLNode*)> LibraryEntryOf;
+  // Runs after the work area's controls followed a new size of the area (the window's or the
+  // splitter's), including the first layout; the charts are redrawn from here.
+  std::function<void()> OnResize;
+
+  // The chart image and its buttons (n = 1..3), for the statistics views.
+  QLabel* Graphs() const { return img_Graphs; }
+  TBevel* Border() const { return bvl_Border; }
+  QToolButton* CopyButton(int n) const;
+  QToolButton* RefreshButton(int n) const;
+  QCheckBox* LabelBox(int n) const;  // box_Label1 .. box_Label4 for n = 1..4
+  TAnchorLayout* Anchors() const { return FLayout; }
+
+  // What could not be shown or stored, as the panel tells it without a modal box; empty when fine.
+  QString Notice() const;
+
+  static constexpr int kDesignWidth = 452;
+  static constexpr int kDesignHeight = 383;
+
+  // Controls of the design.
+  QLabel* img_Graphs = nullptr;
+  QLabel* lbl_Number = nullptr;
+  QLineEdit* edt_Number = nullptr;
+  QLabel* lbl_Name = nullptr;
+  QLineEdit* edt_Name = nullptr;
+  QLabel* lbl_Description = nullptr;
+  QPlainTextEdit* mmo_Description = nullptr;
+  QLabel* lbl_Energy = nullptr;
+  QSlider* trb_Energy = nullptr;
+  TLevelLabel* lbl_HighEnergyLevel = nullptr;
+  TLevelLabel* lbl_ZeroEnergyLevel = nullptr;
+  TLevelLabel* lbl_LowEnergyLevel = nullptr;
+  QLabel* lbl_Comment = nullptr;
+  QPlainTextEdit* mmo_Comment = nullptr;
+  QLabel* lbl_Image = nullptr;
+  QLabel* img_Image = nullptr;
+  QToolButton* btn_LoadImage = nullptr;
+  QToolButton* btn_ClearImage = nullptr;
+  QCheckBox* box_Label1 = nullptr;
+  QCheckBox* box_Label2 = nullptr;
+  QCheckBox* box_Label3 = nullptr;
+  QCheckBox* box_Label4 = nullptr;
+  TBevel* bvl_Border = nullptr;
+  QToolButton* btn_Copy_1 = nullptr;
+  QToolButton* btn_Copy_2 = nullptr;
+  QToolButton* btn_Copy_3 = nullptr;
+  QToolButton* btn_Refresh_1 = nullptr;
+  QToolButton* btn_Refresh_2 = nullptr;
+  QToolButton* btn_Refresh_3 = nullptr;
+  QCheckBox* btn_ReadOnly = nullptr;
+  QLabel* lbl_Notice = nullptr;  // one line of what could not be shown or stored
+
+private:
+  void CreateControls();
+  // Keeps what depends on the area's size where its layout wants it.
+  void FollowResize();
+
+  TUserInteraction& FUi;
+  QString FAppDir;
+  TAnchorLayout* FLayout = nullptr;
+  QTreeWidgetItem* FNode = nullptr;
+  TXMLNode* FElement = nullptr;
+  bool FDocumentReadOnly = false;
+  int FKind = -1;
+};
