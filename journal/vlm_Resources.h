@@ -133,6 +133,9 @@ inline constexpr const char* MsgLibraryUnreadable =
     "Библиотека не будет сохранена, чтобы не потерять содержимое файла.";
 // %1 the file, %2 the reason: a new journal file could not be created.
 inline constexpr const char* MsgJournalNotCreated = "Не удалось создать файл журнала \"%1\": %2.";
+// %1 the file: a new journal would replace the file of a journal open in this run.
+inline constexpr const char* MsgJournalAlreadyOpen =
+    "Журнал \"%1\" уже открыт в программе; его файл не будет заменён новым журналом. Выберите другое имя файла.";
 // One line of a failure list: %1 the file, %2 the error.
 inline constexpr const char* MsgSaveFailureItem = "\"%1\": %2";
 // %1 the failure list, one line per file.
