@@ -283,7 +283,7 @@ TEST_F(StartupTest, FourthLabelCaptionIsReadAndAFifthIgnored) {
       "  <label caption=\"Четыре\" />\n  <label caption=\"Пять\" />\n"
       "</dreamlibrary>\n"));
   Open();
-  EXPECT_EQ(Form->box_Label4->text(), QStringLiteral("Четыре"));
+  EXPECT_EQ(Form->pnl_WorkArea->box_Label4->text(), QStringLiteral("Четыре"));
   EXPECT_TRUE(Form->FLabelDefined[3]);
   for (int n = 1; n <= 4; ++n) EXPECT_NE(Form->LabelBox(n)->text(), QStringLiteral("Пять"));
 }
