@@ -1,9 +1,11 @@
-# The two commands of the README: `make run` and `make test`.
+# The two commands of the README: `make run` and `make test`; `make install` for packages.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all setup configure build run test bench fuzz sanitize clean
+.PHONY: all setup configure build run install test bench fuzz sanitize clean
 
 all: build
 
@@ -16,14 +18,22 @@ configure: setup
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Builds and starts the program. Without a display it starts under a virtual X server.
-run:
+# Builds the program alone (no tests, no benchmarks) and starts it; without a display it starts
+# on a virtual screen.
+run: configure
 	@scripts/setup.sh run
-	@$(MAKE) --no-print-directory build
-	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD)/bin/velmora; \
-	 else echo "No display: starting under xvfb-run"; xvfb-run -a -s "-screen 0 1280x800x24" $(BUILD)/bin/velmora; fi
+	@cmake --build $(BUILD) -j $(JOBS) --target velmora
+	@scripts/run.sh $(BUILD)/bin/velmora
+
+# Installs under PREFIX (default /usr/local), into DESTDIR when given (a package's staging tree):
+#   make install DESTDIR=stage PREFIX=/usr
+install: setup
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target velmora
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
 
 test: build
+	@scripts/setup.sh test
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build

@@ -1,22 +1,42 @@
-// The program entry: application object, title, fonts, the main window and the event loop.
+// The program entry: application object, title, fonts, the library's folder, the main window,
+// closing on the session's signals, and the event loop.
 #include <QIcon>
 
 #include "vlm_Application.h"
 #include "vlm_MainForm.h"
+#include "vlm_ProgramFolders.h"
 #include "vlm_Resources.h"
+#include "vlm_SignalClose.h"
 #include "vlm_UserInteraction.h"
 
 int main(int argc, char** argv) {
   TQtUserInteraction ui;
   TVelmoraApplication app(argc, argv, ui);
   QApplication::setApplicationName(QString::fromUtf8(res::AppTitle));
+  QGuiApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
+  // From here on a signal closes the program as its exit button does.
+  TSignalListener signalListener;
+  QWidget* mainWindow = nullptr;
+  bool closeAsked = false;
+  QObject::connect(&signalListener, &TSignalListener::Received, [&](int) {
+    closeAsked = true;
+    CloseForSignal(mainWindow);
+  });
   RegisterFonts();
   QApplication::setFont(QFont(QStringLiteral("Tahoma"), 8));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/ui/velmora.png")));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VELMORA_APP_ID), QIcon(QStringLiteral(":/ui/velmora.png"))));
 
-  Tfrm_MainForm window(ui, QCoreApplication::applicationDirPath() + QLatin1Char('/'));
+  const TProgramFolders folders = ProgramFoldersOfThisProcess();
+  const QString notPrepared = PrepareLibraryFolder(folders);
+  if (!notPrepared.isEmpty())
+    ui.ShowWarning(nullptr, QString::fromUtf8(res::MsgLibraryFolderNotPrepared).arg(folders.LibraryDir, notPrepared));
+
+  Tfrm_MainForm window(ui, folders.DataDir, folders.LibraryDir);
   // A failed login ends the program here: no event loop, nothing written.
   if (window.LoginFailed()) return 0;
+  mainWindow = &window;
+  // A signal during start-up (a message box was open): close without showing the window.
+  if (closeAsked && window.close()) return 0;
   window.show();
   return app.exec();
 }

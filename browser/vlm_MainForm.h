@@ -58,8 +58,11 @@ private:
 class Tfrm_MainForm : public QWidget {
   Q_OBJECT
 public:
-  // `appDir`: the executable's directory, ending in "/" (injectable for tests).
+  // `appDir`: the executable's directory, ending in "/" (injectable for tests); the library is
+  // kept there too.
   Tfrm_MainForm(TUserInteraction& ui, const QString& appDir, QWidget* parent = nullptr);
+  // An installed program: its own files in `appDir`, the library in `libraryDir`.
+  Tfrm_MainForm(TUserInteraction& ui, const QString& appDir, const QString& libraryDir, QWidget* parent = nullptr);
   ~Tfrm_MainForm() override;
 
   // True when the login check failed: the program ends without writing anything.
@@ -105,7 +108,7 @@ public:
   // A tree node for `element` as the last child of `parent`, with caption and picture.
   QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, TXMLNode* element, const QString& caption, int picture);
   static QString ExperienceCaption(const TXMLNode* experience);
-  // A path from the library resolved for use (current directory, then FAppDir).
+  // A path from the library resolved for use (current directory, FLibraryDir, then FAppDir).
   std::string ResolvePath(const std::string& cp1251Path) const;
   // FAppDir as a document path (Windows-1251 bytes).
   std::string AppDirCp() const;
@@ -122,7 +125,8 @@ public:
   // State shared by the browser.
   bool FConfirmDelete = true;
   int FNextNumber = 0;
-  QString FAppDir;  // native, ending in "/"
+  QString FAppDir;  // native, ending in "/": the program's own files (empty.bmp, starter pictures)
+  QString FLibraryDir;  // native, ending in "/": dreams.ini, and where new files land; FAppDir when portable
   std::unique_ptr<TXMLParser> FLibrary;
   std::unique_ptr<TJournalHash> FJournals;
   QTreeWidgetItem* FCurrentNode = nullptr;

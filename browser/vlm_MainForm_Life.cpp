@@ -22,8 +22,12 @@ QString QtDatePattern(QString pattern) { return pattern.replace(QLatin1Char('m')
 }  // namespace
 
 Tfrm_MainForm::Tfrm_MainForm(TUserInteraction& ui, const QString& appDir, QWidget* parent)
-    : QWidget(parent), FAppDir(appDir), FUi(ui) {
+    : Tfrm_MainForm(ui, appDir, appDir, parent) {}
+
+Tfrm_MainForm::Tfrm_MainForm(TUserInteraction& ui, const QString& appDir, const QString& libraryDir, QWidget* parent)
+    : QWidget(parent), FAppDir(appDir), FLibraryDir(libraryDir), FUi(ui) {
   if (!FAppDir.endsWith(QLatin1Char('/'))) FAppDir += QLatin1Char('/');
+  if (!FLibraryDir.endsWith(QLatin1Char('/'))) FLibraryDir += QLatin1Char('/');
   setWindowTitle(QString::fromUtf8(res::AppTitle));
   setFont(QFont(QStringLiteral("Tahoma"), 8));
   setMinimumSize(kDesignWidth, kDesignHeight);
@@ -38,7 +42,7 @@ bool Tfrm_MainForm::Run(const std::function<void()>& handler) { return Guard(FUi
 std::string Tfrm_MainForm::AppDirCp() const { return Utf8ToCp1251(FAppDir.toStdString()); }
 
 std::string Tfrm_MainForm::ResolvePath(const std::string& cp1251Path) const {
-  return ::ResolvePath(cp1251Path, AppDirCp());
+  return ::ResolvePath(cp1251Path, Utf8ToCp1251(FLibraryDir.toStdString()), AppDirCp());
 }
 
 void Tfrm_MainForm::FormCreate() {
@@ -55,8 +59,11 @@ void Tfrm_MainForm::FormCreate() {
 
 void Tfrm_MainForm::LoadLibrary() {
   FLibrary = std::make_unique<TXMLParser>();
-  const std::string fileName = AppDirCp() + std::string(litLibraryFile);
+  const std::string libraryDir = Utf8ToCp1251(FLibraryDir.toStdString());
+  const std::string fileName = libraryDir + std::string(litLibraryFile);
   if (FromCp(AppDirCp()) != FAppDir) FUi.ShowWarning(this, QString::fromUtf8(res::MsgAppDirNotCp1251).arg(FAppDir));
+  if (FLibraryDir != FAppDir && FromCp(libraryDir) != FLibraryDir)
+    FUi.ShowWarning(this, QString::fromUtf8(res::MsgAppDirNotCp1251).arg(FLibraryDir));
   FLibrary->LoadFromFile(fileName);
   // A file that is there but was not read whole is kept as it is: saving it would lose the rest.
   // Only a library that is not there at all starts anew.

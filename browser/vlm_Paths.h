@@ -6,7 +6,9 @@
 #include "vlm_Files.h"  // PathExists
 
 // An absolute path is used as written. A relative one is tried against the process's current
-// directory first and then against the executable's directory `appDir` (Windows-1251 bytes,
-// ending in "/"); when the file is in neither, the executable's directory is chosen, so a file
-// created later lands beside the library rather than wherever the program was started from.
-std::string ResolvePath(std::string_view cp1251Path, std::string_view appDir);
+// directory first, then against the library's folder `libraryDir` and then against the program's
+// own folder `appDir` (Windows-1251 bytes, ending in "/"; the same folder in a portable copy, the
+// user's data folder and the installed data folder in an installed program). When the file is in
+// none of them, the library's folder is chosen, so a file created later lands beside the library
+// rather than wherever the program was started from.
+std::string ResolvePath(std::string_view cp1251Path, std::string_view libraryDir, std::string_view appDir);

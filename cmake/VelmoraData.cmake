@@ -1,6 +1,7 @@
 # Puts the starter library (data/) beside an executable: the library file, the
 # example journal and the pictures it names. Data of the window's own design
-# (data/ui/) and the scripts that draw the data (data/tools/) stay out.
+# (data/ui/), the desktop files (data/desktop/) and the scripts that draw the data
+# (data/tools/) stay out.
 #
 # A file is copied only when the destination does not exist yet: the user's
 # dreams.ini and journals live in the same folder and are never overwritten.
@@ -13,7 +14,7 @@ function(velmora_copy_data target)
     COMMAND ${CMAKE_COMMAND}
             -DSOURCE_DIR=${source_dir}
             -DDEST_DIR=$<TARGET_FILE_DIR:${target}>
-            "-DEXCLUDE=ui;tools"
+            "-DEXCLUDE=ui;tools;desktop"
             -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/CopyIfAbsent.cmake
     COMMENT "Starter library for ${target} (files already present are kept)"
     VERBATIM)

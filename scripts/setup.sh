@@ -7,7 +7,8 @@ packages=(cmake g++ ninja-build make qt6-base-dev libgl1-mesa-dev libgtest-dev l
           libbenchmark-dev libpugixml-dev fonts-wine fonts-texgyre)
 for what in "$@"; do
   case "$what" in
-    run) packages+=(xvfb xauth) ;;
+    run) packages+=(xvfb) ;;
+    test) packages+=(appstream desktop-file-utils) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
   esac
 done

@@ -23,6 +23,9 @@ def out(*parts):
     return path
 
 
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
 def main():
     for name, draw in glyphs.TREE.items():
         picture = draw()
@@ -38,6 +41,9 @@ def main():
     scenes.flight().save_bmp(out('pictures', 'flight.bmp'))
     scenes.banner().save_bmp(out('ui', 'banner.bmp'))
     scenes.window_icon().save_png(out('ui', 'velmora.png'))
+    # The desktop's icon theme (hicolor) at the sizes menus and launchers ask for.
+    for size in ICON_SIZES:
+        scenes.window_icon(size).save_png(out('desktop', 'icons', 'velmora-%d.png' % size))
 
 
 if __name__ == '__main__':

@@ -160,20 +160,29 @@ def banner():
     return c
 
 
-def window_icon():
-    """32 x 32 with alpha: a night-blue rounded square with the crescent moon."""
+def window_icon(size=32):
+    """size x size with alpha: a night-blue rounded square with the crescent moon.
+    Drawn on a 32-unit grid; at 32 pixels the stars are single pixels."""
+    s = size / 32
+
+    def scaled(f):
+        return lambda x, y: f(x / s, y / s) * s
+
     rng = random.Random(5)
-    c = Canvas(32, 32, (0, 0, 0), alpha=True)
-    tile = box(1, 1, 31, 31, 6)
-    for y in range(32):
-        col = mix((30, 34, 96), (10, 12, 40), y / 31)
-        c.paint(tile, col, bbox=(0, y, 32, y + 1))
+    c = Canvas(size, size, (0, 0, 0), alpha=True)
+    tile = scaled(box(1, 1, 31, 31, 6))
+    for y in range(size):
+        col = mix((30, 34, 96), (10, 12, 40), y / (size - 1))
+        c.paint(tile, col, bbox=(0, y, size, y + 1))
     for _ in range(10):
         x, y = rng.randrange(5, 27), rng.randrange(5, 27)
-        c.blend(x, y, (230, 230, 255), 0.8)
+        if size == 32:
+            c.blend(x, y, (230, 230, 255), 0.8)
+        else:
+            c.paint(scaled(circle(x + 0.5, y + 0.5, 0.56)), (230, 230, 255), opacity=0.8)
     moon = subtract(circle(14.5, 16.5, 10.0), circle(19.5, 12.0, 8.6))
-    c.paint(moon, (250, 214, 90))
-    c.paint(circle(22.5, 11.5, 1.2), (255, 246, 200))
-    c.paint(capsule(20.0, 11.5, 25.0, 11.5, 0.45), (255, 246, 200))
-    c.paint(capsule(22.5, 9.0, 22.5, 14.0, 0.45), (255, 246, 200))
+    c.paint(scaled(moon), (250, 214, 90))
+    c.paint(scaled(circle(22.5, 11.5, 1.2)), (255, 246, 200))
+    c.paint(scaled(capsule(20.0, 11.5, 25.0, 11.5, 0.45)), (255, 246, 200))
+    c.paint(scaled(capsule(22.5, 9.0, 22.5, 14.0, 0.45)), (255, 246, 200))
     return c

@@ -132,19 +132,30 @@ TEST(QtInteractionTest, TheAuthorizationDialogAnswersWithTheTypedTexts) {
 TEST(ResolvePathTest, AbsoluteAsWrittenRelativeFromTheCurrentDirectoryThenBesideTheProgram) {
   QTemporaryDir appDir;
   const std::string app = appDir.path().toStdString() + "/";
-  EXPECT_EQ(ResolvePath("/somewhere/x.bmp", app), "/somewhere/x.bmp");
-  EXPECT_EQ(ResolvePath("", app), "");
+  EXPECT_EQ(ResolvePath("/somewhere/x.bmp", app, app), "/somewhere/x.bmp");
+  EXPECT_EQ(ResolvePath("", app, app), "");
   // A file in the current directory is used from there.
   QTemporaryFile here(QDir::currentPath() + QStringLiteral("/resolve-XXXXXX.bmp"));
   ASSERT_TRUE(here.open());
   const std::string name = QFileInfo(here.fileName()).fileName().toStdString();
-  EXPECT_EQ(ResolvePath(name, app), name);
+  EXPECT_EQ(ResolvePath(name, app, app), name);
   // Otherwise beside the program, whether or not the file is there yet.
-  EXPECT_EQ(ResolvePath("not-here/x.bmp", app), app + "not-here/x.bmp");
+  EXPECT_EQ(ResolvePath("not-here/x.bmp", app, app), app + "not-here/x.bmp");
   // Paths are Windows-1251 bytes: "\xc6.bmp" is "Ж.bmp".
   QFile beside(appDir.path() + QStringLiteral("/Ж.bmp"));
   ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
   beside.close();
   EXPECT_TRUE(PathExists(app + "\xc6.bmp"));
   EXPECT_FALSE(PathExists("\xc6.bmp"));
+}
+
+TEST(ResolvePathTest, InstalledProgramLooksInTheLibraryFolderThenInItsOwnAndCreatesInTheLibraryFolder) {
+  TLibraryFolder library, program;
+  const std::string lib = library.Path().toStdString(), app = program.Path().toStdString();
+  program.WritePicture(QStringLiteral("icons/day.bmp"), qRgb(1, 2, 3));
+  program.WriteJournal(QStringLiteral("journals/example.xml"), QStringLiteral("<velmora>\n</velmora>\n"));
+  library.WriteJournal(QStringLiteral("journals/example.xml"), QStringLiteral("<velmora>\n</velmora>\n"));
+  EXPECT_EQ(ResolvePath("icons/day.bmp", lib, app), app + "icons/day.bmp");
+  EXPECT_EQ(ResolvePath("journals/example.xml", lib, app), lib + "journals/example.xml");
+  EXPECT_EQ(ResolvePath("journals/new.xml", lib, app), lib + "journals/new.xml");
 }

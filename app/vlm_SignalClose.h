@@ -1,0 +1,27 @@
+#pragma once
+// SIGTERM, SIGHUP and SIGINT (the session ending, the terminal closed, Ctrl+C) become an ordinary
+// event on the event loop, so the program closes as through its exit button and writes its files.
+#include <QObject>
+
+class QSocketNotifier;
+
+class TSignalListener : public QObject {
+  Q_OBJECT
+public:
+  // Installs the handlers; one listener per process. False when the system refused.
+  explicit TSignalListener(QObject* parent = nullptr);
+  ~TSignalListener() override;
+  bool Installed() const { return FInstalled; }
+
+signals:
+  // On the event loop, once per signal received.
+  void Received(int signal);
+
+private:
+  void Drain();
+  QSocketNotifier* FNotifier = nullptr;
+  bool FInstalled = false;
+};
+
+// Ends every modal dialog (as if cancelled), then closes `window` on the event loop.
+void CloseForSignal(class QWidget* window);
