@@ -1,5 +1,6 @@
 #include "xml_docType.h"
 
+#include "xml_functions.h"
 #include "xml_mainUnit.h"
 
 TXMLResult TXMLDocType::Parse(std::string_view text, std::size_t& pos) {
@@ -10,4 +11,4 @@ TXMLResult TXMLDocType::Parse(std::string_view text, std::size_t& pos) {
   return xrOk;
 }
 
-void TXMLDocType::WriteTo(TXMLTextFile& file) const { file.WriteLine(Text); }
+void TXMLDocType::WriteTo(TXMLTextFile& file) const { file.WriteLine(SafeDocType(Text)); }

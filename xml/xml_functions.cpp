@@ -1,5 +1,6 @@
 #include "xml_functions.h"
 
+#include <cerrno>
 #include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -167,6 +168,21 @@ std::string Utf8ToCp1251(std::string_view s) {
 
 std::string NativePath(std::string_view cp1251Path) { return Cp1251ToUtf8(cp1251Path); }
 
+std::string SystemErrorText(int errnum) {
+  switch (errnum) {
+    case ENOSPC: return "на диске нет места";
+    case EACCES:
+    case EPERM: return "нет прав доступа";
+    case EROFS: return "файловая система доступна только для чтения";
+    case ENOENT: return "нет такого файла или папки";
+    case EISDIR: return "это папка, а не файл";
+    case EIO: return "ошибка ввода-вывода";
+    case EDQUOT: return "превышена дисковая квота";
+    case EFBIG: return "файл слишком велик";
+    default: return std::strerror(errnum);
+  }
+}
+
 void AppendSafeName(std::string& out, std::string_view name) {
   std::size_t start = out.size();
   out.append(name);
@@ -230,6 +246,17 @@ std::string SafeDeclaration(std::string_view piece) {
     else if (c == '>' && i > 0 && piece[i - 1] == '?') c = kRightAngle;
   }
   return out;
+}
+
+std::string SafeDocType(std::string_view line) {
+  std::string safe(line);
+  for (std::size_t i = 0; i < safe.size(); ++i) {
+    char& c = safe[i];
+    if (c == '\r' || c == '\n' || c == 26) c = ' ';
+    else if (c == '<' && i > 0) c = kLeftAngle;
+    else if (c == '>' && i + 1 < safe.size()) c = kRightAngle;
+  }
+  return CollapseBlanks(safe);
 }
 
 std::string SafeText(std::string_view text) {

@@ -22,6 +22,11 @@ std::string Utf8ToCp1251(std::string_view s);
 // The file-system path for a path held in a document (Windows-1251 bytes).
 std::string NativePath(std::string_view cp1251Path);
 
+// The reason for a failed file operation as the user reads it, in UTF-8: Russian for the common
+// errno values (no space, no permission, read-only file system, missing file or folder, a folder,
+// I/O error, quota, file too large), the system's own text for the others.
+std::string SystemErrorText(int errnum);
+
 // What the writer puts on disk for names, values and text that the dialect cannot carry
 // (see the README's section on the file format).
 std::string SafeName(std::string_view name);
@@ -33,6 +38,10 @@ std::string SafeText(std::string_view text);
 // Declaration keys and values: blanks, CR, LF and byte 26 (which would split the declaration into
 // other tokens or lines) become "_", "<" becomes 0x8B and a ">" after "?" becomes 0x9B.
 std::string SafeDeclaration(std::string_view piece);
+
+// The document type line as it reads back: CR, LF and byte 26 become blanks, "<" after the first
+// byte becomes 0x8B and ">" before the last 0x9B; the ends are trimmed and blank runs reduced to one.
+std::string SafeDocType(std::string_view line);
 
 // Appending forms used by the writer; AppendTextNode appends CollapseBlanks(SafeText(text)).
 void AppendSafeName(std::string& out, std::string_view name);

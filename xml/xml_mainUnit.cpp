@@ -1,21 +1,22 @@
 #include "xml_mainUnit.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "xml_functions.h"
 
 namespace {
-
-std::string ErrnoText(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
 // The text of a file being loaded, in memory of its own, so that the part already parsed can be
 // given back to the system while the tree grows (the peak is then about the tree alone).
@@ -26,14 +27,15 @@ public:
   }
   // Reads the whole file, keeping one spare byte; false when it cannot be opened or read.
   bool Read(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, and only a regular file is read: a pipe, device or socket would block or never end.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    std::size_t expected = ok && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    std::size_t expected = ok ? static_cast<std::size_t>(st.st_size) : 0;
     ok = ok && Grow(expected + 1);
     while (ok) {
-      // Full (the size was right, or the file grew, or it is not a regular file): probe for more.
+      // Full (the size was right, or the file grew): probe for more.
       char probe[65536];
       bool full = Size + 1 >= Capacity;
       ssize_t got = full ? ::read(fd, probe, sizeof probe) : ::read(fd, Data + Size, Capacity - 1 - Size);
@@ -94,6 +96,61 @@ bool WriteAll(int fd, std::string_view data) {
     left -= static_cast<std::size_t>(put);
   }
   return true;
+}
+
+// Temporary files of a save are named "." + the file's name + kTempInfix + six letters or digits.
+constexpr const char* kTempInfix = ".saving-";
+
+bool IsTempSuffix(std::string_view s) {
+  return s.size() == 6 && std::all_of(s.begin(), s.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// Removes the temporary files that earlier saves of the same file left when they were killed.
+void RemoveStaleTemporaries(const std::string& dir, const std::string& namePrefix) {
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  while (const dirent* e = ::readdir(d)) {
+    std::string_view name = e->d_name;
+    if (!name.starts_with(namePrefix) || !IsTempSuffix(name.substr(namePrefix.size()))) continue;
+    struct stat st {};
+    if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+      ::unlinkat(::dirfd(d), e->d_name, 0);
+  }
+  ::closedir(d);
+}
+
+// Gives the unnamed file open as fd the name prefix + six random letters; false with errno set.
+bool LinkUnnamed(int fd, const std::string& prefix, std::string& name) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::minstd_rand random(static_cast<unsigned>(std::random_device{}()));
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = prefix;
+    for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    int r = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+    if (r != 0 && errno == ENOENT) r = ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);  // no /proc
+    if (r == 0) return true;
+    if (errno != EEXIST) break;
+  }
+  name.clear();
+  return false;
+}
+
+// The path a save writes: a symbolic link is followed to its target, also to one that does not
+// exist yet, so that the link stays. errnum is set (ELOOP) when links do not end.
+std::string FollowLinks(std::string path, int& errnum) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::string link(PATH_MAX, '\0');
+    ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+    if (n <= 0) return path;
+    link.resize(static_cast<std::size_t>(n));
+    const std::size_t slash = path.rfind('/');
+    path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+  }
+  errnum = ELOOP;
+  return path;
 }
 
 mode_t NewFileMode() {
@@ -162,36 +219,44 @@ std::string TXMLParser::SaveToString() const {
 
 void TXMLParser::SaveToFile(const std::string& fileName) {
   FileName = fileName;
-  std::string target = NativePath(fileName);
-  // Replace a symbolic link's target, not the link.
-  struct stat st {};
-  if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(target.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
-    }
-  }
-  bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists && S_ISDIR(st.st_mode)) throw EInOutError(fileName, "cannot write: " + std::string(std::strerror(EISDIR)));
-  if (exists && ::access(target.c_str(), W_OK) != 0) throw EInOutError(fileName, ErrnoText("cannot write"));
-  mode_t mode = exists ? (st.st_mode & 07777) : NewFileMode();
-
-  std::size_t slash = target.rfind('/');
-  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + "." + base + ".XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw EInOutError(fileName, ErrnoText("cannot create a temporary file"));
-  auto fail = [&](const char* what) {
-    std::string reason = ErrnoText(what);
-    if (fd >= 0) ::close(fd);
-    ::unlink(temp.c_str());
-    throw EInOutError(fileName, reason);
+  auto raise = [&fileName](const char* action, int errnum) {
+    throw EInOutError(fileName, std::string(action) + ": " + SystemErrorText(errnum));
   };
-  if (::fchmod(fd, mode) != 0) fail("cannot set the file mode");
+  int linkError = 0;
+  const std::string target = FollowLinks(NativePath(fileName), linkError);
+  if (linkError != 0) raise("Не удалось открыть файл", linkError);
+  struct stat st {};
+  bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) raise("Не удалось записать файл", EISDIR);
+  if (exists && ::access(target.c_str(), W_OK) != 0) raise("Не удалось записать файл", errno);
+  const mode_t mode = exists ? (st.st_mode & 07777) : NewFileMode();
+
+  const std::size_t slash = target.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const std::string prefix = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + kTempInfix;
+  RemoveStaleTemporaries(dir, prefix.substr(slash + 1));
+
+  // The text goes to a file without a name, which gets one only just before it replaces the old
+  // file: a save killed part-way leaves nothing behind. Where the file system cannot do that, a
+  // named temporary file is used, and the next save removes it if it was left.
+  std::string temp;
+  int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  const bool unnamed = fd >= 0;
+  if (!unnamed) {
+    temp = prefix + "XXXXXX";
+    fd = ::mkstemp(temp.data());
+    if (fd < 0) raise("Не удалось создать временный файл", errno);
+  }
+  auto fail = [&](const char* action) {
+    const int reason = errno;
+    if (fd >= 0) ::close(fd);
+    if (!temp.empty()) ::unlink(temp.c_str());
+    raise(action, reason);
+  };
+  if (::fchmod(fd, mode) != 0) fail("Не удалось задать права файла");
   // Keep the old file's owner where that is allowed (for root); otherwise it stays the writer's.
   if (exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) errno = 0;
-  // The text goes to the temporary file in pieces as it is produced.
+  // The text goes to the file in pieces as it is produced.
   int writeErrno = 0;
   TXMLTextFile file;
   file.Sink = [&](std::string_view piece) {
@@ -203,18 +268,19 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
     file.Flush();
   } catch (...) {  // out of memory while writing: leave no temporary file behind
     ::close(fd);
-    ::unlink(temp.c_str());
+    if (!temp.empty()) ::unlink(temp.c_str());
     throw;
   }
   if (writeErrno != 0) {
     errno = writeErrno;
-    fail("cannot write");
+    fail("Не удалось записать файл");
   }
-  if (::fsync(fd) != 0) fail("cannot flush");
-  int closed = ::close(fd);
+  if (::fsync(fd) != 0) fail("Не удалось сохранить файл на диск");
+  if (unnamed && !LinkUnnamed(fd, prefix, temp)) fail("Не удалось создать временный файл");
+  const int closed = ::close(fd);
   fd = -1;
-  if (closed != 0) fail("cannot close");
-  if (::rename(temp.c_str(), target.c_str()) != 0) fail("cannot replace the file");
+  if (closed != 0) fail("Не удалось закрыть файл");
+  if (::rename(temp.c_str(), target.c_str()) != 0) fail("Не удалось заменить файл");
   // Make the rename itself durable; the new file is in place whatever this returns.
   int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {

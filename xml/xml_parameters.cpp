@@ -32,7 +32,9 @@ TXMLResult TXMLParameters::ParseDeclaration(std::string_view text, std::size_t& 
     if (blank == std::string_view::npos) blank = decl.size();
     std::string_view body = decl.substr(p, blank - p);
     p = blank + 1;
-    if (body.empty() || body == "?>" || body == ">") continue;  // blank runs come only from comments
+    if (body == "?>" || body == ">") continue;
+    // An empty token (two blanks, left where a comment was removed) is an attribute without "=".
+    if (body.empty()) return xrMalformedAttribute;
     int key = -1;
     for (int k = 0; k < 4; ++k)
       if (body.starts_with(kKeys[k])) key = k;

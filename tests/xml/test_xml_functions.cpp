@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "xml_attribute.h"
 #include "xml_functions.h"
 
@@ -25,6 +28,17 @@ TEST(XmlFunctions, UnquoteValue) {
   EXPECT_EQ(UnquoteValue("\" "), "");
   EXPECT_EQ(UnquoteValue(""), "");
   EXPECT_EQ(UnquoteValue("> "), "");
+}
+
+TEST(XmlFunctions, SystemErrorTextIsRussianForCommonReasons) {
+  EXPECT_EQ(SystemErrorText(ENOSPC), "на диске нет места");
+  EXPECT_EQ(SystemErrorText(EPERM), SystemErrorText(EACCES));
+  for (int e : {EACCES, EROFS, ENOENT, EISDIR, EIO, EDQUOT}) {
+    const std::string text = SystemErrorText(e);
+    EXPECT_NE(text, std::strerror(e));
+    EXPECT_EQ(Cp1251ToUtf8(Utf8ToCp1251(text)), text) << "not Cyrillic UTF-8: " << text;
+  }
+  EXPECT_EQ(SystemErrorText(EBADF), std::strerror(EBADF));
 }
 
 TEST(XmlFunctions, AttributeParse) {

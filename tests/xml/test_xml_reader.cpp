@@ -210,6 +210,8 @@ TEST(XmlReader, OpenCasesEndWithNonZeroStatus) {
       {Doc(Lines({"<r>", "<a>", "text"})), xrTruncated},       // end tag never comes
       {Doc("<r><"), xrTruncated},
       {"<?xml a?>\r\n<r />", xrMalformedAttribute},
+      // the removed comment leaves two blanks, so an empty token, which has no "=" either
+      {"<?xml version=\"1.0\" <!-- c --> encoding=\"x\"?>\r\n<r />", xrMalformedAttribute},
   };
   for (const auto& [text, code] : cases) {
     TXMLParser p;
