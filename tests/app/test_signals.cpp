@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
+
+#include "vlm_SignalClose.h"
+#include "vlm_TestSupport.h"
 
 namespace {
 QByteArray Get(const QString& path) {
@@ -85,3 +90,19 @@ TEST_P(SignalCloseTest, WritesTheLibraryAndTheOpenJournalAndExitsNormally) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, SignalCloseTest, ::testing::Values(SIGTERM, SIGHUP, SIGINT),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+// The user has a dialog open when the session ends: it is cancelled, then the window closes and
+// writes the library.
+TEST(SignalCloseTest, AnOpenDialogIsCancelledAndTheWindowStillClosesAndWrites) {
+  TLibraryFolder library;
+  library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"Dialog open\">\n</dreamlibrary>\n"));
+  TScriptedInteraction ui;
+  Tfrm_MainForm form(ui, library.Path());
+  form.show();
+  QDialog dialog(&form);
+  QTimer::singleShot(0, &form, [&form] { CloseForSignal(&form); });
+  QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(42); });  // rather than hang
+  EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+  QTRY_VERIFY(!form.isVisible());
+  EXPECT_TRUE(library.Read(QStringLiteral("dreams.ini")).contains("<form left=\""));
+}
