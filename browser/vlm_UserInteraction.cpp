@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "vlm_ConfirmationForm.h"
 #include "vlm_Resources.h"
 
 namespace {
@@ -40,3 +41,36 @@ bool TQtUserInteraction::AskGoBackAfterSaveFailure(QWidget* parent, const QStrin
 }
 
 void TQtUserInteraction::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+TNewElementResult TQtUserInteraction::AskNewElement(QWidget* parent, TNewElementKind kind, int number,
+                                                    const TTypedPathCheck& checkTypedPath) {
+  Tfrm_NewElement dialog(Owner(parent));
+  dialog.FNumber = number;
+  dialog.SetKind(kind);
+  dialog.AcceptTypedPath = checkTypedPath;
+  TNewElementResult result;
+  result.Accepted = dialog.exec() == QDialog::Accepted;
+  result.First = dialog.First();
+  result.Second = dialog.Second();
+  return result;
+}
+
+TConfirmationResult TQtUserInteraction::AskConfirmation(QWidget* parent, const QString& question) {
+  Tfrm_Confirmation dialog(Owner(parent));
+  dialog.SetQuestion(question);
+  TConfirmationResult result;
+  result.Accepted = dialog.exec() == QDialog::Accepted;
+  result.ShowAgainOff = dialog.ShowAgainChecked();
+  return result;
+}
+
+bool TQtUserInteraction::AskReplaceFile(QWidget* parent, const QString& file) {
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(res::TitleConfirmation),
+                  QString::fromUtf8(res::MsgReplaceFile).arg(file), QMessageBox::NoButton, Owner(parent));
+  QPushButton* yes = box.addButton(QString::fromUtf8(res::ButtonYes), QMessageBox::YesRole);
+  QPushButton* no = box.addButton(QString::fromUtf8(res::ButtonNo), QMessageBox::NoRole);
+  box.setDefaultButton(no);
+  box.setEscapeButton(no);
+  box.exec();
+  return box.clickedButton() == yes;
+}

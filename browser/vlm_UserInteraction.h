@@ -3,8 +3,10 @@
 // without a modal loop. TQtUserInteraction is the program's own, with real dialogs.
 #include <QString>
 #include <QUrl>
+#include <functional>
 
 #include "vlm_AuthorizationForm.h"
+#include "vlm_NewElementForm.h"
 
 class QWidget;
 
@@ -13,6 +15,20 @@ struct TLoginResult {
   QString UserName;
   QString Password;
 };
+
+struct TNewElementResult {
+  bool Accepted = false;  // left with OK
+  QString First;          // the name, date or number
+  QString Second;         // the path or title (journals and experiences)
+};
+
+struct TConfirmationResult {
+  bool Accepted = false;      // "Да"
+  bool ShowAgainOff = false;  // "Больше не показывать это окно." was checked
+};
+
+// Asked when OK is pressed for a journal path typed by hand; false keeps the dialog open.
+using TTypedPathCheck = std::function<bool(const QString& path)>;
 
 class TUserInteraction {
 public:
@@ -25,6 +41,13 @@ public:
   virtual bool AskGoBackAfterSaveFailure(QWidget* parent, const QString& text) = 0;
   // The desktop's "open" on a web address; the result is ignored.
   virtual void OpenUrl(const QUrl& url) = 0;
+  // The new element dialog of `kind`; `number` is proposed for an experience.
+  virtual TNewElementResult AskNewElement(QWidget* parent, TNewElementKind kind, int number,
+                                          const TTypedPathCheck& checkTypedPath) = 0;
+  // The confirmation dialog with `question`.
+  virtual TConfirmationResult AskConfirmation(QWidget* parent, const QString& question) = 0;
+  // An existing file would be replaced: true to replace it.
+  virtual bool AskReplaceFile(QWidget* parent, const QString& file) = 0;
 };
 
 class TQtUserInteraction : public TUserInteraction {
@@ -34,4 +57,8 @@ public:
   void ShowWarning(QWidget* parent, const QString& text) override;
   bool AskGoBackAfterSaveFailure(QWidget* parent, const QString& text) override;
   void OpenUrl(const QUrl& url) override;
+  TNewElementResult AskNewElement(QWidget* parent, TNewElementKind kind, int number,
+                                  const TTypedPathCheck& checkTypedPath) override;
+  TConfirmationResult AskConfirmation(QWidget* parent, const QString& question) override;
+  bool AskReplaceFile(QWidget* parent, const QString& file) override;
 };

@@ -136,6 +136,8 @@ inline constexpr const char* MsgLibraryUnreadable =
     "Библиотека не будет сохранена, чтобы не потерять содержимое файла.";
 // %1 the file, %2 the reason: a new journal file could not be created.
 inline constexpr const char* MsgJournalNotCreated = "Не удалось создать файл журнала \"%1\": %2.";
+// %1 the file: a journal path typed by hand names a file that is there already.
+inline constexpr const char* MsgReplaceFile = "Файл \"%1\" уже существует.\nЗаменить его новым пустым журналом?";
 // %1 the file: a new journal would replace the file of a journal open in this run.
 inline constexpr const char* MsgJournalAlreadyOpen =
     "Журнал \"%1\" уже открыт в программе; его файл не будет заменён новым журналом. Выберите другое имя файла.";

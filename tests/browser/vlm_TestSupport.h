@@ -37,6 +37,34 @@ public:
     return back;
   }
   void OpenUrl(const QUrl& url) override { Urls.push_back(url); }
+  // Answers in order; a journal answer whose path the check refuses is dropped as the real dialog
+  // stays open, and the next answer is taken. Without answers: Cancel.
+  TNewElementResult AskNewElement(QWidget*, TNewElementKind kind, int number,
+                                  const TTypedPathCheck& checkTypedPath) override {
+    NewElementKinds.push_back(kind);
+    NewElementNumbers.push_back(number);
+    while (!NewElements.empty()) {
+      TNewElementResult r = NewElements.front();
+      NewElements.pop_front();
+      if (r.Accepted && kind == neJournal && checkTypedPath && !checkTypedPath(r.Second)) continue;
+      return r;
+    }
+    return {};
+  }
+  TConfirmationResult AskConfirmation(QWidget*, const QString& question) override {
+    Questions << question;
+    if (Confirmations.empty()) return {};
+    TConfirmationResult r = Confirmations.front();
+    Confirmations.pop_front();
+    return r;
+  }
+  bool AskReplaceFile(QWidget*, const QString& file) override {
+    ReplaceQuestions << file;
+    if (Replace.empty()) return false;
+    const bool replace = Replace.front();
+    Replace.pop_front();
+    return replace;
+  }
 
   std::deque<TLoginResult> Logins;
   std::vector<TAuthorizationMode> Modes;
@@ -45,6 +73,13 @@ public:
   QStringList SaveFailureQuestions;
   std::deque<bool> GoBack;
   std::vector<QUrl> Urls;
+  std::deque<TNewElementResult> NewElements;
+  std::vector<TNewElementKind> NewElementKinds;
+  std::vector<int> NewElementNumbers;
+  std::deque<TConfirmationResult> Confirmations;
+  QStringList Questions;
+  std::deque<bool> Replace;
+  QStringList ReplaceQuestions;
 };
 
 // A library folder: dreams.ini, journals and pictures written as the program expects them.

@@ -1,0 +1,169 @@
+#include "vlm_NewElementForm.h"
+
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "vlm_DialogKeys.h"
+#include "vlm_LibraryOps.h"
+#include "vlm_Resources.h"
+
+namespace {
+constexpr int kClientWidth = 236;
+constexpr int kClientHeight = 100;
+constexpr int kOneRowHeight = 75;  // the client height of an outer height of 103 with one row
+
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// "name|pattern|name|pattern" of the design as Qt's name filters.
+QStringList NameFilters(const char* design) {
+  const QStringList parts = Text(design).split(QLatin1Char('|'));
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) filters << parts[i];
+  return filters;
+}
+
+// The button's picture: three dots, drawn rather than shipped.
+QIcon DefaultPicture() {
+  QPixmap picture(12, 12);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  painter.fillRect(1, 8, 2, 2, Qt::black);
+  painter.fillRect(5, 8, 2, 2, Qt::black);
+  painter.fillRect(9, 8, 2, 2, Qt::black);
+  return QIcon(picture);
+}
+}  // namespace
+
+Tfrm_NewElement::Tfrm_NewElement(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+  setFixedSize(kClientWidth, kClientHeight);
+  setFont(QFont(QStringLiteral("Tahoma"), 8));
+
+  lbl_First = new QLabel(this);
+  lbl_First->setGeometry(10, 14, 60, 13);
+  edt_First = new QLineEdit(this);
+  edt_First->setGeometry(75, 10, 127, 21);
+  btn_Default = new QToolButton(this);
+  btn_Default->setAutoRaise(true);
+  btn_Default->setIcon(DefaultPicture());
+  btn_Default->setFocusPolicy(Qt::NoFocus);
+  btn_Default->setGeometry(204, 10, 21, 21);
+  lbl_Second = new QLabel(this);
+  lbl_Second->setGeometry(10, 42, 60, 13);
+  edt_Second = new QLineEdit(this);
+  edt_Second->setGeometry(75, 38, 150, 21);
+  btn_Ok = new QPushButton(Text(res::ButtonOk), this);
+  btn_Ok->setGeometry(10, 68, 100, 25);
+  btn_Ok->setEnabled(false);
+  btn_Cancel = new QPushButton(Text(res::ButtonCancel), this);
+  btn_Cancel->setGeometry(125, 68, 100, 25);
+  for (QPushButton* b : {btn_Ok, btn_Cancel}) {
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  setTabOrder(edt_First, edt_Second);
+  setTabOrder(edt_Second, btn_Ok);
+  setTabOrder(btn_Ok, btn_Cancel);
+
+  ChooseFile = [this] { return RunSaveDialog(); };
+  connect(edt_First, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
+  connect(edt_Second, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
+  connect(btn_Default, &QToolButton::clicked, this, [this] { btn_DefaultClick(); });
+  connect(btn_Ok, &QPushButton::clicked, this, [this] { btn_OkClick(); });
+  connect(btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+  edt_First->setFocus();
+}
+
+void Tfrm_NewElement::SetKind(TNewElementKind kind) {
+  FKind = kind;
+  auto oneRow = [this] {
+    lbl_Second->hide();
+    edt_Second->hide();
+    btn_Ok->move(btn_Ok->x(), 43);
+    btn_Cancel->move(btn_Cancel->x(), 43);
+    setFixedSize(kClientWidth, kOneRowHeight);
+  };
+  switch (kind) {
+    case neCatalog:
+      setWindowTitle(Text(res::TitleNewCatalog));
+      lbl_First->setText(Text(res::CaptionNewName));
+      edt_First->resize(150, edt_First->height());
+      btn_Default->hide();
+      oneRow();
+      break;
+    case neJournal:
+      setWindowTitle(Text(res::TitleNewFile));
+      lbl_First->setText(Text(res::CaptionNewName));
+      edt_First->resize(150, edt_First->height());
+      lbl_Second->setText(Text(res::CaptionNewPath));
+      edt_Second->resize(127, edt_Second->height());
+      btn_Default->move(204, 38);
+      btn_Default->setToolTip(Text(res::HintChooseFileName));
+      btn_Default->show();
+      break;
+    case neDay:
+      setWindowTitle(Text(res::TitleNewDay));
+      lbl_First->setText(Text(res::CaptionNewDate));
+      btn_Default->move(204, 10);
+      btn_Default->setToolTip(Text(res::HintCurrentDate));
+      btn_Default->show();
+      oneRow();
+      break;
+    case neExperience:
+      setWindowTitle(Text(res::TitleNewExperience));
+      lbl_First->setText(Text(res::CaptionNewNumber));
+      edt_First->resize(150, edt_First->height());
+      lbl_Second->setText(Text(res::CaptionNewTitle));
+      btn_Default->hide();
+      edt_First->setText(QString::fromStdString(ProposedNumber(FNumber)));
+      edt_Second->setFocus();
+      break;
+  }
+  edt_FirstChange();
+}
+
+void Tfrm_NewElement::edt_FirstChange() {
+  const bool two = FKind == neJournal || FKind == neExperience;
+  btn_Ok->setEnabled(!edt_First->text().isEmpty() && (!two || !edt_Second->text().isEmpty()));
+}
+
+void Tfrm_NewElement::btn_DefaultClick() {
+  if (FKind == neJournal) {
+    const QString chosen = ChooseFile ? ChooseFile() : QString();
+    if (chosen.isEmpty()) return;
+    FChosenPath = chosen;
+    edt_Second->setText(chosen);
+  } else if (FKind == neDay) {
+    QString pattern = Text(res::ShortDateFormat);
+    edt_First->setText(Today().toString(pattern.replace(QLatin1Char('m'), QLatin1Char('M'))));
+  }
+}
+
+void Tfrm_NewElement::btn_OkClick() {
+  // The save dialog asked before replacing its file; a path typed by hand is asked about here.
+  if (FKind == neJournal && Second() != FChosenPath && AcceptTypedPath && !AcceptTypedPath(Second())) return;
+  accept();
+}
+
+QString Tfrm_NewElement::First() const { return edt_First->text(); }
+QString Tfrm_NewElement::Second() const { return edt_Second->text(); }
+
+QString Tfrm_NewElement::RunSaveDialog() {
+  QFileDialog dlg_SaveFile(this);
+  dlg_SaveFile.setAcceptMode(QFileDialog::AcceptSave);
+  dlg_SaveFile.setFileMode(QFileDialog::AnyFile);
+  dlg_SaveFile.setDefaultSuffix(Text(res::DefaultExtJournal));
+  dlg_SaveFile.setNameFilters(NameFilters(res::FilterJournal));
+  dlg_SaveFile.setOption(QFileDialog::DontConfirmOverwrite, false);
+  if (dlg_SaveFile.exec() != QDialog::Accepted || dlg_SaveFile.selectedFiles().isEmpty()) return {};
+  return dlg_SaveFile.selectedFiles().constFirst();
+}
+
+void Tfrm_NewElement::keyPressEvent(QKeyEvent* event) {
+  if (!HandleDialogKey(this, event)) QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The new element dialog: names a new catalog, journal, day or experience. The caller sets
+// FNumber (experiences only), calls SetKind, shows it and, after OK, reads First() and Second().
+// The dialog changes no data.
+#include <QDate>
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+enum TNewElementKind : unsigned char { neCatalog = 1, neJournal = 2, neDay = 3, neExperience = 4 };
+
+class Tfrm_NewElement : public QDialog {
+  Q_OBJECT
+public:
+  explicit Tfrm_NewElement(QWidget* parent = nullptr);
+
+  // Records the kind, then arranges caption, fields and buttons for it.
+  void SetKind(TNewElementKind kind);
+  // Both edits' change handler: OK is possible exactly when the fields of the kind are not empty.
+  void edt_FirstChange();
+  // The proposed value: a file name from the save dialog (journal) or today's date (day).
+  void btn_DefaultClick();
+
+  QString First() const;
+  QString Second() const;
+
+  // The save dialog for a journal's file: the chosen full file name, or empty when cancelled.
+  // It asks itself before an existing file is replaced. Replaceable for tests.
+  std::function<QString()> ChooseFile;
+  // Asked when OK is pressed for a journal whose path was typed rather than chosen in the save
+  // dialog: false keeps the dialog open (the path names a file the user does not want replaced).
+  std::function<bool(const QString& path)> AcceptTypedPath;
+  std::function<QDate()> Today = [] { return QDate::currentDate(); };
+
+  int FNumber = 0;
+  TNewElementKind FKind = neCatalog;
+
+  QLabel* lbl_First = nullptr;
+  QLineEdit* edt_First = nullptr;
+  QToolButton* btn_Default = nullptr;
+  QLabel* lbl_Second = nullptr;
+  QLineEdit* edt_Second = nullptr;
+  QPushButton* btn_Ok = nullptr;
+  QPushButton* btn_Cancel = nullptr;
+
+protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+private:
+  void btn_OkClick();
+  QString RunSaveDialog();
+
+  QString FChosenPath;  // the last file name the save dialog returned
+};

@@ -1,0 +1,175 @@
+// The new element dialog and the confirmation dialog: arrangements by kind, proposed values,
+// the OK rule, the journal path's questions, and the keys.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "vlm_ConfirmationForm.h"
+#include "vlm_NewElementForm.h"
+
+namespace {
+// Runs `act` on the dialog once its modal loop runs, then returns exec()'s result.
+int ExecWith(QDialog& dialog, const std::function<void()>& act) {
+  QTimer::singleShot(0, &dialog, act);
+  return dialog.exec();
+}
+}  // namespace
+
+TEST(NewElementForm, ExperienceProposesThePaddedNumberAndWaitsForATitle) {
+  Tfrm_NewElement form;
+  form.FNumber = 5;
+  form.SetKind(neExperience);
+  form.show();
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Добавить опыт"));
+  EXPECT_EQ(form.lbl_First->text(), QStringLiteral("Номер"));
+  EXPECT_EQ(form.First(), QStringLiteral("005"));
+  EXPECT_FALSE(form.btn_Ok->isEnabled());
+  EXPECT_FALSE(form.btn_Default->isVisible());
+  QTest::sendKeyEvent(QTest::Click, form.edt_Second, Qt::Key_unknown, QStringLiteral("П"), Qt::NoModifier);
+  EXPECT_TRUE(form.btn_Ok->isEnabled());
+  form.edt_First->clear();
+  EXPECT_FALSE(form.btn_Ok->isEnabled());
+
+  Tfrm_NewElement large;
+  large.FNumber = 1000;
+  large.SetKind(neExperience);
+  EXPECT_EQ(large.First(), QStringLiteral("1000"));
+}
+
+TEST(NewElementForm, DayAndCatalogShowOneRowWithTheButtonsBelowIt) {
+  Tfrm_NewElement day;
+  day.Today = [] { return QDate(2026, 12, 6); };
+  day.SetKind(neDay);
+  day.show();
+  EXPECT_EQ(day.lbl_First->text(), QStringLiteral("Дата:"));
+  EXPECT_TRUE(day.First().isEmpty());
+  EXPECT_FALSE(day.btn_Ok->isEnabled());
+  EXPECT_FALSE(day.edt_Second->isVisible());
+  EXPECT_EQ(day.btn_Ok->y(), 43);
+  EXPECT_LT(day.height(), 100);
+  EXPECT_EQ(day.btn_Default->toolTip(), QStringLiteral("Текущая дата"));
+  QTest::mouseClick(day.btn_Default, Qt::LeftButton);
+  EXPECT_EQ(day.First(), QStringLiteral("06.12.26"));
+  EXPECT_TRUE(day.btn_Ok->isEnabled());
+
+  Tfrm_NewElement catalog;
+  catalog.SetKind(neCatalog);
+  catalog.show();
+  EXPECT_EQ(catalog.windowTitle(), QStringLiteral("Добавить каталог"));
+  EXPECT_FALSE(catalog.btn_Default->isVisible());
+  EXPECT_FALSE(catalog.lbl_Second->isVisible());
+  EXPECT_EQ(catalog.btn_Cancel->y(), 43);
+  QTest::keyClicks(catalog.edt_First, QStringLiteral(" "));  // blanks count as text
+  EXPECT_TRUE(catalog.btn_Ok->isEnabled());
+}
+
+TEST(NewElementForm, JournalPathFromTheSaveDialogOrTypedAndAskedAbout) {
+  Tfrm_NewElement form;
+  QStringList chosen{QString(), QStringLiteral("/home/u/dec.xml")};
+  form.ChooseFile = [&] { return chosen.takeFirst(); };
+  QStringList asked;
+  bool replace = false;
+  form.AcceptTypedPath = [&](const QString& path) {
+    asked << path;
+    return replace;
+  };
+  form.SetKind(neJournal);
+  EXPECT_EQ(form.btn_Default->toolTip(), QStringLiteral("Выбрать имя файла"));
+  EXPECT_EQ(form.btn_Default->pos(), QPoint(204, 38));
+  QTest::keyClicks(form.edt_First, QStringLiteral("Dec"));
+  EXPECT_FALSE(form.btn_Ok->isEnabled());
+  form.edt_Second->setText(QStringLiteral("typed.xml"));
+  form.btn_DefaultClick();  // cancelled: the path stays
+  EXPECT_EQ(form.Second(), QStringLiteral("typed.xml"));
+
+  // A typed path: OK asks; "no" keeps the dialog open, "yes" closes it with OK.
+  EXPECT_EQ(ExecWith(form,
+                     [&] {
+                       form.btn_Ok->click();
+                       EXPECT_TRUE(form.isVisible());
+                       replace = true;
+                       form.btn_Ok->click();
+                     }),
+            QDialog::Accepted);
+  EXPECT_EQ(asked, QStringList({QStringLiteral("typed.xml"), QStringLiteral("typed.xml")}));
+
+  // A chosen path was asked about by the save dialog already.
+  form.btn_DefaultClick();
+  EXPECT_EQ(form.Second(), QStringLiteral("/home/u/dec.xml"));
+  EXPECT_EQ(ExecWith(form, [&] { form.btn_Ok->click(); }), QDialog::Accepted);
+  EXPECT_EQ(asked.size(), 2);
+}
+
+TEST(NewElementForm, TheRealSaveDialogAddsTheExtensionAndOffersTheJournalFilter) {
+  QTemporaryDir dir;
+  qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+  Tfrm_NewElement form;
+  form.SetKind(neJournal);
+  QStringList filters;
+  QString suffix;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    filters = dialog->nameFilters();
+    suffix = dialog->defaultSuffix();
+    dialog->setDirectory(dir.path());
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("night"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  form.btn_DefaultClick();
+  EXPECT_EQ(suffix, QStringLiteral("xml"));
+  EXPECT_EQ(filters, QStringList({QStringLiteral("Вельмора (*.xml)"), QStringLiteral("Любое расширение (*.*)")}));
+  EXPECT_EQ(form.Second(), dir.path() + QStringLiteral("/night.xml"));
+}
+
+TEST(NewElementForm, EscapeDoesNothingAndEnterPressesOnlyTheFocusedButton) {
+  Tfrm_NewElement form;
+  form.SetKind(neCatalog);
+  EXPECT_EQ(ExecWith(form,
+                     [&] {
+                       form.edt_First->setText(QStringLiteral("A"));
+                       QTest::keyClick(form.edt_First, Qt::Key_Escape);
+                       QTest::keyClick(form.edt_First, Qt::Key_Return);
+                       EXPECT_TRUE(form.isVisible());
+                       form.btn_Ok->setFocus();
+                       QTest::keyClick(form.btn_Ok, Qt::Key_Return);
+                     }),
+            QDialog::Accepted);
+  EXPECT_EQ(form.First(), QStringLiteral("A"));
+}
+
+TEST(ConfirmationForm, AsksWithTheBoxUncheckedAndEnterAnswersYes) {
+  Tfrm_Confirmation form;
+  form.SetQuestion(QStringLiteral("Вы действительно хотите удалить объект \"Декабрь\" ?"));
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Подтверждение"));
+  EXPECT_EQ(form.box_ShowAgain->text(), QStringLiteral("Больше не показывать это окно."));
+  EXPECT_EQ(form.btn_Ok->text(), QStringLiteral("Да"));
+  EXPECT_EQ(form.btn_Cancel->text(), QStringLiteral("Нет"));
+  EXPECT_FALSE(form.img_Icon->pixmap().isNull());
+  EXPECT_EQ(ExecWith(form,
+                     [&] {
+                       EXPECT_FALSE(form.ShowAgainChecked());
+                       QTest::keyClick(&form, Qt::Key_Escape);
+                       EXPECT_TRUE(form.isVisible());
+                       form.box_ShowAgain->setChecked(true);
+                       EXPECT_EQ(form.focusWidget(), form.btn_Ok);
+                       QTest::keyClick(form.btn_Ok, Qt::Key_Return);
+                     }),
+            QDialog::Accepted);
+  EXPECT_TRUE(form.ShowAgainChecked());
+
+  Tfrm_Confirmation no;
+  no.SetQuestion(QString(300, QLatin1Char('x')));
+  EXPECT_TRUE(no.lbl_Confirmation->wordWrap());
+  EXPECT_EQ(no.lbl_Confirmation->geometry(), QRect(55, 7, 220, 60));  // longer text is cut off there
+  EXPECT_EQ(ExecWith(no, [&] { QTest::mouseClick(no.btn_Cancel, Qt::LeftButton); }), QDialog::Rejected);
+}
