@@ -94,6 +94,7 @@ void Tfrm_MainForm::CreateControls() {
   pnl_WorkArea->LibraryEntryOf = [this](const TXMLNode* root) { return FPairs ? FPairs->FirstOf(root) : nullptr; };
   // The work area's controls follow its size first; then the charts are redrawn.
   pnl_WorkArea->OnResize = [this] { Run([this] { FormResize(); }); };
+  CreateReadOnlyNotice();
 
   spt_Splitter->addWidget(tre_Directory);
   spt_Splitter->addWidget(pnl_WorkArea);
@@ -141,7 +142,10 @@ void Tfrm_MainForm::CreateToolBar() {
 void Tfrm_MainForm::ConnectHandlers() {
   connect(tre_Directory, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
     if (current)
-      Run([this, current] { tre_DirectoryChanging(current); });
+      Run([this, current] {
+        tre_DirectoryChanging(current);
+        ShowReadOnlyState(current);
+      });
     else
       pnl_WorkArea->Detach();  // nothing selected: the editors write nowhere
   });

@@ -73,8 +73,8 @@ public:
   // Handlers of the window and its controls.
   void FormCreate();
   // The shut-down writing: the `form` element, the library, then every journal. Returns the
-  // files that could not be written; every other file is still written.
-  std::vector<TJournalSaveFailure> FormDestroy();
+  // files that could not be written (every other file is still written) and the backups made.
+  TSaveReport FormDestroy();
   // Runs after the work area's controls followed a change of its size (the window's or the
   // splitter's), including the first layout.
   void FormResize();
@@ -91,9 +91,21 @@ public:
   void UpdateNextNumber(TXMLNode* journalRoot);
   static int CountExperiences(const TXMLNode* element);
 
-  // Writes the library and then every open journal, following the rules for files that were not
-  // read whole; every file that can be written is. Returns the files that could not be written.
-  std::vector<TJournalSaveFailure> SaveFiles();
+  // Writes the library and then every open journal by the rules for files that were not read
+  // whole (vlm_DocumentState.h); every file that can be written is. Returns the files that could
+  // not be written and the backups made; tells the user nothing.
+  TSaveReport SaveFiles();
+  // SaveFiles, then tells the user about the backups made and the files not written (the save
+  // button's whole work). True when every file that may be written was written.
+  bool SaveAndReport();
+  // One notice naming the backups the save made, when it made any.
+  void ReportBackups(const TSaveReport& report);
+  // Why the document behind `node` (a journal's node, day or experience, or a library node) is
+  // only viewed, for the user; empty when it may be changed. Editors and creation follow it.
+  QString ReadOnlyReason(const QTreeWidgetItem* node) const;
+  // Disables creation (and moving and deleting inside the document) for a read-only node's
+  // document and shows the reason in the work area; hides it otherwise.
+  void ShowReadOnlyState(const QTreeWidgetItem* node);
   // A message of `pattern` (UTF-8, "%1" for the list) listing the failed files.
   static QString FailureText(const char* pattern, const std::vector<TJournalSaveFailure>& failures);
   // Runs a handler inside the error boundary.
@@ -135,7 +147,7 @@ public:
   std::unique_ptr<TVLGraph> FGraph;
   std::unique_ptr<TVLGraph> FQualityGraph;
   bool FLabelDefined[4] = {false, false, false, false};  // read by the journal statistics
-  bool FLibraryWritable = true;  // false when dreams.ini exists but was not read whole
+  TDocumentState FLibraryState;  // how dreams.ini was read
 
   // Tool bar.
   QWidget* pnl_Tools = nullptr;
@@ -161,6 +173,7 @@ public:
 
   // Work area: the editors and the chart image.
   TEditorPanel* pnl_WorkArea = nullptr;
+  QLabel* lbl_ReadOnlyReason = nullptr;  // why the selected node's document is only viewed
   QCheckBox* LabelBox(int n) const;  // box_Label1 .. box_Label4 for n = 1..4
 
 protected:
@@ -170,6 +183,7 @@ protected:
 private:
   void CreateControls();
   void CreateToolBar();
+  void CreateReadOnlyNotice();
   void ConnectHandlers();
   // Start-up steps.
   void LoadLibrary();

@@ -65,12 +65,12 @@ void Tfrm_MainForm::LoadLibrary() {
   if (FLibraryDir != FAppDir && FromCp(libraryDir) != FLibraryDir)
     FUi.ShowWarning(this, QString::fromUtf8(res::MsgAppDirNotCp1251).arg(FLibraryDir));
   FLibrary->LoadFromFile(fileName);
-  // A file that is there but was not read whole is kept as it is: saving it would lose the rest.
-  // Only a library that is not there at all starts anew.
-  if (FLibrary->Status != xrOk && (FLibrary->Status != xrCannotOpen || PathExists(fileName))) {
-    FLibraryWritable = false;
-    FUi.ShowWarning(this, QString::fromUtf8(res::MsgLibraryUnreadable)
-                              .arg(FromCp(fileName), QString::fromStdString(res::LoadStatusText(FLibrary->Status))));
+  // A library read in part is backed up before its first write; one that is there but could not
+  // be read at all is never written. Only a library that is not there at all starts anew.
+  FLibraryState = StateAfterLoad(*FLibrary, fileName);
+  if (FLibraryState.Read != rsWhole) {
+    const char* text = FLibraryState.ReadOnly() ? res::MsgLibraryUnreadable : res::MsgLibraryPartlyRead;
+    FUi.ShowWarning(this, QString::fromUtf8(text).arg(FromCp(fileName), QString::fromStdString(FLibraryState.Reason)));
   }
   FLibrary->FileName = fileName;
   // A missing or empty library is a library root of its own name, so the tree and the writer work.
@@ -86,25 +86,30 @@ void Tfrm_MainForm::CreateGraphs() {
   FQualityGraph = std::make_unique<TVLGraph>();
 }
 
-std::vector<TJournalSaveFailure> Tfrm_MainForm::SaveFiles() {
-  std::vector<TJournalSaveFailure> failures;
-  if (!FLibrary || !FJournals) return failures;  // start-up did not get that far
-  if (!FLibraryWritable) {
-    failures.push_back({FLibrary->FileName, res::ReasonLibraryNotRead});
-  } else {
-    try {
-      FLibrary->SaveToFile(FLibrary->FileName);
-    } catch (const EInOutError& e) {
-      failures.push_back({e.FileName, e.Reason});
-    } catch (const std::exception& e) {
-      failures.push_back({FLibrary->FileName, e.what()});
-    }
-  }
-  for (auto& f : FJournals->SaveAll()) failures.push_back(std::move(f));
-  return failures;
+TSaveReport Tfrm_MainForm::SaveFiles() {
+  TSaveReport report;
+  if (!FLibrary || !FJournals) return report;  // start-up did not get that far
+  SaveByState(*FLibrary, FLibraryState, report);
+  report.Append(FJournals->SaveAll());
+  return report;
 }
 
-std::vector<TJournalSaveFailure> Tfrm_MainForm::FormDestroy() {
+bool Tfrm_MainForm::SaveAndReport() {
+  const TSaveReport report = SaveFiles();
+  ReportBackups(report);
+  if (!report.Failures.empty()) FUi.ShowError(this, FailureText(res::MsgSaveFailed, report.Failures));
+  return report.Failures.empty();
+}
+
+void Tfrm_MainForm::ReportBackups(const TSaveReport& report) {
+  if (report.Backups.empty()) return;
+  QStringList lines;
+  for (const auto& b : report.Backups)
+    lines << QString::fromUtf8(res::MsgBackupItem).arg(FromCp(b.FileName), FromCp(b.Backup));
+  FUi.ShowWarning(this, QString::fromUtf8(res::MsgBackupsMade).arg(lines.join(QLatin1Char('\n'))));
+}
+
+TSaveReport Tfrm_MainForm::FormDestroy() {
   if (!FLibrary || !FJournals) return {};  // start-up did not get that far
   // The stored bounds are geometry(): the client area's place and size, without the frame,
   // which is what resize() and move() take back at the next start.
@@ -123,14 +128,16 @@ void Tfrm_MainForm::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  std::vector<TJournalSaveFailure> failures;
-  bool ran = Run([&] { failures = FormDestroy(); });
-  if (ran && failures.empty()) {
+  TSaveReport report;
+  const bool ran = Run([&] { report = FormDestroy(); });
+  ReportBackups(report);
+  // Files refused by the rules are not failures: only a write that failed may succeed later.
+  if (ran && report.Failures.empty()) {
     FCloseAccepted = true;
     event->accept();
     return;
   }
-  if (FUi.AskGoBackAfterSaveFailure(this, FailureText(res::MsgSaveFailedAtExit, failures))) {
+  if (FUi.AskGoBackAfterSaveFailure(this, FailureText(res::MsgSaveFailedAtExit, report.Failures))) {
     event->ignore();
     return;
   }
@@ -153,9 +160,10 @@ void Tfrm_MainForm::showEvent(QShowEvent* event) {
 Tfrm_MainForm::~Tfrm_MainForm() {
   // A window freed without the closing path still writes everything once and says what failed.
   if (!FCloseAccepted && !FLoginFailed) {
-    std::vector<TJournalSaveFailure> failures;
-    Run([&] { failures = FormDestroy(); });
-    if (!failures.empty()) FUi.ShowError(this, FailureText(res::MsgSaveFailed, failures));
+    TSaveReport report;
+    Run([&] { report = FormDestroy(); });
+    ReportBackups(report);
+    if (!report.Failures.empty()) FUi.ShowError(this, FailureText(res::MsgSaveFailed, report.Failures));
   }
   // Freed in this order while the controls still exist; every journal has been written.
   if (FJournals) FJournals->ReleaseAll();

@@ -106,9 +106,11 @@ void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {
   Bind(node, root);
   FPairs->AddUniquePair(fileElement, root);
   // A journal open under another entry already was announced then.
-  if (!alreadyOpen && !FJournals->IsWritable(journal)) {
-    FUi.ShowWarning(this, QString::fromUtf8(res::MsgJournalUnreadable)
-                              .arg(FromCp(path), QString::fromStdString(res::LoadStatusText(journal->Status))));
+  const TDocumentState& state = FJournals->StateOf(journal);
+  if (state.ReadOnly()) node->setToolTip(0, ReadOnlyReason(node));
+  if (!alreadyOpen && state.Read != rsWhole) {
+    const char* text = state.ReadOnly() ? res::MsgJournalUnreadable : res::MsgJournalPartlyRead;
+    FUi.ShowWarning(this, QString::fromUtf8(text).arg(FromCp(path), QString::fromStdString(state.Reason)));
   } else if (!existed) {
     FUi.ShowWarning(this, QString::fromUtf8(res::MsgJournalMissing).arg(FromCp(path)));
   }

@@ -71,6 +71,7 @@ void Tfrm_MainForm::BuildDirectoryTree() {
   tre_Directory->insertTopLevelItem(0, rootItem);
   Bind(rootItem, root);
   SetNodePicture(rootItem, kPictureLibrary);
+  rootItem->setToolTip(0, ReadOnlyReason(rootItem));
 
   if (!CheckLogin()) {
     FLoginFailed = true;  // nothing further of the library is read, and nothing is written

@@ -1,10 +1,6 @@
 #include "vlm_JournalHash.h"
 
-#include <algorithm>
-
-#include "vlm_Resources.h"
 #include "vlm_Types.h"
-#include "xml_functions.h"
 
 TJournalHash::~TJournalHash() {
   // Destruction runs at exit: whatever fails, every other journal is still written and freed.
@@ -20,52 +16,48 @@ TXMLParser* TJournalHash::OpenJournal(const std::string& path) {
 
   auto document = std::make_unique<TXMLParser>();
   document->LoadFromFile(path);
-  if (document->Status == xrCannotOpen && !PathExists(path)) {
+  TDocumentState state = StateAfterLoad(*document, path);
+  if (document->Status == xrCannotOpen && state.Read == rsWhole) {
     // A missing file starts as a new empty journal, so the next save creates a valid file.
     document->Root = std::make_unique<TXMLNode>();
     document->Parameters = std::make_unique<TXMLParameters>();
-  } else if (document->Status != xrOk) {
-    // Writing back what was read would replace the user's file with a part of it.
-    FUnreadable.push_back(document.get());
   }
   EnsureJournalRoot(*document);
   FDocuments.push_back(std::move(document));
+  FStates.push_back(std::move(state));
   return FDocuments.back().get();
 }
 
 TXMLParser* TJournalHash::RegisterJournal(std::unique_ptr<TXMLParser> document) {
   if (!document) return nullptr;
   FDocuments.push_back(std::move(document));
+  FStates.emplace_back();
   return FDocuments.back().get();
 }
 
-std::vector<TJournalSaveFailure> TJournalHash::SaveAll() {
-  std::vector<TJournalSaveFailure> failures;
-  for (const auto& document : FDocuments) {
-    if (!IsWritable(document.get())) continue;
-    // Copy: SaveToFile assigns FileName from its argument.
-    const std::string fileName = document->FileName;
-    try {
-      document->SaveToFile(fileName);
-    } catch (const EInOutError& error) {
-      failures.push_back({error.FileName, error.Reason});
-    } catch (const std::exception& error) {
-      failures.push_back({fileName, error.what()});
-    }
-  }
-  return failures;
+TSaveReport TJournalHash::SaveAll() {
+  TSaveReport report;
+  for (std::size_t i = 0; i < FDocuments.size(); ++i) SaveByState(*FDocuments[i], FStates[i], report);
+  return report;
 }
 
 void TJournalHash::ReleaseAll() {
-  FUnreadable.clear();
+  FStates.clear();
   FDocuments.clear();
 }
 
-bool TJournalHash::IsWritable(const TXMLParser* document) const {
-  return document != nullptr && std::find(FUnreadable.begin(), FUnreadable.end(), document) == FUnreadable.end();
+const TDocumentState& TJournalHash::StateOf(const TXMLParser* document) const {
+  static const TDocumentState whole;
+  for (std::size_t i = 0; i < FDocuments.size(); ++i)
+    if (FDocuments[i].get() == document) return FStates[i];
+  return whole;
 }
 
-std::vector<const TXMLParser*> TJournalHash::Unreadable() const { return FUnreadable; }
+const TXMLParser* TJournalHash::DocumentOfRoot(const TXMLNode* root) const {
+  for (const auto& document : FDocuments)
+    if (document->Root.get() == root) return document.get();
+  return nullptr;
+}
 
 void EnsureJournalRoot(TXMLParser& document) {
   if (!document.Parameters) document.Parameters = std::make_unique<TXMLParameters>();

@@ -4,41 +4,45 @@
 #include <string>
 #include <vector>
 
-#include "vlm_Files.h"
+#include "vlm_DocumentState.h"
 #include "xml_mainUnit.h"
 
 class TJournalHash {
 public:
   TJournalHash() = default;
-  // Writes every writable journal, then frees them. An owner that must tell the user about
-  // failures calls SaveAll and ReleaseAll first; whatever fails here is not reported.
+  // Writes every journal by the rules of its state, then frees them. An owner that must tell the
+  // user about failures and backups calls SaveAll and ReleaseAll first; here they are not reported.
   ~TJournalHash();
   TJournalHash(const TJournalHash&) = delete;
   TJournalHash& operator=(const TJournalHash&) = delete;
 
   // The registered document for this exact path, or a new one loaded from it. A missing file
-  // gives a new empty journal; a file that could not be read whole is marked not writable.
-  // Every document handed out has a journal root.
+  // gives a new empty journal. Every document handed out has a journal root; StateOf tells how
+  // its file was read.
   TXMLParser* OpenJournal(const std::string& path);
   // Appends a document built in memory (a new journal); returns it.
   TXMLParser* RegisterJournal(std::unique_ptr<TXMLParser> document);
-  // Writes every writable journal in registration order, whatever fails; returns the failures.
-  std::vector<TJournalSaveFailure> SaveAll();
+  // Writes every journal in registration order by the rules of its state (vlm_DocumentState.h),
+  // whatever fails; returns the failures and the backups made.
+  TSaveReport SaveAll();
 
   // Frees every document without writing it: for an owner that has just written them all (or was
   // told by the user to leave the failed ones), so that destruction does not write them again.
   void ReleaseAll();
 
-  // False for a journal whose file exists but could not be read whole: it is never written.
-  bool IsWritable(const TXMLParser* document) const;
-  // The journals that are not written, in registration order.
-  std::vector<const TXMLParser*> Unreadable() const;
+  // How the document's file was read; a document that is not registered reads as whole.
+  const TDocumentState& StateOf(const TXMLParser* document) const;
+  // True for a journal whose file is there but could not be read at all: it is only viewed, never
+  // written, and nothing may be added to it. StateOf(document).Reason says why.
+  bool IsReadOnly(const TXMLParser* document) const { return StateOf(document).ReadOnly(); }
+  // The registered document whose root is `root`, or none.
+  const TXMLParser* DocumentOfRoot(const TXMLNode* root) const;
 
   const std::vector<std::unique_ptr<TXMLParser>>& Documents() const { return FDocuments; }
 
 private:
   std::vector<std::unique_ptr<TXMLParser>> FDocuments;
-  std::vector<const TXMLParser*> FUnreadable;
+  std::vector<TDocumentState> FStates;  // by the index of the document
 };
 
 // Gives a document that has no journal root (a new one, or one whose root could not be read)

@@ -116,10 +116,18 @@ inline constexpr const char* ErrNotValidInteger = "'%1' is not a valid integer v
 inline constexpr const char* TitleError = "Ошибка";
 inline constexpr const char* TitleWarning = "Предупреждение";
 // %1 the journal file, %2 the reason (LoadStatusText).
+inline constexpr const char* MsgJournalPartlyRead =
+    "Журнал \"%1\" прочитан не полностью: %2.\n"
+    "Показано то, что удалось прочитать. Перед первой записью прежнее содержимое файла будет "
+    "сохранено рядом с ним в резервной копии.";
+// %1 the journal file, %2 the reason.
 inline constexpr const char* MsgJournalUnreadable =
-    "Журнал \"%1\" не удалось прочитать полностью: %2.\n"
-    "Показано то, что удалось прочитать. Этот файл не будет перезаписан до конца работы "
-    "программы, чтобы не потерять его содержимое.";
+    "Файл журнала \"%1\" не удалось прочитать: %2.\n"
+    "Журнал открыт только для просмотра, файл не будет перезаписан.";
+// Shown beside a journal that is only viewed; %1 the reason.
+inline constexpr const char* MsgJournalReadOnly = "Только просмотр: файл журнала не удалось прочитать (%1).";
+// Shown beside the library when dreams.ini could not be read; %1 the reason.
+inline constexpr const char* MsgLibraryReadOnly = "Только просмотр: файл библиотеки не удалось прочитать (%1).";
 // %1 the journal file: a missing journal starts empty and is created by the next save.
 inline constexpr const char* MsgJournalMissing =
     "Файл журнала \"%1\" не найден. Журнал открыт пустым; файл будет создан при сохранении.";
@@ -131,6 +139,12 @@ inline constexpr const char* MsgAppDirNotCp1251 =
 inline constexpr const char* MsgLibraryFolderNotPrepared =
     "Не удалось подготовить папку библиотеки \"%1\": %2.\n"
     "Программа начнёт с пустой библиотеки и попробует сохранить её в эту папку при выходе.";
+// %1 the library file, %2 the reason.
+inline constexpr const char* MsgLibraryPartlyRead =
+    "Файл библиотеки \"%1\" прочитан не полностью: %2.\n"
+    "Показано то, что удалось прочитать. Перед первой записью прежнее содержимое файла будет "
+    "сохранено рядом с ним в резервной копии.";
+// %1 the library file, %2 the reason.
 inline constexpr const char* MsgLibraryUnreadable =
     "Файл библиотеки \"%1\" не удалось прочитать: %2.\n"
     "Библиотека не будет сохранена, чтобы не потерять содержимое файла.";
@@ -166,9 +180,18 @@ inline constexpr const char* MsgUnknownError = "Неизвестная ошиб�
 inline constexpr const char* MsgCredentialsNotCp1251 =
     "Имя или пароль содержит символы, которые нельзя сохранить в кодировке Windows-1251: \"%1\". "
     "Параметры авторизации не изменены.";
-// The reason listed for the library file when it was not read whole at start-up.
-inline constexpr const char* ReasonLibraryNotRead =
-    "файл не был прочитан полностью при запуске и не перезаписывается, чтобы не потерять его содержимое";
+// %1 the list of backups, one line each (MsgBackupItem).
+inline constexpr const char* MsgBackupsMade =
+    "Файлы, прочитанные не полностью, записаны заново. Их прежнее содержимое сохранено:\n%1";
+// %1 the file, %2 its backup.
+inline constexpr const char* MsgBackupItem = "\"%1\" -> \"%2\"";
+// %1 the system's reason.
+inline constexpr const char* ReasonBackupFailed =
+    "не удалось сохранить резервную копию прочитанного не полностью файла (%1); файл не записан";
+inline constexpr const char* ReasonPartNotWritable =
+    "прочитанную часть файла не удаётся записать так, чтобы она читалась; файл не записан";
+inline constexpr const char* ReasonDanglingLink = "ссылка указывает на несуществующий файл";
+inline constexpr const char* ReasonIsFolder = "это папка, а не файл";
 // Heading of the list of problems met while reading the settings at start-up; %1 the list.
 inline constexpr const char* MsgSettingsProblems = "При чтении настроек библиотеки обнаружены ошибки:\n%1";
 

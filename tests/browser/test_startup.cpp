@@ -1,5 +1,7 @@
 // Start-up: the tree built from the library, the settings read on the way, default journals.
 #include <QCheckBox>
+#include <QDir>
+#include <QLabel>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -205,15 +207,74 @@ TEST_F(DefaultJournalTest, MissingJournalStartsEmptyIsToldAndIsCreatedAtExit) {
   EXPECT_EQ(written.Root->Name, tagJournal);
 }
 
-TEST_F(DefaultJournalTest, JournalNotReadWholeIsToldAndLeftAsItWas) {
-  Library.WriteJournal(QStringLiteral("j2.xml"), QStringLiteral("<velmora>\n  <day name=\"обрыв\">\n"));
+namespace {
+// The backups kept beside the files of a folder.
+QStringList Backups(const TLibraryFolder& library) {
+  return QDir(library.Path()).entryList({QStringLiteral("*.damaged-*")}, QDir::Files | QDir::Hidden);
+}
+}  // namespace
+
+TEST_F(DefaultJournalTest, JournalReadInPartIsBackedUpAtItsFirstWriteAndReadsBackAfterRestart) {
+  Library.WriteJournal(QStringLiteral("j2.xml"), QStringLiteral("<velmora>\n  <day name=\"обрыв\">\n    <experience"));
   const QByteArray before = Library.Read(QStringLiteral("j2.xml"));
   Open();
   ASSERT_EQ(Ui.Warnings.size(), 1);
   EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("j2.xml")));
+  Tfrm_MainForm::NodeOf(Item(QStringLiteral("обрыв")))->SetAttribute(attrName, "\xcf\xf0\xe0\xe2\xea\xe0");  // "Правка"
   ASSERT_TRUE(Close());
-  EXPECT_EQ(Library.Read(QStringLiteral("j2.xml")), before);
   EXPECT_TRUE(Ui.SaveFailureQuestions.isEmpty());
+  // One notice names the backup, which holds the original bytes beside the journal.
+  const QStringList backups = Backups(Library);
+  ASSERT_EQ(backups.size(), 1);
+  EXPECT_TRUE(backups[0].startsWith(QStringLiteral("j2.xml.damaged-")));
+  EXPECT_EQ(Library.Read(backups[0]), before);
+  ASSERT_EQ(Ui.Warnings.size(), 2);
+  EXPECT_TRUE(Ui.Warnings[1].contains(backups[0]));
+
+  // Restarted: the journal reads whole with the edit, and no second backup is made.
+  Ui.Warnings.clear();
+  Open();
+  EXPECT_TRUE(Ui.Warnings.isEmpty());
+  EXPECT_NE(Item(QStringLiteral("Правка")), nullptr);
+  ASSERT_TRUE(Close());
+  EXPECT_EQ(Backups(Library).size(), 1);
+  EXPECT_TRUE(Ui.Warnings.isEmpty());
+}
+
+TEST_F(DefaultJournalTest, JournalThatCannotBeReadIsOnlyViewedNeverWrittenAndNotAskedAbout) {
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n"
+      "  <directory name=\"A\">\n"
+      "    <file name=\"Папка\" path=\"folder.xml\" default=\"yes\" />\n"
+      "    <file name=\"J1\" path=\"j1.xml\" />\n"
+      "  </directory>\n"
+      "</dreamlibrary>\n"));
+  ASSERT_TRUE(QDir().mkdir(Library.Path(QStringLiteral("folder.xml"))));
+  for (int run = 0; run < 2; ++run) {
+    Ui.Warnings.clear();
+    Open();
+    ASSERT_EQ(Ui.Warnings.size(), 1);
+    const QString reason = QString::fromUtf8(res::ReasonIsFolder);
+    EXPECT_TRUE(Ui.Warnings[0].contains(reason));
+    QTreeWidgetItem* journal = Item(QStringLiteral("Папка"));
+    ASSERT_NE(journal, nullptr);
+    EXPECT_TRUE(journal->toolTip(0).contains(reason));
+    EXPECT_EQ(Form->ReadOnlyReason(journal), journal->toolTip(0));
+    // Nothing can be added to it; the reason stands in the work area.
+    EXPECT_FALSE(Form->btn_Tool_03->isEnabled());
+    EXPECT_TRUE(Form->lbl_ReadOnlyReason->isVisible());
+    EXPECT_TRUE(Form->lbl_ReadOnlyReason->text().contains(reason));
+    // Another journal is writable again.
+    ClickItem(Item(QStringLiteral("J1")));
+    EXPECT_TRUE(Form->btn_Tool_03->isEnabled());
+    EXPECT_FALSE(Form->lbl_ReadOnlyReason->isVisible());
+    EXPECT_TRUE(Form->ReadOnlyReason(Item(QStringLiteral("01.01.26"))).isEmpty());
+    ClickItem(journal);
+    ASSERT_TRUE(Close());
+    EXPECT_TRUE(Ui.SaveFailureQuestions.isEmpty());
+    EXPECT_TRUE(QFileInfo(Library.Path(QStringLiteral("folder.xml"))).isDir());
+    EXPECT_TRUE(Backups(Library).isEmpty());
+  }
 }
 
 TEST_F(StartupTest, MissingLibraryIsAWorkingRootAndExitWritesAValidFile) {
@@ -239,7 +300,7 @@ TEST_F(StartupTest, MissingLibraryIsAWorkingRootAndExitWritesAValidFile) {
   EXPECT_EQ(form->GetAttribute(attrWidth), std::to_string(Form->geometry().width()));
 }
 
-TEST_F(StartupTest, DamagedLibraryIsToldOnceShownAsReadAndNeverOverwritten) {
+TEST_F(StartupTest, DamagedLibraryIsBackedUpAtItsFirstWriteAndReadsBackAfterRestart) {
   Library.WriteLibrary(QStringLiteral(
       "<dreamlibrary name=\"L\">\n"
       "  <directory name=\"Один\">\n"
@@ -251,26 +312,37 @@ TEST_F(StartupTest, DamagedLibraryIsToldOnceShownAsReadAndNeverOverwritten) {
   ASSERT_EQ(Ui.Warnings.size(), 2);  // the library, then the new journal
   EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("dreams.ini")));
   EXPECT_NE(Item(QStringLiteral("Один")), nullptr);
-
-  ASSERT_TRUE(Close());  // the scripted user closes anyway
-  ASSERT_EQ(Ui.SaveFailureQuestions.size(), 1);
-  EXPECT_TRUE(Ui.SaveFailureQuestions[0].contains(QStringLiteral("dreams.ini")));
-  EXPECT_FALSE(Ui.SaveFailureQuestions[0].contains(QStringLiteral("absent.xml")));
-  EXPECT_EQ(Library.Read(QStringLiteral("dreams.ini")), before);
-  // Journals are still written.
+  ASSERT_TRUE(Close());
+  EXPECT_TRUE(Ui.SaveFailureQuestions.isEmpty());
+  const QStringList backups = Backups(Library);
+  ASSERT_EQ(backups.size(), 1);
+  EXPECT_TRUE(backups[0].startsWith(QStringLiteral("dreams.ini.damaged-")));
+  EXPECT_EQ(Library.Read(backups[0]), before);
+  EXPECT_TRUE(Ui.Warnings.last().contains(backups[0]));
   EXPECT_FALSE(Library.Read(QStringLiteral("absent.xml")).isEmpty());
+
+  Ui.Warnings.clear();
+  Open();
+  EXPECT_TRUE(Ui.Warnings.isEmpty());
+  EXPECT_NE(Item(QStringLiteral("Два")), nullptr);
+  EXPECT_NE(Item(QStringLiteral("J")), nullptr);
 }
 
 // A library that is there but cannot be opened (here a link to nowhere) is not a first run:
-// it is announced and never replaced by an empty library.
-TEST_F(StartupTest, LibraryThatCannotBeOpenedIsToldAndNeverReplaced) {
+// it is announced, only viewed, never replaced, and not asked about at exit.
+TEST_F(StartupTest, LibraryThatCannotBeOpenedIsToldOnlyViewedAndNeverReplaced) {
   const QString file = Library.Path(QStringLiteral("dreams.ini"));
   ASSERT_TRUE(QFile::link(Library.Path(QStringLiteral("elsewhere/dreams.ini")), file));
   Open();
   ASSERT_EQ(Ui.Warnings.size(), 1);
   EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("dreams.ini")));
-  ASSERT_TRUE(Close());  // the scripted user closes anyway
-  ASSERT_EQ(Ui.SaveFailureQuestions.size(), 1);
+  QTreeWidgetItem* root = Form->tre_Directory->topLevelItem(0);
+  EXPECT_TRUE(root->toolTip(0).contains(QString::fromUtf8(res::ReasonDanglingLink)));
+  ClickItem(root);
+  EXPECT_FALSE(Form->btn_Tool_01->isEnabled());
+  EXPECT_TRUE(Form->lbl_ReadOnlyReason->isVisible());
+  ASSERT_TRUE(Close());
+  EXPECT_TRUE(Ui.SaveFailureQuestions.isEmpty());
   EXPECT_TRUE(QFileInfo(file).isSymLink());
   EXPECT_FALSE(QFileInfo::exists(Library.Path(QStringLiteral("elsewhere/dreams.ini"))));
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "vlm_JournalHash.h"
+#include "vlm_Resources.h"
 #include "vlm_Types.h"
 #include "xml_functions.h"
 #include "xml_mainUnit.h"
@@ -112,7 +113,7 @@ TEST_F(JournalHashTest, ARegisteredJournalIsFoundOnlyByItsExactPath) {
 TEST_F(JournalHashTest, SavingNoJournalsWritesNothing) {
   {
     TJournalHash journals;
-    EXPECT_TRUE(journals.SaveAll().empty());
+    EXPECT_TRUE(journals.SaveAll().Failures.empty());
   }
   EXPECT_TRUE(fs::is_empty(Dir));
 }
@@ -136,8 +137,7 @@ TEST_F(JournalHashTest, AMissingJournalStartsEmptyAndIsSavedAsAValidFile) {
   TJournalHash journals;
   TXMLParser* journal = journals.OpenJournal(path);
   EXPECT_EQ(journal->Status, xrCannotOpen);
-  EXPECT_TRUE(journals.IsWritable(journal));
-  EXPECT_TRUE(journals.Unreadable().empty());
+  EXPECT_EQ(journals.StateOf(journal).Read, rsWhole);
   EXPECT_EQ(journal->Root->Name, tagJournal);
   EXPECT_EQ(journal->Root->ChildCount(), 0);
   EXPECT_EQ(journal->Parameters->DocType.Text, litJournalDocType);
@@ -152,39 +152,47 @@ TEST_F(JournalHashTest, AMissingJournalStartsEmptyAndIsSavedAsAValidFile) {
   EXPECT_EQ(reloaded->Root->GetChild(0)->GetAttribute(attrName), "06.12.26");
 }
 
-TEST_F(JournalHashTest, AnUnreadableJournalIsKeptButNeverWritten) {
+TEST_F(JournalHashTest, APartlyReadJournalIsBackedUpOnceAndOneThatCannotBeReadIsNeverWritten) {
   const std::string broken = PathOf("broken.xml");
   const std::string brokenBytes = kDeclaration + "<velmora>\r\n  <day name=\"01.12.26\">\r\n    <experience";
   Write(broken, brokenBytes);
-  const std::string good = PathOf("good.xml");
-  Write(good, JournalText(""));
-  const std::string folder = PathOf("folder.xml");  // exists, but is no file
+  const std::string folder = PathOf("folder.xml");  // there, but no file
   fs::create_directory(folder);
-
+  const std::string dangling = PathOf("dangling.xml");
+  fs::create_symlink(PathOf("nowhere.xml"), dangling);
   {
     TJournalHash journals;
-    TXMLParser* unreadable = journals.OpenJournal(broken);
-    TXMLParser* readable = journals.OpenJournal(good);
+    TXMLParser* partial = journals.OpenJournal(broken);
     TXMLParser* notAFile = journals.OpenJournal(folder);
-    EXPECT_NE(unreadable->Status, xrOk);
-    EXPECT_NE(unreadable->Status, xrCannotOpen);
-    EXPECT_EQ(unreadable->Root->Name, tagJournal) << "what was read stays available";
-    EXPECT_FALSE(journals.IsWritable(unreadable));
-    EXPECT_FALSE(journals.IsWritable(notAFile));
-    EXPECT_TRUE(journals.IsWritable(readable));
-    EXPECT_EQ(journals.Unreadable(), (std::vector<const TXMLParser*>{unreadable, notAFile}));
-    EXPECT_EQ(journals.Documents().size(), 3u);
+    TXMLParser* toNowhere = journals.OpenJournal(dangling);
+    EXPECT_EQ(partial->Root->Name, tagJournal) << "what was read stays available";
+    EXPECT_EQ(journals.StateOf(partial).Read, rsPartial);
+    EXPECT_FALSE(journals.IsReadOnly(partial));
+    EXPECT_TRUE(journals.IsReadOnly(notAFile));
+    EXPECT_TRUE(journals.IsReadOnly(toNowhere));
+    EXPECT_EQ(journals.StateOf(notAFile).Reason, res::ReasonIsFolder);
+    EXPECT_EQ(journals.StateOf(toNowhere).Reason, res::ReasonDanglingLink);
+    EXPECT_EQ(journals.DocumentOfRoot(notAFile->Root.get()), notAFile);
+    EXPECT_EQ(notAFile->Root->Name, tagJournal);
 
-    AddDay(*unreadable, "changed");
-    AddDay(*readable, "07.12.26");
-    EXPECT_TRUE(journals.SaveAll().empty());
-    EXPECT_EQ(Read(broken), brokenBytes);
-    EXPECT_EQ(Reload(good)->Root->ChildCount(), 1);
-    AddDay(*readable, "08.12.26");
+    AddDay(*partial, "changed");
+    AddDay(*notAFile, "lost");
+    const TSaveReport first = journals.SaveAll();
+    EXPECT_TRUE(first.Failures.empty()) << "files refused by the rules are no failures";
+    ASSERT_EQ(first.Backups.size(), 1u);
+    EXPECT_EQ(first.Backups[0].FileName, broken);
+    EXPECT_EQ(Read(first.Backups[0].Backup), brokenBytes);
+    EXPECT_EQ(fs::path(first.Backups[0].Backup).parent_path(), Dir);
+    EXPECT_EQ(Reload(broken)->Status, xrOk);
+    EXPECT_EQ(journals.StateOf(partial).Backup, first.Backups[0].Backup);
+    AddDay(*partial, "again");
+    EXPECT_TRUE(journals.SaveAll().Backups.empty()) << "one backup per file and run";
   }
-  EXPECT_EQ(Read(broken), brokenBytes) << "the destructor must not write it either";
+  EXPECT_EQ(Reload(broken)->Root->ChildCount(), 3);
   EXPECT_TRUE(fs::is_directory(folder));
-  EXPECT_EQ(Reload(good)->Root->ChildCount(), 2) << "the readable journal is written at the end";
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_FALSE(fs::exists(PathOf("nowhere.xml")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()), 4);
 }
 
 class FailingWriteTest : public JournalHashTest {
@@ -197,7 +205,7 @@ protected:
     Write(PathOf("folder.xml/keep.txt"), "keep");
     for (const std::string& path : {PathOf("one.xml"), PathOf("plain/two.xml"), PathOf("four.xml")}) {
       TXMLParser* journal = journals.OpenJournal(path);
-      ASSERT_TRUE(journals.IsWritable(journal)) << path;
+      ASSERT_FALSE(journals.IsReadOnly(journal)) << path;
       AddDay(*journal, "06.12.26");
       if (path == PathOf("plain/two.xml")) {
         auto created = std::make_unique<TXMLParser>();
@@ -226,7 +234,7 @@ protected:
 TEST_F(FailingWriteTest, SaveAllWritesEveryOtherJournalAndReportsAllFailures) {
   TJournalHash journals;
   Register(journals);
-  const std::vector<TJournalSaveFailure> failures = journals.SaveAll();
+  const std::vector<TJournalSaveFailure> failures = journals.SaveAll().Failures;
   ExpectFailuresAndWrittenRest(failures);
   const std::string message = SaveFailureList(failures);
   EXPECT_NE(message.find("two.xml"), std::string::npos);

@@ -1,0 +1,56 @@
+// Documents that are only viewed: a journal (or the library) whose file is there but could not be
+// read at all is never written, so nothing may be added to it, and the user is told why.
+#include <QLabel>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "vlm_EditorPanel.h"
+#include "vlm_MainForm.h"
+#include "vlm_Resources.h"
+#include "vlm_Types.h"
+
+void Tfrm_MainForm::CreateReadOnlyNotice() {
+  lbl_ReadOnlyReason = new QLabel(pnl_WorkArea);
+  lbl_ReadOnlyReason->setObjectName(QStringLiteral("lbl_ReadOnlyReason"));
+  lbl_ReadOnlyReason->setWordWrap(true);
+  lbl_ReadOnlyReason->setMargin(4);
+  lbl_ReadOnlyReason->setAutoFillBackground(true);
+  lbl_ReadOnlyReason->setBackgroundRole(QPalette::ToolTipBase);
+  lbl_ReadOnlyReason->setForegroundRole(QPalette::ToolTipText);
+  // A line along the bottom of the work area, over whatever the editors show there.
+  const QSize reference(kDesignWorkWidth, kDesignWorkHeight);
+  pnl_WorkArea->Anchors()->Place(lbl_ReadOnlyReason, QRect(0, kDesignWorkHeight - 40, kDesignWorkWidth, 40),
+                     akLeft | akRight | akBottom, reference);
+  lbl_ReadOnlyReason->hide();
+}
+
+QString Tfrm_MainForm::ReadOnlyReason(const QTreeWidgetItem* node) const {
+  for (const QTreeWidgetItem* up = node; up; up = up->parent()) {
+    const TXMLNode* element = NodeOf(up);
+    if (!element || element->Name != tagJournal) continue;
+    const TXMLParser* journal = FJournals ? FJournals->DocumentOfRoot(element) : nullptr;
+    if (journal && FJournals->IsReadOnly(journal))
+      return QString::fromUtf8(res::MsgJournalReadOnly)
+          .arg(QString::fromStdString(FJournals->StateOf(journal).Reason));
+    return {};  // a journal that can be written, in a library that could be read
+  }
+  if (node && FLibraryState.ReadOnly())
+    return QString::fromUtf8(res::MsgLibraryReadOnly).arg(QString::fromStdString(FLibraryState.Reason));
+  return {};
+}
+
+void Tfrm_MainForm::ShowReadOnlyState(const QTreeWidgetItem* node) {
+  const QString reason = ReadOnlyReason(node);
+  lbl_ReadOnlyReason->setText(reason);
+  lbl_ReadOnlyReason->setVisible(!reason.isEmpty());
+  if (reason.isEmpty()) return;
+  lbl_ReadOnlyReason->raise();
+  SetCreationButtons(false, false, false, false);
+  // A journal's own node stands for its library entry, which can still be moved or deleted.
+  const TXMLNode* element = NodeOf(node);
+  if (!element || element->Name != tagJournal || FLibraryState.ReadOnly()) {
+    btn_MoveUp->setEnabled(false);
+    btn_MoveDown->setEnabled(false);
+    btn_Delete->setEnabled(false);
+  }
+}

@@ -1,0 +1,182 @@
+#include "vlm_DocumentState.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "vlm_Resources.h"
+#include "xml_functions.h"
+#include "xml_mainUnit.h"
+
+namespace {
+
+std::string SystemText(int error) { return std::strerror(error); }
+
+[[noreturn]] void FailBackup(const std::string& path, int error) {
+  throw EInOutError(path, res::Format(res::ReasonBackupFailed, {SystemText(error)}));
+}
+
+bool CopyAll(int from, int to) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(from, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(to, buffer + done, static_cast<std::size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        if (put == 0) errno = EIO;
+        return false;
+      }
+      done += put;
+    }
+  }
+}
+
+// Gives `temp` the name `name` unless something is there already (EEXIST then).
+bool NameWithoutReplacing(const std::string& temp, const std::string& name) {
+  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // A file system without that kind of rename: a hard link cannot replace anything either.
+  if (::link(temp.c_str(), name.c_str()) != 0) return false;
+  ::unlink(temp.c_str());
+  return true;
+}
+
+// What a damaged file leaves behind that could not be written back: elements and attributes
+// without a name (the tag the file broke off in). Without recursion: the file decides the depth.
+void DropNameless(TXMLNode& root) {
+  std::vector<TXMLNode*> pending{&root};
+  while (!pending.empty()) {
+    TXMLNode* node = pending.back();
+    pending.pop_back();
+    std::erase_if(node->Attributes, [](const TXMLAttribute& a) { return a.Name.empty(); });
+    for (int i = node->ChildCount() - 1; i >= 0; --i) {
+      TXMLNode* child = node->GetChild(i);
+      if (child->Kind != nkText && child->Name.empty())
+        node->DeleteChild(i);
+      else
+        pending.push_back(child);
+    }
+  }
+}
+
+// The part read of a damaged file, made fit to be written: true when its text reads back whole.
+bool ReadyToWrite(TXMLParser& document) {
+  DropNameless(*document.Root);
+  TXMLParser check;
+  return check.LoadFromString(document.SaveToString()) == xrOk;
+}
+
+}  // namespace
+
+void TSaveReport::Append(TSaveReport other) {
+  for (auto& f : other.Failures) Failures.push_back(std::move(f));
+  for (auto& b : other.Backups) Backups.push_back(std::move(b));
+}
+
+TDocumentState StateAfterLoad(const TXMLParser& document, const std::string& path) {
+  TDocumentState state;
+  if (document.Status == xrOk) return state;
+  if (document.Status == xrCannotOpen || document.Status == xrNoFileName) {
+    if (document.Status == xrCannotOpen && !PathExists(path)) return state;  // a new file
+    state.Read = rsUnreadable;
+    state.Reason = document.Status == xrNoFileName ? res::LoadStatusText(xrNoFileName) : WhyNotReadable(path);
+    return state;
+  }
+  state.Read = rsPartial;
+  state.Reason = res::LoadStatusText(document.Status);
+  return state;
+}
+
+std::string WhyNotReadable(const std::string& path) {
+  const std::string native = NativePath(path);
+  struct stat st {};
+  if (::lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(native.c_str(), &st) != 0 && errno == ENOENT)
+    return res::ReasonDanglingLink;
+  if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return res::ReasonIsFolder;
+  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return SystemText(errno);
+  ::close(fd);
+  return res::LoadStatusText(xrCannotOpen);
+}
+
+std::string BackUpDamagedFile(const std::string& path, std::time_t now) {
+  const std::string native = NativePath(path);
+  const int in = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (in < 0) FailBackup(path, errno);
+  struct stat st {};
+  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int error = S_ISREG(st.st_mode) ? errno : EINVAL;
+    ::close(in);
+    FailBackup(path, error);
+  }
+  const std::size_t slash = native.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
+  std::string temp = folder + "." + native.substr(folder.size()) + ".damaged-XXXXXX";
+  const int out = ::mkstemp(temp.data());
+  if (out < 0) {
+    const int error = errno;
+    ::close(in);
+    FailBackup(path, error);
+  }
+  bool ok = ::fchmod(out, st.st_mode & 07777) == 0 && CopyAll(in, out) && ::fsync(out) == 0;
+  int error = errno;
+  ::close(in);
+  if (::close(out) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    ::unlink(temp.c_str());
+    FailBackup(path, error);
+  }
+
+  char stamp[32];
+  struct tm local {};
+  ::localtime_r(&now, &local);
+  std::strftime(stamp, sizeof stamp, ".damaged-%Y%m%d-%H%M%S", &local);
+  for (int n = 1; n < 1000; ++n) {
+    const std::string suffix = stamp + (n == 1 ? std::string() : "-" + std::to_string(n));
+    if (NameWithoutReplacing(temp, native + suffix)) {
+      if (const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+      }
+      return path + suffix;
+    }
+    if (errno != EEXIST) break;
+  }
+  error = errno;
+  ::unlink(temp.c_str());
+  FailBackup(path, error);
+}
+
+void SaveByState(TXMLParser& document, TDocumentState& state, TSaveReport& report) {
+  if (state.ReadOnly()) return;  // refused by rule, announced when it was read: not a failure
+  const std::string fileName = document.FileName;  // SaveToFile assigns FileName from its argument
+  try {
+    if (state.Read == rsPartial && !ReadyToWrite(document)) {
+      report.Failures.push_back({fileName, res::ReasonPartNotWritable});
+      return;
+    }
+    if (state.Read == rsPartial && state.Backup.empty()) {
+      state.Backup = BackUpDamagedFile(fileName, std::time(nullptr));
+      report.Backups.push_back({fileName, state.Backup});
+    }
+    document.SaveToFile(fileName);
+    // The file now holds all of it; the backup keeps the original.
+    state.Read = rsWhole;
+    state.Reason.clear();
+  } catch (const EInOutError& error) {
+    report.Failures.push_back({error.FileName, error.Reason});
+  } catch (const std::exception& error) {
+    report.Failures.push_back({fileName, error.what()});
+  }
+}
