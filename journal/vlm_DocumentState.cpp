@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "vlm_Resources.h"
 #include "xml_functions.h"
@@ -14,10 +13,8 @@
 
 namespace {
 
-std::string SystemText(int error) { return std::strerror(error); }
-
 [[noreturn]] void FailBackup(const std::string& path, int error) {
-  throw EInOutError(path, res::Format(res::ReasonBackupFailed, {SystemText(error)}));
+  throw EInOutError(path, res::Format(res::ReasonBackupFailed, {SystemErrorText(error)}));
 }
 
 bool CopyAll(int from, int to) {
@@ -102,7 +99,7 @@ std::string WhyNotReadable(const std::string& path) {
     return res::ReasonDanglingLink;
   if (::stat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return res::ReasonIsFolder;
   const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return SystemText(errno);
+  if (fd < 0) return SystemErrorText(errno);
   ::close(fd);
   return res::LoadStatusText(xrCannotOpen);
 }
