@@ -32,8 +32,8 @@ int main(int argc, char** argv) {
     ui.ShowWarning(nullptr, QString::fromUtf8(res::MsgLibraryFolderNotPrepared).arg(folders.LibraryDir, notPrepared));
 
   Tfrm_MainForm window(ui, folders.DataDir, folders.LibraryDir);
-  // A failed login ends the program here: no event loop, nothing written.
-  if (window.LoginFailed()) return 0;
+  // A failed login, or the library open in another copy, ends the program here: nothing written.
+  if (window.LoginFailed() || window.AlreadyOpen()) return 0;
   mainWindow = &window;
   // A signal during start-up (a message box was open): close without showing the window.
   if (closeAsked && window.close()) return 0;

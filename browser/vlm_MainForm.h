@@ -22,6 +22,7 @@
 #include "vlm_Anchors.h"
 #include "vlm_EditorPanel.h"
 #include "vlm_JournalHash.h"
+#include "vlm_LibraryLock.h"
 #include "vlm_Settings.h"
 #include "vlm_UserInteraction.h"
 #include "vlm_XMLPairList.h"
@@ -67,6 +68,9 @@ public:
 
   // True when the login check failed: the program ends without writing anything.
   bool LoginFailed() const { return FLoginFailed; }
+  // True when another running program has this library open: the program ends at once and
+  // writes nothing.
+  bool AlreadyOpen() const { return FAlreadyOpen; }
   // The short date format in Qt's pattern letters, set at start-up.
   const QString& ShortDateFormat() const { return FShortDateFormat; }
 
@@ -198,6 +202,8 @@ private:
   TUserInteraction& FUi;
   QString FShortDateFormat;
   bool FLoginFailed = false;
+  bool FAlreadyOpen = false;
+  TLibraryLock FLock;  // held from start-up until every file has been written
   bool FCentred = false;       // the first showing centres the window
   bool FCloseAccepted = false;  // the shut-down writing ran and the user let the window close
   QImage FScratch;  // the last icon picture read while building the tree

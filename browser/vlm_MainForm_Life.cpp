@@ -49,6 +49,12 @@ void Tfrm_MainForm::FormCreate() {
   FShortDateFormat = QtDatePattern(QString::fromUtf8(res::ShortDateFormat));
   FConfirmDelete = true;
   FNextNumber = 0;
+  if (!FLock.Acquire(FLibraryDir)) {
+    // Another copy of the program has this library open: it alone writes it.
+    FAlreadyOpen = true;
+    FUi.ShowError(this, QString::fromUtf8(res::MsgLibraryAlreadyOpen).arg(FLibraryDir));
+    return;
+  }
   LoadLibrary();
   FJournals = std::make_unique<TJournalHash>();
   FPairs = std::make_unique<TXMLPairList>();
@@ -124,7 +130,7 @@ QString Tfrm_MainForm::FailureText(const char* pattern, const std::vector<TJourn
 }
 
 void Tfrm_MainForm::closeEvent(QCloseEvent* event) {
-  if (FLoginFailed || FCloseAccepted) {
+  if (FLoginFailed || FAlreadyOpen || FCloseAccepted) {
     event->accept();
     return;
   }

@@ -131,6 +131,10 @@ inline constexpr const char* MsgLibraryReadOnly = "Только просмотр
 // %1 the journal file: a missing journal starts empty and is created by the next save.
 inline constexpr const char* MsgJournalMissing =
     "Файл журнала \"%1\" не найден. Журнал открыт пустым; файл будет создан при сохранении.";
+// %1 the library's folder.
+inline constexpr const char* MsgLibraryAlreadyOpen =
+    "Дневник уже открыт в другой копии программы Velmora (папка библиотеки \"%1\").\n"
+    "Перейдите в её окно. Эта копия закрывается, ничего не записав.";
 // %1 the program's folder.
 inline constexpr const char* MsgAppDirNotCp1251 =
     "Путь к папке программы \"%1\" содержит символы, которых нет в кодировке Windows-1251. "

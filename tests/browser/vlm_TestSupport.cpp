@@ -41,6 +41,7 @@ QString TLibraryFolder::SixIcons() const {
 }
 
 Tfrm_MainForm* BrowserTest::Open() {
+  Form.reset();  // the window before holds the library's lock until it is freed
   Form = std::make_unique<Tfrm_MainForm>(Ui, Library.Dir.path() + QLatin1Char('/'));
   if (!Form->LoginFailed()) {
     Form->show();
