@@ -1,13 +1,17 @@
 // Loading, walking and saving generated journals with the program's XML library, side by side with
 // pugixml on the same files. Prints the ratios the library is held to at the end.
-//   velmora_bench_xml [benchmark options]   the benchmarks, then the ratios and peak memory
-//   velmora_bench_xml --memory FILE          load FILE, print peak resident memory (VmHWM)
-//   velmora_bench_xml --memory-pugixml FILE  the same with pugixml
+//   velmora_bench_xml [benchmark options]   the benchmarks in one process, then the figures of
+//                                           loading in fresh processes (what start-up pays)
+//   velmora_bench_xml --once velmora|pugixml FILE   one load and free in this process: prints
+//                                           load ms, free ms, peak RSS KiB, RSS KiB before and after
 //   velmora_bench_xml --write-journals DIR   write the generated journals into DIR and stop
 #include <benchmark/benchmark.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +21,7 @@
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
+#include <vector>
 
 #include "journal_generator.h"
 #include "xml_mainUnit.h"
@@ -209,40 +214,87 @@ long StatusKiB(const char* field) {
 }
 long PeakResidentKiB() { return StatusKiB("VmHWM:"); }
 
-int MemoryMode(const char* file, bool pugixml) {
-  const long before = PeakResidentKiB();
-  const double size = static_cast<double>(fs::file_size(file));
+double MillisecondsSince(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// One load and one free of FILE in this (fresh) process.
+int OnceMode(bool pugixml, const char* file) {
+  const long before = StatusKiB("VmRSS:");
+  double loadMs = 0, freeMs = 0;
+  long peak = 0;
+  long count = 0;
   if (!pugixml) {
-    TXMLParser doc;
-    doc.LoadFromFile(file);
-    const long count = WalkVelmora(doc).first;
-    // RSS with the tree alone, after the load's transient buffers are gone: how far the peak is above it.
-    const long peak = PeakResidentKiB(), now = StatusKiB("VmRSS:");
-    std::printf("velmora: file %.1f MiB, %ld experiences, peak RSS %.1f MiB (%.2fx file; %.1f MiB before loading), "
-                "RSS after loading %.1f MiB\n",
-                size / 1048576.0, count, peak / 1024.0, peak * 1024.0 / size, before / 1024.0, now / 1024.0);
-    return 0;
+    auto t0 = std::chrono::steady_clock::now();
+    auto doc = std::make_unique<TXMLParser>();
+    doc->LoadFromFile(file);
+    loadMs = MillisecondsSince(t0);
+    if (doc->Status != xrOk) return 1;
+    count = WalkVelmora(*doc).first;
+    peak = PeakResidentKiB();
+    t0 = std::chrono::steady_clock::now();
+    doc.reset();
+    freeMs = MillisecondsSince(t0);
+  } else {
+    auto t0 = std::chrono::steady_clock::now();
+    auto doc = std::make_unique<pugi::xml_document>();
+    if (!doc->load_file(file)) return 1;
+    loadMs = MillisecondsSince(t0);
+    count = WalkPugixml(*doc).first;
+    peak = PeakResidentKiB();
+    t0 = std::chrono::steady_clock::now();
+    doc.reset();
+    freeMs = MillisecondsSince(t0);
   }
-  pugi::xml_document doc;
-  doc.load_file(file);
-  const long count = WalkPugixml(doc).first;
-  const long peak = PeakResidentKiB();
-  std::printf("pugixml: file %.1f MiB, %ld experiences, peak RSS %.1f MiB (%.2fx file; %.1f MiB before loading)\n",
-              size / 1048576.0, count, peak / 1024.0, peak * 1024.0 / size, before / 1024.0);
+  std::printf("%.3f %.3f %ld %ld %ld %ld\n", loadMs, freeMs, peak, before, StatusKiB("VmRSS:"), count);
   return 0;
 }
 
-// Runs this program in a fresh process in memory mode, so the peak belongs to one load alone.
-void MeasureMemory(const char* self, const std::string& file) {
-  for (const char* mode : {"--memory", "--memory-pugixml"}) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      execl(self, self, mode, file.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
+struct FreshFigures {
+  double loadMs = 0, freeMs = 0, peakKiB = 0, beforeKiB = 0, afterFreeKiB = 0;
+};
+
+// Medians of `rounds` fresh processes of each library, run alternately.
+std::map<std::string, FreshFigures> MeasureFresh(const std::string& file, int rounds) {
+  std::map<std::string, std::vector<std::array<double, 5>>> samples;
+  const std::string self = fs::read_symlink("/proc/self/exe").string();
+  for (int round = 0; round < rounds; ++round)
+    for (const char* who : {"velmora", "pugixml"}) {
+      const std::string command = "'" + self + "' --once " + who + " '" + file + "'";
+      FILE* out = ::popen(command.c_str(), "r");
+      if (!out) continue;
+      std::array<double, 5> v{};
+      long count = 0;
+      if (std::fscanf(out, "%lf %lf %lf %lf %lf %ld", &v[0], &v[1], &v[2], &v[3], &v[4], &count) == 6) samples[who].push_back(v);
+      ::pclose(out);
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
+  std::map<std::string, FreshFigures> result;
+  for (auto& [who, list] : samples) {
+    auto median = [&list](int k) {
+      std::vector<double> xs;
+      for (const auto& v : list) xs.push_back(v[k]);
+      std::sort(xs.begin(), xs.end());
+      return xs.empty() ? 0.0 : xs[xs.size() / 2];
+    };
+    result[who] = {median(0), median(1), median(2), median(3), median(4)};
   }
+  return result;
+}
+
+void PrintFresh(const std::string& file, int rounds) {
+  const double mib = static_cast<double>(fs::file_size(file)) / 1048576.0;
+  auto f = MeasureFresh(file, rounds);
+  const FreshFigures& v = f["velmora"];
+  const FreshFigures& p = f["pugixml"];
+  std::printf("\nIn a fresh process, 50-year journal (%.1f MiB), medians of %d rounds each:\n", mib, rounds);
+  std::printf("  %-34s %10s %10s %8s\n", "", "velmora", "pugixml", "speed");
+  std::printf("  %-34s %7.1f ms %7.1f ms %7.2fx\n", "load", v.loadMs, p.loadMs, v.loadMs > 0 ? p.loadMs / v.loadMs : 0);
+  std::printf("  %-34s %7.1f ms %7.1f ms %7.2fx\n", "free", v.freeMs, p.freeMs, v.freeMs > 0 ? p.freeMs / v.freeMs : 0);
+  std::printf("  %-34s %6.1f MiB %6.1f MiB\n", "peak RSS after load", v.peakKiB / 1024, p.peakKiB / 1024);
+  std::printf("  %-34s %9.2fx %9.2fx\n", "  over the file size", v.peakKiB / 1024 / mib, p.peakKiB / 1024 / mib);
+  std::printf("  %-34s %6.1f MiB %6.1f MiB\n", "RSS kept after freeing (over start)", (v.afterFreeKiB - v.beforeKiB) / 1024,
+              (p.afterFreeKiB - p.beforeKiB) / 1024);
+  std::fflush(stdout);
 }
 
 double Ratio(RecordingReporter& rep, const std::string& a, const std::string& b) {
@@ -254,8 +306,7 @@ double Ratio(RecordingReporter& rep, const std::string& a, const std::string& b)
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && (!std::strcmp(argv[1], "--memory") || !std::strcmp(argv[1], "--memory-pugixml")))
-    return MemoryMode(argv[2], !std::strcmp(argv[1], "--memory-pugixml"));
+  if (argc == 4 && !std::strcmp(argv[1], "--once")) return OnceMode(!std::strcmp(argv[2], "pugixml"), argv[3]);
 
   const bool writeOnly = argc == 3 && !std::strcmp(argv[1], "--write-journals");
   gDir = writeOnly ? fs::path(argv[2]) : fs::temp_directory_path() / ("velmora-bench-" + std::to_string(getpid()));
@@ -270,7 +321,7 @@ int main(int argc, char** argv) {
   RecordingReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
 
-  std::printf("\nSpeed relative to pugixml on the 50-year journal (1.0 = as fast, bar 0.5):\n");
+  std::printf("\nIn one process, speed relative to pugixml on the 50-year journal (1.0 = as fast):\n");
   for (const char* op : {"Load", "Free", "Walk", "Save", "SaveToString"}) {
     std::string v = std::string("BM_") + op + "_Velmora/50", p = std::string("BM_") + op + "_Pugixml/50";
     std::printf("  %-13s %.2fx\n", op, Ratio(reporter, v, p));
@@ -280,9 +331,8 @@ int main(int argc, char** argv) {
     std::string base = std::string("BM_") + op + "_Velmora/";
     std::printf("  %-13s %.2fx\n", op, Ratio(reporter, base + "10", base + "50"));
   }
-  std::printf("Peak memory after loading the 50-year journal (bar 3x the file):\n");
   std::fflush(stdout);
-  MeasureMemory("/proc/self/exe", JournalPath(50));
+  PrintFresh(JournalPath(50), 11);
   benchmark::Shutdown();
   fs::remove_all(gDir);
   return 0;

@@ -2,11 +2,16 @@
 
 #include "xml_functions.h"
 
-TXMLResult TXMLAttribute::ParseBody(std::string_view body) {
+TXMLResult TXMLAttribute::ParseBody(std::string_view body, bool borrow) {
   std::size_t eq = body.find('=');
   if (eq == std::string_view::npos) return xrMalformedAttribute;
-  Name.assign(body.substr(0, eq));
-  Value = UnquoteBody(body.substr(eq + 1));
+  if (borrow) {
+    Name.Borrow(body.substr(0, eq));
+    Value.Borrow(UnquotedPart(body.substr(eq + 1)));
+  } else {
+    Name.assign(body.substr(0, eq));
+    Value.assign(UnquotedPart(body.substr(eq + 1)));
+  }
   return xrOk;
 }
 

@@ -8,20 +8,22 @@
 #include <utility>
 #include <vector>
 
+#include "xml_string.h"
 #include "xml_types.h"
 
 class TXMLAttribute {
 public:
   TXMLAttribute() = default;
-  TXMLAttribute(std::string name, std::string value) : Name(std::move(name)), Value(std::move(value)) {}
+  TXMLAttribute(std::string_view name, std::string_view value) : Name(name), Value(value) {}
 
   // Reads `name="value"` from one token (trailing blank included); returns a result code.
   TXMLResult Parse(std::string_view token);
   // The same for a token whose trailing blank is not stored; xrMalformedAttribute without "=".
-  TXMLResult ParseBody(std::string_view body);
+  // With `borrow`, Name and Value refer to the token's bytes instead of copying them.
+  TXMLResult ParseBody(std::string_view body, bool borrow = false);
 
-  std::string Name;
-  std::string Value;
+  TXMLString Name;
+  TXMLString Value;
 };
 
 // The attribute and child lists of a journal's tree are hundreds of thousands of small blocks; taken

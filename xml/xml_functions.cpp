@@ -113,7 +113,7 @@ std::string CollapseBlanks(std::string_view s) {
   return out;
 }
 
-std::string UnquoteBody(std::string_view body) {
+std::string_view UnquotedPart(std::string_view body) {
   // `body` is the token without the blank that tokenising leaves at its end.
   const std::size_t m = body.size();
   std::size_t tail;
@@ -121,9 +121,11 @@ std::string UnquoteBody(std::string_view body) {
     tail = (m >= 2 && (body[m - 2] == '/' || body[m - 2] == '?')) ? 3 : 2;
   else
     tail = 1;
-  if (m < tail + 1) return std::string();
-  return std::string(body.substr(1, m - 1 - tail));
+  if (m < tail + 1) return {};
+  return body.substr(1, m - 1 - tail);
 }
+
+std::string UnquoteBody(std::string_view body) { return std::string(UnquotedPart(body)); }
 
 std::string UnquoteValue(std::string_view token) {
   if (token.empty()) return std::string();

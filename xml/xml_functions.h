@@ -13,6 +13,8 @@ std::string CollapseBlanks(std::string_view s);
 std::string UnquoteValue(std::string_view token);
 // The same for a token whose trailing blank is not stored (the tokenisers pass views of the text).
 std::string UnquoteBody(std::string_view body);
+// The part of `body` that UnquoteBody returns.
+std::string_view UnquotedPart(std::string_view body);
 
 // Windows-1251 bytes to UTF-8 and back. Characters without a Windows-1251 byte become '?';
 // byte 0x98, which has no character, becomes U+FFFD.

@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,78 +11,45 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <random>
 
 #include "xml_functions.h"
 
 namespace {
 
-// The text of a file being loaded, in memory of its own, so that the part already parsed can be
-// given back to the system while the tree grows (the peak is then about the tree alone).
-class TLoadBuffer {
-public:
-  ~TLoadBuffer() {
-    if (Data) ::munmap(Data, Capacity);
-  }
-  // Reads the whole file, keeping one spare byte; false when it cannot be opened or read.
-  bool Read(const std::string& path) {
-    // Non-blocking, and only a regular file is read: a pipe, device or socket would block or never end.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    std::size_t expected = ok ? static_cast<std::size_t>(st.st_size) : 0;
-    ok = ok && Grow(expected + 1);
-    while (ok) {
-      // Full (the size was right, or the file grew): probe for more.
-      char probe[65536];
-      bool full = Size + 1 >= Capacity;
-      ssize_t got = full ? ::read(fd, probe, sizeof probe) : ::read(fd, Data + Size, Capacity - 1 - Size);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) ok = false;
-      if (got <= 0) break;
-      if (full) {
-        if (!Grow(2 * Capacity + sizeof probe)) {
-          ok = false;
-          break;
-        }
-        std::memcpy(Data + Size, probe, static_cast<std::size_t>(got));
-      }
-      Size += static_cast<std::size_t>(got);
+// Reads a regular file whole into memory from malloc, with at least one spare byte after it;
+// nullptr when it cannot be opened or read. Non-blocking, and only a regular file is read: a pipe,
+// device or socket would block or never end.
+char* ReadFile(const std::string& path, std::size_t& size) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  std::size_t capacity = ok ? static_cast<std::size_t>(st.st_size) + 2 : 0;
+  char* data = ok ? static_cast<char*>(std::malloc(capacity)) : nullptr;
+  ok = data != nullptr;
+  size = 0;
+  while (ok) {
+    if (size + 1 == capacity) {  // the file grew while it was read
+      char* bigger = static_cast<char*>(std::realloc(data, 2 * capacity));
+      if (!(ok = bigger != nullptr)) break;
+      data = bigger;
+      capacity *= 2;
     }
-    ::close(fd);
-    return ok;
+    ssize_t got = ::read(fd, data + size, capacity - 1 - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) ok = false;
+    if (got <= 0) break;
+    size += static_cast<std::size_t>(got);
   }
-  // Gives the whole pages inside [from, to) back; they are not read again. Ranges from 0 grow as
-  // the parse advances, so only the part above the last such range is given back each time.
-  void Release(std::size_t from, std::size_t to) {
-    static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    if (from == 0) from = Released;
-    from = (from + page - 1) / page * page;
-    to = std::min(to, Capacity) / page * page;
-    if (to <= from) return;
-    ::madvise(Data + from, to - from, MADV_DONTNEED);
-    if (from == Released) Released = to;
+  ::close(fd);
+  if (!ok) {
+    std::free(data);
+    return nullptr;
   }
-  char* Data = nullptr;
-  std::size_t Size = 0;
-
-private:
-  bool Grow(std::size_t capacity) {
-    // Populated at once: cheaper than a fault for each page as the file is read in.
-    void* p = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-    if (p == MAP_FAILED) return false;
-    if (Data) {
-      std::memcpy(p, Data, Size);
-      ::munmap(Data, Capacity);
-    }
-    Data = static_cast<char*>(p);
-    Capacity = capacity;
-    return true;
-  }
-  std::size_t Capacity = 0;
-  std::size_t Released = 0;
-};
+  return data;
+}
 
 bool WriteAll(int fd, std::string_view data) {
   const char* p = data.data();
@@ -171,40 +137,44 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
     return;
   }
   FileName = fileName;
-  TLoadBuffer buffer;
-  if (!buffer.Read(NativePath(fileName))) {
+  std::size_t size = 0;
+  char* text = ReadFile(NativePath(fileName), size);
+  if (!text) {
     Status = xrCannotOpen;  // the document keeps what it had
     return;
   }
-  ParseText(buffer.Data, buffer.Size, [&buffer](std::size_t from, std::size_t to) { buffer.Release(from, to); });
+  ParseText(text, size);
 }
 
-TXMLResult TXMLParser::LoadFromString(std::string text) {
-  const std::size_t size = text.size();
-  text.push_back(' ');  // the spare byte that joining may need
-  return ParseText(text.data(), size, nullptr);
+TXMLResult TXMLParser::LoadFromString(std::string_view text) {
+  char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+  if (!copy) throw std::bad_alloc();
+  std::memcpy(copy, text.data(), text.size());
+  return ParseText(copy, text.size());
 }
 
-TXMLResult TXMLParser::ParseText(char* data, std::size_t size, const std::function<void(std::size_t, std::size_t)>& unused) {
-  // A load replaces the whole document; what fails to read stays as far as it was filled.
+TXMLResult TXMLParser::ParseText(char* data, std::size_t size) {
+  // A load replaces the whole document; what fails to read stays as far as it was filled. The old
+  // tree goes before the text it borrows from.
   Root = std::make_unique<TXMLNode>();
   Parameters = std::make_unique<TXMLParameters>();
+  FText.reset(data);
   FTextSize = size;
   size = JoinLines(data, size);
   size = RemoveComments(data, size, Status);
   if (Status != xrOk) return Status;
-  // The text shrank (line ends and indentation go): the rest of the buffer would otherwise stay
-  // resident until the tree, the largest part of the peak, is complete.
-  if (unused) unused(size, FTextSize + 1);
+  // Joining dropped the line ends and indentation: give back what they took at the end.
+  if (char* smaller = static_cast<char*>(std::realloc(data, size + 1))) {
+    (void)FText.release();
+    FText.reset(data = smaller);
+  }
   const std::string_view text(data, size);
   std::size_t pos = 0;
   Status = Parameters->ParsePrologue(text, pos);
   if (Status != xrOk) return Status;
   // The root must be an element: text standing in its place could not be written back.
   if (pos >= text.size() || text[pos] != '<') return Status = xrNoRoot;
-  std::function<void(std::size_t)> consumed;
-  if (unused) consumed = [&unused](std::size_t pos) { unused(0, pos); };
-  Status = Root->Parse(0, text, pos, consumed);
+  Status = Root->Parse(0, text, pos, true);
   if (Status == xrOk && pos < text.size()) Status = xrRepeatedOrTrailing;
   return Status;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // One XML document: file name, load status, root element and prologue.
 #include <cstddef>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,6 +34,13 @@ public:
 };
 
 class TXMLParser {
+  struct TFreeText {
+    void operator()(char* p) const noexcept { std::free(p); }
+  };
+  // The text the tree's names, values and text borrow from (see TXMLString). Declared before the
+  // tree, so that it is freed after it.
+  std::unique_ptr<char, TFreeText> FText;
+
 public:
   TXMLParser();
   ~TXMLParser();
@@ -42,7 +50,7 @@ public:
   // Empty name: Status 2, nothing else changes. Otherwise FileName := name, Status := result.
   void LoadFromFile(const std::string& fileName);
   // Parses a document held in memory (the bytes of a file); returns and stores the result.
-  TXMLResult LoadFromString(std::string text);
+  TXMLResult LoadFromString(std::string_view text);
   // FileName := name; replaces the file atomically. Raises EInOutError; the old file then stays.
   void SaveToFile(const std::string& fileName);
   // The document's text as SaveToFile writes it.
@@ -57,8 +65,7 @@ public:
 
 private:
   std::size_t FTextSize = 0;  // size of the text last read, to reserve room when writing it again
-  // Joins the lines of data[0..size) in place (the buffer has room for size + 1 bytes), removes
-  // the comments and parses; `unused` (may be empty) learns the ranges [from, to) of the buffer
-  // that are not read again: what joining freed at the end, then the part already parsed.
-  TXMLResult ParseText(char* data, std::size_t size, const std::function<void(std::size_t, std::size_t)>& unused);
+  // Takes data[0..size) (from malloc, with room for size + 1 bytes) as the document's text, joins
+  // its lines and removes its comments in place, and parses it.
+  TXMLResult ParseText(char* data, std::size_t size);
 };

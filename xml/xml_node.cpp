@@ -146,7 +146,7 @@ TXMLNode* TXMLNode::FindNode(std::string_view name) const {
 
 std::string TXMLNode::GetAttribute(std::string_view name) const {
   for (const TXMLAttribute& a : Attributes)
-    if (a.Name == name) return a.Value;
+    if (a.Name == name) return a.Value.str();
   return xml_Undefined;
 }
 
@@ -156,7 +156,7 @@ void TXMLNode::SetAttribute(std::string_view name, std::string_view value) {
       a.Value.assign(value);
       return;
     }
-  Attributes.emplace_back(std::string(name), std::string(value));
+  Attributes.emplace_back(name, value);
 }
 
 void TXMLNode::RemoveAttribute(std::string_view name) {

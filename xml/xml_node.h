@@ -1,7 +1,6 @@
 #pragma once
 // The element tree: elements and text nodes with ordered children and attributes.
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,7 +18,7 @@ using TXMLNodeList = std::vector<std::unique_ptr<TXMLNode>, xml_pool::TPooledAll
 class TXMLNode {
 public:
   TXMLNode() = default;
-  explicit TXMLNode(std::string name, TXMLNodeKind kind = nkElement) : Name(std::move(name)), Kind(kind) {}
+  explicit TXMLNode(std::string_view name, TXMLNodeKind kind = nkElement) : Name(name), Kind(kind) {}
   ~TXMLNode();  // frees the subtree without recursion
   TXMLNode(const TXMLNode&) = delete;
   TXMLNode& operator=(const TXMLNode&) = delete;
@@ -49,16 +48,14 @@ public:
   void SetLevel(int level);                            // renumbers the subtree
   void DeleteChild(int index);                         // frees the child; ignores bad indexes
 
-  // Reads one node (and its subtree) from text[pos..]; advances pos. Returns a result code.
-  TXMLResult Parse(int level, std::string_view text, std::size_t& pos);
-  // The same; `consumed` is called now and then with the position reached, below which the
-  // text is not read again (the document releases that part of its buffer).
-  TXMLResult Parse(int level, std::string_view text, std::size_t& pos, const std::function<void(std::size_t)>& consumed);
+  // Reads one node (and its subtree) from text[pos..]; advances pos. Returns a result code. With
+  // `borrow`, names, values and text refer to `text`, which must then outlive the subtree.
+  TXMLResult Parse(int level, std::string_view text, std::size_t& pos, bool borrow = false);
   // Appends the node and its subtree in the writer's layout.
   void WriteTo(TXMLTextFile& file) const;
 
-  std::string Name;
-  std::string Text;
+  TXMLString Name;
+  TXMLString Text;
   int Level = 0;
   TXMLNodeKind Kind = nkElement;
   TXMLNodeList Children;

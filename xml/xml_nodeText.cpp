@@ -16,7 +16,7 @@ inline std::size_t FindNear(std::string_view s, char c, std::size_t from) {
 }
 
 // Reads the attributes and the end of a start tag; pos stands after the blank that ended the name.
-TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& pos) {
+TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& pos, bool borrow) {
   node.Attributes.clear();
   const void* end = std::memchr(text.data() + pos, '>', text.size() - pos);
   if (!end) return xrTruncated;
@@ -46,13 +46,17 @@ TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& p
   node.Attributes.reserve(bodies.size());
   for (std::string_view body : bodies) {
     node.Attributes.emplace_back();
-    if (TXMLResult r = node.Attributes.back().ParseBody(body)) return r;
+    if (TXMLResult r = node.Attributes.back().ParseBody(body, borrow)) return r;
   }
   return xrOk;
 }
 
 // Reads a text node or a start tag (not the content of the element).
-TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size_t& pos) {
+TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size_t& pos, bool borrow) {
+  auto set = [borrow](TXMLString& field, std::string_view s) {
+    if (borrow) field.Borrow(s);
+    else field.assign(s);
+  };
   node.Level = level;
   const std::size_t n = text.size();
   if (pos >= n) return xrTruncated;  // content expected, but the text has ended
@@ -60,7 +64,7 @@ TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size
     std::size_t lt = text.find('<', pos);
     if (lt == std::string_view::npos) lt = n;
     node.Kind = nkText;
-    node.Text.assign(text.substr(pos, lt - pos));
+    set(node.Text, text.substr(pos, lt - pos));
     pos = lt;
     return xrOk;
   }
@@ -69,7 +73,7 @@ TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size
   if (i == pos + 1 && i < n) return xrBadTag;  // "< ", "</" or "<>": nothing is consumed
   if (i >= n) return xrTruncated;
   node.Kind = nkElement;
-  node.Name.assign(text.substr(pos + 1, i - pos - 1));
+  set(node.Name, text.substr(pos + 1, i - pos - 1));
   if (text[i] == '/') {
     node.Kind = nkEmpty;
     if (i + 1 >= n) return xrTruncated;
@@ -78,12 +82,12 @@ TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size
     pos = i + 1;
   } else {
     pos = i + 1;
-    return ParseAttributes(node, text, pos);
+    return ParseAttributes(node, text, pos, borrow);
   }
   return xrOk;
 }
 
-bool AtEndTag(std::string_view text, std::size_t pos, const std::string& name) {
+bool AtEndTag(std::string_view text, std::size_t pos, std::string_view name) {
   std::string_view rest = text.substr(pos);
   return rest.size() >= name.size() + 3 && rest[0] == '<' && rest[1] == '/' &&
          rest.substr(2, name.size()) == name && rest[name.size() + 2] == '>';
@@ -91,15 +95,8 @@ bool AtEndTag(std::string_view text, std::size_t pos, const std::string& name) {
 
 }  // namespace
 
-TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos) {
-  return Parse(level, text, pos, nullptr);
-}
-
-TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos,
-                           const std::function<void(std::size_t)>& consumed) {
-  constexpr std::size_t kReportEvery = 256 << 10;
-  std::size_t nextReport = pos + kReportEvery;
-  if (TXMLResult r = ParseHead(*this, level, text, pos)) return r;
+TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos, bool borrow) {
+  if (TXMLResult r = ParseHead(*this, level, text, pos, borrow)) return r;
   if (Kind != nkElement) return xrOk;
   // Open elements, innermost last. Their children collect in `pending` and move into the element
   // when it closes (or when the parse fails), so each Children list is allocated at its exact size.
@@ -120,10 +117,6 @@ TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos,
   TXMLResult result = xrOk;
   while (!open.empty()) {
     TXMLNode* node = open.back().node;
-    if (consumed && pos >= nextReport) {
-      consumed(pos);
-      nextReport = pos + kReportEvery;
-    }
     if (AtEndTag(text, pos, node->Name)) {
       pos += node->Name.size() + 3;
       close();
@@ -140,7 +133,7 @@ TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos,
     pending.push_back(std::make_unique<TXMLNode>());
     TXMLNode* child = pending.back().get();
     // A failing child stays appended, as far as it was read.
-    if ((result = ParseHead(*child, node->Level + 1, text, pos)) != xrOk) break;
+    if ((result = ParseHead(*child, node->Level + 1, text, pos, borrow)) != xrOk) break;
     if (child->Kind == nkElement) open.push_back({child, pending.size()});
   }
   while (!open.empty()) close();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "xml_node.h"
+#include "xml_test_util.h"
 
 // Counts live heap blocks of this test program, to see that a destroyed tree gives all back.
 namespace {
@@ -225,6 +226,25 @@ TEST(XmlNode, VeryDeepTreeIsRenumberedSearchedAndDestroyed) {
   EXPECT_EQ(root->FindNode("bottom")->Level, 200001);
   root.reset();  // must not overflow the stack
   EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore);
+}
+
+// A loaded tree's strings refer to the document's text; what is copied or moved out of the tree
+// owns its bytes and stays valid after the document is gone.
+TEST(XmlNode, StringsTakenOutOfALoadedTreeOutliveTheDocument) {
+  auto doc = std::make_unique<TXMLParser>();
+  ASSERT_EQ(doc->LoadFromString(Doc("<r a=\"value\">some text</r>")), xrOk);
+  TXMLString name = doc->Root->Name;
+  TXMLString text = std::move(doc->Root->GetChild(0)->Text);
+  TXMLAttribute attribute = doc->Root->Attributes[0];
+  const std::string& value = doc->Root->GetAttribute("a");
+  doc->Root->Name = std::string("renamed");
+  EXPECT_EQ(doc->Root->Name, "renamed");
+  doc.reset();
+  EXPECT_EQ(name, "r");
+  EXPECT_EQ(text, "some text");
+  EXPECT_EQ(attribute.Name, "a");
+  EXPECT_EQ(attribute.Value, "value");
+  EXPECT_EQ(value, "value");
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+#pragma once
+// The strings of the element tree: names, attribute values and text.
+#include <compare>
+#include <cstddef>
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+// A byte string that either borrows bytes its document keeps or owns a copy of its own. The reader
+// borrows: the names, values and text of a loaded file stay in the document's buffer, so loading
+// and freeing a tree costs no allocation per string. Whatever a program assigns is copied, and so
+// is a borrowed string when it is copied or moved, so a string taken out of a tree stays valid
+// after its document is gone. A borrowed string lives as long as its document.
+class TXMLString {
+public:
+  TXMLString() noexcept = default;
+  explicit TXMLString(std::string_view s) { Assign(s); }
+  explicit TXMLString(const char* s) { Assign(s); }
+  explicit TXMLString(const std::string& s) { Assign(s); }
+  TXMLString(const TXMLString& other) { Assign(other); }
+  TXMLString(TXMLString&& other) { Take(other); }
+  ~TXMLString() { Release(); }
+
+  TXMLString& operator=(std::string_view s) { return assign(s); }
+  TXMLString& operator=(const char* s) { return assign(s); }
+  TXMLString& operator=(const std::string& s) { return assign(s); }
+  TXMLString& operator=(const TXMLString& other) { return other.FData == FData ? *this : assign(other); }
+  TXMLString& operator=(TXMLString&& other) {
+    if (&other != this) {
+      Release();
+      Take(other);
+    }
+    return *this;
+  }
+  TXMLString& assign(std::string_view s) {
+    Release();
+    Assign(s);
+    return *this;
+  }
+  // Refers to bytes that outlive this string (the document's text); nothing is copied.
+  void Borrow(std::string_view s) noexcept {
+    Release();
+    FData = s.data();
+    FSize = s.size() << 1;
+  }
+  void clear() noexcept { Borrow({}); }
+
+  const char* data() const noexcept { return FData ? FData : ""; }
+  std::size_t size() const noexcept { return FSize >> 1; }
+  std::size_t length() const noexcept { return size(); }
+  bool empty() const noexcept { return size() == 0; }
+  const char* begin() const noexcept { return data(); }
+  const char* end() const noexcept { return data() + size(); }
+  char operator[](std::size_t i) const noexcept { return data()[i]; }
+  std::string_view view() const noexcept { return {data(), size()}; }
+  std::string str() const { return std::string(view()); }
+  operator std::string_view() const noexcept { return view(); }
+  operator std::string() const { return str(); }
+
+  friend bool operator==(const TXMLString& a, std::string_view b) noexcept { return a.view() == b; }
+  friend std::strong_ordering operator<=>(const TXMLString& a, std::string_view b) noexcept { return a.view() <=> b; }
+  friend std::ostream& operator<<(std::ostream& out, const TXMLString& s) { return out << s.view(); }
+  friend std::string operator+(const TXMLString& a, std::string_view b) { return std::string(a.view()).append(b); }
+  friend std::string operator+(std::string_view a, const TXMLString& b) { return std::string(a).append(b.view()); }
+
+private:
+  void Assign(std::string_view s) {
+    if (s.empty()) return;
+    char* copy = new char[s.size() + 1];
+    std::memcpy(copy, s.data(), s.size());
+    copy[s.size()] = '\0';
+    FData = copy;
+    FSize = s.size() << 1 | 1;
+  }
+  void Take(TXMLString& other) {
+    if (!(other.FSize & 1)) return Assign(other.view());
+    FData = other.FData;
+    FSize = other.FSize;
+    other.FData = nullptr;
+    other.FSize = 0;
+  }
+  void Release() noexcept {
+    if (FSize & 1) delete[] FData;
+    FData = nullptr;
+    FSize = 0;
+  }
+
+  const char* FData = nullptr;
+  std::size_t FSize = 0;  // length << 1, plus 1 when the bytes are owned
+};
