@@ -8,13 +8,17 @@
 #include <QSlider>
 #include <QToolButton>
 #include <QTreeWidgetItem>
+#include <QSignalBlocker>
+#include <algorithm>
 #include <type_traits>
 
+#include "vlm_EntryFields.h"
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
 #include "vlm_UserInteraction.h"
 #include "vlm_Widgets.h"
+#include "xml_functions.h"
 #include "xml_node.h"
 
 namespace {
@@ -22,16 +26,21 @@ QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // An attribute as an editor shows it: empty when absent.
 QString Shown(const std::string& value) { return value == litUndefined ? QString() : FromCp(value); }
+
 }  // namespace
 
 TEditorPanel::TEditorPanel(TUserInteraction& ui, const QString& appDir, QWidget* parent)
     : QWidget(parent), FUi(ui), FAppDir(appDir) {
   CreateControls();
+  ConnectHandlers();
 }
 
 void TEditorPanel::Edit(QTreeWidgetItem* node, TXMLNode* element) {
   FNode = node;
   FElement = element;
+  // A notice speaks of the entry shown before.
+  lbl_Notice->hide();
+  lbl_Notice->clear();
 }
 
 void TEditorPanel::CreateControls() {
@@ -124,6 +133,9 @@ void TEditorPanel::CreateControls() {
     FollowResize();
     if (OnResize) OnResize();
   };
+  SetLevelColour(lbl_HighEnergyLevel, false);
+  SetLevelColour(lbl_ZeroEnergyLevel, false);
+  SetLevelColour(lbl_LowEnergyLevel, false);
 }
 
 QToolButton* TEditorPanel::CopyButton(int n) const {
@@ -165,13 +177,14 @@ void TEditorPanel::FollowResize() {
   QRect border = bvl_Border->geometry();
   border.setWidth(width() - 6);
   FLayout->Place(bvl_Border, border);
+  PlaceComment();
 }
 
 void TEditorPanel::FillEditors(TEditorKind kind, TXMLNode* element) {
+  if (!element) return;
   switch (kind) {
     case ekLibrary:
     case ekCatalog:
-    case ekDay:
       edt_Name->setText(Shown(element->GetAttribute(attrName)));
       break;
     case ekJournal:
@@ -181,11 +194,95 @@ void TEditorPanel::FillEditors(TEditorKind kind, TXMLNode* element) {
         if (const TXMLNode* file = LibraryEntryOf(element)) edt_Name->setText(Shown(file->GetAttribute(attrName)));
       }
       break;
+    case ekDay:
+      edt_Name->setText(Shown(element->GetAttribute(attrName)));
+      mmo_Comment->setPlainText(FromCp(ChildText(*element, tagComment)));
+      break;
     case ekExperience:
-      edt_Number->setText(Shown(element->GetAttribute(attrNumber)));
-      edt_Name->setText(Shown(element->GetAttribute(attrTitle)));
+      FillExperience(*element);
       break;
   }
+}
+
+void TEditorPanel::FillExperience(TXMLNode& experience) {
+  edt_Number->setText(Shown(experience.GetAttribute(attrNumber)));
+  edt_Name->setText(Shown(experience.GetAttribute(attrTitle)));
+  // A description read back is one paragraph; one stored in this run keeps its CR LF breaks.
+  mmo_Description->setPlainText(FromCp(ChildText(experience, tagDescription)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  // Set in one step: emptying first would store an empty comment before the real one.
+  mmo_Comment->setPlainText(FromCp(ChildText(experience, tagComment)));
+
+  // A picture that cannot be shown leaves the blank one and a notice; the rest is still filled,
+  // so no value of the entry shown before stays on screen to be written into this one.
+  QImage picture = BlankPicture();
+  if (const TXMLNode* image = DirectChild(experience, tagImage)) {
+    const std::string path = image->GetAttribute(attrPath);
+    if (path != litUndefined) {
+      QImage own;
+      const std::string resolved = ResolvePath ? ResolvePath(path) : path;
+      if (own.load(QString::fromStdString(NativePath(resolved))))
+        picture = own;
+      else
+        ShowNotice(Text(res::MsgPictureNotLoaded).arg(FromCp(path)));
+    }
+  }
+  ShowPicture(picture);
+
+  const bool hasProperties = DirectChild(experience, tagProperties) != nullptr;
+  for (int n = 1; n <= 4; ++n) LabelBox(n)->setChecked(hasProperties && ReadLabelFlag(experience, n));
+
+  const TEnergyLevel energy = ReadEnergyLevel(experience);
+  const int middle = trb_Energy->maximum() / 2;
+  const int low = (trb_Energy->maximum() - trb_Energy->pageStep()) / 2;
+  const int high = (trb_Energy->maximum() + trb_Energy->pageStep()) / 2;
+  switch (energy.State) {
+    case TEnergyLevel::Valid:
+      trb_Energy->setValue(energy.Level);
+      if (low < trb_Energy->value() && trb_Energy->value() < high) SetLevelColour(lbl_ZeroEnergyLevel, true);
+      break;
+    case TEnergyLevel::Unset:
+      break;
+    case TEnergyLevel::Absent:
+      trb_Energy->setValue(middle);
+      SetLevelColour(lbl_ZeroEnergyLevel, true);
+      break;
+    case TEnergyLevel::Invalid: {
+      // Shown as neutral without writing: the text stays in the file until the user sets a level.
+      const QSignalBlocker quiet(trb_Energy);
+      trb_Energy->setValue(middle);
+      ColourLevels(middle);
+      ShowNotice(Text(res::MsgEnergyNotInteger).arg(FromCp(energy.Text)));
+      break;
+    }
+  }
+}
+
+QImage TEditorPanel::BlankPicture() {
+  const QString path = FAppDir + QString::fromUtf8(litEmptyPicture.data(), static_cast<qsizetype>(litEmptyPicture.size()));
+  QImage blank;
+  if (!blank.load(path)) ShowNotice(Text(res::MsgPictureNotLoaded).arg(path));
+  return blank;
+}
+
+void TEditorPanel::ShowPicture(const QImage& picture) {
+  if (picture.isNull()) {
+    img_Image->clear();
+    return;
+  }
+  const QSize box = img_Image->size();
+  QPixmap pixmap = QPixmap::fromImage(picture);
+  if (pixmap.width() > box.width() || pixmap.height() > box.height())
+    pixmap = pixmap.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  img_Image->setPixmap(pixmap);
+}
+
+void TEditorPanel::ShowNotice(const QString& text) {
+  const QString current = lbl_Notice->isVisibleTo(this) ? lbl_Notice->text() : QString();
+  if (current.contains(text)) return;
+  lbl_Notice->setText(current.isEmpty() ? text : current + QLatin1Char(' ') + text);
+  lbl_Notice->setToolTip(lbl_Notice->text());
+  lbl_Notice->show();
+  lbl_Notice->raise();
 }
 
 void TEditorPanel::ArrangeEditors(TEditorKind kind) {
@@ -220,7 +317,7 @@ void TEditorPanel::ArrangeEditors(TEditorKind kind) {
     FLayout->Place(lbl_Comment, QRect(QPoint(4, mmo_Description->y() + mmo_Description->height() + 6),
                                       lbl_Comment->size()));
     mmo_Comment->show();
-    FLayout->Place(mmo_Comment, QRect(4, lbl_Comment->y() + lbl_Comment->height() + 3, 290, 64));
+    PlaceComment();
     show(picture, true);
     // Boxes are shown in order up to the first one without a caption.
     for (QWidget* w : boxes) {
@@ -232,6 +329,7 @@ void TEditorPanel::ArrangeEditors(TEditorKind kind) {
     FLayout->Place(bvl_Border, border, akLeft | akRight | akBottom);
     show(energy, true);
     show(chartButtons, false);
+    PlaceNotice();
     return;
   }
 
@@ -245,12 +343,9 @@ void TEditorPanel::ArrangeEditors(TEditorKind kind) {
   border.moveTop(39);
   FLayout->Place(bvl_Border, border, akLeft | akTop | akRight);
   if (kind == ekDay) {
-    const int r = (wa.height() - (border.top() + border.height())) / 2;
     lbl_Comment->show();
-    FLayout->Place(lbl_Comment, QRect(QPoint(10, r + 35), lbl_Comment->size()));
     mmo_Comment->show();
-    const int top = r + 40 + lbl_Comment->height();
-    FLayout->Place(mmo_Comment, QRect(10, top, wa.width() - 20, wa.height() - 10 - top));
+    PlaceComment();
   } else {
     show({lbl_Comment, mmo_Comment}, false);
   }
@@ -258,28 +353,67 @@ void TEditorPanel::ArrangeEditors(TEditorKind kind) {
   show(boxes, false);
   show(energy, false);
   show(chartButtons, false);
+  // The read-only state of an experience does not carry over to the name of a catalog or the
+  // comment of a day.
+  edt_Name->setReadOnly(FDocumentReadOnly);
+  mmo_Comment->setReadOnly(FDocumentReadOnly);
+  PlaceNotice();
+}
+
+void TEditorPanel::PlaceComment() {
+  const QSize wa = size();
+  if (FKind == ekDay) {
+    // The day's chart takes the upper half of the area below the bevel, the comment the lower.
+    const QRect border = bvl_Border->geometry();
+    const int r = (wa.height() - (border.top() + border.height())) / 2;
+    FLayout->Place(lbl_Comment, QRect(QPoint(10, r + 35), lbl_Comment->size()));
+    const int top = r + 40 + lbl_Comment->height();
+    FLayout->Place(mmo_Comment, QRect(10, top, wa.width() - 20, wa.height() - 10 - top));
+  } else if (FKind == ekExperience) {
+    // As designed the comment ends 4 pixels left of the picture; it keeps doing so at every width,
+    // so it never shrinks to nothing after the window was larger when the dream was selected.
+    const int width = std::max(kMinCommentWidth, wa.width() - (kDesignWidth - 290));
+    FLayout->Place(mmo_Comment, QRect(4, lbl_Comment->y() + lbl_Comment->height() + 3, width, 64));
+  }
+}
+
+void TEditorPanel::PlaceNotice() {
+  const QSize wa = size();
+  if (FKind == ekExperience) {
+    // Below the bevel, left of the read-only box.
+    const int top = bvl_Border->y() + bvl_Border->height() + 1;
+    FLayout->Place(lbl_Notice, QRect(4, top, std::max(40, btn_ReadOnly->x() - 8), std::max(14, wa.height() - top - 1)),
+                   akLeft | akRight | akBottom);
+  } else {
+    FLayout->Place(lbl_Notice, QRect(4, 41, wa.width() - 8, 14), akLeft | akTop | akRight);
+  }
+}
+
+void TEditorPanel::SetEditorsWritable(bool writable) {
+  edt_Number->setReadOnly(!writable);
+  edt_Name->setReadOnly(!writable);
+  mmo_Description->setReadOnly(!writable);
+  mmo_Comment->setReadOnly(!writable);
+  btn_LoadImage->setVisible(writable);
+  btn_ClearImage->setVisible(writable);
+  for (int n = 1; n <= 4; ++n) LabelBox(n)->setEnabled(writable);
+  trb_Energy->setEnabled(writable);
+  // In a document that is never written the box cannot unlock anything.
+  btn_ReadOnly->setEnabled(!FDocumentReadOnly);
 }
 
 void TEditorPanel::LockEditors() {
-  edt_Number->setReadOnly(true);
-  edt_Name->setReadOnly(true);
-  mmo_Description->setReadOnly(true);
-  mmo_Comment->setReadOnly(true);
-  btn_LoadImage->hide();
-  btn_ClearImage->hide();
-  for (int n = 1; n <= 4; ++n) LabelBox(n)->setEnabled(false);
+  SetEditorsWritable(false);
   btn_ReadOnly->setChecked(true);
-  trb_Energy->setEnabled(false);
 }
 
 void TEditorPanel::UnlockEditors() {
-  edt_Number->setReadOnly(false);
-  edt_Name->setReadOnly(false);
-  mmo_Description->setReadOnly(false);
-  mmo_Comment->setReadOnly(false);
-  btn_LoadImage->show();
-  btn_ClearImage->show();
-  for (int n = 1; n <= 4; ++n) LabelBox(n)->setEnabled(true);
+  SetEditorsWritable(!FDocumentReadOnly);
   btn_ReadOnly->setChecked(false);
-  trb_Energy->setEnabled(true);
+}
+
+void TEditorPanel::SetLevelColour(QLabel* label, bool red) {
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, red ? QColor(255, 0, 0) : QColor(0, 0, 0));
+  label->setPalette(palette);
 }

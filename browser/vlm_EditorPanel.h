@@ -10,10 +10,12 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "vlm_Anchors.h"
 
 class QCheckBox;
+class QImage;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -55,6 +57,8 @@ public:
 
   // The library entry (`file` element) of a loaded journal's root, or null: the pair list's FirstOf.
   std::function<TXMLNode*(const TXMLNode*)> LibraryEntryOf;
+  // A picture path as stored (Windows-1251) resolved for use; used as written when not set.
+  std::function<std::string(const std::string&)> ResolvePath;
   // Runs after the work area's controls followed a new size of the area (the window's or the
   // splitter's), including the first layout; the charts are redrawn from here.
   std::function<void()> OnResize;
@@ -70,8 +74,25 @@ public:
   // What could not be shown or stored, as the panel tells it without a modal box; empty when fine.
   QString Notice() const;
 
+  // Handlers of the editors. Each runs when its control's value changes, whether the user or the
+  // program changes it (so filling the editors writes what they show), and writes into the
+  // element being edited.
+  void edt_NumberChange();
+  void edt_NameChange();
+  void mmo_DescriptionChange();
+  void mmo_CommentChange();
+  void box_LabelClick(int n);  // box_Label1Click .. box_Label4Click
+  void btn_LoadImageClick();
+  void btn_ClearImageClick();
+  void trb_EnergyChange();
+  void lbl_HighEnergyLevelDblClick();
+  void lbl_ZeroEnergyLevelDblClick();
+  void lbl_LowEnergyLevelDblClick();
+  void btn_ReadOnlyClick();
+
   static constexpr int kDesignWidth = 452;
   static constexpr int kDesignHeight = 383;
+  static constexpr int kMinCommentWidth = 120;
 
   // Controls of the design.
   QLabel* img_Graphs = nullptr;
@@ -108,6 +129,26 @@ public:
 
 private:
   void CreateControls();
+  void ConnectHandlers();
+  // Runs a handler inside the error boundary.
+  void Run(const std::function<void()>& handler);
+  void ShowNotice(const QString& text);
+  // `text` as Windows-1251 bytes; false (with a notice) when a character has none.
+  bool Encode(const QString& text, std::string& bytes);
+  // Removes from a memo what Windows-1251 cannot hold; true when something was removed.
+  bool RefuseForeignCharacters(QPlainTextEdit* memo);
+  bool Editing(std::string_view elementName) const;
+  void SetEditorsWritable(bool writable);
+  void FillExperience(TXMLNode& experience);
+  // Shows `picture` in img_Image, made smaller to fit when it is larger than the box.
+  void ShowPicture(const QImage& picture);
+  // The blank picture "empty.bmp" of the program's folder; a null image (with a notice) when missing.
+  QImage BlankPicture();
+  void ColourLevels(int position);
+  static void SetLevelColour(QLabel* label, bool red);  // red, or black
+  // The comment memo's place for the current layout and size.
+  void PlaceComment();
+  void PlaceNotice();
   // Keeps what depends on the area's size where its layout wants it.
   void FollowResize();
 
@@ -118,4 +159,5 @@ private:
   TXMLNode* FElement = nullptr;
   bool FDocumentReadOnly = false;
   int FKind = -1;
+  bool FRefusing = false;  // a memo is being cleaned of characters it cannot keep
 };

@@ -91,6 +91,7 @@ void Tfrm_MainForm::CreateControls() {
 
   pnl_WorkArea = new TEditorPanel(FUi, FAppDir, spt_Splitter);
   pnl_WorkArea->setMinimumWidth(kMinPaneWidth);
+  pnl_WorkArea->ResolvePath = [this](const std::string& path) { return ResolvePath(path); };
   pnl_WorkArea->LibraryEntryOf = [this](const TXMLNode* root) { return FPairs ? FPairs->FirstOf(root) : nullptr; };
   // The work area's controls follow its size first; then the charts are redrawn.
   pnl_WorkArea->OnResize = [this] { Run([this] { FormResize(); }); };

@@ -36,6 +36,7 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
   TXMLNode* element = NodeOf(node);
   pnl_WorkArea->Edit(node, element);
   if (!element) return;
+  pnl_WorkArea->SetDocumentReadOnly(InUnwrittenDocument(node));
   const std::string& name = element->Name;
   if (name == tagDreamLibrary) {
     pnl_WorkArea->FillEditors(ekLibrary, element);
@@ -87,6 +88,20 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
     else
       pnl_WorkArea->UnlockEditors();
   }
+}
+
+bool Tfrm_MainForm::InUnwrittenDocument(const QTreeWidgetItem* node) const {
+  const TXMLNode* element = NodeOf(node);
+  if (!element || (element->Name != tagDay && element->Name != tagExperience)) return !FLibraryWritable;
+  // Days and experiences belong to the journal of the nearest loaded journal node above them.
+  for (const QTreeWidgetItem* up = node->parent(); up; up = up->parent()) {
+    const TXMLNode* root = NodeOf(up);
+    if (!root || root->Name != tagJournal) continue;
+    for (const auto& document : FJournals->Documents())
+      if (document->Root.get() == root) return !FJournals->IsWritable(document.get());
+    return false;
+  }
+  return false;
 }
 
 void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {

@@ -1,6 +1,7 @@
 #include "vlm_UserInteraction.h"
 
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -73,4 +74,31 @@ bool TQtUserInteraction::AskReplaceFile(QWidget* parent, const QString& file) {
   box.setEscapeButton(no);
   box.exec();
   return box.clickedButton() == yes;
+}
+
+namespace {
+// A filter of the design ("name|pattern|name|pattern") for Qt's file dialog. "*.*" means every
+// file there; here that is "*", since many files have no dot.
+QString QtNameFilters(const char* designFilter) {
+  const QStringList parts = QString::fromUtf8(designFilter).split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString name = parts[i];
+    const QString pattern = parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
+    const qsizetype bracket = name.indexOf(QLatin1Char('('));
+    if (bracket >= 0) name = name.left(bracket).trimmed();
+    filters << name + QStringLiteral(" (") + pattern + QLatin1Char(')');
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+}  // namespace
+
+QString TQtUserInteraction::AskOpenImage(QWidget* parent) {
+  QFileDialog dialog(Owner(parent), QString::fromUtf8(res::TitleOpenImage));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilter(QtNameFilters(res::FilterImage));
+  dialog.setDefaultSuffix(QString::fromUtf8(res::DefaultExtImage));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
 }

@@ -48,6 +48,8 @@ public:
   virtual TConfirmationResult AskConfirmation(QWidget* parent, const QString& question) = 0;
   // An existing file would be replaced: true to replace it.
   virtual bool AskReplaceFile(QWidget* parent, const QString& file) = 0;
+  // The open-picture dialog: the chosen file's full name, or empty when cancelled.
+  virtual QString AskOpenImage(QWidget* parent) = 0;
 };
 
 class TQtUserInteraction : public TUserInteraction {
@@ -61,4 +63,5 @@ public:
                                   const TTypedPathCheck& checkTypedPath) override;
   TConfirmationResult AskConfirmation(QWidget* parent, const QString& question) override;
   bool AskReplaceFile(QWidget* parent, const QString& file) override;
+  QString AskOpenImage(QWidget* parent) override;
 };

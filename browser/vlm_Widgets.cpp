@@ -2,6 +2,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <string>
+
+#include "vlm_Strings.h"
 
 void TBevel::paintEvent(QPaintEvent*) {
   QPainter p(this);
@@ -27,4 +30,12 @@ void TClickImage::mouseReleaseEvent(QMouseEvent* event) {
 void TLevelLabel::mouseDoubleClickEvent(QMouseEvent* event) {
   QLabel::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton) emit doubleClicked();
+}
+
+QValidator::State TCp1251Validator::validate(QString& input, int&) const {
+  std::string bytes;
+  QString bad;
+  if (ToCp(input, bytes, &bad)) return Acceptable;
+  if (FRefused) FRefused(bad);
+  return Invalid;
 }

@@ -43,6 +43,12 @@ inline constexpr const char* HintLoadImage = "Открыть файл";
 inline constexpr const char* HintClearImage = "Очистить изображение";
 inline constexpr const char* HintCopyGraph = "Скопировать график в буфер обмена";
 inline constexpr const char* HintRefreshGraph = "Обновить график";
+// %1 the characters: typed text that the files cannot keep is not taken.
+inline constexpr const char* MsgCharactersRefused =
+    "Символы \"%1\" нельзя сохранить в кодировке Windows-1251, они не введены.";
+// %1 the chosen file: a picture path that the files cannot keep.
+inline constexpr const char* MsgPicturePathRefused =
+    "Путь \"%1\" содержит символы, которых нет в кодировке Windows-1251; изображение не выбрано.";
 
 // Picture open dialog. The filter is in the "name|pattern|name|pattern" form of the design.
 inline constexpr const char* TitleOpenImage = "Открыть изображение";

@@ -65,6 +65,13 @@ public:
     Replace.pop_front();
     return replace;
   }
+  QString AskOpenImage(QWidget*) override {
+    ++ImageQuestions;
+    if (ImageAnswers.empty()) return {};  // as if cancelled
+    const QString path = ImageAnswers.front();
+    ImageAnswers.pop_front();
+    return path;
+  }
 
   std::deque<TLoginResult> Logins;
   std::vector<TAuthorizationMode> Modes;
@@ -80,6 +87,8 @@ public:
   QStringList Questions;
   std::deque<bool> Replace;
   QStringList ReplaceQuestions;
+  std::deque<QString> ImageAnswers;
+  int ImageQuestions = 0;
 };
 
 // A library folder: dreams.ini, journals and pictures written as the program expects them.

@@ -1,0 +1,208 @@
+// The change handlers of the editors: every change goes straight into the element being edited,
+// and the tree caption follows the name and the number.
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QToolButton>
+#include <QTreeWidgetItem>
+
+#include "vlm_EditorPanel.h"
+#include "vlm_EntryFields.h"
+#include "vlm_ErrorBoundary.h"
+#include "vlm_Resources.h"
+#include "vlm_Strings.h"
+#include "vlm_Types.h"
+#include "vlm_UserInteraction.h"
+#include "vlm_Widgets.h"
+#include "xml_node.h"
+
+namespace {
+QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+
+const QString kSeparator = QStringLiteral(". ");
+
+}  // namespace
+
+void TEditorPanel::ConnectHandlers() {
+  auto refused = [this](const QString& bad) { ShowNotice(Text(res::MsgCharactersRefused).arg(bad)); };
+  for (QLineEdit* edit : {edt_Number, edt_Name}) edit->setValidator(new TCp1251Validator(edit, refused));
+  // Qt's change signals fire for the program's own changes too, as the handlers need.
+  connect(edt_Number, &QLineEdit::textChanged, this, [this] { Run([this] { edt_NumberChange(); }); });
+  connect(edt_Name, &QLineEdit::textChanged, this, [this] { Run([this] { edt_NameChange(); }); });
+  connect(mmo_Description, &QPlainTextEdit::textChanged, this, [this] { Run([this] { mmo_DescriptionChange(); }); });
+  connect(mmo_Comment, &QPlainTextEdit::textChanged, this, [this] { Run([this] { mmo_CommentChange(); }); });
+  for (int n = 1; n <= 4; ++n)
+    connect(LabelBox(n), &QCheckBox::toggled, this, [this, n] { Run([this, n] { box_LabelClick(n); }); });
+  connect(btn_LoadImage, &QToolButton::clicked, this, [this] { Run([this] { btn_LoadImageClick(); }); });
+  connect(btn_ClearImage, &QToolButton::clicked, this, [this] { Run([this] { btn_ClearImageClick(); }); });
+  connect(trb_Energy, &QSlider::valueChanged, this, [this] { Run([this] { trb_EnergyChange(); }); });
+  connect(lbl_HighEnergyLevel, &TLevelLabel::doubleClicked, this, [this] { Run([this] { lbl_HighEnergyLevelDblClick(); }); });
+  connect(lbl_ZeroEnergyLevel, &TLevelLabel::doubleClicked, this, [this] { Run([this] { lbl_ZeroEnergyLevelDblClick(); }); });
+  connect(lbl_LowEnergyLevel, &TLevelLabel::doubleClicked, this, [this] { Run([this] { lbl_LowEnergyLevelDblClick(); }); });
+  connect(btn_ReadOnly, &QCheckBox::toggled, this, [this] { Run([this] { btn_ReadOnlyClick(); }); });
+}
+
+void TEditorPanel::Run(const std::function<void()>& handler) { Guard(FUi, this, handler); }
+
+bool TEditorPanel::Editing(std::string_view elementName) const { return FElement && FElement->Name == elementName; }
+
+bool TEditorPanel::Encode(const QString& text, std::string& bytes) {
+  QString bad;
+  if (ToCp(text, bytes, &bad)) return true;
+  ShowNotice(Text(res::MsgCharactersRefused).arg(bad));
+  return false;
+}
+
+bool TEditorPanel::RefuseForeignCharacters(QPlainTextEdit* memo) {
+  const QString text = memo->toPlainText();
+  std::string bytes;
+  QString bad;
+  if (ToCp(text, bytes, &bad)) return false;
+  // Positions in the document are those of the plain text: one per UTF-16 unit and per line end.
+  FRefusing = true;
+  QTextCursor cursor(memo->document());
+  cursor.beginEditBlock();
+  for (qsizetype i = text.size(); i > 0;) {
+    const qsizetype n = (i >= 2 && text.at(i - 1).isLowSurrogate() && text.at(i - 2).isHighSurrogate()) ? 2 : 1;
+    i -= n;
+    if (!bad.contains(text.mid(i, n))) continue;
+    cursor.setPosition(static_cast<int>(i));
+    cursor.setPosition(static_cast<int>(i + n), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+  }
+  cursor.endEditBlock();
+  FRefusing = false;
+  ShowNotice(Text(res::MsgCharactersRefused).arg(bad));
+  return true;
+}
+
+void TEditorPanel::edt_NumberChange() {
+  if (!Editing(tagExperience)) return;
+  std::string number;
+  if (!Encode(edt_Number->text(), number)) return;
+  FElement->SetAttribute(attrNumber, number);
+  if (!FNode) return;
+  // The separator and the title stay as the tree shows them.
+  const QString old = FNode->text(0);
+  const qsizetype separator = old.indexOf(kSeparator);
+  FNode->setText(0, edt_Number->text() + (separator >= 0 ? old.mid(separator) : old));
+}
+
+void TEditorPanel::edt_NameChange() {
+  if (!FElement) return;
+  std::string name;
+  if (!Encode(edt_Name->text(), name)) return;
+  const std::string& kind = FElement->Name;
+  if (kind == tagDreamLibrary || kind == tagDirectory || kind == tagFile || kind == tagDay) {
+    FElement->SetAttribute(attrName, name);
+    if (FNode) FNode->setText(0, edt_Name->text());
+  } else if (kind == tagJournal) {
+    // A journal's name is kept by its library entry, not by the journal file.
+    TXMLNode* entry = LibraryEntryOf ? LibraryEntryOf(FElement) : nullptr;
+    if (!entry) return;
+    entry->SetAttribute(attrName, name);
+    if (FNode) FNode->setText(0, edt_Name->text());
+  } else if (kind == tagExperience) {
+    FElement->SetAttribute(attrTitle, name);
+    if (!FNode) return;
+    const QString old = FNode->text(0);
+    const qsizetype separator = old.indexOf(kSeparator);
+    const QString number = separator >= 0 ? old.left(separator) : FromCp(FElement->GetAttribute(attrNumber));
+    FNode->setText(0, number + kSeparator + edt_Name->text());
+  }
+}
+
+void TEditorPanel::mmo_DescriptionChange() {
+  if (FRefusing || !Editing(tagExperience)) return;
+  RefuseForeignCharacters(mmo_Description);
+  std::string text;
+  if (!Encode(mmo_Description->toPlainText(), text)) return;
+  SetChildText(*FElement, tagDescription, DescriptionText(text));
+}
+
+void TEditorPanel::mmo_CommentChange() {
+  if (FRefusing || !(Editing(tagExperience) || Editing(tagDay))) return;
+  RefuseForeignCharacters(mmo_Comment);
+  std::string text;
+  if (!Encode(mmo_Comment->toPlainText(), text)) return;
+  SetChildText(*FElement, tagComment, JoinCommentLines(text));
+}
+
+void TEditorPanel::box_LabelClick(int n) {
+  if (!Editing(tagExperience)) return;
+  WriteLabelFlag(*FElement, n, LabelBox(n)->isChecked());
+}
+
+void TEditorPanel::btn_LoadImageClick() {
+  if (!Editing(tagExperience)) return;
+  const QString chosen = FUi.AskOpenImage(this);
+  if (chosen.isEmpty()) return;
+  std::string path;
+  QString bad;
+  if (!ToCp(chosen, path, &bad)) {
+    ShowNotice(Text(res::MsgPicturePathRefused).arg(chosen));
+    return;
+  }
+  QImage picture;
+  if (!picture.load(chosen)) {
+    ShowNotice(Text(res::MsgPictureNotLoaded).arg(chosen));
+    return;
+  }
+  ShowPicture(picture);
+  ChildOrNew(*FElement, tagImage, nkEmpty).SetAttribute(attrPath, path);
+}
+
+void TEditorPanel::btn_ClearImageClick() {
+  if (!Editing(tagExperience)) return;
+  // Cleared even when the blank picture itself is missing: the user asked for no picture.
+  ShowPicture(BlankPicture());
+  TXMLNode* image = DirectChild(*FElement, tagImage);
+  if (image && image->GetAttribute(attrPath) != litUndefined) image->SetAttribute(attrPath, litUndefined);
+}
+
+void TEditorPanel::ColourLevels(int position) {
+  const int maximum = trb_Energy->maximum();
+  const int page = trb_Energy->pageStep();
+  bool high = false, zero = false, low = false;
+  if (position < trb_Energy->minimum() + page)
+    high = true;
+  else if ((maximum - page) / 2 < position && position < (maximum + page) / 2)
+    zero = true;
+  else if (position > maximum - page)
+    low = true;
+  SetLevelColour(lbl_HighEnergyLevel, high);
+  SetLevelColour(lbl_ZeroEnergyLevel, zero);
+  SetLevelColour(lbl_LowEnergyLevel, low);
+}
+
+void TEditorPanel::trb_EnergyChange() {
+  if (Editing(tagExperience)) WriteEnergyLevel(*FElement, trb_Energy->value());
+  ColourLevels(trb_Energy->value());
+}
+
+void TEditorPanel::lbl_HighEnergyLevelDblClick() {
+  if (trb_Energy->isEnabled()) trb_Energy->setValue(trb_Energy->minimum());
+}
+
+void TEditorPanel::lbl_ZeroEnergyLevelDblClick() {
+  if (trb_Energy->isEnabled()) trb_Energy->setValue(trb_Energy->maximum() / 2);
+}
+
+void TEditorPanel::lbl_LowEnergyLevelDblClick() {
+  if (trb_Energy->isEnabled()) trb_Energy->setValue(trb_Energy->maximum());
+}
+
+void TEditorPanel::btn_ReadOnlyClick() {
+  if (!Editing(tagExperience)) return;
+  const bool locked = btn_ReadOnly->isChecked();
+  if (!FDocumentReadOnly) FElement->SetAttribute(attrReadOnly, BoolText(locked));
+  if (locked)
+    LockEditors();
+  else
+    UnlockEditors();
+}
