@@ -196,7 +196,7 @@ private:
   void ReadIcon(const TIconSetting& icon, QStringList& problems);
   void ApplyGeometry(const TFormGeometry& form);
   void LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement);
-  // True when the element of `node` is in a document that is never written (not read whole).
+  // True when the element of `node` is in a document that is never written (not readable at all).
   bool InUnwrittenDocument(const QTreeWidgetItem* node) const;
   void MarkDefaultJournal(TXMLNode* fileElement);
   void SetCreationButtons(bool tool1, bool tool2, bool tool3, bool tool4);

@@ -92,14 +92,13 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
 
 bool Tfrm_MainForm::InUnwrittenDocument(const QTreeWidgetItem* node) const {
   const TXMLNode* element = NodeOf(node);
-  if (!element || (element->Name != tagDay && element->Name != tagExperience)) return !FLibraryWritable;
-  // Days and experiences belong to the journal of the nearest loaded journal node above them.
+  // A journal's name is kept by its library entry.
+  if (!element || (element->Name != tagDay && element->Name != tagExperience)) return FLibraryState.ReadOnly();
   for (const QTreeWidgetItem* up = node->parent(); up; up = up->parent()) {
     const TXMLNode* root = NodeOf(up);
     if (!root || root->Name != tagJournal) continue;
-    for (const auto& document : FJournals->Documents())
-      if (document->Root.get() == root) return !FJournals->IsWritable(document.get());
-    return false;
+    const TXMLParser* journal = FJournals ? FJournals->DocumentOfRoot(root) : nullptr;
+    return journal && FJournals->IsReadOnly(journal);
   }
   return false;
 }

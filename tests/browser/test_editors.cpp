@@ -238,23 +238,25 @@ TEST_F(EditorsTest, ReadOnlyStaysWithTheLockedDreamAndTheUnreadableJournal) {
   Select(QStringLiteral("A"));
   EXPECT_FALSE(Panel()->edt_Name->isReadOnly());
 
-  // A journal that could not be read whole is never written: its editors stay read-only.
-  Form.reset();
-  QByteArray text = Library.Read(QStringLiteral("j.xml"));
-  text.truncate(text.indexOf("<experience number=\"003\""));
-  QFile file(Library.Path(QStringLiteral("j.xml")));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write(text);
-  file.close();
-  OpenAt(QStringLiteral("002. Пусто"));
+  // A document that is never written keeps its editors read-only, whatever the dream says.
+  Select(QStringLiteral("002. Пусто"));
+  Panel()->SetDocumentReadOnly(true);
+  Panel()->UnlockEditors();
   EXPECT_TRUE(Panel()->edt_Name->isReadOnly());
   EXPECT_FALSE(Panel()->trb_Energy->isEnabled());
   EXPECT_FALSE(Panel()->btn_ReadOnly->isEnabled());
   EXPECT_FALSE(Panel()->btn_LoadImage->isVisible());
-  Select(QStringLiteral("d1"));
+  EXPECT_EQ(Element(QStringLiteral("002. Пусто"))->GetAttribute(attrReadOnly), litFalse);
+  Panel()->ArrangeEditors(ekDay);
   EXPECT_TRUE(Panel()->mmo_Comment->isReadOnly());
-  Select(QStringLiteral("A"));
-  EXPECT_FALSE(Panel()->edt_Name->isReadOnly());
+
+  // A library file that cannot be read at all: its name is only viewed.
+  Form.reset();
+  QFile::remove(Library.Path(QStringLiteral("dreams.ini")));
+  ASSERT_TRUE(QDir().mkdir(Library.Path(QStringLiteral("dreams.ini"))));
+  Open();
+  Select(QStringLiteral("undefined"));
+  EXPECT_TRUE(Panel()->edt_Name->isReadOnly());
 }
 
 TEST_F(EditorsTest, CharactersOutsideTheCodePageAreRefusedWhereTyped) {
