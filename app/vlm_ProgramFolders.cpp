@@ -33,7 +33,8 @@ QString CopyIfAbsent(const QString& from, const QString& to) {
   if (QFileInfo::exists(to) || QFileInfo(to).isSymLink()) return {};
   if (!QDir().mkpath(QFileInfo(to).path())) return QFileInfo(to).path();
   QFile source(from);
-  if (!source.copy(to)) return QStringLiteral("%1: %2").arg(to, source.errorString());
+  // A second copy of the program starting at the same moment may have put it there first.
+  if (!source.copy(to)) return QFileInfo::exists(to) ? QString() : QStringLiteral("%1: %2").arg(to, source.errorString());
   QFile::setPermissions(to, kPrivateFile);
   return {};
 }
