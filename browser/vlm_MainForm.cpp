@@ -153,6 +153,7 @@ void Tfrm_MainForm::ConnectHandlers() {
   connect(btn_Tool_06, &QToolButton::clicked, this, [this] { Run([this] { btn_Tool_06Click(); }); });
   connect(btn_Authorization, &QToolButton::clicked, this, [this] { Run([this] { btn_AuthorizationClick(); }); });
   connect(img_Banner, &TClickImage::clicked, this, [this] { Run([this] { img_BannerClick(); }); });
+  ConnectActions();
 }
 
 QCheckBox* Tfrm_MainForm::LabelBox(int n) const { return pnl_WorkArea->LabelBox(n); }

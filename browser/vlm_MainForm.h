@@ -7,6 +7,7 @@
 //   vlm_MainForm_Login.cpp      the login check and btn_AuthorizationClick
 //   vlm_MainForm_Selection.cpp  tre_DirectoryChanging, journal loading, the default journal
 //   vlm_MainForm_Statistics.cpp the statistics of a journal or a day in the work area
+//   vlm_MainForm_Actions.cpp    creating, moving, deleting and saving
 // The work area with its editors is a panel of its own (vlm_EditorPanel.h).
 #include <QIcon>
 #include <QImage>
@@ -85,6 +86,15 @@ public:
   void btn_Tool_06Click();
   void img_BannerClick();
   void btn_AuthorizationClick();
+  // The tool bar's actions on the documents.
+  void btn_Tool_01Click();
+  void btn_Tool_02Click();
+  void btn_Tool_03Click();
+  void btn_Tool_04Click();
+  void btn_MoveUpClick();
+  void btn_MoveDownClick();
+  void btn_DeleteClick();
+  void btn_SaveClick();
   void CreateGraphs();
   void BuildDirectoryTree();
   QTreeWidgetItem* AddTreeBranch(QTreeWidgetItem* parent, TXMLNode* element);
@@ -200,6 +210,16 @@ private:
   bool InUnwrittenDocument(const QTreeWidgetItem* node) const;
   void MarkDefaultJournal(TXMLNode* fileElement);
   void SetCreationButtons(bool tool1, bool tool2, bool tool3, bool tool4);
+  // Actions on the documents.
+  void ConnectActions();
+  // A typed text as document bytes; characters without a Windows-1251 byte become "?", said once.
+  std::string DocumentText(const QString& text);
+  bool MayChangeBelow(const QTreeWidgetItem* parent);
+  // Adds a node for a new element below the current node, expands it and selects the new node.
+  void AttachNew(TXMLNode* element, const QString& caption, int picture);
+  // The element `node` stands for in its parent's element; raises when the tree is out of step.
+  TXMLNode* EntryOfNode(const QTreeWidgetItem* node) const;
+  void MoveCurrentBy(int step);
 
   TUserInteraction& FUi;
   QString FShortDateFormat;

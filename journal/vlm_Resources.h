@@ -160,6 +160,11 @@ inline constexpr const char* MsgLibraryUnreadable =
     "Библиотека не будет сохранена, чтобы не потерять содержимое файла.";
 // %1 the file, %2 the reason: a new journal file could not be created.
 inline constexpr const char* MsgJournalNotCreated = "Не удалось создать файл журнала \"%1\": %2.";
+// %1 the path as typed or chosen.
+inline constexpr const char* MsgPathNotCp1251 =
+    "Путь \"%1\" содержит символы, которых нет в кодировке Windows-1251. Журнал по этому пути создать нельзя.";
+inline constexpr const char* MsgTreeOutOfStep =
+    "Дерево каталогов не совпадает с файлом библиотеки или журнала; действие не выполнено.";
 // %1 the file: a journal path typed by hand names a file that is there already.
 inline constexpr const char* MsgReplaceFile = "Файл \"%1\" уже существует.\nЗаменить его новым пустым журналом?";
 // %1 the file: a new journal would replace the file of a journal open in this run.

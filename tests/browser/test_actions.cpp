@@ -1,0 +1,267 @@
+// The tool bar's actions driven through the real window: creating each kind of item, moving
+// items while hidden elements keep their places, deleting with and without the question, saving.
+#include <QToolButton>
+
+#include "vlm_Strings.h"
+#include "vlm_TestSupport.h"
+#include "vlm_Types.h"
+
+namespace {
+TNewElementResult Answer(const QString& first, const QString& second = QString()) { return {true, first, second}; }
+}  // namespace
+
+class ActionsTest : public BrowserTest {
+protected:
+  void SetUp() override {
+    Library.WriteLibrary(QStringLiteral(
+        "<dreamlibrary name=\"L\">\n"
+        "  <directory name=\"A\">\n"
+        "    <file name=\"K\" path=\"k.xml\" />\n"
+        "  </directory>\n"
+        "  <directory name=\"B\" />\n"
+        "  <form treewidth=\"200\" />\n"
+        "  <directory name=\"C\">\n"
+        "    <file name=\"J\" path=\"j.xml\" default=\"yes\" />\n"
+        "  </directory>\n"
+        "</dreamlibrary>\n"));
+    QString nine;
+    for (int i = 3; i <= 11; ++i) nine += QStringLiteral("    <experience number=\"%1\" title=\"t\" />\n").arg(i);
+    Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral(
+        "<velmora>\n"
+        "  <day name=\"d1\">\n"
+        "    <experience number=\"001\" title=\"a\" />\n"
+        "    <comment>night</comment>\n"
+        "    <experience number=\"002\" title=\"b\" />\n"
+        "  </day>\n"
+        "  <day name=\"d2\">\n") + nine + QStringLiteral("  </day>\n</velmora>\n"));
+    Library.WriteJournal(QStringLiteral("k.xml"), QStringLiteral("<velmora>\n  <day name=\"k1\" />\n</velmora>\n"));
+  }
+  void Select(const QString& caption) {
+    QTreeWidgetItem* item = Item(caption);
+    ASSERT_NE(item, nullptr) << caption.toStdString();
+    Form->tre_Directory->setCurrentItem(item);
+    ASSERT_EQ(Form->FCurrentNode, item);
+  }
+  void Click(QToolButton* button) {
+    ASSERT_TRUE(button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+  }
+  QStringList Captions(const QTreeWidgetItem* parent) const {
+    QStringList list;
+    for (int i = 0; i < parent->childCount(); ++i) list << parent->child(i)->text(0);
+    return list;
+  }
+  QString LibraryText() const { return FromCp(Form->FLibrary->SaveToString()); }
+  void Restart() {
+    ASSERT_TRUE(Close());
+    Form.reset();
+    Open();
+  }
+};
+
+TEST_F(ActionsTest, EachCreationAddsItsElementAndNodeOnlyWithOk) {
+  Open();
+  TXMLParser* journal = Form->FJournals->Documents().front().get();
+  const std::string libraryBefore = Form->FLibrary->SaveToString(), journalBefore = journal->SaveToString();
+  const int nodes = Form->tre_Directory->topLevelItem(0)->childCount();
+  // Cancel on every button: nothing changes.
+  for (const auto& [caption, button] : {std::pair{QStringLiteral("L"), Form->btn_Tool_01},
+                                         {QStringLiteral("C"), Form->btn_Tool_02},
+                                         {QStringLiteral("J"), Form->btn_Tool_03},
+                                         {QStringLiteral("d1"), Form->btn_Tool_04}}) {
+    Select(caption);
+    Click(button);
+  }
+  EXPECT_EQ(Ui.NewElementKinds, std::vector<TNewElementKind>({neCatalog, neJournal, neDay, neExperience}));
+  EXPECT_EQ(Ui.NewElementNumbers.back(), 12);  // 11 dreams over two days
+  EXPECT_EQ(Form->FLibrary->SaveToString(), libraryBefore);
+  EXPECT_EQ(journal->SaveToString(), journalBefore);
+  EXPECT_EQ(Form->tre_Directory->topLevelItem(0)->childCount(), nodes);
+
+  // A catalog of the root goes behind the settings elements and is selected.
+  Select(QStringLiteral("L"));
+  Ui.NewElements = {Answer(QStringLiteral("Сны"))};
+  Click(Form->btn_Tool_01);
+  EXPECT_TRUE(LibraryText().endsWith(
+      QStringLiteral("  </directory>\r\n  <directory name=\"Сны\">\r\n  </directory>\r\n</dreamlibrary>\r\n")));
+  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("Сны"));
+  EXPECT_TRUE(Form->FCurrentNode->parent()->isExpanded());
+
+  // A journal is written at once, becomes the default and holds the new day and dream.
+  Ui.NewElements = {Answer(QStringLiteral("Декабрь"), QStringLiteral("dec.xml"))};
+  Click(Form->btn_Tool_02);
+  EXPECT_EQ(Library.Read(QStringLiteral("dec.xml")),
+            QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n"
+                       "<!DOCTYPE vel_mora SYSTEM \"../vel_mora.dtd\">\r\n\r\n<velmora>\r\n</velmora>\r\n"));
+  EXPECT_EQ(Tfrm_MainForm::NodeOf(Form->FCurrentNode)->Name, tagJournal);
+  ASSERT_NE(Form->FDefaultJournal, nullptr);
+  EXPECT_EQ(Form->FDefaultJournal->GetAttribute(attrName), "\xC4\xE5\xEA\xE0\xE1\xF0\xFC");  // Декабрь
+  Ui.NewElements = {Answer(QStringLiteral("06.12.26"))};
+  Click(Form->btn_Tool_03);
+  Ui.NewElements = {Answer(QStringLiteral("001"), QStringLiteral("Полёт"))};
+  Click(Form->btn_Tool_04);
+  EXPECT_EQ(Ui.NewElementNumbers.back(), 1);
+  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("001. Полёт"));
+  EXPECT_FALSE(Form->btn_Tool_04->isEnabled());
+
+  Restart();
+  EXPECT_NE(Item(QStringLiteral("001. Полёт")), nullptr);  // the new journal is the default one
+  EXPECT_TRUE(Ui.Errors.isEmpty()) << Ui.Errors.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(ActionsTest, AJournalPathIsAskedAboutOrRefusedBeforeAnythingIsAdded) {
+  Library.Write(QStringLiteral("old.xml"), QStringLiteral("precious"));
+  Open();
+  Select(QStringLiteral("A"));
+  const std::string before = Form->FLibrary->SaveToString();
+
+  // A typed path naming a file: "no" keeps the file and adds nothing.
+  Ui.NewElements = {Answer(QStringLiteral("X"), QStringLiteral("old.xml"))};
+  Ui.Replace = {false};
+  Click(Form->btn_Tool_02);
+  ASSERT_EQ(Ui.ReplaceQuestions.size(), 1);
+  EXPECT_TRUE(Ui.ReplaceQuestions[0].endsWith(QStringLiteral("old.xml")));
+  EXPECT_EQ(Library.Read(QStringLiteral("old.xml")), QByteArray("precious"));
+  EXPECT_EQ(Form->FLibrary->SaveToString(), before);
+
+  // A file that cannot be written: the reason is said and no entry points at nothing.
+  Ui.NewElements = {Answer(QStringLiteral("X"), Library.Path(QStringLiteral("old.xml/inside.xml")))};
+  Click(Form->btn_Tool_02);
+  ASSERT_EQ(Ui.Errors.size(), 1);
+  EXPECT_TRUE(Ui.Errors[0].startsWith(QStringLiteral("Не удалось создать файл журнала"))) << Ui.Errors[0].toStdString();
+  EXPECT_EQ(Form->FLibrary->SaveToString(), before);
+  EXPECT_EQ(Captions(Item(QStringLiteral("A"))), QStringList{QStringLiteral("K")});
+
+  // "Yes" replaces it with the empty journal.
+  Ui.NewElements = {Answer(QStringLiteral("X"), QStringLiteral("old.xml"))};
+  Ui.Replace = {true};
+  Click(Form->btn_Tool_02);
+  EXPECT_TRUE(Library.Read(QStringLiteral("old.xml")).endsWith("<velmora>\r\n</velmora>\r\n"));
+  EXPECT_EQ(Captions(Item(QStringLiteral("A"))), QStringList({QStringLiteral("K"), QStringLiteral("X")}));
+}
+
+TEST_F(ActionsTest, MovingExchangesEntriesAroundHiddenElementsAndKeepsSelectionAndExpansion) {
+  Open();
+  Select(QStringLiteral("C"));
+  Item(QStringLiteral("C"))->setExpanded(true);
+  TXMLNode* edited = Form->pnl_WorkArea->CurrentElement();
+  Click(Form->btn_MoveUp);
+  QTreeWidgetItem* root = Form->tre_Directory->topLevelItem(0);
+  EXPECT_EQ(Captions(root), QStringList({QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("B")}));
+  EXPECT_TRUE(Item(QStringLiteral("C"))->isExpanded());
+  EXPECT_EQ(Form->pnl_WorkArea->CurrentElement(), edited);
+  EXPECT_TRUE(Form->btn_MoveUp->isEnabled());
+  EXPECT_TRUE(Form->btn_MoveDown->isEnabled());
+  Click(Form->btn_MoveUp);
+  EXPECT_FALSE(Form->btn_MoveUp->isEnabled());
+  Click(Form->btn_MoveDown);
+  EXPECT_TRUE(Form->btn_MoveUp->isEnabled());
+  // Stored as A C form B: the window's form element stays where it was.
+  const QString text = LibraryText();
+  EXPECT_LT(text.indexOf(QStringLiteral("name=\"C\"")), text.indexOf(QStringLiteral("<form")));
+  EXPECT_LT(text.indexOf(QStringLiteral("<form")), text.indexOf(QStringLiteral("name=\"B\"")));
+
+  // In a day the night's own comment stays between the dreams.
+  Select(QStringLiteral("002. b"));
+  Click(Form->btn_MoveUp);
+  EXPECT_EQ(Captions(Item(QStringLiteral("d1"))), QStringList({QStringLiteral("002. b"), QStringLiteral("001. a")}));
+  Click(Form->btn_Save);
+  const QByteArray journal = Library.Read(QStringLiteral("j.xml"));
+  EXPECT_LT(journal.indexOf("\"002\""), journal.indexOf("<comment>"));
+  EXPECT_LT(journal.indexOf("<comment>"), journal.indexOf("\"001\""));
+  Restart();
+  EXPECT_EQ(Captions(Form->tre_Directory->topLevelItem(0)),
+            QStringList({QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("B")}));
+}
+
+TEST_F(ActionsTest, DeletingAsksUnlessSwitchedOffAndTheAnswerSurvivesARestart) {
+  Open();
+  Select(QStringLiteral("J"));
+  Click(Form->btn_Delete);  // no answer: "Нет"
+  ASSERT_EQ(Ui.Questions.size(), 1);
+  EXPECT_EQ(Ui.Questions[0], QStringLiteral("Вы действительно хотите удалить объект \"J\" ?"));
+  EXPECT_NE(Item(QStringLiteral("J")), nullptr);
+  EXPECT_FALSE(LibraryText().contains(QStringLiteral("<options")));
+
+  // "Да": the catalog holding the default journal goes; the mark goes with it.
+  Select(QStringLiteral("C"));
+  Ui.Confirmations = {{true, false}};
+  Click(Form->btn_Delete);
+  EXPECT_EQ(Item(QStringLiteral("J")), nullptr);
+  EXPECT_EQ(Form->FDefaultJournal, nullptr);
+  EXPECT_TRUE(LibraryText().endsWith(QStringLiteral("  <options confirmdelete=\"yes\" />\r\n</dreamlibrary>\r\n")));
+  // The editors follow the node selected next, never the freed element.
+  ASSERT_NE(Form->FCurrentNode, nullptr);
+  EXPECT_EQ(Form->pnl_WorkArea->CurrentElement(), Tfrm_MainForm::NodeOf(Form->FCurrentNode));
+
+  Select(QStringLiteral("K"));
+  EXPECT_EQ(LibraryText().count(QStringLiteral("default=\"yes\"")), 1);
+
+  // "Да" with the box: no more questions, now or after a restart.
+  Select(QStringLiteral("k1"));
+  Ui.Confirmations = {{true, true}};
+  Click(Form->btn_Delete);
+  EXPECT_FALSE(Form->FConfirmDelete);
+  EXPECT_EQ(Form->FCurrentNode, Item(QStringLiteral("K")));  // the journal, now without days
+  Click(Form->btn_Save);
+  Restart();
+  EXPECT_FALSE(Form->FConfirmDelete);
+  Select(QStringLiteral("B"));
+  Click(Form->btn_Delete);
+  Select(QStringLiteral("A"));
+  Click(Form->btn_Delete);
+  EXPECT_EQ(Ui.Questions.size(), 3);
+  // Nothing left below the root: the root is selected and edited.
+  EXPECT_EQ(Form->FCurrentNode, Form->tre_Directory->topLevelItem(0));
+  EXPECT_EQ(Form->pnl_WorkArea->CurrentElement(), Form->FLibrary->Root.get());
+}
+
+TEST_F(ActionsTest, TwoEntriesOfOneJournalAreMovedAndDeletedEachOnItsOwn) {
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n"
+      "  <directory name=\"A\">\n"
+      "    <file name=\"One\" path=\"j.xml\" />\n"
+      "    <file name=\"Two\" path=\"j.xml\" />\n"
+      "    <file name=\"K\" path=\"k.xml\" />\n"
+      "  </directory>\n"
+      "</dreamlibrary>\n"));
+  Open();
+  Select(QStringLiteral("One"));
+  Select(QStringLiteral("Two"));
+  Click(Form->btn_MoveDown);
+  EXPECT_EQ(Captions(Item(QStringLiteral("A"))),
+            QStringList({QStringLiteral("One"), QStringLiteral("K"), QStringLiteral("Two")}));
+  Select(QStringLiteral("One"));
+  Ui.Confirmations = {{true, false}};
+  Click(Form->btn_Delete);
+  const QString text = LibraryText();
+  EXPECT_FALSE(text.contains(QStringLiteral("\"One\"")));
+  EXPECT_LT(text.indexOf(QStringLiteral("\"K\"")), text.indexOf(QStringLiteral("\"Two\"")));
+  // The journal goes on through the other entry.
+  Select(QStringLiteral("Two"));
+  EXPECT_EQ(Form->FPairs->FirstOf(Tfrm_MainForm::NodeOf(Item(QStringLiteral("Two")))),
+            Form->FLibrary->Root->GetChild(0)->GetChild(1));
+  EXPECT_NE(Item(QStringLiteral("d2")), nullptr);
+}
+
+TEST_F(ActionsTest, SaveWritesEveryFileItCanAndNamesTheOneItCannot) {
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n"
+      "  <directory name=\"A\">\n"
+      "    <file name=\"Blocked\" path=\"blocker/bad.xml\" default=\"yes\" />\n"
+      "    <file name=\"J\" path=\"j.xml\" default=\"yes\" />\n"
+      "  </directory>\n"
+      "</dreamlibrary>\n"));
+  Open();
+  Ui.Warnings.clear();
+  Library.Write(QStringLiteral("blocker"), QStringLiteral("a file where a folder should be"));
+  Select(QStringLiteral("J"));
+  Ui.NewElements = {Answer(QStringLiteral("Kept day"))};
+  Click(Form->btn_Tool_03);
+  Click(Form->btn_Save);
+  ASSERT_EQ(Ui.Errors.size(), 1);
+  EXPECT_TRUE(Ui.Errors[0].contains(QStringLiteral("blocker/bad.xml")));
+  EXPECT_FALSE(Ui.Errors[0].contains(QStringLiteral("j.xml")));
+  EXPECT_TRUE(Library.Read(QStringLiteral("j.xml")).contains("Kept day"));
+  EXPECT_TRUE(Library.Read(QStringLiteral("dreams.ini")).contains("name=\"A\""));
+}
