@@ -150,6 +150,7 @@ void Tfrm_MainForm::ConnectHandlers() {
     else
       pnl_WorkArea->Detach();  // nothing selected: the editors write nowhere
   });
+  connect(btn_Tool_05, &QToolButton::clicked, this, [this] { Run([this] { btn_Tool_05Click(); }); });
   connect(btn_Tool_06, &QToolButton::clicked, this, [this] { Run([this] { btn_Tool_06Click(); }); });
   connect(btn_Authorization, &QToolButton::clicked, this, [this] { Run([this] { btn_AuthorizationClick(); }); });
   connect(img_Banner, &TClickImage::clicked, this, [this] { Run([this] { img_BannerClick(); }); });

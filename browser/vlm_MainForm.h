@@ -83,6 +83,7 @@ public:
   // Runs after the work area's controls followed a change of its size (the window's or the
   // splitter's), including the first layout.
   void FormResize();
+  void btn_Tool_05Click();
   void btn_Tool_06Click();
   void img_BannerClick();
   void btn_AuthorizationClick();

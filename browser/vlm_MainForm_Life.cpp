@@ -180,6 +180,8 @@ Tfrm_MainForm::~Tfrm_MainForm() {
   FQualityGraph.reset();
 }
 
+void Tfrm_MainForm::btn_Tool_05Click() { FUi.ShowAbout(this); }
+
 void Tfrm_MainForm::btn_Tool_06Click() { close(); }
 
 void Tfrm_MainForm::img_BannerClick() { FUi.OpenUrl(QUrl(QString::fromUtf8(res::MakerWebAddress))); }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "vlm_ConfirmationForm.h"
+#include "vlm_AboutForm.h"
 #include "vlm_Resources.h"
 
 namespace {
@@ -101,4 +102,9 @@ QString TQtUserInteraction::AskOpenImage(QWidget* parent) {
   dialog.setDefaultSuffix(QString::fromUtf8(res::DefaultExtImage));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
+}
+
+void TQtUserInteraction::ShowAbout(QWidget* parent) {
+  Tfrm_About about([this](const QUrl& url) { OpenUrl(url); }, Owner(parent));
+  about.exec();
 }

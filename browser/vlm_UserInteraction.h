@@ -50,6 +50,8 @@ public:
   virtual bool AskReplaceFile(QWidget* parent, const QString& file) = 0;
   // The open-picture dialog: the chosen file's full name, or empty when cancelled.
   virtual QString AskOpenImage(QWidget* parent) = 0;
+  // The about box, shown modally; its link opens through OpenUrl.
+  virtual void ShowAbout(QWidget* parent) = 0;
 };
 
 class TQtUserInteraction : public TUserInteraction {
@@ -64,4 +66,5 @@ public:
   TConfirmationResult AskConfirmation(QWidget* parent, const QString& question) override;
   bool AskReplaceFile(QWidget* parent, const QString& file) override;
   QString AskOpenImage(QWidget* parent) override;
+  void ShowAbout(QWidget* parent) override;
 };

@@ -44,6 +44,7 @@ def main():
     # The desktop's icon theme (hicolor) at the sizes menus and launchers ask for.
     for size in ICON_SIZES:
         scenes.window_icon(size).save_png(out('desktop', 'icons', 'velmora-%d.png' % size))
+    scenes.about().save_bmp(out('ui', 'about_scene.bmp'))
 
 
 if __name__ == '__main__':

@@ -186,3 +186,30 @@ def window_icon(size=32):
     c.paint(scaled(capsule(20.0, 11.5, 25.0, 11.5, 0.45)), (255, 246, 200))
     c.paint(scaled(capsule(22.5, 9.0, 22.5, 14.0, 0.45)), (255, 246, 200))
     return c
+
+
+def about():
+    """The about box's picture, 233 x 296: a night over a sleeping town, a full moon among clouds."""
+    rng = random.Random(1251)
+    c = Canvas(233, 296)
+    c.vertical_gradient([(0.0, NIGHT_TOP), (0.5, NIGHT_MID), (1.0, NIGHT_LOW)])
+    stars(c, rng, 160, 220)
+    mx, my = 120, 132
+    glow(c, mx, my, 30, 95, (120, 110, 170), 0.45)
+    c.paint(circle(mx, my, 34), MOON)
+    for x, y, r in ((108, 120, 7), (131, 141, 9), (126, 115, 4), (104, 146, 3.5)):
+        c.paint(circle(x, y, r), (232, 220, 178), opacity=0.7)
+    # Cloud bands drifting across the moon and the sky.
+    c.paint(union(ellipse(70, 160, 60, 5), ellipse(170, 168, 50, 4)), (150, 130, 190), opacity=0.55)
+    c.paint(union(ellipse(40, 96, 36, 3), ellipse(200, 84, 30, 3)), (110, 96, 170), opacity=0.45)
+    # A figure drifting up towards the moon.
+    body = union(circle(76, 196, 4.5),
+                 capsule(76, 201, 70, 214, 3.4),
+                 capsule(75, 203, 88, 196, 1.6),
+                 capsule(70, 214, 62, 224, 2.1),
+                 capsule(71, 214, 67, 226, 2.0))
+    c.paint(body, (20, 16, 44))
+    # Hills and the town asleep, a few windows still lit.
+    c.paint(union(ellipse(30, 300, 90, 46), ellipse(190, 306, 100, 50)), (34, 28, 70))
+    city(c, rng, 282, (12, 12, 30), (255, 214, 110), 0.12)
+    return c

@@ -77,11 +77,14 @@ TEST(AnchorLayoutTest, EachAxisFollowsItsAnchors) {
   EXPECT_EQ(TAnchorLayout::Arrange(bounds, 0, designed, now), QRect(23, 28, 30, 40));
 }
 
-TEST_F(WindowTest, BannerOpensTheMakersAddress) {
+TEST_F(WindowTest, BannerOpensTheMakersAddressAndTheAboutButtonTheAboutBox) {
   Open();
   QTest::mouseClick(Form->img_Banner, Qt::LeftButton);
   ASSERT_EQ(Ui.Urls.size(), 1u);
   EXPECT_EQ(Ui.Urls[0], QUrl(QString::fromUtf8(res::MakerWebAddress)));
+  EXPECT_EQ(Ui.AboutShown, 0);
+  Form->btn_Tool_05->click();
+  EXPECT_EQ(Ui.AboutShown, 1);
 }
 
 TEST_F(WindowTest, ErrorBoundaryShowsTheErrorAndTheProgramGoesOn) {

@@ -72,6 +72,7 @@ public:
     ImageAnswers.pop_front();
     return path;
   }
+  void ShowAbout(QWidget*) override { ++AboutShown; }
 
   std::deque<TLoginResult> Logins;
   std::vector<TAuthorizationMode> Modes;
@@ -89,6 +90,7 @@ public:
   QStringList ReplaceQuestions;
   std::deque<QString> ImageAnswers;
   int ImageQuestions = 0;
+  int AboutShown = 0;
 };
 
 // A library folder: dreams.ini, journals and pictures written as the program expects them.

@@ -1,0 +1,44 @@
+// The about box: borderless, its link through the given opener, closed by its button or Escape.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <vector>
+
+#include "vlm_AboutForm.h"
+#include "vlm_Resources.h"
+
+TEST(AboutFormTest, BorderlessWithTheShadowedTitle) {
+  Tfrm_About about(nullptr);
+  EXPECT_EQ(about.size(), QSize(400, 300));
+  EXPECT_TRUE(about.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(about.btn_Exit->text(), QStringLiteral("Закрыть"));
+  // The navy copy lies one pixel right and two down, under the blue one.
+  EXPECT_EQ(about.lbl_Title_2->pos() - about.lbl_Title_1->pos(), QPoint(1, 2));
+  EXPECT_EQ(about.lbl_Title_1->text(), QStringLiteral("Velmora"));
+  QWidget* parent = about.lbl_Title_1->parentWidget();
+  EXPECT_GT(parent->children().indexOf(about.lbl_Title_1), parent->children().indexOf(about.lbl_Title_2));
+  EXPECT_TRUE(about.lbl_Version->text().contains(QStringLiteral("0.")));
+}
+
+TEST(AboutFormTest, LinkOpensTheHomePageAndTheButtonCloses) {
+  std::vector<QUrl> opened;
+  Tfrm_About about([&](const QUrl& url) { opened.push_back(url); });
+  QTimer::singleShot(0, &about, [&] {
+    QTest::mouseClick(about.lbl_Link, Qt::LeftButton);
+    QTest::mouseClick(about.btn_Exit, Qt::LeftButton);
+  });
+  about.exec();  // returns only when the button closed it
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], QUrl(QString::fromUtf8(res::MakerWebAddress)));
+  EXPECT_FALSE(about.isVisible());
+}
+
+TEST(AboutFormTest, EscapeClosesTheBoxWithoutATitleBar) {
+  Tfrm_About about(nullptr);
+  QTimer::singleShot(0, &about, [&] { QTest::keyClick(&about, Qt::Key_Escape); });
+  about.exec();
+  EXPECT_FALSE(about.isVisible());
+}
