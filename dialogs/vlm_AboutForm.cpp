@@ -30,18 +30,15 @@ QFont PixelFont(const QString& family, int pixels, bool bold = false, bool itali
 
 QFont Tahoma(int pixels, bool bold = false) { return PixelFont(QStringLiteral("Tahoma"), pixels, bold); }
 
-void Colour(QWidget* w, const QColor& colour) {
-  QPalette palette = w->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  palette.setColor(QPalette::Text, colour);
-  w->setPalette(palette);
+// A style sheet, since the style may draw labels in its own text colour.
+void Colour(QLabel* label, const QColor& colour) {
+  label->setStyleSheet(QStringLiteral("QLabel { color: %1; background: transparent; }").arg(colour.name()));
 }
 
 QLabel* Label(QWidget* parent, const QString& text, const QPoint& at, const QFont& font, const QColor& colour) {
   auto* label = new QLabel(text, parent);
   label->setFont(font);
   Colour(label, colour);
-  label->setAttribute(Qt::WA_TranslucentBackground);  // transparent over the picture
   label->adjustSize();
   label->move(at);
   return label;

@@ -110,9 +110,9 @@ inline constexpr const char* AboutIntro =
     "Журналы хранятся в отдельных файлах и собираются в каталоги библиотеки.\n\n"
     "Для журнала программа рисует число снов по дням и число снов с каждой меткой, для дня - "
     "энергетику каждого сна.";
-inline constexpr const char* AboutNotice = "Свободная программа для Linux";
+inline constexpr const char* AboutNotice = "Дневник снов для Linux";
 inline constexpr const char* AboutCredit1 = "Программа: команда Velmora";
-inline constexpr const char* AboutCredit2 = "Графики: модуль Velmora Graphs";
+inline constexpr const char* AboutCredit2 = "Графики: Velmora Graphs";
 inline constexpr const char* AboutCredit3 = "Спасибо всем, кто видит сны";
 
 // Conversion error of the platform, kept as the chart view reports it.

@@ -4,7 +4,7 @@ Every picture is crisp pixel art on a plain background, and its bottom-left
 pixel is always that background, so a loader may use it as the transparent
 colour.
 """
-from canvas import Canvas, capsule, circle, grow, subtract, union, mix
+from canvas import Canvas, capsule, circle, grow, polygon, subtract, union, mix
 
 TREE_BG = (255, 255, 255)   # the tree is drawn on white
 BUTTON_BG = (240, 240, 240)  # the tool bar's button face
@@ -311,6 +311,40 @@ def disabled(c):
     return out
 
 
+def copy_graph():
+    # Two sheets, the front one holding a small bar chart: the chart goes to the clipboard.
+    rows = [
+        "................",
+        "................",
+        "..kkkkkkk.......",
+        "..kwwwwwk.......",
+        "..kwwwwwk.......",
+        "..kwwkkkkkkkk...",
+        "..kwwkwwwwwwk...",
+        "..kwwkwwwwwbk...",
+        "..kwwkwwwbwbk...",
+        "..kkkkwbwbwbk...",
+        ".....kwbwbwbk...",
+        ".....kwwwwwwk...",
+        ".....kkkkkkkk...",
+        "................",
+        "................",
+        "................",
+    ]
+    pal = {'k': (40, 50, 90), 'w': (255, 255, 255), 'b': (200, 40, 40)}
+    return from_map(rows, pal, BUTTON_BG)
+
+
+def refresh_graph():
+    # A circular arrow: draw the chart again.
+    c = Canvas(16, 16, BUTTON_BG)
+    ring = subtract(subtract(circle(7.5, 7.5, 5.2), circle(7.5, 7.5, 3.2)), polygon([(7.5, 7.5), (13, 1), (13, 7.5)]))
+    c.paint(ring, (24, 110, 40), crisp=True)
+    c.paint(polygon([(9.0, 1.0), (13.5, 4.5), (9.0, 7.0)]), (24, 110, 40), crisp=True)
+    return c
+
+
 UI = {'authorization': authorization, 'save': save, 'about': about, 'exit': exit_,
-      'moveup': moveup, 'movedown': movedown, 'delete': delete}
+      'moveup': moveup, 'movedown': movedown, 'delete': delete,
+      'copy_graph': copy_graph, 'refresh_graph': refresh_graph}
 DISABLED = ('moveup', 'movedown', 'delete')

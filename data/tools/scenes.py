@@ -192,8 +192,9 @@ def about():
     """The about box's picture, 233 x 296: a night over a sleeping town, a full moon among clouds."""
     rng = random.Random(1251)
     c = Canvas(233, 296)
-    c.vertical_gradient([(0.0, NIGHT_TOP), (0.5, NIGHT_MID), (1.0, NIGHT_LOW)])
-    stars(c, rng, 160, 220)
+    # Pale at the top, where the program's name stands over the picture, deepening into the night.
+    c.vertical_gradient([(0.0, (236, 234, 248)), (0.2, (176, 170, 222)), (0.42, NIGHT_MID), (1.0, NIGHT_LOW)])
+    stars(c, rng, 90, 220)
     mx, my = 120, 132
     glow(c, mx, my, 30, 95, (120, 110, 170), 0.45)
     c.paint(circle(mx, my, 34), MOON)

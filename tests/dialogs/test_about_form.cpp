@@ -1,6 +1,7 @@
 // The about box: borderless, its link through the given opener, closed by its button or Escape.
 #include <gtest/gtest.h>
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -11,6 +12,9 @@
 #include "vlm_Resources.h"
 
 TEST(AboutFormTest, BorderlessWithTheShadowedTitle) {
+  // The fonts the program registers at start (fonts-wine's Tahoma).
+  for (const char* font : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
+    ASSERT_GE(QFontDatabase::addApplicationFont(QLatin1String(font)), 0) << font;
   Tfrm_About about(nullptr);
   EXPECT_EQ(about.size(), QSize(400, 300));
   EXPECT_TRUE(about.windowFlags() & Qt::FramelessWindowHint);
@@ -21,6 +25,10 @@ TEST(AboutFormTest, BorderlessWithTheShadowedTitle) {
   QWidget* parent = about.lbl_Title_1->parentWidget();
   EXPECT_GT(parent->children().indexOf(about.lbl_Title_1), parent->children().indexOf(about.lbl_Title_2));
   EXPECT_TRUE(about.lbl_Version->text().contains(QStringLiteral("0.")));
+  // Every line of the right-hand column ends inside the window's raised border.
+  for (QLabel* label : {about.lbl_Version, about.lbl_Notice, about.lbl_Credit_1, about.lbl_Credit_2,
+                        about.lbl_Credit_3, about.lbl_Link})
+    EXPECT_LE(label->geometry().right(), 397) << label->text().toStdString();
 }
 
 TEST(AboutFormTest, LinkOpensTheHomePageAndTheButtonCloses) {
