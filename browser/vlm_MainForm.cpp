@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "vlm_Resources.h"
+#include "vlm_StatisticsView.h"
 #include "vlm_Widgets.h"
 
 namespace {
@@ -161,5 +162,6 @@ QCheckBox* Tfrm_MainForm::LabelBox(int n) const { return pnl_WorkArea->LabelBox(
 
 void Tfrm_MainForm::FormResize() {
   // The work area has placed its own controls (the zero label, the bevel) by now; the charts are
-  // redrawn here once the statistics views draw them.
+  // repainted from what the painters hold, nothing is counted again.
+  if (FStatistics) FStatistics->Resized();
 }

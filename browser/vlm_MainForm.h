@@ -40,6 +40,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TBevel;
 class TClickImage;
+class TStatisticsView;
 class TVLGraph;
 
 // The tree's pictures: 16 by 16, in the order of the library's `icon` elements.
@@ -161,6 +162,7 @@ public:
   std::unique_ptr<TXMLPairList> FPairs;
   std::unique_ptr<TVLGraph> FGraph;
   std::unique_ptr<TVLGraph> FQualityGraph;
+  std::unique_ptr<TStatisticsView> FStatistics;  // draws the painters' charts into the work area
   bool FLabelDefined[4] = {false, false, false, false};  // read by the journal statistics
   TDocumentState FLibraryState;  // how dreams.ini was read
 

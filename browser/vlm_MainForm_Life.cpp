@@ -15,6 +15,7 @@
 #include "vlm_Types.h"
 #include "xml_functions.h"
 #include "vlm_GraphPainter.h"
+#include "vlm_StatisticsView.h"
 
 namespace {
 // The program's short date format, in the old platform's letters ("mm" is the month there).
@@ -85,11 +86,6 @@ void Tfrm_MainForm::LoadLibrary() {
     FLibrary->Root->Name = std::string(tagDreamLibrary);
     FLibrary->Root->Kind = nkElement;
   }
-}
-
-void Tfrm_MainForm::CreateGraphs() {
-  FGraph = std::make_unique<TVLGraph>();
-  FQualityGraph = std::make_unique<TVLGraph>();
 }
 
 TSaveReport Tfrm_MainForm::SaveFiles() {
@@ -171,7 +167,9 @@ Tfrm_MainForm::~Tfrm_MainForm() {
     ReportBackups(report);
     if (!report.Failures.empty()) FUi.ShowError(this, FailureText(res::MsgSaveFailed, report.Failures));
   }
-  // Freed in this order while the controls still exist; every journal has been written.
+  // Freed in this order while the controls still exist; every journal has been written. The
+  // charts go first: nothing may repaint from freed painters or elements.
+  FStatistics.reset();
   if (FJournals) FJournals->ReleaseAll();
   FLibrary.reset();
   FJournals.reset();
