@@ -136,6 +136,8 @@ public:
   // A tree node for `element` as the last child of `parent`, with caption and picture.
   QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, TXMLNode* element, const QString& caption, int picture);
   static QString ExperienceCaption(const TXMLNode* experience);
+  // Frees every node of the tree from the deepest up, without recursion.
+  static void TearDownTree(QTreeWidget* tree);
   // A path from the library resolved for use (current directory, FLibraryDir, then FAppDir).
   std::string ResolvePath(const std::string& cp1251Path) const;
   // FAppDir as a document path (Windows-1251 bytes).
@@ -193,9 +195,11 @@ public:
   QLabel* lbl_ReadOnlyReason = nullptr;  // why the selected node's document is only viewed
   QCheckBox* LabelBox(int n) const;  // box_Label1 .. box_Label4 for n = 1..4
 
+  // The first showing places the window centred on the screen.
+  void setVisible(bool visible) override;
+
 protected:
   void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
 
 private:
   void CreateControls();

@@ -147,16 +147,20 @@ void Tfrm_MainForm::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Tfrm_MainForm::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  if (FCentred) return;
+void Tfrm_MainForm::setVisible(bool visible) {
   // The window opens centred on the screen at its current size, whatever `left` and `top` said.
-  FCentred = true;
-  if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+  // It is placed before it is first shown, by its client area: a window manager puts a new
+  // window where it is asked to and only then adds its frame, whose size nobody knows before.
+  // So every start asks for the same place, and the place written at exit does not change.
+  if (visible && !FCentred) {
+    FCentred = true;
+    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+      QRect client(QPoint(), size());
+      client.moveCenter(screen->availableGeometry().center());
+      setGeometry(client);
+    }
   }
+  QWidget::setVisible(visible);
 }
 
 Tfrm_MainForm::~Tfrm_MainForm() {
@@ -170,6 +174,8 @@ Tfrm_MainForm::~Tfrm_MainForm() {
   // Freed in this order while the controls still exist; every journal has been written. The
   // charts go first: nothing may repaint from freed painters or elements.
   FStatistics.reset();
+  // A tree as deep as the library's catalogs would overflow the stack of its own destructor.
+  TearDownTree(tre_Directory);
   if (FJournals) FJournals->ReleaseAll();
   FLibrary.reset();
   FJournals.reset();

@@ -1,6 +1,7 @@
 // The directory tree: building it from the library at start-up (which also reads the settings),
 // adding branches, and the binding of tree nodes to elements.
 #include <QCheckBox>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -57,6 +58,27 @@ QTreeWidgetItem* Tfrm_MainForm::AddNode(QTreeWidgetItem* parent, TXMLNode* eleme
   Bind(item, element);
   SetNodePicture(item, picture);
   return item;
+}
+
+void Tfrm_MainForm::TearDownTree(QTreeWidget* tree) {
+  // QTreeWidgetItem frees its children recursively. Taken out of the view first (one pass over
+  // the branch, without recursion), each node is then freed as a leaf: the deepest last child is
+  // taken from its parent (cheap for a leaf) and deleted, until the branch is gone. No selection
+  // handler runs on the way.
+  const QSignalBlocker quiet(tree);
+  while (tree->topLevelItemCount() > 0) {
+    std::vector<QTreeWidgetItem*> path{tree->takeTopLevelItem(tree->topLevelItemCount() - 1)};
+    while (!path.empty()) {
+      QTreeWidgetItem* item = path.back();
+      if (const int n = item->childCount()) {
+        path.push_back(item->child(n - 1));
+        continue;
+      }
+      path.pop_back();
+      if (!path.empty()) path.back()->takeChild(path.back()->childCount() - 1);
+      delete item;
+    }
+  }
 }
 
 QString Tfrm_MainForm::ExperienceCaption(const TXMLNode* experience) {
@@ -123,8 +145,7 @@ void Tfrm_MainForm::ReadIcon(const TIconSetting& icon, QStringList& problems) {
 }
 
 void Tfrm_MainForm::ApplyGeometry(const TFormGeometry& form) {
-  if (form.Left) move(*form.Left, y());
-  if (form.Top) move(x(), *form.Top);
+  // The stored left and top are not used: the window opens centred (setVisible).
   if (form.Width) resize(*form.Width, height());  // the minimum size raises smaller values
   if (form.Height) resize(width(), *form.Height);
   if (form.TreeWidth) {

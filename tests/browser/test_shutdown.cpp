@@ -144,3 +144,37 @@ TEST_F(ShutdownTest, FailedWritesAreListedEveryOtherFileIsWrittenAndTheUserMayGo
   EXPECT_TRUE(Close());  // this time the user leaves
   EXPECT_EQ(Ui.SaveFailureQuestions.size(), 2);
 }
+
+namespace {
+// The window's place at the moment it is shown: a window manager puts a new window there.
+struct TPlaceAtShow : QObject {
+  QRect Place;
+  bool eventFilter(QObject* object, QEvent* event) override {
+    if (event->type() == QEvent::Show) Place = static_cast<QWidget*>(object)->geometry();
+    return false;
+  }
+};
+}  // namespace
+
+TEST_F(ShutdownTest, WindowIsCentredBeforeItIsShownAndALibraryLeftAloneDoesNotChange) {
+  WriteWithForm(QStringLiteral("  <form left=\"5\" top=\"7\" width=\"700\" height=\"500\" treewidth=\"250\" />\n"));
+  QByteArray written;
+  for (int run = 0; run < 3; ++run) {
+    TPlaceAtShow spy;
+    Form.reset();
+    Form = std::make_unique<Tfrm_MainForm>(Ui, Library.Path());
+    Form->installEventFilter(&spy);
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    const QRect screen = Form->screen()->availableGeometry();
+    EXPECT_EQ(spy.Place.size(), QSize(700, 500));
+    EXPECT_LE((spy.Place.center() - screen.center()).manhattanLength(), 1) << "run " << run;
+    ASSERT_TRUE(Close());
+    // The first exit writes the centred place; later starts and exits leave the file as it is.
+    if (run > 0) {
+      EXPECT_EQ(Library.Read(QStringLiteral("dreams.ini")), written) << "run " << run;
+    }
+    written = Library.Read(QStringLiteral("dreams.ini"));
+  }
+  EXPECT_FALSE(written.contains("left=\"5\""));
+}

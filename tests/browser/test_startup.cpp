@@ -359,3 +359,29 @@ TEST_F(StartupTest, FourthLabelCaptionIsReadAndAFifthIgnored) {
   EXPECT_TRUE(Form->FLabelDefined[3]);
   for (int n = 1; n <= 4; ++n) EXPECT_NE(Form->LabelBox(n)->text(), QStringLiteral("Пять"));
 }
+
+// The tree's own destructor frees nodes recursively: a library this deep used to overflow the
+// stack as the window was freed at exit.
+TEST_F(StartupTest, LibraryNestedFourHundredThousandCatalogsDeepOpensAndCloses) {
+  constexpr int kDepth = 400'000;
+  QByteArray text = TLibraryFolder::Declaration().toLatin1().replace("\n", "\r\n") + "<dreamlibrary name=\"Deep\">";
+  text.reserve(text.size() + kDepth * 32 + 64);
+  for (int i = 0; i < kDepth; ++i) text += "<directory name=\"d\">";
+  for (int i = 0; i < kDepth; ++i) text += "</directory>";
+  text += "</dreamlibrary>\r\n";
+  QFile file(Library.Path(QStringLiteral("dreams.ini")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(text);
+  file.close();
+
+  Open();
+  EXPECT_TRUE(Ui.Warnings.isEmpty());
+  int depth = 0;
+  for (QTreeWidgetItem* item = Form->tre_Directory->topLevelItem(0); item->childCount() > 0; item = item->child(0)) ++depth;
+  EXPECT_EQ(depth, kDepth);
+  ASSERT_TRUE(Close());
+  Form.reset();
+  TXMLParser written;
+  written.LoadFromFile(Library.Path(QStringLiteral("dreams.ini")).toStdString());
+  EXPECT_EQ(written.Status, xrOk);
+}

@@ -10,7 +10,7 @@
 
 TEST(AuthorizationFormTest, ControlsAsDesigned) {
   Tfrm_Authorization form;
-  EXPECT_EQ(form.size(), QSize(236, 100));
+  EXPECT_EQ(form.pnl_Client->size(), QSize(236, 100));
   EXPECT_EQ(form.lbl_First->text(), QStringLiteral("Имя:"));
   EXPECT_EQ(form.lbl_Second->text(), QStringLiteral("Пароль:"));
   EXPECT_EQ(form.lbl_Second->geometry(), QRect(10, 42, 50, 13));
@@ -22,8 +22,26 @@ TEST(AuthorizationFormTest, ControlsAsDesigned) {
   EXPECT_EQ(form.btn_Cancel->geometry(), QRect(125, 68, 100, 25));
   EXPECT_EQ(form.btn_Ok->text(), QStringLiteral("Ok"));
   EXPECT_EQ(form.btn_Cancel->text(), QStringLiteral("Отмена"));
-  EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
-  EXPECT_FALSE(form.windowFlags() & Qt::WindowSystemMenuHint);
+}
+
+// Window managers draw border buttons as they please (openbox draws minimise, maximise and close
+// on any titled dialog and then cuts the title): the dialog has no frame of theirs and shows its
+// whole title itself.
+TEST(AuthorizationFormTest, NoWindowManagerFrameAndTheWholeTitleShows) {
+  for (const TAuthorizationMode mode : {amLogin, amParameters}) {
+    Tfrm_Authorization form;
+    form.SetMode(mode);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form.lbl_Caption->text(), form.windowTitle());
+    EXPECT_TRUE(form.lbl_Caption->isVisible());
+    EXPECT_LE(form.lbl_Caption->fontMetrics().horizontalAdvance(form.windowTitle()) + form.lbl_Caption->indent(),
+              form.lbl_Caption->contentsRect().width());
+    // The title bar stands above the controls, inside the window.
+    EXPECT_EQ(form.lbl_Caption->geometry().bottom() + 1, form.pnl_Client->geometry().top());
+    EXPECT_TRUE(form.rect().contains(form.pnl_Client->geometry()));
+  }
 }
 
 TEST(AuthorizationFormTest, ModesArrangeCaptionAndButtons) {
