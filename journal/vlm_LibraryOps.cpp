@@ -95,8 +95,7 @@ TNewJournal CreateJournal(TXMLNode& catalog, std::string_view name, std::string_
       throw std::runtime_error(res::Format(res::MsgJournalAlreadyOpen, {Cp1251ToUtf8(fileName)}));
 
   auto document = std::make_unique<TXMLParser>();
-  document->Parameters->DocType.Text = std::string(litJournalDocType);
-  document->Root->Name = std::string(tagJournal);
+  EnsureJournalRoot(*document);  // the journal root and document type line of a new journal
   document->SaveToFile(fileName);  // raises before anything else has changed
 
   TNewJournal created;
