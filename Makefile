@@ -39,6 +39,7 @@ test: build
 bench: build
 	@$(BUILD)/bin/velmora_bench_xml
 	@$(BUILD)/bin/velmora_bench_graphs
+	@$(BUILD)/bin/velmora_bench_select
 
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF"

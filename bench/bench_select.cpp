@@ -1,0 +1,133 @@
+// Selecting a 10-year journal (3,653 days, 10,959 dreams) in the main window, offscreen:
+//   FirstSelection: the journal is read, its branch added to the tree, both charts counted and
+//                   drawn, and the window repainted. Each iteration starts a fresh window.
+//   Reselection:    the catalog is selected, then the journal again (only the journal is timed):
+//                   both charts counted again from the loaded journal and drawn.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "journal_generator.h"
+#include "vlm_MainForm.h"
+#include "vlm_UserInteraction.h"
+
+namespace {
+
+// Answers nothing: no dialog is ever expected here.
+class TSilentInteraction : public TUserInteraction {
+public:
+  TLoginResult AskCredentials(QWidget*, TAuthorizationMode) override { return {}; }
+  void ShowError(QWidget*, const QString& text) override { Failures << text; }
+  void ShowWarning(QWidget*, const QString& text) override { Failures << text; }
+  bool AskGoBackAfterSaveFailure(QWidget*, const QString&) override { return false; }
+  void OpenUrl(const QUrl&) override {}
+  TNewElementResult AskNewElement(QWidget*, TNewElementKind, int, const TTypedPathCheck&) override { return {}; }
+  TConfirmationResult AskConfirmation(QWidget*, const QString&) override { return {}; }
+  bool AskReplaceFile(QWidget*, const QString&) override { return false; }
+  QString AskOpenImage(QWidget*) override { return {}; }
+  void ShowAbout(QWidget*) override {}
+  QStringList Failures;
+};
+
+struct TFolder {
+  QTemporaryDir Dir;
+  TFolder() {
+    const std::string journal = GenerateJournal(10);
+    QFile file(Dir.filePath(QStringLiteral("ten.xml")));
+    if (file.open(QIODevice::WriteOnly)) file.write(journal.data(), static_cast<qint64>(journal.size()));
+  }
+  // A library with one catalog holding the journal, not marked as the default: the window starts
+  // without loading it. Written anew before every window, since closing marks the journal.
+  void WriteLibrary() const {
+    QFile file(Dir.filePath(QStringLiteral("dreams.ini")));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+    file.write("<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n"
+               "<dreamlibrary name=\"L\">\r\n"
+               "  <label caption=\"1\" />\r\n  <label caption=\"2\" />\r\n"
+               "  <label caption=\"3\" />\r\n  <label caption=\"4\" />\r\n"
+               "  <directory name=\"C\">\r\n"
+               "    <file name=\"Ten\" path=\"" + Dir.filePath(QStringLiteral("ten.xml")).toUtf8() + "\" />\r\n"
+               "  </directory>\r\n"
+               "</dreamlibrary>\r\n");
+  }
+};
+
+TFolder& Folder() {
+  static TFolder folder;
+  return folder;
+}
+
+std::unique_ptr<Tfrm_MainForm> NewWindow(TUserInteraction& ui) {
+  Folder().WriteLibrary();
+  auto form = std::make_unique<Tfrm_MainForm>(ui, Folder().Dir.path() + QLatin1Char('/'));
+  form->show();
+  QApplication::processEvents();
+  return form;
+}
+
+QTreeWidgetItem* Find(Tfrm_MainForm& form, const char* caption) {
+  const auto found = form.tre_Directory->findItems(QString::fromUtf8(caption), Qt::MatchExactly | Qt::MatchRecursive);
+  return found.isEmpty() ? nullptr : found.first();
+}
+
+void Select(Tfrm_MainForm& form, QTreeWidgetItem* item) {
+  form.tre_Directory->setCurrentItem(item);
+  QApplication::processEvents();  // the tree and the charts repainted
+}
+
+void BM_FirstSelection(benchmark::State& state) {
+  TSilentInteraction ui;
+  int days = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto form = NewWindow(ui);
+    QTreeWidgetItem* journal = Find(*form, "Ten");
+    state.ResumeTiming();
+    Select(*form, journal);
+    state.PauseTiming();
+    days = journal->childCount();
+    form.reset();  // writes the journal back, untimed
+    state.ResumeTiming();
+  }
+  if (days < 3650) state.SkipWithError(("days in the tree: " + std::to_string(days)).c_str());
+  if (!ui.Failures.isEmpty()) state.SkipWithError(ui.Failures.first().toStdString().c_str());
+}
+
+void BM_Reselection(benchmark::State& state) {
+  TSilentInteraction ui;
+  auto form = NewWindow(ui);
+  QTreeWidgetItem* journal = Find(*form, "Ten");
+  QTreeWidgetItem* catalog = Find(*form, "C");
+  Select(*form, journal);
+  for (auto _ : state) {
+    state.PauseTiming();
+    Select(*form, catalog);
+    state.ResumeTiming();
+    Select(*form, journal);
+  }
+  if (!ui.Failures.isEmpty()) state.SkipWithError(ui.Failures.first().toStdString().c_str());
+}
+
+}  // namespace
+
+BENCHMARK(BM_FirstSelection)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_Reselection)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  for (const char* font : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
+    if (QFile::exists(QLatin1String(font))) QFontDatabase::addApplicationFont(QLatin1String(font));
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
