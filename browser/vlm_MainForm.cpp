@@ -93,7 +93,12 @@ void Tfrm_MainForm::CreateControls() {
   pnl_WorkArea = new TEditorPanel(FUi, FAppDir, spt_Splitter);
   pnl_WorkArea->setMinimumWidth(kMinPaneWidth);
   pnl_WorkArea->ResolvePath = [this](const std::string& path) { return ResolvePath(path); };
-  pnl_WorkArea->LibraryEntryOf = [this](const TXMLNode* root) { return FPairs ? FPairs->FirstOf(root) : nullptr; };
+  pnl_WorkArea->LibraryEntryOf = [this](const TXMLNode* root) -> TXMLNode* {
+    // The entry of the node being edited: two entries may share one journal.
+    TXMLNode* own = LibraryEntryOfNode(pnl_WorkArea->CurrentNode());
+    if (own && NodeOf(pnl_WorkArea->CurrentNode()) == root) return own;
+    return FPairs ? FPairs->FirstOf(root) : nullptr;
+  };
   // The work area's controls follow its size first; then the charts are redrawn.
   pnl_WorkArea->OnResize = [this] { Run([this] { FormResize(); }); };
   CreateReadOnlyNotice();

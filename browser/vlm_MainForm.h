@@ -127,6 +127,9 @@ public:
   // Runs a handler inside the error boundary.
   bool Run(const std::function<void()>& handler);
 
+  // The element a tree node stands for in its parent's element (for a loaded journal its own
+  // library entry, also when another entry shares the journal), or none when out of step.
+  TXMLNode* LibraryEntryOfNode(const QTreeWidgetItem* node) const;
   // Tree binding and pictures.
   static TXMLNode* NodeOf(const QTreeWidgetItem* item);
   static void Bind(QTreeWidgetItem* item, TXMLNode* element);
@@ -227,6 +230,8 @@ private:
   // The element `node` stands for in its parent's element; raises when the tree is out of step.
   TXMLNode* EntryOfNode(const QTreeWidgetItem* node) const;
   void MoveCurrentBy(int step);
+  // After a change below `changedBelow`: the other tree entries of the same journal follow it.
+  void ShowJournalChangeElsewhere(QTreeWidgetItem* changedBelow);
 
   TUserInteraction& FUi;
   QString FShortDateFormat;

@@ -3,6 +3,7 @@
 // operations of vlm_LibraryOps; these handlers ask the user and keep the tree in step.
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <stdexcept>
 
 #include "vlm_LibraryOps.h"
@@ -75,6 +76,26 @@ void Tfrm_MainForm::AttachNew(TXMLNode* element, const QString& caption, int pic
   QTreeWidgetItem* node = AddNode(parent, element, caption, picture);
   parent->setExpanded(true);
   tre_Directory->setCurrentItem(node);  // runs the selection handler for the new node
+  ShowJournalChangeElsewhere(parent);
+}
+
+void Tfrm_MainForm::ShowJournalChangeElsewhere(QTreeWidgetItem* changedBelow) {
+  QTreeWidgetItem* journalNode = changedBelow;
+  while (journalNode && (!NodeOf(journalNode) || NodeOf(journalNode)->Name != tagJournal))
+    journalNode = journalNode->parent();
+  if (!journalNode) return;
+  // Another entry of the same journal shows the same elements: its nodes are built again, so that
+  // none of them keeps an element that was removed or misses one that was added.
+  TXMLNode* root = NodeOf(journalNode);
+  std::vector<QTreeWidgetItem*> others;
+  for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it)
+    if (*it != journalNode && NodeOf(*it) == root) others.push_back(*it);
+  for (QTreeWidgetItem* other : others) {
+    const bool expanded = other->isExpanded();
+    qDeleteAll(other->takeChildren());
+    for (int i = 0; i < root->ChildCount(); ++i) AddTreeBranch(other, root->GetChild(i));
+    other->setExpanded(expanded);
+  }
 }
 
 void Tfrm_MainForm::btn_Tool_01Click() {
@@ -135,12 +156,18 @@ void Tfrm_MainForm::btn_Tool_04Click() {
   AttachNew(experience, ExperienceCaption(experience), kPictureExperience);
 }
 
-TXMLNode* Tfrm_MainForm::EntryOfNode(const QTreeWidgetItem* node) const {
+TXMLNode* Tfrm_MainForm::LibraryEntryOfNode(const QTreeWidgetItem* node) const {
   const QTreeWidgetItem* parent = node ? node->parent() : nullptr;
-  if (!parent || !NodeOf(parent)) return nullptr;
+  if (!parent || !NodeOf(parent) || !FPairs) return nullptr;
   TXMLNode* entry = ShownChild(*NodeOf(parent), PositionOf(node));
+  return StandsFor(entry, NodeOf(node), *FPairs) ? entry : nullptr;
+}
+
+TXMLNode* Tfrm_MainForm::EntryOfNode(const QTreeWidgetItem* node) const {
+  if (!node || !node->parent()) return nullptr;
   // The tree and the document must agree before either is changed.
-  if (!StandsFor(entry, NodeOf(node), *FPairs)) throw std::runtime_error(res::MsgTreeOutOfStep);
+  TXMLNode* entry = LibraryEntryOfNode(node);
+  if (!entry) throw std::runtime_error(res::MsgTreeOutOfStep);
   return entry;
 }
 
@@ -161,6 +188,7 @@ void Tfrm_MainForm::MoveCurrentBy(int step) {
   parent->takeChild(other);
   parent->insertChild(position, sibling);
   for (QTreeWidgetItem* item : expanded) item->setExpanded(true);
+  ShowJournalChangeElsewhere(parent);
   btn_MoveUp->setEnabled(PositionOf(node) > 0);
   btn_MoveDown->setEnabled(PositionOf(node) < parent->childCount() - 1);
 }
@@ -191,6 +219,7 @@ void Tfrm_MainForm::btn_DeleteClick() {
   tre_Directory->setCurrentItem(next);
   RemoveEntry(*NodeOf(parent), position, *FPairs, FDefaultJournal);
   delete parent->takeChild(position);
+  ShowJournalChangeElsewhere(parent);
   // Shown again: positions, counts and the proposed number changed with the deletion.
   if (QTreeWidgetItem* current = tre_Directory->currentItem()) tre_DirectoryChanging(current);
 }

@@ -71,7 +71,8 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
     pnl_WorkArea->FillEditors(ekJournal, element);
     pnl_WorkArea->ArrangeEditors(ekJournal);
     SetCreationButtons(false, false, true, false);
-    MarkDefaultJournal(FPairs->FirstOf(element));
+    TXMLNode* entry = LibraryEntryOfNode(node);  // its own entry, also when two share the journal
+    MarkDefaultJournal(entry ? entry : FPairs->FirstOf(element));
     ShowJournalStatistics(node);
   } else if (name == tagDay) {
     pnl_WorkArea->FillEditors(ekDay, element);

@@ -228,6 +228,19 @@ TEST_F(ActionsTest, TwoEntriesOfOneJournalAreMovedAndDeletedEachOnItsOwn) {
   Open();
   Select(QStringLiteral("One"));
   Select(QStringLiteral("Two"));
+  // A dream deleted below one entry is gone below the other one too; a new day shows under both.
+  QTreeWidgetItem* two = Item(QStringLiteral("Two"));
+  Form->tre_Directory->setCurrentItem(Item(QStringLiteral("One"))->child(0)->child(0));
+  Ui.Confirmations = {{true, false}};
+  Click(Form->btn_Delete);
+  EXPECT_EQ(Captions(two->child(0)), QStringList{QStringLiteral("002. b")});
+  Select(QStringLiteral("One"));
+  Ui.NewElements = {Answer(QStringLiteral("d3"))};
+  Click(Form->btn_Tool_03);
+  EXPECT_EQ(Captions(two), QStringList({QStringLiteral("d1"), QStringLiteral("d2"), QStringLiteral("d3")}));
+  Select(QStringLiteral("Two"));  // its own entry is named and marked, not the first one's
+  EXPECT_EQ(two->text(0), QStringLiteral("Two"));
+  EXPECT_EQ(Form->FDefaultJournal->GetAttribute(attrName), "Two");
   Click(Form->btn_MoveDown);
   EXPECT_EQ(Captions(Item(QStringLiteral("A"))),
             QStringList({QStringLiteral("One"), QStringLiteral("K"), QStringLiteral("Two")}));
