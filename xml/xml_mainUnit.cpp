@@ -129,7 +129,12 @@ mode_t NewFileMode() {
 
 TXMLParser::TXMLParser() : Root(std::make_unique<TXMLNode>()), Parameters(std::make_unique<TXMLParameters>()) {}
 
-TXMLParser::~TXMLParser() = default;
+TXMLParser::~TXMLParser() { FreeTree(); }
+
+void TXMLParser::FreeTree() noexcept {
+  TXMLNode::FreeTree(Root, FArena, xml_memory::HeapUses() == FHeapUsesAfterLoad);
+  FText.reset();
+}
 
 void TXMLParser::LoadFromFile(const std::string& fileName) {
   if (fileName.empty()) {
@@ -156,8 +161,10 @@ TXMLResult TXMLParser::LoadFromString(std::string_view text) {
 TXMLResult TXMLParser::ParseText(char* data, std::size_t size) {
   // A load replaces the whole document; what fails to read stays as far as it was filled. The old
   // tree goes before the text it borrows from.
+  FreeTree();
   Root = std::make_unique<TXMLNode>();
   Parameters = std::make_unique<TXMLParameters>();
+  FArena = std::make_unique<TXMLArena>();
   FText.reset(data);
   FTextSize = size;
   size = JoinLines(data, size);
@@ -174,8 +181,9 @@ TXMLResult TXMLParser::ParseText(char* data, std::size_t size) {
   if (Status != xrOk) return Status;
   // The root must be an element: text standing in its place could not be written back.
   if (pos >= text.size() || text[pos] != '<') return Status = xrNoRoot;
-  Status = Root->Parse(0, text, pos, true);
+  Status = Root->Parse(0, text, pos, FArena.get());
   if (Status == xrOk && pos < text.size()) Status = xrRepeatedOrTrailing;
+  FHeapUsesAfterLoad = xml_memory::HeapUses();
   return Status;
 }
 

@@ -1,116 +1,75 @@
 #include "xml_node.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <new>
+#include <vector>
+
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kPooled = false;  // let the sanitizer see every node's lifetime
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kPooled = false;
-#else
-constexpr bool kPooled = true;
-#endif
-#else
-constexpr bool kPooled = true;
-#endif
-
-// Slots of sizeof(TXMLNode) bytes carved from blocks; free slots form a list through their first
-// bytes. Each thread has its own list; a slot freed by another thread simply joins that thread's list.
-struct NodePool {
-  struct FreeSlot {
-    FreeSlot* next;
-  };
-  static constexpr std::size_t kSlot = (sizeof(TXMLNode) + alignof(TXMLNode) - 1) / alignof(TXMLNode) * alignof(TXMLNode);
-  static constexpr std::size_t kSlotsPerBlock = 1024;
-  FreeSlot* freeList = nullptr;
-  char* next = nullptr;
-  char* end = nullptr;
-
-  void* Allocate() {
-    if (freeList) {
-      void* p = freeList;
-      freeList = freeList->next;
-      return p;
-    }
-    if (next == end) {
-      next = static_cast<char*>(::operator new(kSlot * kSlotsPerBlock));  // kept for the process's life
-      end = next + kSlot * kSlotsPerBlock;
-    }
-    void* p = next;
-    next += kSlot;
-    return p;
-  }
-  void Free(void* p) { freeList = ::new (p) FreeSlot{freeList}; }
-};
-
-thread_local NodePool gPool;
 thread_local std::ptrdiff_t gLiveNodes = 0;
-
-// Blocks of 8 to kMaxBytes bytes in steps of 8, without headers: a free list per size, and slots
-// carved one after the other from large chunks. Free slots are reused, never returned to the system.
-struct SmallPool {
-  static constexpr std::size_t kStep = 8, kMaxBytes = 512, kChunk = 64 << 10;
-  struct FreeSlot {
-    FreeSlot* next;
-  };
-  FreeSlot* freeLists[kMaxBytes / kStep] = {};
-  char* next = nullptr;
-  char* end = nullptr;
-
-  static bool Pooled(std::size_t bytes) { return kPooled && bytes > 0 && bytes <= kMaxBytes && bytes % kStep == 0; }
-  void* Allocate(std::size_t bytes) {
-    FreeSlot*& list = freeLists[bytes / kStep - 1];
-    if (list) {
-      void* p = list;
-      list = list->next;
-      return p;
-    }
-    if (static_cast<std::size_t>(end - next) < bytes) {
-      // The rest of the old chunk (less than kMaxBytes) stays unused.
-      next = static_cast<char*>(::operator new(kChunk));  // kept for the process's life
-      end = next + kChunk;
-    }
-    void* p = next;
-    next += bytes;
-    return p;
-  }
-  void Free(void* p, std::size_t bytes) {
-    FreeSlot*& list = freeLists[bytes / kStep - 1];
-    list = ::new (p) FreeSlot{list};
-  }
-};
-
-thread_local SmallPool gSmallPool;
 
 }  // namespace
 
-void* xml_pool::Allocate(std::size_t bytes) {
-  if (!SmallPool::Pooled(bytes)) return ::operator new(bytes);
-  return gSmallPool.Allocate(bytes);
+TXMLArena::~TXMLArena() {
+  for (const Block& b : FBlocks) ::munmap(b.Data, b.Size);
 }
 
-void xml_pool::Free(void* p, std::size_t bytes) noexcept {
-  if (!p) return;
-  if (!SmallPool::Pooled(bytes)) return ::operator delete(p);
-  gSmallPool.Free(p, bytes);
+void TXMLArena::NewBlock(std::size_t atLeast) {
+  // Blocks double from 64 KiB to 8 MiB: a small document takes little, a large one few blocks.
+  // Mapped on their own, so that they go back to the system when the document goes.
+  const std::size_t size = std::max(atLeast, std::min<std::size_t>(std::size_t(64) << (10 + FBlocks.size()), 8 << 20));
+  FBlocks.reserve(FBlocks.size() + 1);
+  constexpr std::size_t kHuge = 2 << 20;
+  void* raw = ::mmap(nullptr, size + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) throw std::bad_alloc();
+  char* start = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(raw) + kHuge - 1) & ~(kHuge - 1));
+  if (start > raw) ::munmap(raw, static_cast<std::size_t>(start - static_cast<char*>(raw)));
+  ::munmap(start + size, static_cast<std::size_t>(static_cast<char*>(raw) + size + kHuge - (start + size)));
+  void* p = start;
+  if (size >= kHuge) ::madvise(p, size, MADV_HUGEPAGE);
+  FBlocks.push_back({p, size});
+  FBlock = static_cast<char*>(p);
+  FBlockSize = size;
+  FUsed = 0;
 }
 
 std::ptrdiff_t TXMLNode::LiveNodes() { return gLiveNodes; }
 
 void* TXMLNode::operator new(std::size_t size) {
+  void* p = ::operator new(size);
   ++gLiveNodes;
-  if (!kPooled || size != sizeof(TXMLNode)) return ::operator new(size);
-  return gPool.Allocate();
+  xml_memory::NoteHeapUse();
+  return p;
 }
 
-void TXMLNode::operator delete(void* p, std::size_t size) noexcept {
-  if (!p) return;
+void TXMLNode::operator delete(TXMLNode* node, std::destroying_delete_t) noexcept {
+  const bool inArena = node->FInArena;
+  node->~TXMLNode();
   --gLiveNodes;
-  if (!kPooled || size != sizeof(TXMLNode)) return ::operator delete(p);
-  gPool.Free(p);
+  xml_memory::NoteHeapUse();  // the tree changed: its document must visit it when freed
+  if (!inArena) ::operator delete(node);
+}
+
+TXMLNode* TXMLNode::NewInArena(TXMLArena& arena) {
+  auto* node = ::new (arena.Allocate(sizeof(TXMLNode), alignof(TXMLNode))) TXMLNode();
+  node->FInArena = true;
+  ++arena.Nodes;
+  ++gLiveNodes;
+  return node;
+}
+
+void TXMLNode::FreeTree(std::unique_ptr<TXMLNode>& root, std::unique_ptr<TXMLArena>& arena, bool unchanged) noexcept {
+  if (root && arena && unchanged) {
+    root->Children.Abandon();
+    root->Attributes.Abandon();
+    gLiveNodes -= static_cast<std::ptrdiff_t>(arena->Nodes);
+  }
+  root.reset();
+  arena.reset();
 }
 
 TXMLNode::~TXMLNode() {

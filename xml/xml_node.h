@@ -2,9 +2,9 @@
 // The element tree: elements and text nodes with ordered children and attributes.
 #include <cstddef>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "xml_attribute.h"
 #include "xml_types.h"
@@ -12,8 +12,8 @@
 class TXMLTextFile;
 class TXMLNode;
 
-// The child list of an element; it comes from the same pools as attribute lists (xml_attribute.h).
-using TXMLNodeList = std::vector<std::unique_ptr<TXMLNode>, xml_pool::TPooledAllocator<std::unique_ptr<TXMLNode>>>;
+// The child list of an element.
+using TXMLNodeList = TXMLList<std::unique_ptr<TXMLNode>>;
 
 class TXMLNode {
 public:
@@ -23,12 +23,15 @@ public:
   TXMLNode(const TXMLNode&) = delete;
   TXMLNode& operator=(const TXMLNode&) = delete;
 
-  // Nodes come from per-thread pools of fixed-size slots: a journal holds hundreds of thousands of
-  // them, and the pool saves the allocator's per-block overhead and keeps them close together.
-  // Freed slots are reused, never returned to the system. Plain allocation under AddressSanitizer.
+  // A node that a document read lives in the document's arena (xml_list.h) and is freed with it;
+  // one that a program makes comes from the heap. Deleting either runs its destructor.
   static void* operator new(std::size_t size);
-  static void operator delete(void* p, std::size_t size) noexcept;
-  // Nodes allocated and not yet freed by this thread (for tests of ownership).
+  static void operator delete(TXMLNode* node, std::destroying_delete_t) noexcept;
+  static TXMLNode* NewInArena(TXMLArena& arena);
+  // Frees a tree read into `arena`, then the arena. A tree that nothing changed since it was read
+  // (see xml_memory::HeapUses) holds nothing else and is dropped without visiting its nodes.
+  static void FreeTree(std::unique_ptr<TXMLNode>& root, std::unique_ptr<TXMLArena>& arena, bool unchanged) noexcept;
+  // Nodes made and not yet destroyed by this program (for tests of ownership).
   static std::ptrdiff_t LiveNodes();
 
   // Last direct child named `name`; else the first match in the children's subtrees, in child
@@ -48,9 +51,10 @@ public:
   void SetLevel(int level);                            // renumbers the subtree
   void DeleteChild(int index);                         // frees the child; ignores bad indexes
 
-  // Reads one node (and its subtree) from text[pos..]; advances pos. Returns a result code. With
-  // `borrow`, names, values and text refer to `text`, which must then outlive the subtree.
-  TXMLResult Parse(int level, std::string_view text, std::size_t& pos, bool borrow = false);
+  // Reads one node (and its subtree) from text[pos..]; advances pos. Returns a result code. With an
+  // arena, the nodes and lists are made in it, and names, values and text refer to `text`, which
+  // must then live as long as the arena.
+  TXMLResult Parse(int level, std::string_view text, std::size_t& pos, TXMLArena* arena = nullptr);
   // Appends the node and its subtree in the writer's layout.
   void WriteTo(TXMLTextFile& file) const;
 
@@ -58,6 +62,11 @@ public:
   TXMLString Text;
   int Level = 0;
   TXMLNodeKind Kind = nkElement;
+
+private:
+  bool FInArena = false;
+
+public:
   TXMLNodeList Children;
   TXMLAttributeList Attributes;
 };

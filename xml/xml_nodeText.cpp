@@ -1,6 +1,8 @@
 // Reading a node from text and writing it back (the tree operations are in xml_node.cpp).
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "xml_functions.h"
 #include "xml_mainUnit.h"
@@ -16,7 +18,7 @@ inline std::size_t FindNear(std::string_view s, char c, std::size_t from) {
 }
 
 // Reads the attributes and the end of a start tag; pos stands after the blank that ended the name.
-TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& pos, bool borrow) {
+TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& pos, TXMLArena* arena) {
   node.Attributes.clear();
   const void* end = std::memchr(text.data() + pos, '>', text.size() - pos);
   if (!end) return xrTruncated;
@@ -43,18 +45,28 @@ TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& p
     }
     if (!body.empty() && body != ">" && body != "/>") bodies.push_back(body);
   }
-  node.Attributes.reserve(bodies.size());
-  for (std::string_view body : bodies) {
-    node.Attributes.emplace_back();
-    if (TXMLResult r = node.Attributes.back().ParseBody(body, borrow)) return r;
+  const std::size_t n = bodies.size();
+  if (arena) {
+    TXMLAttribute* list = arena->AllocateArray<TXMLAttribute>(n);
+    std::uninitialized_default_construct_n(list, n);
+    node.Attributes.Adopt(list, n);
+  } else {
+    node.Attributes.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) node.Attributes.emplace_back();
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    if (TXMLResult r = node.Attributes[i].ParseBody(bodies[i], arena != nullptr)) {
+      node.Attributes.erase(node.Attributes.begin() + i + 1, node.Attributes.end());  // the tree as far as it was read
+      return r;
+    }
   }
   return xrOk;
 }
 
 // Reads a text node or a start tag (not the content of the element).
-TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size_t& pos, bool borrow) {
-  auto set = [borrow](TXMLString& field, std::string_view s) {
-    if (borrow) field.Borrow(s);
+TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size_t& pos, TXMLArena* arena) {
+  auto set = [arena](TXMLString& field, std::string_view s) {
+    if (arena) field.Borrow(s);
     else field.assign(s);
   };
   node.Level = level;
@@ -82,21 +94,23 @@ TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size
     pos = i + 1;
   } else {
     pos = i + 1;
-    return ParseAttributes(node, text, pos, borrow);
+    return ParseAttributes(node, text, pos, arena);
   }
   return xrOk;
 }
 
 bool AtEndTag(std::string_view text, std::size_t pos, std::string_view name) {
-  std::string_view rest = text.substr(pos);
-  return rest.size() >= name.size() + 3 && rest[0] == '<' && rest[1] == '/' &&
-         rest.substr(2, name.size()) == name && rest[name.size() + 2] == '>';
+  if (text.size() - pos < name.size() + 3 || text[pos] != '<' || text[pos + 1] != '/') return false;
+  const char* p = text.data() + pos + 2;
+  for (char c : name)  // names are short: a loop is cheaper than a call
+    if (*p++ != c) return false;
+  return *p == '>';
 }
 
 }  // namespace
 
-TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos, bool borrow) {
-  if (TXMLResult r = ParseHead(*this, level, text, pos, borrow)) return r;
+TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos, TXMLArena* arena) {
+  if (TXMLResult r = ParseHead(*this, level, text, pos, arena)) return r;
   if (Kind != nkElement) return xrOk;
   // Open elements, innermost last. Their children collect in `pending` and move into the element
   // when it closes (or when the parse fails), so each Children list is allocated at its exact size.
@@ -110,8 +124,16 @@ TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos, b
     Open top = open.back();
     open.pop_back();
     auto& list = top.node->Children;
-    list.reserve(list.size() + pending.size() - top.firstChild);
-    for (std::size_t i = top.firstChild; i < pending.size(); ++i) list.push_back(std::move(pending[i]));
+    const std::size_t n = list.size() + pending.size() - top.firstChild;
+    if (arena) {
+      auto* children = arena->AllocateArray<std::unique_ptr<TXMLNode>>(n);
+      auto* next = std::uninitialized_move(list.begin(), list.end(), children);
+      std::uninitialized_move(pending.begin() + static_cast<std::ptrdiff_t>(top.firstChild), pending.end(), next);
+      list.Adopt(children, n);
+    } else {
+      list.reserve(n);
+      for (std::size_t i = top.firstChild; i < pending.size(); ++i) list.push_back(std::move(pending[i]));
+    }
     pending.resize(top.firstChild);
   };
   TXMLResult result = xrOk;
@@ -130,10 +152,10 @@ TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos, b
       result = xrTooDeep;
       break;
     }
-    pending.push_back(std::make_unique<TXMLNode>());
+    pending.push_back(arena ? std::unique_ptr<TXMLNode>(NewInArena(*arena)) : std::make_unique<TXMLNode>());
     TXMLNode* child = pending.back().get();
     // A failing child stays appended, as far as it was read.
-    if ((result = ParseHead(*child, node->Level + 1, text, pos, borrow)) != xrOk) break;
+    if ((result = ParseHead(*child, node->Level + 1, text, pos, arena)) != xrOk) break;
     if (child->Kind == nkElement) open.push_back({child, pending.size()});
   }
   while (!open.empty()) close();

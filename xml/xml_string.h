@@ -1,11 +1,23 @@
 #pragma once
 // The strings of the element tree: names, attribute values and text.
+#include <atomic>
 #include <compare>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <ostream>
 #include <string>
 #include <string_view>
+
+namespace xml_memory {
+// Counts the times heap memory was taken into a string, list or node. A document whose tree was
+// read after the last such time holds nothing but its arena and its text, and can drop them
+// without visiting its nodes (TXMLParser). Taking nodes or strings of a loaded tree out of it
+// (release, swap with outside objects) is not supported: they live as long as their document.
+inline std::atomic<std::uint64_t> gHeapUses{0};
+inline void NoteHeapUse() noexcept { gHeapUses.fetch_add(1, std::memory_order_relaxed); }
+inline std::uint64_t HeapUses() noexcept { return gHeapUses.load(std::memory_order_relaxed); }
+}  // namespace xml_memory
 
 // A byte string that either borrows bytes its document keeps or owns a copy of its own. The reader
 // borrows: the names, values and text of a loaded file stay in the document's buffer, so loading
@@ -72,9 +84,11 @@ private:
     copy[s.size()] = '\0';
     FData = copy;
     FSize = s.size() << 1 | 1;
+    xml_memory::NoteHeapUse();
   }
   void Take(TXMLString& other) {
     if (!(other.FSize & 1)) return Assign(other.view());
+    xml_memory::NoteHeapUse();
     FData = other.FData;
     FSize = other.FSize;
     other.FData = nullptr;

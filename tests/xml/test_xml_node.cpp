@@ -165,8 +165,7 @@ TEST(XmlNode, DeleteChildRemovesAndIgnoresBadIndexes) {
 
 TEST(XmlNode, DestroyingRootFreesTheWholeTree) {
   {
-    // Nodes, child and attribute lists come from pools whose blocks stay; have free slots ready
-    // before counting.
+    // Have whatever the first allocations set up in place before counting.
     std::vector<std::unique_ptr<TXMLNode>> warm(16);
     for (auto& n : warm) n = std::make_unique<TXMLNode>();
     warm[0]->SetAttribute("k", "v");
@@ -189,9 +188,8 @@ TEST(XmlNode, DestroyingRootFreesTheWholeTree) {
   EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore);
 }
 
-// Child and attribute lists come from pooled slots up to a size, from the heap above it; growing
-// and shrinking across that size, moving lists between nodes and freeing them must keep every entry.
-TEST(XmlNode, ListsKeepTheirEntriesAcrossPooledAndHeapSizes) {
+// Growing and shrinking lists, copying and moving them between nodes and freeing them keeps every entry.
+TEST(XmlNode, ListsKeepTheirEntriesWhenGrownCopiedMovedAndShrunk) {
   std::vector<std::unique_ptr<TXMLNode>> nodes;
   for (int k = 0; k < 3; ++k) {
     auto n = std::make_unique<TXMLNode>("n");
@@ -199,7 +197,7 @@ TEST(XmlNode, ListsKeepTheirEntriesAcrossPooledAndHeapSizes) {
     for (int i = 0; i < 300; ++i) Add(*n, "c" + std::to_string(i));
     nodes.push_back(std::move(n));
   }
-  nodes[1]->Attributes = nodes[0]->Attributes;  // a copy: its own slots
+  nodes[1]->Attributes = nodes[0]->Attributes;  // a copy: its own memory
   nodes[2]->Children = std::move(nodes[0]->Children);
   nodes[0].reset();
   for (int i = 39; i >= 1; --i) nodes[1]->RemoveAttribute("a" + std::to_string(i));
@@ -245,6 +243,39 @@ TEST(XmlNode, StringsTakenOutOfALoadedTreeOutliveTheDocument) {
   EXPECT_EQ(attribute.Name, "a");
   EXPECT_EQ(attribute.Value, "value");
   EXPECT_EQ(value, "value");
+}
+
+// A loaded tree lives in its document's memory; changed (nodes added and deleted, strings and
+// lists grown), it still gives back everything when its document goes, and so does one unchanged.
+TEST(XmlNode, LoadedTreeChangedOrNotIsFreedWithItsDocument) {
+  const std::string text = Doc(Lines({"<r a=\"1\">", "<d n=\"x\">words</d>", "<d n=\"y\" />", "</r>"}));
+  {
+    TXMLParser warm;  // the first load sets up what the test program keeps anyway
+    ASSERT_EQ(warm.LoadFromString(text), xrOk);
+  }
+  const long before = LiveAllocations();
+  const std::ptrdiff_t nodesBefore = TXMLNode::LiveNodes();
+  for (bool change : {false, true}) {
+    auto doc = std::make_unique<TXMLParser>();
+    ASSERT_EQ(doc->LoadFromString(text), xrOk);
+    EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore + 4);  // the root and three read into the arena
+    if (change) {
+      TXMLNode* d = doc->Root->GetChild(0);
+      d->SetAttribute("m", "a value long enough to live on the heap");
+      d->GetChild(0)->Text = std::string("other words, long enough to live on the heap");
+      d->AddChild(std::make_unique<TXMLNode>("added"))->SetLevel(2);
+      doc->Root->DeleteChild(1);
+      doc->Root->AddChild(std::make_unique<TXMLNode>("last"));
+      TXMLParser back;
+      ASSERT_EQ(back.LoadFromString(doc->SaveToString()), xrOk);
+      EXPECT_EQ(back.Root->GetChild(0)->GetAttribute("m"), "a value long enough to live on the heap");
+      EXPECT_EQ(back.Root->GetChild(0)->ChildCount(), 2);
+      EXPECT_EQ(back.Root->GetChild(1)->Name, "last");
+    }
+    doc.reset();
+    EXPECT_EQ(LiveAllocations(), before) << "changed: " << change;
+    EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore) << "changed: " << change;
+  }
 }
 
 }  // namespace
