@@ -53,7 +53,7 @@ void DropNameless(TXMLNode& root) {
   while (!pending.empty()) {
     TXMLNode* node = pending.back();
     pending.pop_back();
-    std::erase_if(node->Attributes, [](const TXMLAttribute& a) { return a.Name.empty(); });
+    erase_if(node->Attributes, [](const TXMLAttribute& a) { return a.Name.empty(); });
     for (int i = node->ChildCount() - 1; i >= 0; --i) {
       TXMLNode* child = node->GetChild(i);
       if (child->Kind != nkText && child->Name.empty())

@@ -145,6 +145,14 @@ public:
     std::swap(FCapacity, other.FCapacity);
   }
 
+  // std::erase_if for this list (found by argument-dependent lookup: call it unqualified).
+  template <class Predicate>
+  friend size_type erase_if(TXMLList& list, Predicate pred) {
+    const size_type before = list.size();
+    list.erase(std::remove_if(list.begin(), list.end(), pred), list.end());
+    return before - list.size();
+  }
+
   // For the reader: the list takes n elements built in its document's arena.
   void Adopt(T* data, size_type n) noexcept {
     clear();
