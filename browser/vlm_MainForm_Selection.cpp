@@ -65,8 +65,8 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
     if (element->GetAttribute(attrPath) != litUndefined) {
       LoadJournal(node, element);
       MarkDefaultJournal(element);
-      ShowJournalStatistics(node);
     }
+    ShowJournalStatistics(node);  // an entry without a file shows empty charts
   } else if (name == tagJournal) {
     pnl_WorkArea->FillEditors(ekJournal, element);
     pnl_WorkArea->ArrangeEditors(ekJournal);

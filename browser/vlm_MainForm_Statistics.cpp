@@ -6,6 +6,7 @@
 #include "vlm_GraphPainter.h"
 #include "vlm_MainForm.h"
 #include "vlm_StatisticsView.h"
+#include "vlm_Types.h"
 #include "vlm_Widgets.h"
 #include "xml_functions.h"
 
@@ -28,6 +29,11 @@ void Tfrm_MainForm::CreateGraphs() {
 void Tfrm_MainForm::ShowJournalStatistics(QTreeWidgetItem* node) {
   const TXMLNode* root = NodeOf(node);
   if (!root || !FStatistics) return;
+  if (root->Name != tagJournal) {
+    // A library entry that names no file has no journal to count; no other journal's charts stay.
+    FStatistics->ShowNothing();
+    return;
+  }
   std::array<bool, 4> defined;
   std::array<std::string, 4> captions;
   for (int n = 1; n <= 4; ++n) {

@@ -139,6 +139,13 @@ void TStatisticsView::ShowDayStatistics(const TXMLNode& day, const std::string& 
   Present();
 }
 
+void TStatisticsView::ShowNothing() {
+  FShown = shNone;
+  FShownFor = nullptr;
+  PaintClear();
+  Present();
+}
+
 TStatisticsView::TShown TStatisticsView::ShownNow() const {
   const TXMLNode* current = CurrentElement ? CurrentElement() : nullptr;
   return current && current == FShownFor ? FShown : shNone;
@@ -254,8 +261,7 @@ void TStatisticsView::Resized() {
       PaintGraph();
       break;
     case shNone:
-      // A journal or day whose statistics were not counted (a journal entry without a file) shows
-      // no other journal's charts.
+      // A journal or day whose statistics were not counted shows no other journal's charts.
       if (!ShowsJournal(current) && !ShowsDay(current)) return;
       PaintClear();
       break;

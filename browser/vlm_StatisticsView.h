@@ -48,6 +48,9 @@ public:
   // The energy chart of a day. `decimal` is the locale's decimal separator (Windows-1251).
   void ShowDayStatistics(const TXMLNode& day, const std::string& decimal);
 
+  // No statistics: the image cleared, and nothing repainted until the next Show.
+  void ShowNothing();
+
   void DrawGraph();
   void DrawQualityGraph();
   void ClearGraphs();

@@ -205,3 +205,20 @@ TEST_F(StatisticsViewTest, CopyButtonsPutTheirFramedChartOnTheClipboard) {
   QTest::mouseClick(Form->pnl_WorkArea->btn_Copy_2, Qt::LeftButton);
   EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), Shown(View().QualityBox()));
 }
+
+TEST_F(StatisticsViewTest, AnEntryWithoutAFileShowsNoOtherJournalsCharts) {
+  Write(FourLabels(), "<day name=\"d1\"><experience number=\"1\" title=\"a\" /></day>\n<day name=\"d2\" />\n");
+  Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"A\">\n"
+                                      "    <file name=\"J\" path=\"j.xml\" />\n    <file name=\"K\" />\n"
+                                      "  </directory>\n</dreamlibrary>\n"));
+  Open();
+  Select(QStringLiteral("J"));
+  ASSERT_FALSE(EmptyBox(View().GraphBox()));
+  const QRect whole(QPoint(0, 0), View().Image().size());
+  Select(QStringLiteral("K"));
+  EXPECT_TRUE(EmptyBox(whole.adjusted(-1, -1, 1, 1)));
+  Form->resize(Form->width() + 40, Form->height());
+  QApplication::processEvents();
+  EXPECT_TRUE(EmptyBox(QRect(QPoint(0, 0), View().Image().size()).adjusted(-1, -1, 1, 1)));
+  EXPECT_FALSE(Form->pnl_WorkArea->btn_Copy_1->isVisible());
+}
