@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QToolButton>
@@ -27,6 +28,22 @@ QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 // An attribute as an editor shows it: empty when absent.
 QString Shown(const std::string& value) { return value == litUndefined ? QString() : FromCp(value); }
 
+
+// The pictures of the two small picture buttons: a plus to open a file, a cross to clear.
+QIcon Glyph(bool cross) {
+  QPixmap pixmap(8, 8);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setPen(QPen(cross ? QColor(192, 0, 0) : QColor(0, 0, 128), 2));
+  if (cross) {
+    painter.drawLine(1, 1, 6, 6);
+    painter.drawLine(1, 6, 6, 1);
+  } else {
+    painter.drawLine(4, 0, 4, 8);
+    painter.drawLine(0, 4, 8, 4);
+  }
+  return QIcon(pixmap);
+}
 }  // namespace
 
 TEditorPanel::TEditorPanel(TUserInteraction& ui, const QString& appDir, QWidget* parent)
@@ -105,6 +122,9 @@ void TEditorPanel::CreateControls() {
   place(img_Image, QRect(298, 202, 140, 140), akRight | akBottom, false);
   flat(btn_LoadImage, QRect(440, 202, 10, 10), res::HintLoadImage, akRight | akBottom, false);
   flat(btn_ClearImage, QRect(440, 214, 10, 10), res::HintClearImage, akRight | akBottom, false);
+  btn_LoadImage->setIcon(Glyph(false));
+  btn_ClearImage->setIcon(Glyph(true));
+  for (QToolButton* b : {btn_LoadImage, btn_ClearImage}) b->setIconSize(QSize(8, 8));
 
   QCheckBox** boxes[4] = {&box_Label1, &box_Label2, &box_Label3, &box_Label4};
   for (int i = 0; i < 4; ++i) {
