@@ -146,6 +146,9 @@ void TEditorPanel::CreateControls() {
   lbl_Notice = new QLabel(this);
   lbl_Notice->setWordWrap(true);
   lbl_Notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QPalette notice = lbl_Notice->palette();
+  notice.setColor(QPalette::WindowText, QColor(160, 0, 0));  // stands out from the captions
+  lbl_Notice->setPalette(notice);
   place(lbl_Notice, QRect(4, 352, 340, 28), akLeft | akRight | akBottom, false);
 
   // The controls follow the area's size first; then what depends on them is placed.
