@@ -1,6 +1,5 @@
 // Where the library lives: beside a portable program, in the user's data folder for an installed one.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QDirIterator>
@@ -10,6 +9,7 @@
 
 #include "vlm_ProgramFolders.h"
 #include "vlm_TestSupport.h"
+#include "vlm_Unprivileged.h"
 
 namespace {
 void Put(const QString& path, const QByteArray& bytes) {
@@ -79,15 +79,21 @@ TEST(ProgramFoldersTest, PortableBesideTheProgramInstalledInTheUsersDataFolder) 
 }
 
 TEST(ProgramFoldersTest, AProgramFolderThatCannotBeWrittenKeepsTheLibraryInTheUsersDataFolder) {
-  if (::geteuid() == 0) GTEST_SKIP() << "the superuser can write to any folder";
   TFolders f;
   Put(f.Bin + QStringLiteral("dreams.ini"), "<starter/>");  // a portable copy on a read-only place
-  ASSERT_TRUE(QFile::setPermissions(f.Bin, QFile::ReadOwner | QFile::ExeOwner));
-  const TProgramFolders chosen = ChooseProgramFolders(f.Bin, f.Share, f.User);
-  QFile::setPermissions(f.Bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  EXPECT_FALSE(chosen.Portable);
-  EXPECT_EQ(chosen.LibraryDir, f.User);
-  EXPECT_EQ(chosen.DataDir, f.Bin);  // its dreams.ini is the starter
+  // Everyone may look into the folders; nobody, the owner included, may write the program's.
+  constexpr auto kReadable = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                             QFile::ReadOther | QFile::ExeOther;
+  for (const QString& dir : {f.Root.path(), f.Root.path() + QStringLiteral("/usr")})
+    ASSERT_TRUE(QFile::setPermissions(dir, kReadable | QFile::WriteOwner));
+  ASSERT_TRUE(QFile::setPermissions(f.Bin, kReadable));
+  AsUnprivilegedUser([&] {
+    const TProgramFolders chosen = ChooseProgramFolders(f.Bin, f.Share, f.User);
+    EXPECT_FALSE(chosen.Portable);
+    EXPECT_EQ(chosen.LibraryDir, f.User);
+    EXPECT_EQ(chosen.DataDir, f.Bin);  // its dreams.ini is the starter
+  });
+  QFile::setPermissions(f.Bin, kReadable | QFile::WriteOwner);
 }
 
 TEST(ProgramFoldersTest, FirstStartCopiesTheStarterLibraryOnceAndNeverOverwritesTheUsers) {

@@ -16,6 +16,7 @@
 #include <set>
 #include <sstream>
 
+#include "vlm_Unprivileged.h"
 #include "xml_test_util.h"
 
 namespace fs = std::filesystem;
@@ -36,23 +37,6 @@ extern "C" int fsync(int fd) {
 }
 
 namespace {
-
-// Runs `check` as an unprivileged user (nobody) in a child process when the tests run as root,
-// where checks of permissions would otherwise pass trivially; directly otherwise.
-void AsUnprivilegedUser(const std::function<void()>& check) {
-  if (geteuid() != 0) return check();
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    bool dropped = setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0;
-    if (dropped) check();
-    _exit(!dropped ? 2 : ::testing::Test::HasFailure() ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "the check failed as user 65534 (2: could not drop to it)";
-}
 
 class XmlFiles : public ::testing::Test {
 protected:
