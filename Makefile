@@ -40,6 +40,7 @@ bench: build
 	@$(BUILD)/bin/velmora_bench_xml
 	@$(BUILD)/bin/velmora_bench_graphs
 	@$(BUILD)/bin/velmora_bench_select
+	@$(BUILD)/bin/velmora_bench_startup
 
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF"

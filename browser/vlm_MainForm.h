@@ -216,6 +216,8 @@ private:
   void ReadIcon(const TIconSetting& icon, QStringList& problems);
   void ApplyGeometry(const TFormGeometry& form);
   void LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement);
+  // A node for each child of a journal's root, in order, below the journal's `node`.
+  void AddJournalBranches(QTreeWidgetItem* node, const TXMLNode& root);
   // True when the element of `node` is in a document that is never written (not readable at all).
   bool InUnwrittenDocument(const QTreeWidgetItem* node) const;
   void MarkDefaultJournal(TXMLNode* fileElement);

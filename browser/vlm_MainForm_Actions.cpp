@@ -93,7 +93,7 @@ void Tfrm_MainForm::ShowJournalChangeElsewhere(QTreeWidgetItem* changedBelow) {
   for (QTreeWidgetItem* other : others) {
     const bool expanded = other->isExpanded();
     qDeleteAll(other->takeChildren());
-    for (int i = 0; i < root->ChildCount(); ++i) AddTreeBranch(other, root->GetChild(i));
+    AddJournalBranches(other, *root);
     other->setExpanded(expanded);
   }
 }

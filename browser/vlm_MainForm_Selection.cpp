@@ -116,7 +116,7 @@ void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {
   if (std::find(FLoading.begin(), FLoading.end(), journal) == FLoading.end()) {
     FLoading.push_back(journal);
     TLoadingMark mark{FLoading};
-    for (int i = 0; i < root->ChildCount(); ++i) AddTreeBranch(node, root->GetChild(i));
+    AddJournalBranches(node, *root);
   }
   Bind(node, root);
   FPairs->AddUniquePair(fileElement, root);
@@ -129,6 +129,40 @@ void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {
   } else if (!existed) {
     FUi.ShowWarning(this, QString::fromUtf8(res::MsgJournalMissing).arg(FromCp(path)));
   }
+}
+
+namespace {
+// True when the branch of `element` may hold a journal entry, whose selection at start-up needs
+// its node in the view.
+bool MayHoldJournalEntries(const TXMLNode& element) {
+  for (const auto& child : element.Children)
+    if (child->Name == tagDirectory || child->Name == tagFile) return true;
+  return false;
+}
+}  // namespace
+
+void Tfrm_MainForm::AddJournalBranches(QTreeWidgetItem* node, const TXMLNode& root) {
+  // A node added inside the view costs the view a notice for itself and for each of its data:
+  // branches are built apart and handed to the view together.
+  QList<QTreeWidgetItem*> built;
+  struct TFreeUnhanded {
+    QList<QTreeWidgetItem*>& Items;
+    ~TFreeUnhanded() { qDeleteAll(Items); }
+  } freeUnhanded{built};
+  auto hand = [&] {
+    node->addChildren(built);
+    built.clear();
+  };
+  for (int i = 0; i < root.ChildCount(); ++i) {
+    TXMLNode* child = root.GetChild(i);
+    if (MayHoldJournalEntries(*child)) {
+      hand();
+      AddTreeBranch(node, child);
+    } else {
+      built.append(AddTreeBranch(nullptr, child));
+    }
+  }
+  hand();
 }
 
 void Tfrm_MainForm::MarkDefaultJournal(TXMLNode* fileElement) {

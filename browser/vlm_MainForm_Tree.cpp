@@ -48,7 +48,9 @@ void Tfrm_MainForm::SetNodePicture(QTreeWidgetItem* item, int index) {
 }
 
 void Tfrm_MainForm::RefreshNodePictures() {
-  for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it) SetNodePicture(*it, PictureOf(*it));
+  // Only nodes whose picture changed: setting an icon again costs the view a notice per node.
+  for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it)
+    if ((*it)->icon(0).cacheKey() != iml_TreeImages.NodeIcon(PictureOf(*it)).cacheKey()) SetNodePicture(*it, PictureOf(*it));
 }
 
 QTreeWidgetItem* Tfrm_MainForm::AddNode(QTreeWidgetItem* parent, TXMLNode* element, const QString& caption,

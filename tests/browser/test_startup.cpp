@@ -127,6 +127,41 @@ TEST_F(StartupTest, BadPictureAndBadGeometryAreReportedOnceAndTheWalkGoesOn) {
   EXPECT_EQ(qAlpha(PictureColour(catalog, QIcon::Normal)), 0);
 }
 
+// A journal's days are built apart from the view; a journal entry kept among them (a catalog in
+// the journal) must still stand in the document's order and open as a default journal does.
+TEST_F(StartupTest, JournalBranchesKeepTheDocumentsOrderAroundACatalogHoldingADefaultJournal) {
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n"
+      "  <directory name=\"A\">\n"
+      "    <file name=\"Outer\" path=\"outer.xml\" default=\"yes\" />\n"
+      "  </directory>\n"
+      "</dreamlibrary>\n"));
+  Library.WriteJournal(QStringLiteral("outer.xml"), QStringLiteral(
+      "<velmora>\n"
+      "  <day name=\"d1\">\n    <experience number=\"1\" title=\"a\" />\n  </day>\n"
+      "  <directory name=\"Inside\">\n    <file name=\"Inner\" path=\"inner.xml\" default=\"yes\" />\n"
+      "  </directory>\n"
+      "  <day name=\"d2\">\n    <experience number=\"2\" title=\"b\" />\n"
+      "    <experience number=\"3\" title=\"c\" />\n  </day>\n"
+      "</velmora>\n"));
+  Library.WriteJournal(QStringLiteral("inner.xml"), QStringLiteral("<velmora>\n  <day name=\"i1\" />\n</velmora>\n"));
+  Open();
+  QTreeWidgetItem* outer = Item(QStringLiteral("Outer"));
+  ASSERT_NE(outer, nullptr);
+  ASSERT_EQ(outer->childCount(), 3);
+  EXPECT_EQ(outer->child(0)->text(0), QStringLiteral("d1"));
+  EXPECT_EQ(outer->child(1)->text(0), QStringLiteral("Inside"));
+  EXPECT_EQ(outer->child(2)->text(0), QStringLiteral("d2"));
+  ASSERT_EQ(outer->child(2)->childCount(), 2);
+  EXPECT_EQ(outer->child(2)->child(1)->text(0), QStringLiteral("3. c"));
+  // The inner journal was loaded while the outer one was added.
+  QTreeWidgetItem* inner = Item(QStringLiteral("Inner"));
+  ASSERT_NE(inner, nullptr);
+  ASSERT_EQ(inner->childCount(), 1);
+  EXPECT_EQ(inner->child(0)->text(0), QStringLiteral("i1"));
+  EXPECT_EQ(Form->FJournals->Documents().size(), 2u);
+}
+
 class DefaultJournalTest : public BrowserTest {
 protected:
   void SetUp() override {
