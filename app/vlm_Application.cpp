@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "vlm_ErrorBoundary.h"
 
@@ -24,4 +27,15 @@ void RegisterFonts() {
   QFont::insertSubstitution(QStringLiteral("Book Antiqua"), QStringLiteral("TeX Gyre Pagella"));
   // The bitmap-only "MS Sans Serif" of fonts-wine renders poorly in Qt.
   QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Tahoma"));
+}
+
+bool InstallQtTranslations(QCoreApplication& app) {
+  // The program speaks Russian; the file and message dialogs of Qt itself should too.
+  auto* translator = new QTranslator(&app);
+  if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
 }

@@ -15,3 +15,6 @@ private:
 
 // Registers the fonts the window's design names, where the system has them.
 void RegisterFonts();
+
+// Qt's own texts (file dialogs, standard buttons) in Russian, where the translations are installed.
+bool InstallQtTranslations(QCoreApplication& app);

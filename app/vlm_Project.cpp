@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     closeAsked = true;
     CloseForSignal(mainWindow);
   });
+  InstallQtTranslations(app);
   RegisterFonts();
   QApplication::setFont(QFont(QStringLiteral("Tahoma"), 8));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(VELMORA_APP_ID), QIcon(QStringLiteral(":/ui/velmora.png"))));

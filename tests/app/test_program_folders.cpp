@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <map>
 
+#include "vlm_Application.h"
 #include "vlm_ProgramFolders.h"
 #include "vlm_TestSupport.h"
 #include "vlm_Unprivileged.h"
@@ -158,4 +159,10 @@ TEST(ProgramFoldersTest, InstalledStarterLibraryOpensFromTheUsersFolderAndSurviv
   Tfrm_MainForm again(ui, installed.DataDir, installed.LibraryDir);
   EXPECT_EQ(again.FLibrary->Root->GetAttribute("name"), "Renamed");
   EXPECT_TRUE(ui.Warnings.isEmpty());
+}
+
+// The file and message dialogs of Qt itself speak the program's language.
+TEST(QtTranslationsTest, StandardButtonsAreRussianOnceInstalled) {
+  ASSERT_TRUE(InstallQtTranslations(*QCoreApplication::instance()));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString::fromUtf8("Отмена"));
 }
