@@ -1,9 +1,5 @@
 #include "vlm_AuthorizationForm.h"
 
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QWindow>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,24 +13,10 @@ constexpr int kOkLoginLeft = 72;  // centred under the fields when Cancel is hid
 constexpr int kOkDesignLeft = 10;
 }  // namespace
 
-Tfrm_Authorization::Tfrm_Authorization(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
-  // A one-pixel border around the title bar and the client area.
-  setFixedSize(kClientWidth + 2, kCaptionHeight + kClientHeight + 2);
+Tfrm_Authorization::Tfrm_Authorization(QWidget* parent) : TCaptionedDialog(parent) {
+  SetClientSize(kClientWidth, kClientHeight);
   // "MS Sans Serif" is substituted by Tahoma where the program registers its fonts.
   setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-
-  lbl_Caption = new QLabel(this);
-  lbl_Caption->setGeometry(1, 1, kClientWidth, kCaptionHeight);
-  lbl_Caption->setIndent(6);
-  lbl_Caption->setAutoFillBackground(true);
-  lbl_Caption->setBackgroundRole(QPalette::Highlight);
-  lbl_Caption->setForegroundRole(QPalette::HighlightedText);
-  QFont bold = font();
-  bold.setBold(true);
-  lbl_Caption->setFont(bold);
-  lbl_Caption->installEventFilter(this);
-  pnl_Client = new QWidget(this);
-  pnl_Client->setGeometry(1, 1 + kCaptionHeight, kClientWidth, kClientHeight);
 
   lbl_First = new QLabel(QString::fromUtf8(res::CaptionUserName), pnl_Client);
   lbl_First->setGeometry(10, 14, 50, 13);
@@ -86,54 +68,3 @@ void Tfrm_Authorization::edt_FirstChange() { btn_Ok->setEnabled(!edt_First->text
 
 QString Tfrm_Authorization::UserName() const { return edt_First->text(); }
 QString Tfrm_Authorization::Password() const { return edt_Second->text(); }
-
-void Tfrm_Authorization::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::WindowTitleChange) lbl_Caption->setText(windowTitle());
-  QDialog::changeEvent(event);
-}
-
-void Tfrm_Authorization::paintEvent(QPaintEvent* event) {
-  QDialog::paintEvent(event);
-  QPainter painter(this);
-  painter.setPen(palette().color(QPalette::Dark));
-  painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-bool Tfrm_Authorization::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != lbl_Caption) return QDialog::eventFilter(watched, event);
-  auto* mouse = static_cast<QMouseEvent*>(event);
-  switch (event->type()) {
-    case QEvent::MouseButtonPress:
-      if (mouse->button() != Qt::LeftButton) break;
-      // The window manager moves the window where it can; otherwise the dialog follows the mouse.
-      if (windowHandle() && windowHandle()->startSystemMove()) return true;
-      FDragging = true;
-      FDragOffset = mouse->globalPosition().toPoint() - pos();
-      return true;
-    case QEvent::MouseMove:
-      if (FDragging) move(mouse->globalPosition().toPoint() - FDragOffset);
-      return FDragging;
-    case QEvent::MouseButtonRelease:
-      FDragging = false;
-      break;
-    default:
-      break;
-  }
-  return QDialog::eventFilter(watched, event);
-}
-
-void Tfrm_Authorization::keyPressEvent(QKeyEvent* event) {
-  switch (event->key()) {
-    case Qt::Key_Escape:
-      event->accept();
-      return;
-    case Qt::Key_Enter:
-    case Qt::Key_Return:
-      if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
-        button->click();
-      event->accept();
-      return;
-    default:
-      QDialog::keyPressEvent(event);
-  }
-}

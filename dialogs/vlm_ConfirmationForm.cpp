@@ -2,13 +2,11 @@
 
 #include <QCheckBox>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 
-#include "vlm_DialogKeys.h"
 #include "vlm_Resources.h"
 
 namespace {
@@ -39,28 +37,28 @@ QPixmap QuestionPicture() {
 }  // namespace
 
 Tfrm_Confirmation::Tfrm_Confirmation(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : TCaptionedDialog(parent) {
   setWindowTitle(Text(res::TitleConfirmation));
-  setFixedSize(280, 128);
+  SetClientSize(280, 128);
   setFont(QFont(QStringLiteral("Tahoma"), 8));
 
-  img_Icon = new QLabel(this);
+  img_Icon = new QLabel(pnl_Client);
   img_Icon->setGeometry(10, 7, 32, 32);
   img_Icon->setAlignment(Qt::AlignCenter);
   img_Icon->setPixmap(QuestionPicture());
-  lbl_Confirmation = new QLabel(this);
+  lbl_Confirmation = new QLabel(pnl_Client);
   lbl_Confirmation->setGeometry(55, 7, 220, 60);
   lbl_Confirmation->setWordWrap(true);
   lbl_Confirmation->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  bvl_Border = new QFrame(this);
+  bvl_Border = new QFrame(pnl_Client);
   bvl_Border->setFrameShape(QFrame::HLine);
   bvl_Border->setFrameShadow(QFrame::Sunken);
   bvl_Border->setGeometry(5, 73, 268, 2);  // the line along the top edge of the designed 6 pixels
-  box_ShowAgain = new QCheckBox(Text(res::CaptionShowAgain), this);
+  box_ShowAgain = new QCheckBox(Text(res::CaptionShowAgain), pnl_Client);
   box_ShowAgain->setGeometry(10, 76, 225, 17);
-  btn_Ok = new QPushButton(Text(res::ButtonYes), this);
+  btn_Ok = new QPushButton(Text(res::ButtonYes), pnl_Client);
   btn_Ok->setGeometry(34, 98, 100, 25);
-  btn_Cancel = new QPushButton(Text(res::ButtonNo), this);
+  btn_Cancel = new QPushButton(Text(res::ButtonNo), pnl_Client);
   btn_Cancel->setGeometry(147, 98, 100, 25);
   for (QPushButton* b : {btn_Ok, btn_Cancel}) {
     b->setAutoDefault(false);
@@ -76,11 +74,7 @@ void Tfrm_Confirmation::SetQuestion(const QString& question) { lbl_Confirmation-
 
 bool Tfrm_Confirmation::ShowAgainChecked() const { return box_ShowAgain->isChecked(); }
 
-void Tfrm_Confirmation::keyPressEvent(QKeyEvent* event) {
-  if (!HandleDialogKey(this, event)) QDialog::keyPressEvent(event);
-}
-
 void Tfrm_Confirmation::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
+  TCaptionedDialog::showEvent(event);
   btn_Ok->setFocus();  // Enter answers "Да"
 }

@@ -2,14 +2,14 @@
 // The confirmation dialog: a yes/no question before an item is deleted, with a check box that
 // switches the question off. The caller sets the question, shows it and reads the answer and the
 // box; the dialog has no behaviour of its own beyond closing.
-#include <QDialog>
+#include "vlm_CaptionedDialog.h"
 
 class QCheckBox;
 class QFrame;
 class QLabel;
 class QPushButton;
 
-class Tfrm_Confirmation : public QDialog {
+class Tfrm_Confirmation : public TCaptionedDialog {
   Q_OBJECT
 public:
   explicit Tfrm_Confirmation(QWidget* parent = nullptr);
@@ -25,6 +25,5 @@ public:
   QPushButton* btn_Cancel = nullptr;
 
 protected:
-  void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
 };

@@ -1,14 +1,12 @@
 #include "vlm_NewElementForm.h"
 
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
 
-#include "vlm_DialogKeys.h"
 #include "vlm_LibraryOps.h"
 #include "vlm_Resources.h"
 
@@ -40,27 +38,27 @@ QIcon DefaultPicture() {
 }  // namespace
 
 Tfrm_NewElement::Tfrm_NewElement(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-  setFixedSize(kClientWidth, kClientHeight);
+    : TCaptionedDialog(parent) {
+  SetClientSize(kClientWidth, kClientHeight);
   setFont(QFont(QStringLiteral("Tahoma"), 8));
 
-  lbl_First = new QLabel(this);
+  lbl_First = new QLabel(pnl_Client);
   lbl_First->setGeometry(10, 14, 60, 13);
-  edt_First = new QLineEdit(this);
+  edt_First = new QLineEdit(pnl_Client);
   edt_First->setGeometry(75, 10, 127, 21);
-  btn_Default = new QToolButton(this);
+  btn_Default = new QToolButton(pnl_Client);
   btn_Default->setAutoRaise(true);
   btn_Default->setIcon(DefaultPicture());
   btn_Default->setFocusPolicy(Qt::NoFocus);
   btn_Default->setGeometry(204, 10, 21, 21);
-  lbl_Second = new QLabel(this);
+  lbl_Second = new QLabel(pnl_Client);
   lbl_Second->setGeometry(10, 42, 60, 13);
-  edt_Second = new QLineEdit(this);
+  edt_Second = new QLineEdit(pnl_Client);
   edt_Second->setGeometry(75, 38, 150, 21);
-  btn_Ok = new QPushButton(Text(res::ButtonOk), this);
+  btn_Ok = new QPushButton(Text(res::ButtonOk), pnl_Client);
   btn_Ok->setGeometry(10, 68, 100, 25);
   btn_Ok->setEnabled(false);
-  btn_Cancel = new QPushButton(Text(res::ButtonCancel), this);
+  btn_Cancel = new QPushButton(Text(res::ButtonCancel), pnl_Client);
   btn_Cancel->setGeometry(125, 68, 100, 25);
   for (QPushButton* b : {btn_Ok, btn_Cancel}) {
     b->setAutoDefault(false);
@@ -86,7 +84,7 @@ void Tfrm_NewElement::SetKind(TNewElementKind kind) {
     edt_Second->hide();
     btn_Ok->move(btn_Ok->x(), 43);
     btn_Cancel->move(btn_Cancel->x(), 43);
-    setFixedSize(kClientWidth, kOneRowHeight);
+    SetClientSize(kClientWidth, kOneRowHeight);
   };
   switch (kind) {
     case neCatalog:
@@ -162,8 +160,4 @@ QString Tfrm_NewElement::RunSaveDialog() {
   dlg_SaveFile.setOption(QFileDialog::DontConfirmOverwrite, false);
   if (dlg_SaveFile.exec() != QDialog::Accepted || dlg_SaveFile.selectedFiles().isEmpty()) return {};
   return dlg_SaveFile.selectedFiles().constFirst();
-}
-
-void Tfrm_NewElement::keyPressEvent(QKeyEvent* event) {
-  if (!HandleDialogKey(this, event)) QDialog::keyPressEvent(event);
 }

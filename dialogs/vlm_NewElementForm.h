@@ -3,8 +3,9 @@
 // FNumber (experiences only), calls SetKind, shows it and, after OK, reads First() and Second().
 // The dialog changes no data.
 #include <QDate>
-#include <QDialog>
 #include <functional>
+
+#include "vlm_CaptionedDialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,7 +14,7 @@ class QToolButton;
 
 enum TNewElementKind : unsigned char { neCatalog = 1, neJournal = 2, neDay = 3, neExperience = 4 };
 
-class Tfrm_NewElement : public QDialog {
+class Tfrm_NewElement : public TCaptionedDialog {
   Q_OBJECT
 public:
   explicit Tfrm_NewElement(QWidget* parent = nullptr);
@@ -46,9 +47,6 @@ public:
   QLineEdit* edt_Second = nullptr;
   QPushButton* btn_Ok = nullptr;
   QPushButton* btn_Cancel = nullptr;
-
-protected:
-  void keyPressEvent(QKeyEvent* event) override;
 
 private:
   void btn_OkClick();

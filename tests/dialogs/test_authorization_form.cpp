@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "captioned_dialog_checks.h"
 #include "vlm_AuthorizationForm.h"
 
 TEST(AuthorizationFormTest, ControlsAsDesigned) {
@@ -24,23 +25,11 @@ TEST(AuthorizationFormTest, ControlsAsDesigned) {
   EXPECT_EQ(form.btn_Cancel->text(), QStringLiteral("Отмена"));
 }
 
-// Window managers draw border buttons as they please (openbox draws minimise, maximise and close
-// on any titled dialog and then cuts the title): the dialog has no frame of theirs and shows its
-// whole title itself.
 TEST(AuthorizationFormTest, NoWindowManagerFrameAndTheWholeTitleShows) {
   for (const TAuthorizationMode mode : {amLogin, amParameters}) {
     Tfrm_Authorization form;
     form.SetMode(mode);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(form.lbl_Caption->text(), form.windowTitle());
-    EXPECT_TRUE(form.lbl_Caption->isVisible());
-    EXPECT_LE(form.lbl_Caption->fontMetrics().horizontalAdvance(form.windowTitle()) + form.lbl_Caption->indent(),
-              form.lbl_Caption->contentsRect().width());
-    // The title bar stands above the controls, inside the window.
-    EXPECT_EQ(form.lbl_Caption->geometry().bottom() + 1, form.pnl_Client->geometry().top());
-    EXPECT_TRUE(form.rect().contains(form.pnl_Client->geometry()));
+    ExpectOwnCaptionWithTheWholeTitle(form);
   }
 }
 

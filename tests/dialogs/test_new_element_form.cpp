@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "captioned_dialog_checks.h"
 #include "vlm_ConfirmationForm.h"
 #include "vlm_NewElementForm.h"
 
@@ -55,7 +56,7 @@ TEST(NewElementForm, DayAndCatalogShowOneRowWithTheButtonsBelowIt) {
   EXPECT_FALSE(day.btn_Ok->isEnabled());
   EXPECT_FALSE(day.edt_Second->isVisible());
   EXPECT_EQ(day.btn_Ok->y(), 43);
-  EXPECT_LT(day.height(), 100);
+  EXPECT_LT(day.pnl_Client->height(), 100);
   EXPECT_EQ(day.btn_Default->toolTip(), QStringLiteral("Текущая дата"));
   QTest::mouseClick(day.btn_Default, Qt::LeftButton);
   EXPECT_EQ(day.First(), QStringLiteral("06.12.26"));
@@ -131,6 +132,15 @@ TEST(NewElementForm, TheRealSaveDialogAddsTheExtensionAndOffersTheJournalFilter)
   EXPECT_EQ(form.Second(), dir.path() + QStringLiteral("/night.xml"));
 }
 
+TEST(NewElementForm, NoWindowManagerFrameAndTheWholeTitleShowsForEveryKind) {
+  for (const TNewElementKind kind : {neCatalog, neJournal, neDay, neExperience}) {
+    SCOPED_TRACE(int(kind));
+    Tfrm_NewElement form;
+    form.SetKind(kind);
+    ExpectOwnCaptionWithTheWholeTitle(form);
+  }
+}
+
 TEST(NewElementForm, EscapeDoesNothingAndEnterPressesOnlyTheFocusedButton) {
   Tfrm_NewElement form;
   form.SetKind(neCatalog);
@@ -172,4 +182,10 @@ TEST(ConfirmationForm, AsksWithTheBoxUncheckedAndEnterAnswersYes) {
   EXPECT_TRUE(no.lbl_Confirmation->wordWrap());
   EXPECT_EQ(no.lbl_Confirmation->geometry(), QRect(55, 7, 220, 60));  // longer text is cut off there
   EXPECT_EQ(ExecWith(no, [&] { QTest::mouseClick(no.btn_Cancel, Qt::LeftButton); }), QDialog::Rejected);
+}
+
+TEST(ConfirmationForm, NoWindowManagerFrameAndTheWholeTitleShows) {
+  Tfrm_Confirmation form;
+  form.SetQuestion(QStringLiteral("Вы действительно хотите удалить объект \"Декабрь\" ?"));
+  ExpectOwnCaptionWithTheWholeTitle(form);
 }

@@ -1,0 +1,39 @@
+#pragma once
+// The base of the small modal dialogs: a window without the window manager's frame that shows
+// its title itself. Window managers differ in which border buttons they draw (openbox draws
+// minimise, maximise and close on any dialog with a title and then cuts the title short), so the
+// dialog draws a caption bar that follows windowTitle(), a client panel below it that holds the
+// designed controls, and a one-pixel border around both. Dragging the caption moves the dialog.
+//
+// Neither push button of these dialogs is a default or cancel button: Enter presses only a
+// focused, enabled push button and Escape does nothing.
+#include <QDialog>
+#include <QPoint>
+
+class QLabel;
+
+class TCaptionedDialog : public QDialog {
+  Q_OBJECT
+public:
+  explicit TCaptionedDialog(QWidget* parent = nullptr);
+
+  // Sizes the client panel to the designed client size and the window around it.
+  void SetClientSize(int width, int height);
+
+  QLabel* lbl_Caption = nullptr;
+  QWidget* pnl_Client = nullptr;
+  static constexpr int kCaptionHeight = 20;
+  static constexpr int kBorderWidth = 1;
+
+protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void UpdateCaptionFont();
+
+  QPoint FDragOffset;
+  bool FDragging = false;
+};
