@@ -79,6 +79,7 @@ int Child(const char* dir, int fd) {
   char* argv[] = {name, nullptr};
   TFailOnMessages ui;
   TVelmoraApplication app(argc, argv, ui);
+  InstallQtTranslations(app);
   RegisterFonts();
   QApplication::setFont(QFont(QStringLiteral("Tahoma"), 8));
   Tfrm_MainForm window(ui, QString::fromLocal8Bit(dir));

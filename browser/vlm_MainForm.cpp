@@ -156,6 +156,8 @@ void Tfrm_MainForm::ConnectHandlers() {
     else
       pnl_WorkArea->Detach();  // nothing selected: the editors write nowhere
   });
+  connect(tre_Directory, &QTreeWidget::itemExpanded, this,
+          [this](QTreeWidgetItem* item) { Run([this, item] { BuildPendingNodes(item); }); });
   connect(btn_Tool_05, &QToolButton::clicked, this, [this] { Run([this] { btn_Tool_05Click(); }); });
   connect(btn_Tool_06, &QToolButton::clicked, this, [this] { Run([this] { btn_Tool_06Click(); }); });
   connect(btn_Authorization, &QToolButton::clicked, this, [this] { Run([this] { btn_AuthorizationClick(); }); });

@@ -100,6 +100,11 @@ public:
   void CreateGraphs();
   void BuildDirectoryTree();
   QTreeWidgetItem* AddTreeBranch(QTreeWidgetItem* parent, TXMLNode* element);
+  // The nodes of a day whose dreams were not added yet (it shows the expand arrow); nothing for
+  // any other node. Runs when the day is expanded or selected, and before anything is added to it.
+  void BuildPendingNodes(QTreeWidgetItem* node);
+  // Every node not added yet, in the whole tree (a search for a node by its caption needs them).
+  void BuildAllPendingNodes();
   void tre_DirectoryChanging(QTreeWidgetItem* node);
   // The statistics of the journal of `node`, or of the day being edited, drawn into the work area.
   void ShowJournalStatistics(QTreeWidgetItem* node);
@@ -216,8 +221,11 @@ private:
   void ReadIcon(const TIconSetting& icon, QStringList& problems);
   void ApplyGeometry(const TFormGeometry& form);
   void LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement);
-  // A node for each child of a journal's root, in order, below the journal's `node`.
+  // A node for each child of a journal's root, in order, below the journal's `node`. A day holding
+  // only dreams gets their nodes when it is first expanded or otherwise needed (BuildPendingNodes).
   void AddJournalBranches(QTreeWidgetItem* node, const TXMLNode& root);
+  // A free node for a day holding only dreams (and its own comment), its dreams still pending.
+  QTreeWidgetItem* AddPendingDay(TXMLNode* day);
   // True when the element of `node` is in a document that is never written (not readable at all).
   bool InUnwrittenDocument(const QTreeWidgetItem* node) const;
   void MarkDefaultJournal(TXMLNode* fileElement);

@@ -152,6 +152,7 @@ void Tfrm_MainForm::btn_Tool_04Click() {
   if (!day || day->Name != tagDay || !MayChangeBelow(FCurrentNode)) return;
   const TNewElementResult answer = FUi.AskNewElement(this, neExperience, FNextNumber, {});
   if (!answer.Accepted) return;
+  BuildPendingNodes(FCurrentNode);  // else the new dream would be added twice
   TXMLNode* experience = AppendExperience(*day, DocumentText(answer.First), DocumentText(answer.Second));
   AttachNew(experience, ExperienceCaption(experience), kPictureExperience);
 }

@@ -33,6 +33,7 @@ void Tfrm_MainForm::SetCreationButtons(bool tool1, bool tool2, bool tool3, bool 
 
 void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
   FCurrentNode = node;
+  BuildPendingNodes(node);  // a selected day shows, moves and receives its dreams' nodes
   TXMLNode* element = NodeOf(node);
   pnl_WorkArea->Edit(node, element);
   if (!element) return;
@@ -159,7 +160,7 @@ void Tfrm_MainForm::AddJournalBranches(QTreeWidgetItem* node, const TXMLNode& ro
       hand();
       AddTreeBranch(node, child);
     } else {
-      built.append(AddTreeBranch(nullptr, child));
+      built.append(child->Name == tagDay ? AddPendingDay(child) : AddTreeBranch(nullptr, child));
     }
   }
   hand();

@@ -17,6 +17,7 @@
 namespace {
 constexpr int kElementRole = Qt::UserRole;
 constexpr int kPictureRole = Qt::UserRole + 1;
+constexpr int kPendingRole = Qt::UserRole + 2;  // a day whose dreams have no nodes yet
 
 // Pictures of the node kinds (index in iml_TreeImages); 0 is shown for the selected node.
 constexpr int kPictureLibrary = 1;
@@ -81,6 +82,36 @@ void Tfrm_MainForm::TearDownTree(QTreeWidget* tree) {
       delete item;
     }
   }
+}
+
+void Tfrm_MainForm::BuildPendingNodes(QTreeWidgetItem* node) {
+  if (!node || !node->data(0, kPendingRole).toBool()) return;
+  node->setData(0, kPendingRole, QVariant());
+  node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+  const TXMLNode* day = NodeOf(node);
+  QList<QTreeWidgetItem*> dreams;
+  for (const auto& child : day->Children)
+    if (child->Name == tagExperience)
+      dreams.append(AddNode(nullptr, child.get(), ExperienceCaption(child.get()), kPictureExperience));
+  node->addChildren(dreams);
+}
+
+void Tfrm_MainForm::BuildAllPendingNodes() {
+  std::vector<QTreeWidgetItem*> pending;
+  for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it)
+    if ((*it)->data(0, kPendingRole).toBool()) pending.push_back(*it);
+  for (QTreeWidgetItem* node : pending) BuildPendingNodes(node);
+}
+
+QTreeWidgetItem* Tfrm_MainForm::AddPendingDay(TXMLNode* day) {
+  QTreeWidgetItem* node = AddNode(nullptr, day, FromCp(day->GetAttribute(attrName)), kPictureDay);
+  for (const auto& child : day->Children) {
+    if (child->Name != tagExperience) continue;
+    node->setData(0, kPendingRole, true);
+    node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    break;
+  }
+  return node;
 }
 
 QString Tfrm_MainForm::ExperienceCaption(const TXMLNode* experience) {

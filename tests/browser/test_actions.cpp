@@ -230,9 +230,11 @@ TEST_F(ActionsTest, TwoEntriesOfOneJournalAreMovedAndDeletedEachOnItsOwn) {
   Select(QStringLiteral("Two"));
   // A dream deleted below one entry is gone below the other one too; a new day shows under both.
   QTreeWidgetItem* two = Item(QStringLiteral("Two"));
+  Item(QStringLiteral("One"))->child(0)->setExpanded(true);
   Form->tre_Directory->setCurrentItem(Item(QStringLiteral("One"))->child(0)->child(0));
   Ui.Confirmations = {{true, false}};
   Click(Form->btn_Delete);
+  two->child(0)->setExpanded(true);
   EXPECT_EQ(Captions(two->child(0)), QStringList{QStringLiteral("002. b")});
   Select(QStringLiteral("One"));
   Ui.NewElements = {Answer(QStringLiteral("d3"))};
@@ -277,4 +279,64 @@ TEST_F(ActionsTest, SaveWritesEveryFileItCanAndNamesTheOneItCannot) {
   EXPECT_FALSE(Ui.Errors[0].contains(QStringLiteral("j.xml")));
   EXPECT_TRUE(Library.Read(QStringLiteral("j.xml")).contains("Kept day"));
   EXPECT_TRUE(Library.Read(QStringLiteral("dreams.ini")).contains("name=\"A\""));
+}
+
+// A day's dreams get their nodes when the day is first expanded or needed; each exactly once.
+TEST_F(ActionsTest, DreamsOfADayNeverExpandedAppearOnceWhenShownCreatedOrMoved) {
+  Open();
+  QTreeWidgetItem* journal = Form->tre_Directory->currentItem();
+  ASSERT_EQ(Captions(journal), QStringList({QStringLiteral("d1"), QStringLiteral("d2")}));
+  QTreeWidgetItem* d1 = journal->child(0);
+  QTreeWidgetItem* d2 = journal->child(1);
+  // The first day is moved below the second, which was never expanded, then expanded twice.
+  Form->tre_Directory->setCurrentItem(d1);
+  Click(Form->btn_MoveDown);
+  ASSERT_EQ(journal->child(0), d2);
+  d2->setExpanded(true);
+  d2->setExpanded(false);
+  d2->setExpanded(true);
+  ASSERT_EQ(d2->childCount(), 9);
+  EXPECT_EQ(d2->child(0)->text(0), QStringLiteral("3. t"));
+  EXPECT_EQ(d2->child(8)->text(0), QStringLiteral("11. t"));
+  // A dream created in a day selected but never expanded is shown once, also after expanding.
+  Form->tre_Directory->setCurrentItem(d1);
+  Ui.NewElements = {Answer(QStringLiteral("012"), QStringLiteral("новый"))};
+  Click(Form->btn_Tool_04);
+  d1->setExpanded(false);
+  d1->setExpanded(true);
+  EXPECT_EQ(Captions(d1), QStringList({QStringLiteral("001. a"), QStringLiteral("002. b"), QStringLiteral("012. новый")}));
+  // Deleting the expanded day leaves the moved one with its dreams; the document agrees.
+  Form->tre_Directory->setCurrentItem(d2);
+  Form->FConfirmDelete = false;
+  Click(Form->btn_Delete);
+  ASSERT_EQ(Captions(journal), QStringList({QStringLiteral("d1")}));
+  EXPECT_EQ(journal->child(0)->childCount(), 3);
+  const TXMLNode* root = Tfrm_MainForm::NodeOf(journal);
+  ASSERT_EQ(root->ChildCount(), 1);
+  EXPECT_EQ(Tfrm_MainForm::CountExperiences(root), 3);
+}
+
+// A never expanded day is deleted with its dreams and the next day, never expanded either, is
+// selected and shows its own dreams.
+TEST_F(ActionsTest, DeletingADayNeverExpandedSelectsTheNextWithItsDreams) {
+  Open();
+  QTreeWidgetItem* journal = Form->tre_Directory->currentItem();
+  Form->tre_Directory->setCurrentItem(journal->child(0));
+  Form->FConfirmDelete = false;
+  Click(Form->btn_Delete);
+  ASSERT_EQ(Captions(journal), QStringList({QStringLiteral("d2")}));
+  EXPECT_EQ(Form->FCurrentNode, journal->child(0));
+  EXPECT_EQ(journal->child(0)->childCount(), 9);
+  EXPECT_EQ(Form->FNextNumber, 10);
+}
+
+// "*" expands the journal with every day below it: the days' dreams are there.
+TEST_F(ActionsTest, ExpandingAJournalWithEverythingBelowShowsTheDaysDreams) {
+  Open();
+  QTreeWidgetItem* journal = Form->tre_Directory->currentItem();
+  Form->tre_Directory->setFocus();
+  QTest::keyClick(Form->tre_Directory, Qt::Key_Asterisk);
+  ASSERT_TRUE(journal->child(1)->isExpanded());
+  EXPECT_EQ(journal->child(1)->childCount(), 9);
+  EXPECT_EQ(journal->child(0)->childCount(), 2);
 }

@@ -51,7 +51,11 @@ Tfrm_MainForm* BrowserTest::Open() {
 }
 
 QTreeWidgetItem* BrowserTest::Item(const QString& caption) const {
-  const auto found = Form->tre_Directory->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+  auto found = Form->tre_Directory->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+  if (found.isEmpty()) {  // a dream of a day never expanded: its node is made when needed
+    Form->BuildAllPendingNodes();
+    found = Form->tre_Directory->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+  }
   return found.isEmpty() ? nullptr : found.first();
 }
 
