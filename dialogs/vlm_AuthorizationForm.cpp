@@ -32,15 +32,9 @@ Tfrm_Authorization::Tfrm_Authorization(QWidget* parent) : TCaptionedDialog(paren
   edt_Second->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: %1; }")
                                 .arg(QString::fromUtf8(res::PasswordChar).at(0).unicode()));
 
-  btn_Ok = new QPushButton(QString::fromUtf8(res::ButtonOk), pnl_Client);
-  btn_Ok->setGeometry(kOkDesignLeft, 68, 100, 25);
+  btn_Ok = AddPushButton(QString::fromUtf8(res::ButtonOk), QRect(kOkDesignLeft, 68, 100, 25));
   btn_Ok->setEnabled(false);
-  btn_Cancel = new QPushButton(QString::fromUtf8(res::ButtonCancel), pnl_Client);
-  btn_Cancel->setGeometry(125, 68, 100, 25);
-  for (QPushButton* b : {btn_Ok, btn_Cancel}) {
-    b->setAutoDefault(false);
-    b->setDefault(false);
-  }
+  btn_Cancel = AddPushButton(QString::fromUtf8(res::ButtonCancel), QRect(125, 68, 100, 25));
   setTabOrder(edt_First, edt_Second);
   setTabOrder(edt_Second, btn_Ok);
   setTabOrder(btn_Ok, btn_Cancel);

@@ -24,6 +24,14 @@ void TCaptionedDialog::SetClientSize(int width, int height) {
   pnl_Client->setGeometry(kBorderWidth, kBorderWidth + kCaptionHeight, width, height);
 }
 
+QPushButton* TCaptionedDialog::AddPushButton(const QString& caption, const QRect& place) {
+  auto* button = new QPushButton(caption, pnl_Client);
+  button->setGeometry(place);
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  return button;
+}
+
 void TCaptionedDialog::UpdateCaptionFont() {
   QFont bold = font();
   bold.setBold(true);

@@ -11,6 +11,7 @@
 #include <QPoint>
 
 class QLabel;
+class QPushButton;
 
 class TCaptionedDialog : public QDialog {
   Q_OBJECT
@@ -26,6 +27,8 @@ public:
   static constexpr int kBorderWidth = 1;
 
 protected:
+  // A push button in the client panel that is never the dialog's default button.
+  QPushButton* AddPushButton(const QString& caption, const QRect& place);
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;

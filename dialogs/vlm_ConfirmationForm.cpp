@@ -56,14 +56,8 @@ Tfrm_Confirmation::Tfrm_Confirmation(QWidget* parent)
   bvl_Border->setGeometry(5, 73, 268, 2);  // the line along the top edge of the designed 6 pixels
   box_ShowAgain = new QCheckBox(Text(res::CaptionShowAgain), pnl_Client);
   box_ShowAgain->setGeometry(10, 76, 225, 17);
-  btn_Ok = new QPushButton(Text(res::ButtonYes), pnl_Client);
-  btn_Ok->setGeometry(34, 98, 100, 25);
-  btn_Cancel = new QPushButton(Text(res::ButtonNo), pnl_Client);
-  btn_Cancel->setGeometry(147, 98, 100, 25);
-  for (QPushButton* b : {btn_Ok, btn_Cancel}) {
-    b->setAutoDefault(false);
-    b->setDefault(false);
-  }
+  btn_Ok = AddPushButton(Text(res::ButtonYes), QRect(34, 98, 100, 25));
+  btn_Cancel = AddPushButton(Text(res::ButtonNo), QRect(147, 98, 100, 25));
   setTabOrder(btn_Ok, btn_Cancel);
   setTabOrder(btn_Cancel, box_ShowAgain);
   connect(btn_Ok, &QPushButton::clicked, this, &QDialog::accept);

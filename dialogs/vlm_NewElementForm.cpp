@@ -55,15 +55,9 @@ Tfrm_NewElement::Tfrm_NewElement(QWidget* parent)
   lbl_Second->setGeometry(10, 42, 60, 13);
   edt_Second = new QLineEdit(pnl_Client);
   edt_Second->setGeometry(75, 38, 150, 21);
-  btn_Ok = new QPushButton(Text(res::ButtonOk), pnl_Client);
-  btn_Ok->setGeometry(10, 68, 100, 25);
+  btn_Ok = AddPushButton(Text(res::ButtonOk), QRect(10, 68, 100, 25));
   btn_Ok->setEnabled(false);
-  btn_Cancel = new QPushButton(Text(res::ButtonCancel), pnl_Client);
-  btn_Cancel->setGeometry(125, 68, 100, 25);
-  for (QPushButton* b : {btn_Ok, btn_Cancel}) {
-    b->setAutoDefault(false);
-    b->setDefault(false);
-  }
+  btn_Cancel = AddPushButton(Text(res::ButtonCancel), QRect(125, 68, 100, 25));
   setTabOrder(edt_First, edt_Second);
   setTabOrder(edt_Second, btn_Ok);
   setTabOrder(btn_Ok, btn_Cancel);

@@ -1,11 +1,11 @@
 #include "vlm_Statistics.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "vlm_Settings.h"
 #include "vlm_Types.h"
 #include "xml_node.h"
 
@@ -39,15 +39,6 @@ int HighestDefinedLabel(const std::array<bool, 4>& defined) {
   return 0;
 }
 
-bool ParseLevel(const std::string& text, int& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  if (first == last) return false;
-  const auto [end, error] = std::from_chars(first, last, value);
-  return error == std::errc() && end == last;
-}
-
 TDayEnergies CountDayEnergies(const TXMLNode& day) {
   TDayEnergies result;
   double sum = 0.0;
@@ -57,7 +48,7 @@ TDayEnergies CountDayEnergies(const TXMLNode& day) {
     if (const TXMLNode* element = child->FindNode(tagEnergy)) {
       const std::string text = element->GetAttribute(attrLevel);
       int level = 0;
-      if (ParseLevel(text, level))
+      if (ParseDecimal(text, level))
         energy = static_cast<double>(kEnergyMiddle - level) / kEnergyMiddle;
       else
         result.BadLevels.push_back(text);  // a damaged level must not end the chart: neutral

@@ -41,9 +41,6 @@ struct TDayEnergies {
 // element or whose level is not a decimal integer (absent included).
 TDayEnergies CountDayEnergies(const TXMLNode& day);
 
-// A decimal integer, the whole text, optional sign; false for anything else (overflow included).
-bool ParseLevel(const std::string& text, int& value);
-
 // `value` as the general floating-point text: up to 15 significant digits, no grouping,
 // `decimal` as the decimal separator, an exponent as "E-7" when the number needs one, "0" for zero.
 std::string FormatGeneral(double value, const std::string& decimal);
