@@ -2,16 +2,11 @@
 
 #include "xml_functions.h"
 
-TXMLResult TXMLAttribute::ParseBody(std::string_view body, bool borrow) {
+TXMLResult TXMLAttribute::ParseBody(std::string_view body) {
   std::size_t eq = body.find('=');
   if (eq == std::string_view::npos) return xrMalformedAttribute;
-  if (borrow) {
-    Name.Borrow(body.substr(0, eq));
-    Value.Borrow(UnquotedPart(body.substr(eq + 1)));
-  } else {
-    Name.assign(body.substr(0, eq));
-    Value.assign(UnquotedPart(body.substr(eq + 1)));
-  }
+  Name.assign(body.substr(0, eq));
+  Value.assign(UnquotedPart(body.substr(eq + 1)));
   return xrOk;
 }
 

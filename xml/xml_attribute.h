@@ -15,8 +15,7 @@ public:
   // Reads `name="value"` from one token (trailing blank included); returns a result code.
   TXMLResult Parse(std::string_view token);
   // The same for a token whose trailing blank is not stored; xrMalformedAttribute without "=".
-  // With `borrow`, Name and Value refer to the token's bytes instead of copying them.
-  TXMLResult ParseBody(std::string_view body, bool borrow = false);
+  TXMLResult ParseBody(std::string_view body);
 
   TXMLString Name;
   TXMLString Value;

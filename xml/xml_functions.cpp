@@ -1,5 +1,6 @@
 #include "xml_functions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #if defined(__SSE2__)
@@ -267,60 +268,45 @@ std::string SafeText(std::string_view text) {
   return out;
 }
 
-std::size_t JoinLines(char* d, std::size_t n) {
-  if (const void* eof = std::memchr(d, 26, n)) n = static_cast<const char*>(eof) - d;
-  // Output never overtakes input: every line but the last gives up its CR LF (2 bytes) for at most
-  // one blank. Only the first line may need one byte more, so its leading blank is added at the end.
+std::size_t JoinLines(const char* in, std::size_t n, char* out) {
   std::size_t r = 0, w = 0;
-  bool first = true, firstNeedsBlank = false;
   while (r < n) {
     std::size_t e = r, next = n;
     for (;;) {
-      const void* cr = std::memchr(d + e, '\r', n - e);
+      const void* cr = std::memchr(in + e, '\r', n - e);
       if (!cr) {
         e = n;
         break;
       }
-      e = static_cast<const char*>(cr) - d;
-      if (e + 1 < n && d[e + 1] == '\n') {
+      e = static_cast<std::size_t>(static_cast<const char*>(cr) - in);
+      if (e + 1 < n && in[e + 1] == '\n') {
         next = e + 2;
         break;
       }
       ++e;
     }
     std::size_t b = r, t = e;
-    while (b < t && IsControlOrBlank(d[b])) ++b;
-    while (t > b && IsControlOrBlank(d[t - 1])) --t;
-    if (b < t) {
-      if (d[b] != '<') {
-        if (first) firstNeedsBlank = true;
-        else d[w++] = ' ';
-      }
-      // Copy the line in pieces that end after the first blank of each run of blanks.
-      while (b < t) {
-        const char* twin = FindBlankPairOrMark(d + b, t - b, false);
-        std::size_t piece = twin ? static_cast<std::size_t>(twin - d) + 1 - b : t - b;
-        if (w != b) std::memmove(d + w, d + b, piece);
-        w += piece;
-        b += piece;
-        while (b < t && d[b] == ' ') ++b;
-      }
-      first = false;
+    while (b < t && IsControlOrBlank(in[b])) ++b;
+    while (t > b && IsControlOrBlank(in[t - 1])) --t;
+    if (b < t && in[b] != '<') out[w++] = ' ';
+    // Copy the line in pieces that end after the first blank of each run of blanks.
+    while (b < t) {
+      const char* twin = FindBlankPairOrMark(in + b, t - b, false);
+      const std::size_t piece = twin ? static_cast<std::size_t>(twin - in) + 1 - b : t - b;
+      std::memcpy(out + w, in + b, piece);
+      w += piece;
+      b += piece;
+      while (b < t && in[b] == ' ') ++b;
     }
     r = next;
-  }
-  if (firstNeedsBlank) {
-    std::memmove(d + 1, d, w);
-    d[0] = ' ';
-    ++w;
   }
   return w;
 }
 
 void JoinLines(std::string& text) {
-  const std::size_t n = text.size();
-  text.push_back(' ');  // room for the one byte the text may grow by
-  text.resize(JoinLines(text.data(), n));
+  std::string out(text.size() + 1, '\0');
+  out.resize(JoinLines(text.data(), std::min(text.find('\x1A'), text.size()), out.data()));
+  text.swap(out);
 }
 
 namespace {
@@ -350,45 +336,47 @@ std::size_t FindCommentStart(std::string_view in, std::size_t from) {
 
 }  // namespace
 
-std::size_t RemoveComments(char* d, std::size_t n, TXMLResult& result) {
-  static constexpr std::string_view kOpen = "<!--", kClose = "-->";
+std::size_t TCommentFilter::Run(char* d, std::size_t w, std::size_t n) {
+  static constexpr char kOpen[] = "<!--";
   const std::string_view in(d, n);
-  std::size_t r = 0, w = 0;
-  bool removed = false;
-  result = xrOk;
+  std::size_t r = w;
   for (;;) {
-    std::size_t afterOpen = std::string_view::npos;
-    if (removed) {
-      // Deleting a comment may join the text before it and after it into a new "<!--".
-      for (std::size_t k = 3; k >= 1 && afterOpen == std::string_view::npos; --k) {
-        if (w < k || r + (4 - k) > in.size()) continue;
-        if (std::string_view(d + w - k, k) == kOpen.substr(0, k) && in.substr(r, 4 - k) == kOpen.substr(k)) {
-          w -= k;
-          afterOpen = r + (4 - k);
-        }
-      }
-    }
-    if (afterOpen == std::string_view::npos) {
-      std::size_t i = FindCommentStart(in, r);
-      std::size_t end = i == std::string_view::npos ? in.size() : i;
+    if (!InComment) {
+      const std::size_t i = FindCommentStart(in, r);
+      const std::size_t end = i == std::string_view::npos ? n : i;
       if (w != r) std::memmove(d + w, d + r, end - r);
       w += end - r;
-      if (i == std::string_view::npos) break;
-      afterOpen = i + kOpen.size();
+      if (i == std::string_view::npos) return w;
+      r = i + 4;
+      InComment = true;
     }
-    std::size_t j = in.find(kClose, afterOpen);
-    if (j == std::string_view::npos) {
-      result = xrTruncated;
-      break;
-    }
-    r = j + kClose.size();
-    removed = true;
+    const std::size_t j = in.find("-->", r);
+    if (j == std::string_view::npos) return w;
+    r = j + 3;
+    InComment = false;
+    // Deleting a comment may join the text before it and after it into a new "<!--".
+    for (std::size_t k = 3; k >= 1; --k)
+      if (w >= k && r + 4 - k <= n && !std::memcmp(d + w - k, kOpen, k) && !std::memcmp(d + r, kOpen + k, 4 - k)) {
+        w -= k;
+        r += 4 - k;
+        InComment = true;
+        break;
+      }
   }
-  return w;
+}
+
+std::size_t TCommentFilter::Unsettled(const char* d, std::size_t n) {
+  std::size_t e = n;
+  for (;;) {
+    if (e >= 1 && d[e - 1] == '<') e -= 1;
+    else if (e >= 2 && d[e - 2] == '<' && d[e - 1] == '!') e -= 2;
+    else if (e >= 3 && d[e - 3] == '<' && d[e - 2] == '!' && d[e - 1] == '-') e -= 3;
+    else return n - e;
+  }
 }
 
 TXMLResult RemoveComments(std::string& text) {
-  TXMLResult result;
-  text.resize(RemoveComments(text.data(), text.size(), result));
-  return result;
+  TCommentFilter filter;
+  text.resize(filter.Run(text.data(), 0, text.size()));
+  return filter.InComment ? xrTruncated : xrOk;
 }

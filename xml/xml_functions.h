@@ -50,12 +50,25 @@ void AppendSafeName(std::string& out, std::string_view name);
 void AppendSafeValue(std::string& out, std::string_view value);
 void AppendTextNode(std::string& out, std::string_view text);
 
-// Reading steps, in place and in one pass each. JoinLines: byte 26 ends the text, lines end at
-// CR LF, empty lines (also lines of blanks and control bytes only) are skipped, each line is
-// collapsed and joined (directly when it begins with "<", else after one blank).
+// Reading steps. JoinLines: lines end at CR LF; empty lines (also lines of blanks and control
+// bytes only) are skipped, each line is trimmed, its runs of blanks reduced to one, and it is
+// joined directly when it begins with "<", else after one blank. The string form first ends the
+// text at its first byte 26.
 void JoinLines(std::string& text);
-// The same on a buffer of n bytes that has room for n + 1; returns the new length.
-std::size_t JoinLines(char* data, std::size_t n);
+// The same from in[0..n) to out, which has room for n + 1 bytes; returns the length written.
+std::size_t JoinLines(const char* in, std::size_t n, char* out);
 // Deletes every "<!--" .. "-->"; xrTruncated when a comment has no end.
 TXMLResult RemoveComments(std::string& text);
-std::size_t RemoveComments(char* data, std::size_t n, TXMLResult& result);
+
+// Removes comments from a text that arrives in pieces of whole joined lines (a "<!--" or "-->"
+// never spans two such pieces, as every line after the first begins with "<" or a blank).
+class TCommentFilter {
+public:
+  // d[0..from) is the text kept so far, d[from..n) a new piece; removes the piece's comments in
+  // place and returns the end of the text kept. Bytes before the end may still go (see Unsettled).
+  std::size_t Run(char* d, std::size_t from, std::size_t n);
+  // How many bytes at the end of the kept text d[0..n) a later piece may still remove: deleting a
+  // comment that follows them can join them into a new "<!--" ("<", "<!" or "<!-", repeated).
+  static std::size_t Unsettled(const char* d, std::size_t n);
+  bool InComment = false;  // the text so far ends inside a comment
+};

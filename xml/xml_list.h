@@ -3,17 +3,20 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "xml_string.h"
 
 // Memory of one loaded tree: nodes, lists and the like are taken in order from large blocks, which
-// all go back to the system at once with the document; nothing is freed one by one.
+// all go back to the system at once with the document; nothing is freed one by one. Strings are
+// taken from blocks of their own, so that they need no padding.
 class TXMLArena {
 public:
   TXMLArena() = default;
@@ -21,36 +24,51 @@ public:
   TXMLArena& operator=(const TXMLArena&) = delete;
   ~TXMLArena();
 
-  void* Allocate(std::size_t bytes, std::size_t align) {
-    std::size_t at = (FUsed + align - 1) & ~(align - 1);
-    if (at + bytes > FBlockSize) {
-      NewBlock(bytes);
-      at = 0;
-    }
-    FUsed = at + bytes;
-    return FBlock + at;
-  }
+  void* Allocate(std::size_t bytes, std::size_t align) { return FObjects.Take(bytes, align, FBlocks); }
   template <class T>
   T* AllocateArray(std::size_t n) {
     return static_cast<T*>(Allocate(n * sizeof(T), alignof(T)));
+  }
+  // A copy of s that lives as long as the arena.
+  std::string_view CopyString(std::string_view s) {
+    if (s.empty()) return {};
+    char* copy = static_cast<char*>(FStrings.Take(s.size(), 1, FBlocks));
+    std::memcpy(copy, s.data(), s.size());
+    return {copy, s.size()};
   }
 
   std::size_t Nodes = 0;  // nodes made in this arena
 
 private:
-  void NewBlock(std::size_t atLeast);
   struct Block {
     void* Data;
     std::size_t Size;
   };
+  static Block NewBlock(std::size_t atLeast, std::size_t count);
+  struct Cursor {
+    char* Start = nullptr;
+    std::size_t Used = 0, Size = 0, Count = 0;
+    void* Take(std::size_t bytes, std::size_t align, std::vector<Block>& blocks) {
+      std::size_t at = (Used + align - 1) & ~(align - 1);
+      if (at + bytes > Size) {
+        blocks.reserve(blocks.size() + 1);
+        const Block b = NewBlock(bytes, Count++);
+        blocks.push_back(b);
+        Start = static_cast<char*>(b.Data);
+        Size = b.Size;
+        at = 0;
+      }
+      Used = at + bytes;
+      return Start + at;
+    }
+  };
   std::vector<Block> FBlocks;
-  char* FBlock = nullptr;
-  std::size_t FUsed = 0, FBlockSize = 0;
+  Cursor FObjects, FStrings;
 };
 
 // An ordered list as the tree keeps its children and attributes: the operations of std::vector
-// that the program uses, in 16 bytes. A list that a document read lives in its arena; one that
-// grows gets memory of its own.
+// that the program uses, in 12 bytes. A list that a document read lives in its arena and holds
+// exactly its elements; one that grows gets memory of its own, which records its capacity.
 template <class T>
 class TXMLList {
 public:
@@ -80,46 +98,57 @@ public:
     Deallocate();
   }
 
-  size_type size() const noexcept { return FSize; }
-  bool empty() const noexcept { return FSize == 0; }
-  size_type capacity() const noexcept { return FCapacity & ~kInArena; }
-  T* data() noexcept { return FData; }
-  const T* data() const noexcept { return FData; }
-  iterator begin() noexcept { return FData; }
-  iterator end() noexcept { return FData + FSize; }
-  const_iterator begin() const noexcept { return FData; }
-  const_iterator end() const noexcept { return FData + FSize; }
+  size_type size() const noexcept { return FCount & ~kInArena; }
+  bool empty() const noexcept { return size() == 0; }
+  size_type capacity() const noexcept {
+    if ((FCount & kInArena) || !Data()) return size();
+    return *reinterpret_cast<const std::size_t*>(reinterpret_cast<const char*>(Data()) - kHeader);
+  }
+  T* data() noexcept { return Data(); }
+  const T* data() const noexcept { return Data(); }
+  iterator begin() noexcept { return Data(); }
+  iterator end() noexcept { return Data() + size(); }
+  const_iterator begin() const noexcept { return Data(); }
+  const_iterator end() const noexcept { return Data() + size(); }
   const_iterator cbegin() const noexcept { return begin(); }
   const_iterator cend() const noexcept { return end(); }
   reverse_iterator rbegin() noexcept { return reverse_iterator(end()); }
   reverse_iterator rend() noexcept { return reverse_iterator(begin()); }
   const_reverse_iterator rbegin() const noexcept { return const_reverse_iterator(end()); }
   const_reverse_iterator rend() const noexcept { return const_reverse_iterator(begin()); }
-  T& operator[](size_type i) noexcept { return FData[i]; }
-  const T& operator[](size_type i) const noexcept { return FData[i]; }
-  T& front() noexcept { return FData[0]; }
-  const T& front() const noexcept { return FData[0]; }
-  T& back() noexcept { return FData[FSize - 1]; }
-  const T& back() const noexcept { return FData[FSize - 1]; }
+  T& operator[](size_type i) noexcept { return Data()[i]; }
+  const T& operator[](size_type i) const noexcept { return Data()[i]; }
+  T& front() noexcept { return Data()[0]; }
+  const T& front() const noexcept { return Data()[0]; }
+  T& back() noexcept { return Data()[size() - 1]; }
+  const T& back() const noexcept { return Data()[size() - 1]; }
 
   void reserve(size_type n) {
     if (n > capacity()) Reallocate(n);
   }
   void shrink_to_fit() {
-    if (FSize < capacity()) Reallocate(FSize);
+    if (size() < capacity()) Reallocate(size());
   }
   void push_back(const T& x) { emplace_back(x); }
   void push_back(T&& x) { emplace_back(std::move(x)); }
   template <class... A>
   T& emplace_back(A&&... args) {
-    if (FSize == capacity()) {
+    const size_type n = size();
+    if (n == capacity()) {
       T value(std::forward<A>(args)...);  // the arguments may refer into the list
-      Reallocate(FSize < 2 ? 4 : 2 * static_cast<size_type>(FSize));
-      return *::new (static_cast<void*>(FData + FSize++)) T(std::move(value));
+      Reallocate(n < 2 ? 4 : 2 * n);
+      T* slot = ::new (static_cast<void*>(Data() + n)) T(std::move(value));
+      ++FCount;
+      return *slot;
     }
-    return *::new (static_cast<void*>(FData + FSize++)) T(std::forward<A>(args)...);
+    T* slot = ::new (static_cast<void*>(Data() + n)) T(std::forward<A>(args)...);
+    ++FCount;
+    return *slot;
   }
-  void pop_back() noexcept { FData[--FSize].~T(); }
+  void pop_back() noexcept {
+    --FCount;
+    Data()[size()].~T();
+  }
   iterator insert(const_iterator pos, T&& x) {
     const size_type at = static_cast<size_type>(pos - begin());
     emplace_back(std::move(x));
@@ -132,17 +161,16 @@ public:
     T* l = begin() + (last - begin());
     T* e = std::move(l, end(), f);
     std::destroy(e, end());
-    FSize -= static_cast<std::uint32_t>(l - f);
+    FCount -= static_cast<std::uint32_t>(l - f);
     return f;
   }
   void clear() noexcept {
     std::destroy(begin(), end());
-    FSize = 0;
+    FCount &= kInArena;
   }
   void swap(TXMLList& other) noexcept {
     std::swap(FData, other.FData);
-    std::swap(FSize, other.FSize);
-    std::swap(FCapacity, other.FCapacity);
+    std::swap(FCount, other.FCount);
   }
 
   // std::erase_if for this list (found by argument-dependent lookup: call it unqualified).
@@ -157,43 +185,51 @@ public:
   void Adopt(T* data, size_type n) noexcept {
     clear();
     Deallocate();
-    FData = data;
-    FSize = FCapacity = static_cast<std::uint32_t>(n);
-    FCapacity |= kInArena;
+    SetData(data);
+    FCount = static_cast<std::uint32_t>(n) | kInArena;
   }
   // Forgets the elements without destroying them (their document's arena goes at once).
   void Abandon() noexcept {
-    FData = nullptr;
-    FSize = FCapacity = 0;
+    SetData(nullptr);
+    FCount = 0;
   }
 
 private:
   static constexpr std::uint32_t kInArena = 1u << 31;
+  static constexpr std::size_t kHeader = 8;  // the capacity, before the elements of an own block
+  static_assert(alignof(T) <= kHeader);
 
   void Reallocate(size_type n) {
     if (n >= kInArena) throw std::length_error("TXMLList");
-    T* fresh = static_cast<T*>(::operator new(n * sizeof(T)));
+    char* block = static_cast<char*>(::operator new(kHeader + n * sizeof(T)));
+    *reinterpret_cast<std::size_t*>(block) = n;
+    T* fresh = reinterpret_cast<T*>(block + kHeader);
     try {
       std::uninitialized_move(begin(), end(), fresh);
     } catch (...) {
-      ::operator delete(fresh);
+      ::operator delete(block);
       throw;
     }
-    const std::uint32_t count = FSize;
+    const std::uint32_t count = static_cast<std::uint32_t>(size());
     clear();
     Deallocate();
-    FData = fresh;
-    FSize = count;
-    FCapacity = static_cast<std::uint32_t>(n);
+    SetData(fresh);
+    FCount = count;
     xml_memory::NoteHeapUse();
   }
   void Deallocate() noexcept {
-    if (FData && !(FCapacity & kInArena)) ::operator delete(FData);
-    FData = nullptr;
-    FCapacity = 0;
+    if (Data() && !(FCount & kInArena)) ::operator delete(reinterpret_cast<char*>(Data()) - kHeader);
+    SetData(nullptr);
+    FCount &= ~kInArena;
   }
+  T* Data() const noexcept {
+    T* p;
+    std::memcpy(&p, FData, sizeof p);
+    return p;
+  }
+  void SetData(T* p) noexcept { std::memcpy(FData, &p, sizeof p); }
 
-  T* FData = nullptr;
-  std::uint32_t FSize = 0;
-  std::uint32_t FCapacity = 0;  // kInArena set when the elements live in the document's arena
+  // The pointer to the elements, in storage of 4-byte alignment so that the list takes 12 bytes.
+  unsigned char FData[sizeof(T*)] = {};
+  std::uint32_t FCount = 0;  // the number of elements; kInArena set when they live in the arena
 };

@@ -15,40 +15,20 @@
 #include <random>
 
 #include "xml_functions.h"
+#include "xml_textStream.h"
 
 namespace {
 
-// Reads a regular file whole into memory from malloc, with at least one spare byte after it;
-// nullptr when it cannot be opened or read. Non-blocking, and only a regular file is read: a pipe,
-// device or socket would block or never end.
-char* ReadFile(const std::string& path, std::size_t& size) {
+// Opens a regular file for reading; -1 when it cannot be opened. Non-blocking, and only a regular
+// file: a pipe, device or socket would block or never end.
+int OpenRegularFile(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return nullptr;
   struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  std::size_t capacity = ok ? static_cast<std::size_t>(st.st_size) + 2 : 0;
-  char* data = ok ? static_cast<char*>(std::malloc(capacity)) : nullptr;
-  ok = data != nullptr;
-  size = 0;
-  while (ok) {
-    if (size + 1 == capacity) {  // the file grew while it was read
-      char* bigger = static_cast<char*>(std::realloc(data, 2 * capacity));
-      if (!(ok = bigger != nullptr)) break;
-      data = bigger;
-      capacity *= 2;
-    }
-    ssize_t got = ::read(fd, data + size, capacity - 1 - size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) ok = false;
-    if (got <= 0) break;
-    size += static_cast<std::size_t>(got);
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    ::close(fd);
+    fd = -1;
   }
-  ::close(fd);
-  if (!ok) {
-    std::free(data);
-    return nullptr;
-  }
-  return data;
+  return fd;
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -131,10 +111,9 @@ TXMLParser::TXMLParser() : Root(std::make_unique<TXMLNode>()), Parameters(std::m
 
 TXMLParser::~TXMLParser() { FreeTree(); }
 
-void TXMLParser::FreeTree() noexcept {
-  TXMLNode::FreeTree(Root, FArena, xml_memory::HeapUses() == FHeapUsesAfterLoad);
-  FText.reset();
-}
+void TXMLParser::FreeTree() noexcept { FreeTree(xml_memory::HeapUses() == FHeapUsesAfterLoad); }
+
+void TXMLParser::FreeTree(bool unchanged) noexcept { TXMLNode::FreeTree(Root, FArena, unchanged); }
 
 void TXMLParser::LoadFromFile(const std::string& fileName) {
   if (fileName.empty()) {
@@ -142,49 +121,66 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
     return;
   }
   FileName = fileName;
-  std::size_t size = 0;
-  char* text = ReadFile(NativePath(fileName), size);
-  if (!text) {
+  const int fd = OpenRegularFile(NativePath(fileName));
+  if (fd < 0) {
     Status = xrCannotOpen;  // the document keeps what it had
     return;
   }
-  ParseText(text, size);
+  TXMLTextStream stream(fd);
+  Read(stream);
+  ::close(fd);
 }
 
 TXMLResult TXMLParser::LoadFromString(std::string_view text) {
-  char* copy = static_cast<char*>(std::malloc(text.size() + 1));
-  if (!copy) throw std::bad_alloc();
-  std::memcpy(copy, text.data(), text.size());
-  return ParseText(copy, text.size());
+  TXMLTextStream stream(text);
+  return Read(stream);
 }
 
-TXMLResult TXMLParser::ParseText(char* data, std::size_t size) {
-  // A load replaces the whole document; what fails to read stays as far as it was filled. The old
-  // tree goes before the text it borrows from.
-  FreeTree();
-  Root = std::make_unique<TXMLNode>();
-  Parameters = std::make_unique<TXMLParameters>();
-  FArena = std::make_unique<TXMLArena>();
-  FText.reset(data);
-  FTextSize = size;
-  size = JoinLines(data, size);
-  size = RemoveComments(data, size, Status);
-  if (Status != xrOk) return Status;
-  // Joining dropped the line ends and indentation: give back what they took at the end.
-  if (char* smaller = static_cast<char*>(std::realloc(data, size + 1))) {
-    (void)FText.release();
-    FText.reset(data = smaller);
-  }
-  const std::string_view text(data, size);
+TXMLResult TXMLParser::Read(TXMLTextStream& stream) {
+  // The new tree is built beside the old one, which a text that cannot be read leaves in place.
+  // Otherwise it replaces the whole document; what fails to read stays as far as it was filled.
+  const bool oldTreeUnchanged = xml_memory::HeapUses() == FHeapUsesAfterLoad;
+  auto root = std::make_unique<TXMLNode>();
+  auto parameters = std::make_unique<TXMLParameters>();
+  auto arena = std::make_unique<TXMLArena>();
   std::size_t pos = 0;
-  Status = Parameters->ParsePrologue(text, pos);
-  if (Status != xrOk) return Status;
-  // The root must be an element: text standing in its place could not be written back.
-  if (pos >= text.size() || text[pos] != '<') return Status = xrNoRoot;
-  Status = Root->Parse(0, text, pos, FArena.get());
-  if (Status == xrOk && pos < text.size()) Status = xrRepeatedOrTrailing;
+  auto text = [&stream] { return stream.Text(); };
+  stream.Need(pos, "?>");
+  TXMLResult status = parameters->ParseDeclaration(text(), pos);
+  if (status == xrOk) {
+    stream.Need(pos, ">");
+    if (text().substr(pos).starts_with("<?")) stream.Need(pos, "?>");
+    status = parameters->ParseAfterDeclaration(text(), pos);
+  }
+  if (status == xrOk) {
+    stream.NeedBytes(pos, 1);
+    // The root must be an element: text standing in its place could not be written back.
+    if (pos >= text().size() || text()[pos] != '<') status = xrNoRoot;
+    else status = root->Parse(0, stream, pos, *arena);
+  }
+  if (status == xrOk) {
+    stream.NeedBytes(pos, 1);
+    if (pos < text().size()) status = xrRepeatedOrTrailing;
+  }
+  // A comment without an end fails the whole text, wherever the reading stopped.
+  const bool commentsEnd = stream.Finish();
+  if (stream.Failed()) {
+    TXMLNode::FreeTree(root, arena, true);
+    return Status = xrCannotOpen;
+  }
+  if (!commentsEnd) {
+    TXMLNode::FreeTree(root, arena, true);
+    root = std::make_unique<TXMLNode>();
+    parameters = std::make_unique<TXMLParameters>();
+    status = xrTruncated;
+  }
+  FreeTree(oldTreeUnchanged);
+  Root = std::move(root);
+  Parameters = std::move(parameters);
+  FArena = std::move(arena);
+  FTextSize = stream.BytesRead();
   FHeapUsesAfterLoad = xml_memory::HeapUses();
-  return Status;
+  return Status = status;
 }
 
 std::string TXMLParser::SaveToString() const {

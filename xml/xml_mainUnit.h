@@ -34,13 +34,11 @@ public:
   std::size_t FlushAt = 1 << 20;
 };
 
+class TXMLTextStream;
+
 class TXMLParser {
-  struct TFreeText {
-    void operator()(char* p) const noexcept { std::free(p); }
-  };
-  // The text the tree's names, values and text borrow from (see TXMLString), and the memory of
-  // its nodes and lists. Declared before the tree, so that they are freed after it.
-  std::unique_ptr<char, TFreeText> FText;
+  // The memory of the tree's nodes, lists and strings. Declared before the tree, so that it is
+  // freed after it.
   std::unique_ptr<TXMLArena> FArena;
   std::uint64_t FHeapUsesAfterLoad = 0;
 
@@ -69,7 +67,7 @@ public:
 private:
   std::size_t FTextSize = 0;  // size of the text last read, to reserve room when writing it again
   void FreeTree() noexcept;
-  // Takes data[0..size) (from malloc, with room for size + 1 bytes) as the document's text, joins
-  // its lines and removes its comments in place, and parses it.
-  TXMLResult ParseText(char* data, std::size_t size);
+  void FreeTree(bool unchanged) noexcept;
+  // Reads the document from the stream; stores and returns the result.
+  TXMLResult Read(TXMLTextStream& stream);
 };

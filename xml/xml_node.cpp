@@ -8,15 +8,11 @@
 #include <new>
 #include <vector>
 
-
 namespace {
 
 thread_local std::ptrdiff_t gLiveNodes = 0;
-
-}  // namespace
-
-namespace {
 constexpr std::size_t kHugePage = 2 << 20;
+
 }  // namespace
 
 TXMLArena::~TXMLArena() {
@@ -26,12 +22,11 @@ TXMLArena::~TXMLArena() {
   }
 }
 
-void TXMLArena::NewBlock(std::size_t atLeast) {
+TXMLArena::Block TXMLArena::NewBlock(std::size_t atLeast, std::size_t count) {
   // Blocks double from 64 KiB to 8 MiB: a small document takes little, a large one few blocks.
   // Small blocks come from malloc, which keeps them ready for the next load; large ones are mapped
   // on their own, on huge-page boundaries (fewer page faults), and go back to the system at once.
-  const std::size_t size = std::max(atLeast, std::min<std::size_t>(std::size_t(64) << (10 + FBlocks.size()), 8 << 20));
-  FBlocks.reserve(FBlocks.size() + 1);
+  const std::size_t size = std::max(atLeast, std::min<std::size_t>(std::size_t(64) << (10 + std::min<std::size_t>(count, 7)), 8 << 20));
   void* p = nullptr;
   if (size < kHugePage) {
     if (!(p = std::malloc(size))) throw std::bad_alloc();
@@ -44,10 +39,7 @@ void TXMLArena::NewBlock(std::size_t atLeast) {
     ::madvise(start, size, MADV_HUGEPAGE);
     p = start;
   }
-  FBlocks.push_back({p, size});
-  FBlock = static_cast<char*>(p);
-  FBlockSize = size;
-  FUsed = 0;
+  return {p, size};
 }
 
 std::ptrdiff_t TXMLNode::LiveNodes() { return gLiveNodes; }

@@ -10,6 +10,7 @@
 #include "xml_types.h"
 
 class TXMLTextFile;
+class TXMLTextStream;
 class TXMLNode;
 
 // The child list of an element.
@@ -51,10 +52,9 @@ public:
   void SetLevel(int level);                            // renumbers the subtree
   void DeleteChild(int index);                         // frees the child; ignores bad indexes
 
-  // Reads one node (and its subtree) from text[pos..]; advances pos. Returns a result code. With an
-  // arena, the nodes and lists are made in it, and names, values and text refer to `text`, which
-  // must then live as long as the arena.
-  TXMLResult Parse(int level, std::string_view text, std::size_t& pos, TXMLArena* arena = nullptr);
+  // Reads one node (and its subtree) from the stream's text at pos; advances pos. Returns a result
+  // code. The nodes, lists and strings are made in `arena`.
+  TXMLResult Parse(int level, TXMLTextStream& stream, std::size_t& pos, TXMLArena& arena);
   // Appends the node and its subtree in the writer's layout.
   void WriteTo(TXMLTextFile& file) const;
 

@@ -7,24 +7,48 @@
 #include "xml_functions.h"
 #include "xml_mainUnit.h"
 #include "xml_node.h"
+#include "xml_textStream.h"
 
 namespace {
 
-// Position of c in s at or after from, or npos: a plain loop, as the distances in a tag are short.
-inline std::size_t FindNear(std::string_view s, char c, std::size_t from) {
-  for (std::size_t i = from; i < s.size(); ++i)
-    if (s[i] == c) return i;
-  return std::string_view::npos;
-}
+// What reading one document needs: its text, where the reader stands, and the arena the tree's
+// nodes and strings go to. Names repeat through a document (each day and dream has the same
+// ones), and so do many values of an attribute ("true", "false"): the tree shares one copy of a
+// name, and of an attribute's value while the value stays the same.
+struct TReader {
+  TXMLTextStream& Stream;
+  TXMLArena& Arena;
+  std::size_t& Pos;
+  std::string_view Text = Stream.Text();
+  std::size_t TokenEnd = 0;  // the "<" after a text node or the ">" of a tag; npos at the end
+  struct Slot {
+    std::string_view Name, Value;
+  } Names[128] = {};
 
-// Reads the attributes and the end of a start tag; pos stands after the blank that ended the name.
-TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& pos, TXMLArena* arena) {
-  node.Attributes.clear();
-  const void* end = std::memchr(text.data() + pos, '>', text.size() - pos);
-  if (!end) return xrTruncated;
-  const std::size_t gt = static_cast<std::size_t>(static_cast<const char*>(end) - text.data());
-  std::string_view rest = text.substr(pos, gt + 1 - pos);
-  pos = gt + 1;
+  // Makes the text hold the whole of the next text node or tag, or all that is left.
+  void NeedToken() {
+    Stream.NeedBytes(Pos, 1);
+    Text = Stream.Text();
+    TokenEnd = Pos < Text.size() ? Stream.Need(Pos, Text[Pos] == '<' ? ">" : "<") : std::string_view::npos;
+    Text = Stream.Text();
+  }
+  void Copy(TXMLString& field, std::string_view s) { field.Borrow(Arena.CopyString(s)); }
+  Slot& CopyName(TXMLString& field, std::string_view s) {
+    const unsigned h = s.empty() ? 0 : s.size() * 7 + static_cast<unsigned char>(s.front()) * 31 + static_cast<unsigned char>(s.back());
+    Slot& slot = Names[h & 127];
+    if (slot.Name != s) slot = {Arena.CopyString(s), {}};
+    field.Borrow(slot.Name);
+    return slot;
+  }
+};
+
+// Reads the attributes and the end of a start tag; Pos stands after the blank that ended the name.
+TXMLResult ParseAttributes(TXMLNode& node, TReader& r) {
+  const std::string_view text = r.Text;
+  const std::size_t gt = r.TokenEnd;
+  if (gt == std::string_view::npos) return xrTruncated;
+  std::string_view rest = text.substr(r.Pos, gt + 1 - r.Pos);
+  r.Pos = gt + 1;
   if (rest.size() >= 2 && rest[rest.size() - 2] == '/') node.Kind = nkEmpty;
   // A token runs through its second double quote; the byte after it is a separator, whatever it
   // is. The rest is treated as followed by one more blank, which is never stored. The tokens are
@@ -33,8 +57,8 @@ TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& p
   bodies.clear();
   std::size_t p = 0;
   while (p <= rest.size()) {
-    std::size_t q1 = FindNear(rest, '"', p);
-    std::size_t q2 = q1 == std::string_view::npos ? q1 : FindNear(rest, '"', q1 + 1);
+    std::size_t q1 = rest.find('"', p);
+    std::size_t q2 = q1 == std::string_view::npos ? q1 : rest.find('"', q1 + 1);
     std::string_view body;
     if (q2 == std::string_view::npos) {
       body = rest.substr(p);
@@ -46,37 +70,34 @@ TXMLResult ParseAttributes(TXMLNode& node, std::string_view text, std::size_t& p
     if (!body.empty() && body != ">" && body != "/>") bodies.push_back(body);
   }
   const std::size_t n = bodies.size();
-  if (arena) {
-    TXMLAttribute* list = arena->AllocateArray<TXMLAttribute>(n);
-    std::uninitialized_default_construct_n(list, n);
-    node.Attributes.Adopt(list, n);
-  } else {
-    node.Attributes.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) node.Attributes.emplace_back();
-  }
+  TXMLAttribute* list = r.Arena.AllocateArray<TXMLAttribute>(n);
+  std::uninitialized_default_construct_n(list, n);
+  node.Attributes.Adopt(list, n);
   for (std::size_t i = 0; i < n; ++i) {
-    if (TXMLResult r = node.Attributes[i].ParseBody(bodies[i], arena != nullptr)) {
+    const std::size_t eq = bodies[i].find('=');
+    if (eq == std::string_view::npos) {
       node.Attributes.erase(node.Attributes.begin() + i + 1, node.Attributes.end());  // the tree as far as it was read
-      return r;
+      return xrMalformedAttribute;
     }
+    TReader::Slot& slot = r.CopyName(list[i].Name, bodies[i].substr(0, eq));
+    const std::string_view value = UnquotedPart(bodies[i].substr(eq + 1));
+    if (slot.Value != value) slot.Value = r.Arena.CopyString(value);
+    list[i].Value.Borrow(slot.Value);
   }
   return xrOk;
 }
 
-// Reads a text node or a start tag (not the content of the element).
-TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size_t& pos, TXMLArena* arena) {
-  auto set = [arena](TXMLString& field, std::string_view s) {
-    if (arena) field.Borrow(s);
-    else field.assign(s);
-  };
+// Reads a text node or a start tag (not the content of the element); the text holds the token.
+TXMLResult ParseHead(TXMLNode& node, int level, TReader& r) {
+  const std::string_view text = r.Text;
+  std::size_t& pos = r.Pos;
   node.Level = level;
   const std::size_t n = text.size();
   if (pos >= n) return xrTruncated;  // content expected, but the text has ended
   if (text[pos] != '<') {
-    std::size_t lt = text.find('<', pos);
-    if (lt == std::string_view::npos) lt = n;
+    const std::size_t lt = std::min(r.TokenEnd, n);
     node.Kind = nkText;
-    set(node.Text, text.substr(pos, lt - pos));
+    r.Copy(node.Text, text.substr(pos, lt - pos));
     pos = lt;
     return xrOk;
   }
@@ -85,7 +106,7 @@ TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size
   if (i == pos + 1 && i < n) return xrBadTag;  // "< ", "</" or "<>": nothing is consumed
   if (i >= n) return xrTruncated;
   node.Kind = nkElement;
-  set(node.Name, text.substr(pos + 1, i - pos - 1));
+  r.CopyName(node.Name, text.substr(pos + 1, i - pos - 1));
   if (text[i] == '/') {
     node.Kind = nkEmpty;
     if (i + 1 >= n) return xrTruncated;
@@ -94,7 +115,7 @@ TXMLResult ParseHead(TXMLNode& node, int level, std::string_view text, std::size
     pos = i + 1;
   } else {
     pos = i + 1;
-    return ParseAttributes(node, text, pos, arena);
+    return ParseAttributes(node, r);
   }
   return xrOk;
 }
@@ -109,8 +130,10 @@ bool AtEndTag(std::string_view text, std::size_t pos, std::string_view name) {
 
 }  // namespace
 
-TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos, TXMLArena* arena) {
-  if (TXMLResult r = ParseHead(*this, level, text, pos, arena)) return r;
+TXMLResult TXMLNode::Parse(int level, TXMLTextStream& stream, std::size_t& pos, TXMLArena& arena) {
+  TReader r{stream, arena, pos};
+  r.NeedToken();
+  if (TXMLResult result = ParseHead(*this, level, r)) return result;
   if (Kind != nkElement) return xrOk;
   // Open elements, innermost last. Their children collect in `pending` and move into the element
   // when it closes (or when the parse fails), so each Children list is allocated at its exact size.
@@ -125,26 +148,22 @@ TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos, T
     open.pop_back();
     auto& list = top.node->Children;
     const std::size_t n = list.size() + pending.size() - top.firstChild;
-    if (arena) {
-      auto* children = arena->AllocateArray<std::unique_ptr<TXMLNode>>(n);
-      auto* next = std::uninitialized_move(list.begin(), list.end(), children);
-      std::uninitialized_move(pending.begin() + static_cast<std::ptrdiff_t>(top.firstChild), pending.end(), next);
-      list.Adopt(children, n);
-    } else {
-      list.reserve(n);
-      for (std::size_t i = top.firstChild; i < pending.size(); ++i) list.push_back(std::move(pending[i]));
-    }
+    auto* children = arena.AllocateArray<std::unique_ptr<TXMLNode>>(n);
+    auto* next = std::uninitialized_move(list.begin(), list.end(), children);
+    std::uninitialized_move(pending.begin() + static_cast<std::ptrdiff_t>(top.firstChild), pending.end(), next);
+    list.Adopt(children, n);
     pending.resize(top.firstChild);
   };
   TXMLResult result = xrOk;
   while (!open.empty()) {
     TXMLNode* node = open.back().node;
-    if (AtEndTag(text, pos, node->Name)) {
+    r.NeedToken();
+    if (AtEndTag(r.Text, pos, node->Name)) {
       pos += node->Name.size() + 3;
       close();
       continue;
     }
-    if (pos >= text.size()) {  // the end tag never came: no empty child is added for it
+    if (pos >= r.Text.size()) {  // the end tag never came: no empty child is added for it
       result = xrTruncated;
       break;
     }
@@ -152,10 +171,10 @@ TXMLResult TXMLNode::Parse(int level, std::string_view text, std::size_t& pos, T
       result = xrTooDeep;
       break;
     }
-    pending.push_back(arena ? std::unique_ptr<TXMLNode>(NewInArena(*arena)) : std::make_unique<TXMLNode>());
+    pending.push_back(std::unique_ptr<TXMLNode>(NewInArena(arena)));
     TXMLNode* child = pending.back().get();
     // A failing child stays appended, as far as it was read.
-    if ((result = ParseHead(*child, node->Level + 1, text, pos, arena)) != xrOk) break;
+    if ((result = ParseHead(*child, node->Level + 1, r)) != xrOk) break;
     if (child->Kind == nkElement) open.push_back({child, pending.size()});
   }
   while (!open.empty()) close();

@@ -3,8 +3,7 @@
 #include "xml_functions.h"
 #include "xml_mainUnit.h"
 
-TXMLResult TXMLParameters::ParsePrologue(std::string_view text, std::size_t& pos) {
-  if (TXMLResult r = ParseDeclaration(text, pos)) return r;
+TXMLResult TXMLParameters::ParseAfterDeclaration(std::string_view text, std::size_t& pos) {
   std::string_view rest = text.substr(pos);
   if (rest.starts_with("<?")) return SkipInstruction(text, pos);
   if (rest.starts_with("<!")) return DocType.Parse(text, pos);

@@ -12,8 +12,9 @@ class TXMLTextFile;
 
 class TXMLParameters {
 public:
-  TXMLResult ParsePrologue(std::string_view text, std::size_t& pos);
   TXMLResult ParseDeclaration(std::string_view text, std::size_t& pos);
+  // A stylesheet instruction or a document type line, if one follows the declaration.
+  TXMLResult ParseAfterDeclaration(std::string_view text, std::size_t& pos);
   TXMLResult SkipInstruction(std::string_view text, std::size_t& pos);
   void WriteTo(TXMLTextFile& file) const;
 

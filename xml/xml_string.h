@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -20,12 +21,15 @@ inline std::uint64_t HeapUses() noexcept { return gHeapUses.load(std::memory_ord
 }  // namespace xml_memory
 
 // A byte string that either borrows bytes its document keeps or owns a copy of its own. The reader
-// borrows: the names, values and text of a loaded file stay in the document's buffer, so loading
+// borrows: the names, values and text of a loaded file live in the document's arena, so loading
 // and freeing a tree costs no allocation per string. Whatever a program assigns is copied, and so
 // is a borrowed string when it is copied or moved, so a string taken out of a tree stays valid
-// after its document is gone. A borrowed string lives as long as its document.
+// after its document is gone. A borrowed string lives as long as its document. It takes 12 bytes
+// (a tree holds about two per node), so a string holds at most MaxSize bytes.
 class TXMLString {
 public:
+  static constexpr std::size_t MaxSize = 0x7FFFFFFF;
+
   TXMLString() noexcept = default;
   explicit TXMLString(std::string_view s) { Assign(s); }
   explicit TXMLString(const char* s) { Assign(s); }
@@ -37,7 +41,7 @@ public:
   TXMLString& operator=(std::string_view s) { return assign(s); }
   TXMLString& operator=(const char* s) { return assign(s); }
   TXMLString& operator=(const std::string& s) { return assign(s); }
-  TXMLString& operator=(const TXMLString& other) { return other.FData == FData ? *this : assign(other); }
+  TXMLString& operator=(const TXMLString& other) { return other.Data() == Data() ? *this : assign(other); }
   TXMLString& operator=(TXMLString&& other) {
     if (&other != this) {
       Release();
@@ -51,14 +55,17 @@ public:
     return *this;
   }
   // Refers to bytes that outlive this string (the document's text); nothing is copied.
-  void Borrow(std::string_view s) noexcept {
+  void Borrow(std::string_view s) {
     Release();
-    FData = s.data();
-    FSize = s.size() << 1;
+    SetData(s.data());
+    FSize = Checked(s.size()) << 1;
   }
-  void clear() noexcept { Borrow({}); }
+  void clear() noexcept { Release(); }
 
-  const char* data() const noexcept { return FData ? FData : ""; }
+  const char* data() const noexcept {
+    const char* p = Data();
+    return p ? p : "";
+  }
   std::size_t size() const noexcept { return FSize >> 1; }
   std::size_t length() const noexcept { return size(); }
   bool empty() const noexcept { return size() == 0; }
@@ -77,29 +84,42 @@ public:
   friend std::string operator+(std::string_view a, const TXMLString& b) { return std::string(a).append(b.view()); }
 
 private:
+  static std::uint32_t Checked(std::size_t size) {
+    if (size > MaxSize) throw std::length_error("TXMLString");
+    return static_cast<std::uint32_t>(size);
+  }
+  const char* Data() const noexcept {
+    const char* p;
+    std::memcpy(&p, FData, sizeof p);
+    return p;
+  }
+  void SetData(const char* p) noexcept { std::memcpy(FData, &p, sizeof p); }
   void Assign(std::string_view s) {
     if (s.empty()) return;
+    const std::uint32_t size = Checked(s.size());
     char* copy = new char[s.size() + 1];
     std::memcpy(copy, s.data(), s.size());
     copy[s.size()] = '\0';
-    FData = copy;
-    FSize = s.size() << 1 | 1;
+    SetData(copy);
+    FSize = size << 1 | 1;
     xml_memory::NoteHeapUse();
   }
   void Take(TXMLString& other) {
     if (!(other.FSize & 1)) return Assign(other.view());
     xml_memory::NoteHeapUse();
-    FData = other.FData;
+    std::memcpy(FData, other.FData, sizeof FData);
     FSize = other.FSize;
-    other.FData = nullptr;
+    other.SetData(nullptr);
     other.FSize = 0;
   }
   void Release() noexcept {
-    if (FSize & 1) delete[] FData;
-    FData = nullptr;
+    if (FSize & 1) delete[] Data();
+    SetData(nullptr);
     FSize = 0;
   }
 
-  const char* FData = nullptr;
-  std::size_t FSize = 0;  // length << 1, plus 1 when the bytes are owned
+  // The pointer to the bytes, in storage of 4-byte alignment so that the string takes 12 bytes.
+  unsigned char FData[sizeof(const char*)] = {};
+  std::uint32_t FSize = 0;  // length << 1, plus 1 when the bytes are owned
 };
+static_assert(sizeof(TXMLString) == 12);
