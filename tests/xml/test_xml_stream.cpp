@@ -1,0 +1,65 @@
+// The reader takes a document a piece at a time: wherever the pieces end, it must read the same
+// tree as from one piece, from memory and from a file.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <vector>
+
+#include "xml_test_util.h"
+#include "xml_textStream.h"
+
+namespace {
+
+// Everything a load leaves: status, every node with its fields, and the prologue as written.
+std::string Dump(const TXMLParser& p) {
+  std::string out = std::to_string(p.Status) + "|" + p.SaveToString() + "|";
+  std::vector<const TXMLNode*> stack{p.Root.get()};
+  while (!stack.empty()) {
+    const TXMLNode* n = stack.back();
+    stack.pop_back();
+    out += std::to_string(n->Kind) + ":" + std::to_string(n->Level) + ":" + n->Name.str() + ":" + n->Text.str() + "[";
+    for (const TXMLAttribute& a : n->Attributes) out += a.Name + "=" + a.Value.str() + ";";
+    out += "]";
+    for (auto it = n->Children.rbegin(); it != n->Children.rend(); ++it) stack.push_back(it->get());
+  }
+  return out;
+}
+
+// Texts made of the pieces where joining lines and removing comments interact.
+std::string RandomText(std::mt19937& random) {
+  static const char* kPieces[] = {"<", "!", "-", "--", ">", "-->", "<!--", "<!", "\r\n", "\r", "\n", "  ", " ", "a", "bc",
+                                  "\"", "=", "/", "<a>", "</a>", "<b x=\"1\" />", "<?", "?>", "\x1A", "\t"};
+  std::string text = random() % 8 ? kDeclaration + "<a>" : "";
+  const int count = static_cast<int>(random() % 40);
+  for (int i = 0; i < count; ++i) text += kPieces[random() % (random() % 8 ? 23 : 24)];
+  return text + (random() % 8 ? "</a>" : "");
+}
+
+TEST(XmlStream, PiecesOfAnySizeReadTheSameTreeFromMemoryAndFromAFile) {
+  const std::size_t saved = TXMLTextStream::PieceBytes;
+  const std::string path = (std::filesystem::temp_directory_path() / "velmora-stream-test.xml").string();
+  std::mt19937 random(12345);
+  for (int round = 0; round < 4000; ++round) {
+    const std::string text = RandomText(random);
+    TXMLTextStream::PieceBytes = 1 << 30;
+    TXMLParser whole;
+    whole.LoadFromString(text);
+    const std::string expected = Dump(whole);
+    std::ofstream(path, std::ios::binary) << text;
+    for (std::size_t piece : {1, 2, 3, 5, 9}) {
+      TXMLTextStream::PieceBytes = piece;
+      TXMLParser fromMemory, fromFile;
+      fromMemory.LoadFromString(text);
+      fromFile.LoadFromFile(path);
+      ASSERT_EQ(Dump(fromMemory), expected) << "piece " << piece << ", text: " << text;
+      ASSERT_EQ(Dump(fromFile), expected) << "piece " << piece << ", text: " << text;
+    }
+  }
+  TXMLTextStream::PieceBytes = saved;
+  std::remove(path.c_str());
+}
+
+}  // namespace
