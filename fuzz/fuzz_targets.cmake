@@ -6,7 +6,8 @@ if(VELMORA_FUZZ)
   add_library(velmora_xml_fuzzlib STATIC
     ${PROJECT_SOURCE_DIR}/xml/xml_functions.cpp ${PROJECT_SOURCE_DIR}/xml/xml_attribute.cpp
     ${PROJECT_SOURCE_DIR}/xml/xml_node.cpp ${PROJECT_SOURCE_DIR}/xml/xml_nodeText.cpp ${PROJECT_SOURCE_DIR}/xml/xml_docType.cpp
-    ${PROJECT_SOURCE_DIR}/xml/xml_parameters.cpp ${PROJECT_SOURCE_DIR}/xml/xml_mainUnit.cpp)
+    ${PROJECT_SOURCE_DIR}/xml/xml_parameters.cpp ${PROJECT_SOURCE_DIR}/xml/xml_mainUnit.cpp
+    ${PROJECT_SOURCE_DIR}/xml/xml_textStream.cpp)
   target_include_directories(velmora_xml_fuzzlib PUBLIC ${PROJECT_SOURCE_DIR}/xml)
   target_link_libraries(velmora_xml_fuzzlib PUBLIC velmora_settings)
   # The library itself is instrumented for coverage but gets its main from libFuzzer.

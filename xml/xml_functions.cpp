@@ -11,22 +11,22 @@ namespace {
 
 inline bool IsControlOrBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-// The first of two adjacent blanks in p[0..n), or, with `alsoMarks`, the first "<" or byte 26 if it
-// comes earlier; nullptr when there is none. Sixteen bytes at a time where the processor allows.
-const char* FindBlankPairOrMark(const char* p, std::size_t n, bool alsoMarks) {
+// The first of two adjacent blanks in p[0..n), or the first `mark` or `mark2` if it comes earlier;
+// nullptr when there is none. Sixteen bytes at a time where the processor allows.
+const char* FindBlankPairOr(const char* p, std::size_t n, char mark, char mark2) {
   std::size_t i = 0;
 #if defined(__SSE2__)
-  const __m128i blank = _mm_set1_epi8(' '), lt = _mm_set1_epi8('<'), eof = _mm_set1_epi8(26);
+  const __m128i blank = _mm_set1_epi8(' '), m1 = _mm_set1_epi8(mark), m2 = _mm_set1_epi8(mark2);
   for (; i + 17 <= n; i += 16) {
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
     __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
     __m128i hit = _mm_and_si128(_mm_cmpeq_epi8(a, blank), _mm_cmpeq_epi8(b, blank));
-    if (alsoMarks) hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi8(a, lt), _mm_cmpeq_epi8(a, eof)));
+    hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi8(a, m1), _mm_cmpeq_epi8(a, m2)));
     if (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit))) return p + i + __builtin_ctz(mask);
   }
 #endif
   for (; i < n; ++i) {
-    if (alsoMarks && (p[i] == '<' || p[i] == 26)) return p + i;
+    if (p[i] == mark || p[i] == mark2) return p + i;
     if (p[i] == ' ' && i + 1 < n && p[i + 1] == ' ') return p + i;
   }
   return nullptr;
@@ -204,7 +204,7 @@ void AppendTextNode(std::string& out, std::string_view text) {
   while (b < e && IsControlOrBlank(text[b])) ++b;
   while (e > b && IsControlOrBlank(text[e - 1])) --e;
   std::string_view body = text.substr(b, e - b);
-  if (!FindBlankPairOrMark(body.data(), body.size(), true)) {
+  if (!FindBlankPairOr(body.data(), body.size(), '<', 26)) {
     out.append(body);  // the usual case: nothing to change
     return;
   }
@@ -270,37 +270,28 @@ std::string SafeText(std::string_view text) {
 
 std::size_t JoinLines(const char* in, std::size_t n, char* out) {
   std::size_t r = 0, w = 0;
-  while (r < n) {
-    std::size_t e = r, next = n;
+  for (;;) {
+    // The end of the line before, empty lines, and the blanks and control bytes a line begins with.
+    while (r < n && IsControlOrBlank(in[r])) ++r;
+    if (r == n) return w;
+    if (in[r] != '<') out[w++] = ' ';
+    // Copy the line up to its CR LF, each run of blanks as one blank.
     for (;;) {
-      const void* cr = std::memchr(in + e, '\r', n - e);
-      if (!cr) {
-        e = n;
+      const char* hit = FindBlankPairOr(in + r, n - r, '\r', '\r');
+      const std::size_t at = hit ? static_cast<std::size_t>(hit - in) : n;
+      std::memcpy(out + w, in + r, at - r);
+      w += at - r;
+      r = at;
+      if (r == n) break;
+      if (in[r] == '\r' && r + 1 < n && in[r + 1] == '\n') {
+        r += 2;
         break;
       }
-      e = static_cast<std::size_t>(static_cast<const char*>(cr) - in);
-      if (e + 1 < n && in[e + 1] == '\n') {
-        next = e + 2;
-        break;
-      }
-      ++e;
+      out[w++] = in[r++];  // a blank (the rest of its run is skipped) or a CR inside the line
+      while (out[w - 1] == ' ' && r < n && in[r] == ' ') ++r;
     }
-    std::size_t b = r, t = e;
-    while (b < t && IsControlOrBlank(in[b])) ++b;
-    while (t > b && IsControlOrBlank(in[t - 1])) --t;
-    if (b < t && in[b] != '<') out[w++] = ' ';
-    // Copy the line in pieces that end after the first blank of each run of blanks.
-    while (b < t) {
-      const char* twin = FindBlankPairOrMark(in + b, t - b, false);
-      const std::size_t piece = twin ? static_cast<std::size_t>(twin - in) + 1 - b : t - b;
-      std::memcpy(out + w, in + b, piece);
-      w += piece;
-      b += piece;
-      while (b < t && in[b] == ' ') ++b;
-    }
-    r = next;
+    while (IsControlOrBlank(out[w - 1])) --w;  // the line's first byte is not one of these
   }
-  return w;
 }
 
 void JoinLines(std::string& text) {
