@@ -331,6 +331,7 @@ std::size_t TCommentFilter::Run(char* d, std::size_t w, std::size_t n) {
   static constexpr char kOpen[] = "<!--";
   const std::string_view in(d, n);
   std::size_t r = w;
+  FChangedFrom = w;
   for (;;) {
     if (!InComment) {
       const std::size_t i = FindCommentStart(in, r);
@@ -349,6 +350,7 @@ std::size_t TCommentFilter::Run(char* d, std::size_t w, std::size_t n) {
     for (std::size_t k = 3; k >= 1; --k)
       if (w >= k && r + 4 - k <= n && !std::memcmp(d + w - k, kOpen, k) && !std::memcmp(d + r, kOpen + k, 4 - k)) {
         w -= k;
+        FChangedFrom = std::min(FChangedFrom, w);
         r += 4 - k;
         InComment = true;
         break;
@@ -356,14 +358,23 @@ std::size_t TCommentFilter::Run(char* d, std::size_t w, std::size_t n) {
   }
 }
 
-std::size_t TCommentFilter::Unsettled(const char* d, std::size_t n) {
-  std::size_t e = n;
-  for (;;) {
-    if (e >= 1 && d[e - 1] == '<') e -= 1;
-    else if (e >= 2 && d[e - 2] == '<' && d[e - 1] == '!') e -= 2;
-    else if (e >= 3 && d[e - 3] == '<' && d[e - 2] == '!' && d[e - 1] == '-') e -= 3;
-    else return n - e;
+std::size_t TCommentFilter::SettledEnd(const char* d, std::size_t n) {
+  static constexpr std::size_t kNone = std::string_view::npos;
+  // The run can only go on through the bytes Run wrote, and only from after the last byte that
+  // no piece of it has; the scan is linear however long the run grows.
+  std::size_t start = FRunStart < FChangedFrom ? FRunStart : kNone;
+  std::size_t i = n;
+  while (i > FChangedFrom && (d[i - 1] == '<' || d[i - 1] == '!' || d[i - 1] == '-')) --i;
+  if (i > FChangedFrom) start = kNone;
+  for (; i < n; ++i) {
+    if (d[i] == '<') {
+      if (start == kNone) start = i;
+    } else if (start == kNone || !((d[i] == '!' && d[i - 1] == '<') || (d[i] == '-' && d[i - 1] == '!'))) {
+      start = kNone;
+    }
   }
+  FRunStart = start;
+  return start == kNone ? n : start;
 }
 
 TXMLResult RemoveComments(std::string& text) {

@@ -65,10 +65,19 @@ TXMLResult RemoveComments(std::string& text);
 class TCommentFilter {
 public:
   // d[0..from) is the text kept so far, d[from..n) a new piece; removes the piece's comments in
-  // place and returns the end of the text kept. Bytes before the end may still go (see Unsettled).
+  // place and returns the end of the text kept. Bytes before the end may still go (SettledEnd).
   std::size_t Run(char* d, std::size_t from, std::size_t n);
-  // How many bytes at the end of the kept text d[0..n) a later piece may still remove: deleting a
-  // comment that follows them can join them into a new "<!--" ("<", "<!" or "<!-", repeated).
-  static std::size_t Unsettled(const char* d, std::size_t n);
+  // After Run: the end of the part of the kept text d[0..n) that no later piece can change. What
+  // follows it is a run of "<", "<!" and "<!-", which deleting later comments may join into new
+  // "<!--"s, one at a time.
+  std::size_t SettledEnd(const char* d, std::size_t n);
+  // The kept text lost its first `by` bytes (all settled).
+  void Dropped(std::size_t by) noexcept {
+    if (FRunStart != std::string_view::npos) FRunStart -= by;
+  }
   bool InComment = false;  // the text so far ends inside a comment
+
+private:
+  std::size_t FChangedFrom = 0;  // the first byte the last Run wrote or removed
+  std::size_t FRunStart = std::string_view::npos;  // where that run began, npos when there is none
 };

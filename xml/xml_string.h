@@ -50,8 +50,12 @@ public:
     return *this;
   }
   TXMLString& assign(std::string_view s) {
+    TXMLString fresh(s);  // first, as s may be part of this string
     Release();
-    Assign(s);
+    std::memcpy(FData, fresh.FData, sizeof FData);
+    FSize = fresh.FSize;
+    fresh.SetData(nullptr);
+    fresh.FSize = 0;
     return *this;
   }
   // Refers to bytes that outlive this string (the document's text); nothing is copied.

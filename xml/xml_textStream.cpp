@@ -99,7 +99,7 @@ bool TXMLTextStream::More() {
   FLength = FComments.Run(FWindow, FLength, FLength + joined);
   FRawPos = end;
   FEnd = FRawDone && FRawPos == FRawEnd;
-  FSettled = FEnd ? FLength : FLength - TCommentFilter::Unsettled(FWindow, FLength);
+  FSettled = FEnd ? FLength : FComments.SettledEnd(FWindow, FLength);
   return true;
 }
 
@@ -108,6 +108,7 @@ void TXMLTextStream::Drop(std::size_t& pos) {
   std::memmove(FWindow, FWindow + pos, FLength - pos);
   FLength -= pos;
   FSettled -= pos;
+  FComments.Dropped(pos);
   pos = 0;
 }
 

@@ -237,6 +237,8 @@ TEST(XmlNode, StringsTakenOutOfALoadedTreeOutliveTheDocument) {
   const std::string& value = doc->Root->GetAttribute("a");
   doc->Root->Name = std::string("renamed");
   EXPECT_EQ(doc->Root->Name, "renamed");
+  doc->Root->Name = doc->Root->Name.view().substr(2);  // a part of the string's own bytes
+  EXPECT_EQ(doc->Root->Name, "named");
   doc.reset();
   EXPECT_EQ(name, "r");
   EXPECT_EQ(text, "some text");
