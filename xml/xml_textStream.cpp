@@ -85,7 +85,7 @@ bool TXMLTextStream::More() {
     return false;
   }
   // Byte 26 ends the text.
-  if (const void* eof = std::memchr(FRaw + FRawPos, 26, end - FRawPos)) {
+  if (const void* eof = end > FRawPos ? std::memchr(FRaw + FRawPos, 26, end - FRawPos) : nullptr) {
     end = static_cast<std::size_t>(static_cast<const char*>(eof) - FRaw);
     FRawDone = true;
     FRawEnd = end;
