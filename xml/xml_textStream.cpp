@@ -77,7 +77,7 @@ std::size_t TXMLTextStream::PieceEnd() const {
 bool TXMLTextStream::More() {
   if (FEnd) return false;
   std::size_t end = 0;
-  while ((end = PieceEnd()) == 0 && !FRawDone)
+  while (!FFailed && (end = PieceEnd()) == 0 && !FRawDone)
     if (!ReadSome()) FRawDone = true;
   if (FFailed) {
     FEnd = true;

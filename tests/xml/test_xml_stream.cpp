@@ -1,6 +1,7 @@
 // The reader takes a document a piece at a time: wherever the pieces end, it must read the same
 // tree as from one piece, from memory and from a file.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -60,6 +61,23 @@ TEST(XmlStream, PiecesOfAnySizeReadTheSameTreeFromMemoryAndFromAFile) {
   }
   TXMLTextStream::PieceBytes = saved;
   std::remove(path.c_str());
+}
+
+// Reading that fails after the file was opened, or a text too large for the tree's strings,
+// leaves the document as it was.
+TEST(XmlStream, ATextThatCannotBeReadWholeLeavesTheDocumentAsItWas) {
+  TXMLParser p;
+  ASSERT_EQ(p.LoadFromString(Doc("<r>kept</r>")), xrOk);
+  p.LoadFromFile("/proc/self/mem");  // opens as a regular file; reading its first page fails
+  EXPECT_EQ(p.Status, xrCannotOpen);
+  ASSERT_EQ(p.Root->ChildCount(), 1);
+  EXPECT_EQ(p.Root->GetChild(0)->Text, "kept");
+  const std::size_t size = std::size_t(2) << 30;  // reserved, never touched
+  void* big = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  ASSERT_NE(big, MAP_FAILED);
+  EXPECT_EQ(p.LoadFromString({static_cast<const char*>(big), size}), xrCannotOpen);
+  ::munmap(big, size);
+  EXPECT_EQ(p.Root->GetChild(0)->Text, "kept");
 }
 
 }  // namespace
