@@ -12,8 +12,8 @@
 
 namespace xml_memory {
 // Counts the times heap memory was taken into a string, list or node. A document whose tree was
-// read after the last such time holds nothing but its arena and its text, and can drop them
-// without visiting its nodes (TXMLParser). Taking nodes or strings of a loaded tree out of it
+// read after the last such time holds nothing but its arena, and can drop it without visiting its
+// nodes (TXMLParser). Taking nodes or strings of a loaded tree out of it
 // (release, swap with outside objects) is not supported: they live as long as their document.
 inline std::atomic<std::uint64_t> gHeapUses{0};
 inline void NoteHeapUse() noexcept { gHeapUses.fetch_add(1, std::memory_order_relaxed); }
@@ -58,7 +58,7 @@ public:
     fresh.FSize = 0;
     return *this;
   }
-  // Refers to bytes that outlive this string (the document's text); nothing is copied.
+  // Refers to bytes that outlive this string (in the document's arena); nothing is copied.
   void Borrow(std::string_view s) {
     Release();
     SetData(s.data());

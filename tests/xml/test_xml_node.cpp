@@ -226,7 +226,7 @@ TEST(XmlNode, VeryDeepTreeIsRenumberedSearchedAndDestroyed) {
   EXPECT_EQ(TXMLNode::LiveNodes(), nodesBefore);
 }
 
-// A loaded tree's strings refer to the document's text; what is copied or moved out of the tree
+// A loaded tree's strings live in the document's memory; what is copied or moved out of the tree
 // owns its bytes and stays valid after the document is gone.
 TEST(XmlNode, StringsTakenOutOfALoadedTreeOutliveTheDocument) {
   auto doc = std::make_unique<TXMLParser>();
