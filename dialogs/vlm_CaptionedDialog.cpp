@@ -53,9 +53,11 @@ void TCaptionedDialog::paintEvent(QPaintEvent* event) {
 }
 
 bool TCaptionedDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != lbl_Caption) return QDialog::eventFilter(watched, event);
+  const QEvent::Type type = event->type();
+  const bool mouseEvent = type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease;
+  if (watched != lbl_Caption || !mouseEvent) return QDialog::eventFilter(watched, event);
   auto* mouse = static_cast<QMouseEvent*>(event);
-  switch (event->type()) {
+  switch (type) {
     case QEvent::MouseButtonPress:
       if (mouse->button() != Qt::LeftButton) break;
       // The window manager moves the window where it can; otherwise the dialog follows the mouse.
