@@ -101,27 +101,27 @@ public:
   size_type size() const noexcept { return FCount & ~kInArena; }
   bool empty() const noexcept { return size() == 0; }
   size_type capacity() const noexcept {
-    if ((FCount & kInArena) || !Data()) return size();
-    return *reinterpret_cast<const std::size_t*>(reinterpret_cast<const char*>(Data()) - kHeader);
+    if ((FCount & kInArena) || !FData.get()) return size();
+    return *reinterpret_cast<const std::size_t*>(reinterpret_cast<const char*>(FData.get()) - kHeader);
   }
-  T* data() noexcept { return Data(); }
-  const T* data() const noexcept { return Data(); }
-  iterator begin() noexcept { return Data(); }
-  iterator end() noexcept { return Data() + size(); }
-  const_iterator begin() const noexcept { return Data(); }
-  const_iterator end() const noexcept { return Data() + size(); }
+  T* data() noexcept { return FData.get(); }
+  const T* data() const noexcept { return FData.get(); }
+  iterator begin() noexcept { return FData.get(); }
+  iterator end() noexcept { return FData.get() + size(); }
+  const_iterator begin() const noexcept { return FData.get(); }
+  const_iterator end() const noexcept { return FData.get() + size(); }
   const_iterator cbegin() const noexcept { return begin(); }
   const_iterator cend() const noexcept { return end(); }
   reverse_iterator rbegin() noexcept { return reverse_iterator(end()); }
   reverse_iterator rend() noexcept { return reverse_iterator(begin()); }
   const_reverse_iterator rbegin() const noexcept { return const_reverse_iterator(end()); }
   const_reverse_iterator rend() const noexcept { return const_reverse_iterator(begin()); }
-  T& operator[](size_type i) noexcept { return Data()[i]; }
-  const T& operator[](size_type i) const noexcept { return Data()[i]; }
-  T& front() noexcept { return Data()[0]; }
-  const T& front() const noexcept { return Data()[0]; }
-  T& back() noexcept { return Data()[size() - 1]; }
-  const T& back() const noexcept { return Data()[size() - 1]; }
+  T& operator[](size_type i) noexcept { return FData.get()[i]; }
+  const T& operator[](size_type i) const noexcept { return FData.get()[i]; }
+  T& front() noexcept { return FData.get()[0]; }
+  const T& front() const noexcept { return FData.get()[0]; }
+  T& back() noexcept { return FData.get()[size() - 1]; }
+  const T& back() const noexcept { return FData.get()[size() - 1]; }
 
   void reserve(size_type n) {
     if (n > capacity()) Reallocate(n);
@@ -137,17 +137,17 @@ public:
     if (n == capacity()) {
       T value(std::forward<A>(args)...);  // the arguments may refer into the list
       Reallocate(n < 2 ? 4 : 2 * n);
-      T* slot = ::new (static_cast<void*>(Data() + n)) T(std::move(value));
+      T* slot = ::new (static_cast<void*>(FData.get() + n)) T(std::move(value));
       ++FCount;
       return *slot;
     }
-    T* slot = ::new (static_cast<void*>(Data() + n)) T(std::forward<A>(args)...);
+    T* slot = ::new (static_cast<void*>(FData.get() + n)) T(std::forward<A>(args)...);
     ++FCount;
     return *slot;
   }
   void pop_back() noexcept {
     --FCount;
-    Data()[size()].~T();
+    FData.get()[size()].~T();
   }
   iterator insert(const_iterator pos, T&& x) {
     const size_type at = static_cast<size_type>(pos - begin());
@@ -185,12 +185,12 @@ public:
   void Adopt(T* data, size_type n) noexcept {
     clear();
     Deallocate();
-    SetData(data);
+    FData.set(data);
     FCount = static_cast<std::uint32_t>(n) | kInArena;
   }
   // Forgets the elements without destroying them (their document's arena goes at once).
   void Abandon() noexcept {
-    SetData(nullptr);
+    FData.set(nullptr);
     FCount = 0;
   }
 
@@ -213,23 +213,15 @@ private:
     const std::uint32_t count = static_cast<std::uint32_t>(size());
     clear();
     Deallocate();
-    SetData(fresh);
+    FData.set(fresh);
     FCount = count;
     xml_memory::NoteHeapUse();
   }
   void Deallocate() noexcept {
-    if (Data() && !(FCount & kInArena)) ::operator delete(reinterpret_cast<char*>(Data()) - kHeader);
-    SetData(nullptr);
+    if (FData.get() && !(FCount & kInArena)) ::operator delete(reinterpret_cast<char*>(FData.get()) - kHeader);
+    FData.set(nullptr);
     FCount &= ~kInArena;
   }
-  T* Data() const noexcept {
-    T* p;
-    std::memcpy(&p, FData, sizeof p);
-    return p;
-  }
-  void SetData(T* p) noexcept { std::memcpy(FData, &p, sizeof p); }
-
-  // The pointer to the elements, in storage of 4-byte alignment so that the list takes 12 bytes.
-  unsigned char FData[sizeof(T*)] = {};
+  TPackedPointer<T> FData;
   std::uint32_t FCount = 0;  // the number of elements; kInArena set when they live in the arena
 };

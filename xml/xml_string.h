@@ -20,6 +20,22 @@ inline void NoteHeapUse() noexcept { gHeapUses.fetch_add(1, std::memory_order_re
 inline std::uint64_t HeapUses() noexcept { return gHeapUses.load(std::memory_order_relaxed); }
 }  // namespace xml_memory
 
+// A pointer kept in storage of 4-byte alignment, so that a string or list of the tree, a pointer
+// and a 32-bit count, takes 12 bytes instead of 16.
+template <class T>
+class TPackedPointer {
+public:
+  T* get() const noexcept {
+    T* p;
+    std::memcpy(&p, FBytes, sizeof p);
+    return p;
+  }
+  void set(T* p) noexcept { std::memcpy(FBytes, &p, sizeof p); }
+
+private:
+  unsigned char FBytes[sizeof(T*)] = {};
+};
+
 // A byte string that either borrows bytes its document keeps or owns a copy of its own. The reader
 // borrows: the names, values and text of a loaded file live in the document's arena, so loading
 // and freeing a tree costs no allocation per string. Whatever a program assigns is copied, and so
@@ -41,7 +57,7 @@ public:
   TXMLString& operator=(std::string_view s) { return assign(s); }
   TXMLString& operator=(const char* s) { return assign(s); }
   TXMLString& operator=(const std::string& s) { return assign(s); }
-  TXMLString& operator=(const TXMLString& other) { return other.Data() == Data() ? *this : assign(other); }
+  TXMLString& operator=(const TXMLString& other) { return other.FData.get() == FData.get() ? *this : assign(other); }
   TXMLString& operator=(TXMLString&& other) {
     if (&other != this) {
       Release();
@@ -52,22 +68,22 @@ public:
   TXMLString& assign(std::string_view s) {
     TXMLString fresh(s);  // first, as s may be part of this string
     Release();
-    std::memcpy(FData, fresh.FData, sizeof FData);
+    FData = fresh.FData;
     FSize = fresh.FSize;
-    fresh.SetData(nullptr);
+    fresh.FData.set(nullptr);
     fresh.FSize = 0;
     return *this;
   }
   // Refers to bytes that outlive this string (in the document's arena); nothing is copied.
   void Borrow(std::string_view s) {
     Release();
-    SetData(s.data());
+    FData.set(s.data());
     FSize = Checked(s.size()) << 1;
   }
   void clear() noexcept { Release(); }
 
   const char* data() const noexcept {
-    const char* p = Data();
+    const char* p = FData.get();
     return p ? p : "";
   }
   std::size_t size() const noexcept { return FSize >> 1; }
@@ -92,38 +108,31 @@ private:
     if (size > MaxSize) throw std::length_error("TXMLString");
     return static_cast<std::uint32_t>(size);
   }
-  const char* Data() const noexcept {
-    const char* p;
-    std::memcpy(&p, FData, sizeof p);
-    return p;
-  }
-  void SetData(const char* p) noexcept { std::memcpy(FData, &p, sizeof p); }
   void Assign(std::string_view s) {
     if (s.empty()) return;
     const std::uint32_t size = Checked(s.size());
     char* copy = new char[s.size() + 1];
     std::memcpy(copy, s.data(), s.size());
     copy[s.size()] = '\0';
-    SetData(copy);
+    FData.set(copy);
     FSize = size << 1 | 1;
     xml_memory::NoteHeapUse();
   }
   void Take(TXMLString& other) {
     if (!(other.FSize & 1)) return Assign(other.view());
     xml_memory::NoteHeapUse();
-    std::memcpy(FData, other.FData, sizeof FData);
+    FData = other.FData;
     FSize = other.FSize;
-    other.SetData(nullptr);
+    other.FData.set(nullptr);
     other.FSize = 0;
   }
   void Release() noexcept {
-    if (FSize & 1) delete[] Data();
-    SetData(nullptr);
+    if (FSize & 1) delete[] FData.get();
+    FData.set(nullptr);
     FSize = 0;
   }
 
-  // The pointer to the bytes, in storage of 4-byte alignment so that the string takes 12 bytes.
-  unsigned char FData[sizeof(const char*)] = {};
+  TPackedPointer<const char> FData;
   std::uint32_t FSize = 0;  // length << 1, plus 1 when the bytes are owned
 };
 static_assert(sizeof(TXMLString) == 12);
