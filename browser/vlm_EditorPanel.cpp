@@ -76,6 +76,7 @@ void TEditorPanel::CreateControls() {
   auto memo = [&](QPlainTextEdit*& m) {
     m = new QPlainTextEdit(this);
     m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m->setTabChangesFocus(true);  // Tab leaves the field as in every other one; no tab is stored
   };
   auto flat = [&](QToolButton*& b, QRect bounds, const char* hint, TAnchors anchors, bool visible) {
     b = new QToolButton(this);
@@ -205,6 +206,7 @@ void TEditorPanel::FollowResize() {
 
 void TEditorPanel::FillEditors(TEditorKind kind, TXMLNode* element) {
   if (!element) return;
+  const TShowing showing(*this);
   switch (kind) {
     case ekLibrary:
     case ekCatalog:
@@ -263,8 +265,7 @@ void TEditorPanel::FillExperience(TXMLNode& experience) {
       trb_Energy->setValue(energy.Level);
       if (low < trb_Energy->value() && trb_Energy->value() < high) SetLevelColour(lbl_ZeroEnergyLevel, true);
       break;
-    case TEnergyLevel::Unset:
-      break;
+    case TEnergyLevel::Unset:  // an energy element without a level means the middle too
     case TEnergyLevel::Absent:
       trb_Energy->setValue(middle);
       SetLevelColour(lbl_ZeroEnergyLevel, true);
@@ -426,11 +427,13 @@ void TEditorPanel::SetEditorsWritable(bool writable) {
 }
 
 void TEditorPanel::LockEditors() {
+  const TShowing showing(*this);
   SetEditorsWritable(false);
   btn_ReadOnly->setChecked(true);
 }
 
 void TEditorPanel::UnlockEditors() {
+  const TShowing showing(*this);
   SetEditorsWritable(!FDocumentReadOnly);
   btn_ReadOnly->setChecked(false);
 }

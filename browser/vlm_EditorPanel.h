@@ -48,6 +48,22 @@ public:
   void SetDocumentReadOnly(bool readOnly) { FDocumentReadOnly = readOnly; }
   bool DocumentReadOnly() const { return FDocumentReadOnly; }
 
+  // While one of these lives, the editors only show: filling and arranging them, locking and
+  // unlocking, never write into the element (a file only looked at keeps its bytes).
+  class TShowing {
+  public:
+    explicit TShowing(TEditorPanel& panel) : FPanel(panel), FWas(panel.FShowing) { panel.FShowing = true; }
+    ~TShowing() { FPanel.FShowing = FWas; }
+    TShowing(const TShowing&) = delete;
+    TShowing& operator=(const TShowing&) = delete;
+
+  private:
+    TEditorPanel& FPanel;
+    bool FWas;
+  };
+  bool Showing() const { return FShowing; }
+
+  // Shows the entry (inside a TShowing of its own): nothing is written.
   void FillEditors(TEditorKind kind, TXMLNode* element);
   void ArrangeEditors(TEditorKind kind);
   void LockEditors();
@@ -74,9 +90,8 @@ public:
   // What could not be shown or stored, as the panel tells it without a modal box; empty when fine.
   QString Notice() const;
 
-  // Handlers of the editors. Each runs when its control's value changes, whether the user or the
-  // program changes it (so filling the editors writes what they show), and writes into the
-  // element being edited.
+  // Handlers of the editors. Each runs when its control's value changes and writes into the
+  // element being edited, except while the panel is only showing an entry (TShowing).
   void edt_NumberChange();
   void edt_NameChange();
   void mmo_DescriptionChange();
@@ -145,6 +160,7 @@ private:
   // The blank picture "empty.bmp" of the program's folder; a null image (with a notice) when missing.
   QImage BlankPicture();
   void ColourLevels(int position);
+  void SetEnergyByLabel(int level);
   static void SetLevelColour(QLabel* label, bool red);  // red, or black
   // The comment memo's place for the current layout and size.
   void PlaceComment();
@@ -160,4 +176,5 @@ private:
   bool FDocumentReadOnly = false;
   int FKind = -1;
   bool FRefusing = false;  // a memo is being cleaned of characters it cannot keep
+  bool FShowing = false;   // see TShowing
 };

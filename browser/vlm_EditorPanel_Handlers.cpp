@@ -82,7 +82,7 @@ bool TEditorPanel::RefuseForeignCharacters(QPlainTextEdit* memo) {
 }
 
 void TEditorPanel::edt_NumberChange() {
-  if (!Editing(tagExperience)) return;
+  if (FShowing || !Editing(tagExperience)) return;
   std::string number;
   if (!Encode(edt_Number->text(), number)) return;
   FElement->SetAttribute(attrNumber, number);
@@ -94,7 +94,7 @@ void TEditorPanel::edt_NumberChange() {
 }
 
 void TEditorPanel::edt_NameChange() {
-  if (!FElement) return;
+  if (FShowing || !FElement) return;
   std::string name;
   if (!Encode(edt_Name->text(), name)) return;
   const std::string& kind = FElement->Name;
@@ -118,7 +118,7 @@ void TEditorPanel::edt_NameChange() {
 }
 
 void TEditorPanel::mmo_DescriptionChange() {
-  if (FRefusing || !Editing(tagExperience)) return;
+  if (FShowing || FRefusing || !Editing(tagExperience)) return;
   RefuseForeignCharacters(mmo_Description);
   std::string text;
   if (!Encode(mmo_Description->toPlainText(), text)) return;
@@ -126,7 +126,7 @@ void TEditorPanel::mmo_DescriptionChange() {
 }
 
 void TEditorPanel::mmo_CommentChange() {
-  if (FRefusing || !(Editing(tagExperience) || Editing(tagDay))) return;
+  if (FShowing || FRefusing || !(Editing(tagExperience) || Editing(tagDay))) return;
   RefuseForeignCharacters(mmo_Comment);
   std::string text;
   if (!Encode(mmo_Comment->toPlainText(), text)) return;
@@ -134,7 +134,7 @@ void TEditorPanel::mmo_CommentChange() {
 }
 
 void TEditorPanel::box_LabelClick(int n) {
-  if (!Editing(tagExperience)) return;
+  if (FShowing || !Editing(tagExperience)) return;
   WriteLabelFlag(*FElement, n, LabelBox(n)->isChecked());
 }
 
@@ -181,26 +181,28 @@ void TEditorPanel::ColourLevels(int position) {
 }
 
 void TEditorPanel::trb_EnergyChange() {
-  if (Editing(tagExperience)) WriteEnergyLevel(*FElement, trb_Energy->value());
+  if (!FShowing && Editing(tagExperience)) WriteEnergyLevel(*FElement, trb_Energy->value());
   ColourLevels(trb_Energy->value());
 }
 
-void TEditorPanel::lbl_HighEnergyLevelDblClick() {
-  if (trb_Energy->isEnabled()) trb_Energy->setValue(trb_Energy->minimum());
+void TEditorPanel::SetEnergyByLabel(int level) {
+  if (!trb_Energy->isEnabled()) return;
+  // Stored even when the track bar shows that level already (a dream without a level shows the
+  // middle): the user asked for it.
+  if (trb_Energy->value() == level && Editing(tagExperience)) WriteEnergyLevel(*FElement, level);
+  trb_Energy->setValue(level);
 }
 
-void TEditorPanel::lbl_ZeroEnergyLevelDblClick() {
-  if (trb_Energy->isEnabled()) trb_Energy->setValue(trb_Energy->maximum() / 2);
-}
+void TEditorPanel::lbl_HighEnergyLevelDblClick() { SetEnergyByLabel(trb_Energy->minimum()); }
 
-void TEditorPanel::lbl_LowEnergyLevelDblClick() {
-  if (trb_Energy->isEnabled()) trb_Energy->setValue(trb_Energy->maximum());
-}
+void TEditorPanel::lbl_ZeroEnergyLevelDblClick() { SetEnergyByLabel(trb_Energy->maximum() / 2); }
+
+void TEditorPanel::lbl_LowEnergyLevelDblClick() { SetEnergyByLabel(trb_Energy->maximum()); }
 
 void TEditorPanel::btn_ReadOnlyClick() {
   if (!Editing(tagExperience)) return;
   const bool locked = btn_ReadOnly->isChecked();
-  if (!FDocumentReadOnly) FElement->SetAttribute(attrReadOnly, BoolText(locked));
+  if (!FShowing && !FDocumentReadOnly) FElement->SetAttribute(attrReadOnly, BoolText(locked));
   if (locked)
     LockEditors();
   else

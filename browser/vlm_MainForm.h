@@ -232,7 +232,7 @@ private:
   void SetCreationButtons(bool tool1, bool tool2, bool tool3, bool tool4);
   // Actions on the documents.
   void ConnectActions();
-  // A typed text as document bytes; characters without a Windows-1251 byte become "?", said once.
+  // A typed text as document bytes; characters without a Windows-1251 byte are left out, said once.
   std::string DocumentText(const QString& text);
   bool MayChangeBelow(const QTreeWidgetItem* parent);
   // Adds a node for a new element below the current node, expands it and selects the new node.

@@ -6,6 +6,7 @@
 #include <QTreeWidgetItemIterator>
 #include <stdexcept>
 
+#include "vlm_Cp1251Validator.h"
 #include "vlm_LibraryOps.h"
 #include "vlm_MainForm.h"
 #include "vlm_Paths.h"
@@ -54,12 +55,12 @@ void Tfrm_MainForm::ConnectActions() {
 }
 
 std::string Tfrm_MainForm::DocumentText(const QString& text) {
+  // The dialog leaves such characters out as they are typed; whatever else hands in text follows
+  // the same rule.
+  QString left;
   std::string bytes;
-  QString bad;
-  if (!ToCp(text, bytes, &bad)) {
-    FUi.ShowWarning(this, Text(res::MsgTextNotCp1251).arg(bad));
-    bytes = Utf8ToCp1251(text.toStdString());
-  }
+  ToCp(WithoutForeignCharacters(text, &left), bytes);
+  if (!left.isEmpty()) FUi.ShowWarning(this, Text(res::MsgCharactersRefused).arg(left));
   return bytes;
 }
 
@@ -116,6 +117,10 @@ void Tfrm_MainForm::btn_Tool_02Click() {
     std::string path;
     if (!ToCp(typed, path)) return true;  // refused below with its own message
     const std::string file = ResolvePath(path);
+    if (FJournals->Find(file)) {  // whatever the spelling, an open journal's file is never replaced
+      FUi.ShowWarning(this, Text(res::MsgJournalAlreadyOpen).arg(FromCp(file)));
+      return false;
+    }
     return !PathExists(file) || FUi.AskReplaceFile(this, FromCp(file));
   };
   const TNewElementResult answer = FUi.AskNewElement(this, neJournal, 0, checkTypedPath);

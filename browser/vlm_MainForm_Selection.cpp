@@ -35,6 +35,7 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
   FCurrentNode = node;
   BuildPendingNodes(node);  // a selected day shows, moves and receives its dreams' nodes
   TXMLNode* element = NodeOf(node);
+  const TEditorPanel::TShowing showing(*pnl_WorkArea);  // showing an entry never writes into it
   pnl_WorkArea->Edit(node, element);
   if (!element) return;
   pnl_WorkArea->SetDocumentReadOnly(InUnwrittenDocument(node));
@@ -107,9 +108,7 @@ bool Tfrm_MainForm::InUnwrittenDocument(const QTreeWidgetItem* node) const {
 
 void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {
   const std::string path = ResolvePath(fileElement->GetAttribute(attrPath));
-  const auto& open = FJournals->Documents();
-  const bool alreadyOpen =
-      std::any_of(open.begin(), open.end(), [&path](const auto& document) { return document->FileName == path; });
+  const bool alreadyOpen = FJournals->Find(path) != nullptr;
   const bool existed = alreadyOpen || PathExists(path);
   TXMLParser* journal = FJournals->OpenJournal(path);
   TXMLNode* root = journal->Root.get();

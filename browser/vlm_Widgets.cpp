@@ -31,11 +31,3 @@ void TLevelLabel::mouseDoubleClickEvent(QMouseEvent* event) {
   QLabel::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton) emit doubleClicked();
 }
-
-QValidator::State TCp1251Validator::validate(QString& input, int&) const {
-  std::string bytes;
-  QString bad;
-  if (ToCp(input, bytes, &bad)) return Acceptable;
-  if (FRefused) FRefused(bad);
-  return Invalid;
-}

@@ -1,9 +1,10 @@
 #pragma once
 // Small controls of the window's design that Qt lacks as such.
 #include <QLabel>
-#include <QValidator>
 #include <QWidget>
 #include <functional>
+
+#include "vlm_Cp1251Validator.h"  // TCp1251Validator, for the editors
 
 // A bevel drawn as a lowered line along its bottom edge.
 class TBevel : public QWidget {
@@ -42,15 +43,4 @@ protected:
 
 private:
   bool FPressed = false;
-};
-
-// Refuses typed or pasted text that Windows-1251 cannot hold and tells `refused` which characters.
-class TCp1251Validator : public QValidator {
-public:
-  TCp1251Validator(QObject* parent, std::function<void(const QString&)> refused)
-      : QValidator(parent), FRefused(std::move(refused)) {}
-  State validate(QString& input, int& position) const override;
-
-private:
-  std::function<void(const QString&)> FRefused;
 };

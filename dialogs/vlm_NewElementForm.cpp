@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QToolButton>
+#include <QToolTip>
 
+#include "vlm_Cp1251Validator.h"
 #include "vlm_LibraryOps.h"
 #include "vlm_Resources.h"
 
@@ -62,6 +64,16 @@ Tfrm_NewElement::Tfrm_NewElement(QWidget* parent)
   setTabOrder(edt_Second, btn_Ok);
   setTabOrder(btn_Ok, btn_Cancel);
 
+  // Names, dates, numbers and titles keep what Windows-1251 can hold; a journal's path is taken
+  // whole or refused whole when OK is pressed (a changed path would name another file).
+  auto refused = [this](QLineEdit* edit) {
+    return [this, edit](const QString& left) {
+      FNote = Text(res::MsgCharactersRefused).arg(left);
+      QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), FNote, edit);
+    };
+  };
+  edt_First->setValidator(new TCp1251Validator(edt_First, refused(edt_First)));
+  FTitleValidator = new TCp1251Validator(edt_Second, refused(edt_Second));
   ChooseFile = [this] { return RunSaveDialog(); };
   connect(edt_First, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
   connect(edt_Second, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
@@ -111,6 +123,7 @@ void Tfrm_NewElement::SetKind(TNewElementKind kind) {
       lbl_First->setText(Text(res::CaptionNewNumber));
       edt_First->resize(150, edt_First->height());
       lbl_Second->setText(Text(res::CaptionNewTitle));
+      edt_Second->setValidator(FTitleValidator);
       btn_Default->hide();
       edt_First->setText(QString::fromStdString(ProposedNumber(FNumber)));
       edt_Second->setFocus();

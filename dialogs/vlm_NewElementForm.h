@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+class QValidator;
 
 enum TNewElementKind : unsigned char { neCatalog = 1, neJournal = 2, neDay = 3, neExperience = 4 };
 
@@ -28,6 +29,8 @@ public:
 
   QString First() const;
   QString Second() const;
+  // The last note on characters left out of a field because Windows-1251 cannot hold them.
+  const QString& Note() const { return FNote; }
 
   // The save dialog for a journal's file: the chosen full file name, or empty when cancelled.
   // It asks itself before an existing file is replaced. Replaceable for tests.
@@ -53,4 +56,6 @@ private:
   QString RunSaveDialog();
 
   QString FChosenPath;  // the last file name the save dialog returned
+  QString FNote;
+  QValidator* FTitleValidator = nullptr;  // an experience's title; a journal's path has none
 };

@@ -40,25 +40,19 @@ void SetChildText(TXMLNode& element, std::string_view name, const std::string& t
 
 std::string_view BoolText(bool flag) { return flag ? litTrue : litFalse; }
 
-bool ReadLabelFlag(TXMLNode& experience, int n) {
-  TXMLNode* properties = DirectChild(experience, tagProperties);
+bool ReadLabelFlag(const TXMLNode& experience, int n) {
+  const TXMLNode* properties = DirectChild(experience, tagProperties);
   if (!properties || n < 1 || n > 4) return false;
-  const std::string_view current = attrLabels[n - 1];
   std::string value = properties->GetAttribute(attrOlderLabels[n - 1]);
-  if (value != litUndefined) {
-    properties->RemoveAttribute(attrOlderLabels[n - 1]);
-    properties->SetAttribute(current, value);
-  } else {
-    value = properties->GetAttribute(current);
-  }
-  if (value == litTrue) return true;
-  properties->SetAttribute(current, litFalse);
-  return false;
+  if (value == litUndefined) value = properties->GetAttribute(attrLabels[n - 1]);
+  return value == litTrue;
 }
 
 void WriteLabelFlag(TXMLNode& experience, int n, bool on) {
   if (n < 1 || n > 4) return;
-  ChildOrNew(experience, tagProperties, nkEmpty).SetAttribute(attrLabels[n - 1], BoolText(on));
+  TXMLNode& properties = ChildOrNew(experience, tagProperties, nkEmpty);
+  if (properties.GetAttribute(attrOlderLabels[n - 1]) != litUndefined) properties.RemoveAttribute(attrOlderLabels[n - 1]);
+  properties.SetAttribute(attrLabels[n - 1], BoolText(on));
 }
 
 TEnergyLevel ReadEnergyLevel(const TXMLNode& experience) {

@@ -24,11 +24,12 @@ void SetChildText(TXMLNode& element, std::string_view name, const std::string& t
 // "true" or "false".
 std::string_view BoolText(bool flag);
 
-// Flag n (1..4) of an experience's `properties`, brought to its current name first: an older
-// attribute (luciddream, ...) is removed and its value moved to `label`n; a value other than
-// "true" is stored as "false". Without `properties` nothing is written and the flag is off.
-bool ReadLabelFlag(TXMLNode& experience, int n);
-// Stores flag n (1..4), creating `properties` when missing.
+// Flag n (1..4) of an experience's `properties`, read without changing anything: an older
+// attribute (luciddream, ...) counts for `label`n; only "true" is on. Without `properties` the
+// flag is off.
+bool ReadLabelFlag(const TXMLNode& experience, int n);
+// Stores flag n (1..4) under its current name, creating `properties` when missing; an older
+// attribute of the same flag is removed.
 void WriteLabelFlag(TXMLNode& experience, int n, bool on);
 
 // The stored energy level of an experience.

@@ -8,6 +8,12 @@
 // True when anything is at a Windows-1251 path: a file, a folder, even a link to nowhere.
 bool PathExists(std::string_view cp1251Path);
 
+// True when two Windows-1251 paths lead to one file, whatever the spelling: "./a.xml", "a//b.xml",
+// an absolute path, a symbolic or hard link. Files that are there are compared by device and inode
+// (looked up now: a save replaces the file and its inode); a file not there yet by the canonical
+// form of the path (its existing folders resolved, "." and ".." removed).
+bool SameFile(std::string_view first, std::string_view second);
+
 // A file that a save could not write, and why.
 struct TJournalSaveFailure {
   std::string FileName;  // Windows-1251 bytes

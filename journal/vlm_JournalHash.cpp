@@ -10,9 +10,16 @@ TJournalHash::~TJournalHash() {
   }
 }
 
-TXMLParser* TJournalHash::OpenJournal(const std::string& path) {
+TXMLParser* TJournalHash::Find(const std::string& path) const {
   for (const auto& document : FDocuments)
     if (document->FileName == path) return document.get();
+  for (const auto& document : FDocuments)
+    if (SameFile(document->FileName, path)) return document.get();
+  return nullptr;
+}
+
+TXMLParser* TJournalHash::OpenJournal(const std::string& path) {
+  if (TXMLParser* open = Find(path)) return open;
 
   auto document = std::make_unique<TXMLParser>();
   document->LoadFromFile(path);

@@ -1,5 +1,5 @@
 #pragma once
-// The registry of loaded journal documents, keyed by file path (exact bytes).
+// The registry of loaded journal documents, one per file: two spellings of a path are one journal.
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +16,9 @@ public:
   TJournalHash(const TJournalHash&) = delete;
   TJournalHash& operator=(const TJournalHash&) = delete;
 
-  // The registered document for this exact path, or a new one loaded from it. A missing file
+  // The registered document of the file at `path` (any spelling of it: see SameFile), or none.
+  TXMLParser* Find(const std::string& path) const;
+  // The registered document of the file at `path` (any spelling), or a new one loaded from it. A missing file
   // gives a new empty journal. Every document handed out has a journal root; StateOf tells how
   // its file was read.
   TXMLParser* OpenJournal(const std::string& path);

@@ -90,9 +90,8 @@ std::string ProposedNumber(int number) {
 
 TNewJournal CreateJournal(TXMLNode& catalog, std::string_view name, std::string_view path, const std::string& fileName,
                           TJournalHash& journals, TXMLPairList& pairs) {
-  for (const auto& open : journals.Documents())
-    if (open->FileName == fileName)
-      throw std::runtime_error(res::Format(res::MsgJournalAlreadyOpen, {Cp1251ToUtf8(fileName)}));
+  if (journals.Find(fileName))
+    throw std::runtime_error(res::Format(res::MsgJournalAlreadyOpen, {Cp1251ToUtf8(fileName)}));
 
   auto document = std::make_unique<TXMLParser>();
   EnsureJournalRoot(*document);  // the journal root and document type line of a new journal

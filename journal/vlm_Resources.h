@@ -186,9 +186,6 @@ inline constexpr const char* MsgLibraryValueNotInteger =
     "Значение \"%1\" параметра \"%2\" в файле библиотеки не является целым числом; оно не используется.";
 // %1 the text found in a journal's energy level.
 inline constexpr const char* MsgEnergyNotInteger = "Энергетический уровень \"%1\" не является целым числом.";
-inline constexpr const char* MsgTextNotCp1251 =
-    "Текст содержит символы, которые нельзя сохранить в кодировке Windows-1251: \"%1\". "
-    "Они заменены знаком \"?\".";
 
 inline constexpr const char* MsgUnknownError = "Неизвестная ошибка.";
 // %1 the characters that have no Windows-1251 byte.

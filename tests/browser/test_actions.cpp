@@ -259,6 +259,44 @@ TEST_F(ActionsTest, TwoEntriesOfOneJournalAreMovedAndDeletedEachOnItsOwn) {
   EXPECT_NE(Item(QStringLiteral("d2")), nullptr);
 }
 
+TEST_F(ActionsTest, AJournalIsItsFileWhateverSpellingLeadsToIt) {
+  QFile::link(Library.Path(QStringLiteral("j.xml")), Library.Path(QStringLiteral("link.xml")));
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n"
+      "  <directory name=\"A\">\n"
+      "    <file name=\"One\" path=\"%1\" />\n"
+      "    <file name=\"Two\" path=\"%2\" />\n"
+      "  </directory>\n"
+      "</dreamlibrary>\n").arg(Library.Path(QStringLiteral("j.xml")), Library.Path(QStringLiteral("./j.xml"))));
+  Open();
+  Select(QStringLiteral("One"));
+  const QByteArray before = Library.Read(QStringLiteral("j.xml"));
+  // A new journal at another spelling of the open journal's file is refused before any question.
+  Select(QStringLiteral("A"));
+  for (const QString& spelling : {Library.Path(QStringLiteral("./j.xml")), Library.Path(QStringLiteral("j.xml")),
+                                  Library.Path(QStringLiteral("link.xml"))}) {
+    Ui.NewElements = {Answer(QStringLiteral("B"), spelling)};
+    Ui.Replace = {true};
+    Click(Form->btn_Tool_02);
+  }
+  EXPECT_TRUE(Ui.ReplaceQuestions.isEmpty());
+  EXPECT_EQ(Ui.Warnings.size(), 3);
+  EXPECT_EQ(Library.Read(QStringLiteral("j.xml")), before);
+  EXPECT_EQ(Captions(Item(QStringLiteral("A"))), QStringList({QStringLiteral("One"), QStringLiteral("Two")}));
+
+  // The second entry shows the same journal: a day added under one is under the other, and the
+  // edit is on disk whichever entry was selected last.
+  Select(QStringLiteral("Two"));
+  EXPECT_EQ(Form->FJournals->Documents().size(), 1u);
+  Select(QStringLiteral("One"));
+  Ui.NewElements = {Answer(QStringLiteral("d3"))};
+  Click(Form->btn_Tool_03);
+  EXPECT_EQ(Captions(Item(QStringLiteral("Two"))).last(), QStringLiteral("d3"));
+  Select(QStringLiteral("Two"));
+  ASSERT_TRUE(Close());
+  EXPECT_TRUE(Library.Read(QStringLiteral("j.xml")).contains("<day name=\"d3\">"));
+}
+
 TEST_F(ActionsTest, SaveWritesEveryFileItCanAndNamesTheOneItCannot) {
   Library.WriteLibrary(QStringLiteral(
       "<dreamlibrary name=\"L\">\n"

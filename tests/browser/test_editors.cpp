@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QToolButton>
+#include <QTreeWidgetItemIterator>
+#include <algorithm>
 
 #include "vlm_EntryFields.h"
 #include "vlm_Strings.h"
@@ -122,23 +124,59 @@ TEST_F(EditorsTest, ADreamIsShownWholeAndTheNextOneKeepsNothingOfIt) {
   EXPECT_EQ(Levels(), "-R-");
   EXPECT_EQ(PictureColour(), kBlank);
   EXPECT_TRUE(Panel()->mmo_Description->toPlainText().isEmpty());
-  // What changed on screen was written: the same meaning as the absent parts.
-  EXPECT_EQ(DirectChild(*empty, tagEnergy)->GetAttribute(attrLevel), "100");
-  EXPECT_EQ(DirectChild(*empty, tagProperties)->GetAttribute(attrLabel1), litFalse);
-  EXPECT_EQ(DirectChild(*empty, tagImage), nullptr);
+  // Showing it wrote nothing into it.
+  EXPECT_TRUE(empty->Children.empty());
+}
+
+TEST_F(EditorsTest, ShowingWritesNothingAndOnlyWhatTheUserChangesIsWritten) {
+  Open();
+  Select(QStringLiteral("J"));
+  TXMLParser* journal = Form->FJournals->Documents().front().get();
+  const std::string library = Form->FLibrary->SaveToString(), before = journal->SaveToString();
+  // Every node, twice in both orders, so each one follows one with other values.
+  Form->BuildAllPendingNodes();
+  QList<QTreeWidgetItem*> nodes;
+  for (QTreeWidgetItemIterator it(Form->tre_Directory); *it; ++it) nodes << *it;
+  for (int round = 0; round < 2; ++round) {
+    for (QTreeWidgetItem* node : nodes) Form->tre_Directory->setCurrentItem(node);
+    std::reverse(nodes.begin(), nodes.end());
+  }
+  EXPECT_EQ(journal->SaveToString(), before);
+  EXPECT_EQ(Form->FLibrary->SaveToString(), library);
+
+  // A night without a comment of its own below a dream that has one shows an empty comment, and
+  // typing there leaves the dream's comment alone.
+  Form.reset();
+  Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral(
+      "<velmora>\n  <day name=\"n2\">\n    <experience number=\"005\" title=\"x\">\n"
+      "      <comment>Своё</comment>\n    </experience>\n  </day>\n</velmora>\n"));
+  OpenAt(QStringLiteral("n2"));
+  EXPECT_TRUE(Panel()->mmo_Comment->toPlainText().isEmpty());
+  Type(Panel()->mmo_Comment, QStringLiteral("ночь"));
+  EXPECT_EQ(ChildText(*Element(QStringLiteral("n2")), tagComment), Cp(QStringLiteral("ночь")));
+  EXPECT_EQ(ChildText(*Element(QStringLiteral("005. x")), tagComment), Cp(QStringLiteral("Своё")));
+  // Tab leaves the description and the comment: no tab character is stored.
+  Select(QStringLiteral("005. x"));
+  Type(Panel()->mmo_Description, QStringLiteral("a"));
+  QTest::keyClick(Panel()->mmo_Description, Qt::Key_Tab);
+  EXPECT_FALSE(Panel()->mmo_Description->hasFocus());
+  EXPECT_EQ(ChildText(*Element(QStringLiteral("005. x")), tagDescription), "a");
+  // Double-clicking the middle level of a dream without one stores it, though the bar shows it.
+  QTest::mouseDClick(Panel()->lbl_ZeroEnergyLevel, Qt::LeftButton);
+  EXPECT_EQ(DirectChild(*Element(QStringLiteral("005. x")), tagEnergy)->GetAttribute(attrLevel), "100");
 }
 
 TEST_F(EditorsTest, OlderLabelsMoveAndABadPictureOrLevelStillFinishesTheSelection) {
   OpenAt(QStringLiteral("001. Полёт"));
   Select(QStringLiteral("003. Старое"));
   TXMLNode* properties = DirectChild(*Element(QStringLiteral("003. Старое")), tagProperties);
-  EXPECT_EQ(Boxes(), "1000");  // nothing left of 001's labels
+  EXPECT_EQ(Boxes(), "1000");  // nothing left of 001's labels; "yes" is not a flag word
+  EXPECT_EQ(properties->GetAttribute(attrLucidDream), litTrue);  // shown, not written
+  // A flag the user sets moves to its current name.
+  Panel()->box_Label1->click();
   EXPECT_EQ(properties->GetAttribute(attrLucidDream), litUndefined);
-  EXPECT_EQ(properties->GetAttribute(attrLabel1), litTrue);
-  EXPECT_EQ(properties->GetAttribute(attrOutOfBody), litUndefined);
-  EXPECT_EQ(properties->GetAttribute(attrLabel2), litFalse);  // "yes" is not a flag word
-  EXPECT_EQ(properties->GetAttribute(attrLabel3), litFalse);
-  EXPECT_EQ(properties->GetAttribute(attrLabel4), litFalse);
+  EXPECT_EQ(properties->GetAttribute(attrLabel1), litFalse);
+  EXPECT_EQ(properties->GetAttribute(attrOutOfBody), litFalse);
   // Neutral level and the blank picture, told without a box; the stored text is kept.
   EXPECT_EQ(Panel()->trb_Energy->value(), 100);
   EXPECT_EQ(PictureColour(), kBlank);
@@ -232,6 +270,7 @@ TEST_F(EditorsTest, APictureIsLoadedThroughTheDialogAndCleared) {
 TEST_F(EditorsTest, ReadOnlyStaysWithTheLockedDreamAndTheUnreadableJournal) {
   OpenAt(QStringLiteral("004. Закрыто"));
   EXPECT_TRUE(Panel()->edt_Name->isReadOnly());
+  EXPECT_TRUE(Panel()->mmo_Comment->isReadOnly());
   Select(QStringLiteral("d1"));
   EXPECT_FALSE(Panel()->edt_Name->isReadOnly());
   EXPECT_FALSE(Panel()->mmo_Comment->isReadOnly());
@@ -246,7 +285,7 @@ TEST_F(EditorsTest, ReadOnlyStaysWithTheLockedDreamAndTheUnreadableJournal) {
   EXPECT_FALSE(Panel()->trb_Energy->isEnabled());
   EXPECT_FALSE(Panel()->btn_ReadOnly->isEnabled());
   EXPECT_FALSE(Panel()->btn_LoadImage->isVisible());
-  EXPECT_EQ(Element(QStringLiteral("002. Пусто"))->GetAttribute(attrReadOnly), litFalse);
+  EXPECT_EQ(Element(QStringLiteral("002. Пусто"))->GetAttribute(attrReadOnly), litUndefined);
   Panel()->ArrangeEditors(ekDay);
   EXPECT_TRUE(Panel()->mmo_Comment->isReadOnly());
 
@@ -265,6 +304,8 @@ TEST_F(EditorsTest, CharactersOutsideTheCodePageAreRefusedWhereTyped) {
   Type(Panel()->edt_Name, QStringLiteral("中"));
   EXPECT_EQ(Panel()->edt_Name->text(), QStringLiteral("Пусто"));
   EXPECT_TRUE(Panel()->Notice().contains(QStringLiteral("中")));
+  Panel()->edt_Name->insert(QStringLiteral("-а中б"));  // a paste keeps what the files can hold
+  EXPECT_EQ(dream->GetAttribute(attrTitle), Cp(QStringLiteral("Пусто-аб")));
   Panel()->mmo_Comment->setPlainText(QStringLiteral("до 😀 после 中"));
   EXPECT_EQ(Panel()->mmo_Comment->toPlainText(), QStringLiteral("до  после "));
   EXPECT_EQ(ChildText(*dream, tagComment), Cp(QStringLiteral("до после")));

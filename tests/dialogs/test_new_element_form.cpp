@@ -39,6 +39,10 @@ TEST(NewElementForm, ExperienceProposesThePaddedNumberAndWaitsForATitle) {
   EXPECT_TRUE(form.btn_Ok->isEnabled());
   form.edt_First->clear();
   EXPECT_FALSE(form.btn_Ok->isEnabled());
+  // Only the characters Windows-1251 cannot hold are left out, with a note; never a "?".
+  form.edt_Second->insert(QStringLiteral("о 中😀 сне"));
+  EXPECT_EQ(form.Second(), QStringLiteral("По  сне"));
+  EXPECT_TRUE(form.Note().contains(QStringLiteral("中😀")));
 
   Tfrm_NewElement large;
   large.FNumber = 1000;

@@ -146,6 +146,8 @@ TEST(LibraryOps, ANewJournalIsWrittenAtOnceRegisteredAndPaired) {
 
   // Its path again: the open journal's file is not replaced, and nothing is added.
   EXPECT_THROW(CreateJournal(catalog, "Again", "dec.xml", file, journals, pairs), std::runtime_error);
+  const std::string otherSpelling = (dir.Path / "." / "dec.xml").string();
+  EXPECT_THROW(CreateJournal(catalog, "Again", "./dec.xml", otherSpelling, journals, pairs), std::runtime_error);
   EXPECT_EQ(catalog.ChildCount(), 1);
   EXPECT_EQ(journals.Documents().size(), 1u);
 }
