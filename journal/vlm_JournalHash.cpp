@@ -60,6 +60,14 @@ const TDocumentState& TJournalHash::StateOf(const TXMLParser* document) const {
   return whole;
 }
 
+TDocumentState& TJournalHash::MutableStateOf(const TXMLParser* document) {
+  static TDocumentState scratch;
+  for (std::size_t i = 0; i < FDocuments.size(); ++i)
+    if (FDocuments[i].get() == document) return FStates[i];
+  scratch = {};
+  return scratch;
+}
+
 const TXMLParser* TJournalHash::DocumentOfRoot(const TXMLNode* root) const {
   for (const auto& document : FDocuments)
     if (document->Root.get() == root) return document.get();

@@ -34,6 +34,8 @@ public:
 
   // How the document's file was read; a document that is not registered reads as whole.
   const TDocumentState& StateOf(const TXMLParser* document) const;
+  // The same, to be kept up to date by a save; a document that is not registered gets a scratch state.
+  TDocumentState& MutableStateOf(const TXMLParser* document);
   // True for a journal whose file is there but could not be read at all: it is only viewed, never
   // written, and nothing may be added to it. StateOf(document).Reason says why.
   bool IsReadOnly(const TXMLParser* document) const { return StateOf(document).ReadOnly(); }

@@ -219,6 +219,28 @@ inline constexpr const char* StatusNoRoot = "нет корневого элем�
 inline constexpr const char* StatusTooDeep = "слишком глубокая вложенность элементов";
 inline constexpr const char* StatusUnknown = "ошибка чтения (код %1)";
 
+// Steps of the undo history, as the undo and redo buttons name them.
+inline constexpr const char* StepName = "изменение названия";
+inline constexpr const char* StepNumber = "изменение номера";
+inline constexpr const char* StepTitle = "изменение заголовка";
+inline constexpr const char* StepDescription = "изменение описания";
+inline constexpr const char* StepComment = "изменение комментария";
+inline constexpr const char* StepLabel = "изменение метки";
+inline constexpr const char* StepEnergy = "изменение энергетики";
+inline constexpr const char* StepPicture = "изменение изображения";
+inline constexpr const char* StepReadOnly = "изменение \"Только чтение\"";
+inline constexpr const char* StepAddCatalog = "добавление каталога";
+inline constexpr const char* StepAddJournal = "добавление журнала";
+inline constexpr const char* StepAddDay = "добавление дня";
+inline constexpr const char* StepAddExperience = "добавление опыта";
+inline constexpr const char* StepMove = "перемещение";
+inline constexpr const char* StepRemove = "удаление";
+// %1 the step: the tool tips of the undo and redo buttons.
+inline constexpr const char* HintUndo = "Отменить: %1 (Ctrl+Z)";
+inline constexpr const char* HintRedo = "Повторить: %1 (Ctrl+Shift+Z)";
+inline constexpr const char* HintUndoNothing = "Отменить (Ctrl+Z)";
+inline constexpr const char* HintRedoNothing = "Повторить (Ctrl+Shift+Z)";
+
 // The reason text for a load status; "" for 0 (success).
 std::string LoadStatusText(int status);
 

@@ -1,0 +1,231 @@
+#include "vlm_Library.h"
+
+#include "vlm_EntryFields.h"
+#include "vlm_LibraryCommands.h"
+#include "vlm_Resources.h"
+#include "vlm_Settings.h"
+#include "vlm_Types.h"
+#include "xml_node.h"
+
+namespace {
+QString Step(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Where a text field is kept: an attribute of the entry, or the text of a child.
+struct TFieldPlace {
+  std::string_view Attribute;
+  std::string_view Child;
+  const char* Step;
+};
+TFieldPlace PlaceOf(TTextField field) {
+  switch (field) {
+    case tfName: return {attrName, {}, res::StepName};
+    case tfNumber: return {attrNumber, {}, res::StepNumber};
+    case tfTitle: return {attrTitle, {}, res::StepTitle};
+    case tfDescription: return {{}, tagDescription, res::StepDescription};
+    case tfComment: return {{}, tagComment, res::StepComment};
+  }
+  return {attrName, {}, res::StepName};
+}
+}  // namespace
+
+TLibrary::TLibrary() : FDocument(std::make_unique<TXMLParser>()) {}
+
+TLibrary::~TLibrary() {
+  FUndo.clear();  // its steps hold parts of the documents
+  try {
+    Save();
+  } catch (...) {
+  }
+  FJournals.ReleaseAll();  // written above when they changed
+}
+
+const TDocumentState& TLibrary::Load(const std::string& fileName) {
+  FDocument = std::make_unique<TXMLParser>();
+  FDocument->LoadFromFile(fileName);
+  FState = StateAfterLoad(*FDocument, fileName);
+  FDocument->FileName = fileName;
+  if (!FDocument->Parameters) FDocument->Parameters = std::make_unique<TXMLParameters>();
+  if (!FDocument->Root) FDocument->Root = std::make_unique<TXMLNode>();
+  if (FDocument->Root->Name.empty()) {
+    FDocument->Root->Name = std::string(tagDreamLibrary);
+    FDocument->Root->Kind = nkElement;
+  }
+  return FState;
+}
+
+TXMLParser* TLibrary::OpenJournal(const std::string& path) {
+  const bool known = FJournals.Find(path) != nullptr;
+  const bool there = known || PathExists(path);
+  TXMLParser* journal = FJournals.OpenJournal(path);
+  if (!there) MarkChanged(journal);  // a missing file is created by the next save
+  return journal;
+}
+
+void TLibrary::SetDefaultJournal(TXMLNode* entry) {
+  if (entry == FDefaultJournal) return;
+  if (FDefaultJournal && FDefaultJournal->GetAttribute(attrDefault) != litNo) {
+    FDefaultJournal->SetAttribute(attrDefault, litNo);
+    MarkChanged(FDocument.get());
+  }
+  FDefaultJournal = entry;
+  if (entry && entry->GetAttribute(attrDefault) != litYes) {
+    entry->SetAttribute(attrDefault, litYes);
+    MarkChanged(FDocument.get());
+  }
+}
+
+void TLibrary::SetConfirmDelete(bool confirm) {
+  if (ReadLibrarySettings(Root()).ConfirmDelete == confirm) return;
+  WriteConfirmDelete(Root(), confirm);
+  MarkChanged(FDocument.get());
+}
+
+void TLibrary::SetFormGeometry(int left, int top, int width, int height, int treeWidth) {
+  const TPartSnapshot before = CapturePart(Root(), tagForm);
+  WriteFormGeometry(Root(), left, top, width, height, treeWidth);
+  if (!SamePart(before, CapturePart(Root(), tagForm))) MarkChanged(FDocument.get());
+}
+
+void TLibrary::SetCredentials(const std::string& name, const std::string& password) {
+  const TPartSnapshot before = CapturePart(Root(), {});
+  if (name.empty()) {
+    Root().RemoveAttribute(attrUserName);
+    Root().RemoveAttribute(attrUserPassword);
+  } else {
+    Root().SetAttribute(attrUserName, name);
+    Root().SetAttribute(attrUserPassword, password);
+  }
+  if (!SamePart(before, CapturePart(Root(), {}))) MarkChanged(FDocument.get());
+}
+
+TXMLNode* TLibrary::AddCatalog(TXMLNode& parent, std::string_view name) {
+  const std::string copy(name);
+  auto* step = new TInsertCommand(*this, FDocument.get(), parent, [&parent, copy] { return AppendCatalog(parent, copy); },
+                                  Step(res::StepAddCatalog));
+  FUndo.push(step);
+  return step->Created();
+}
+
+TNewJournal TLibrary::AddJournal(TXMLNode& catalog, std::string_view name, std::string_view path,
+                                 const std::string& file) {
+  // The file is written first and stays when the step is undone: only the entry comes and goes.
+  TNewJournal created = CreateJournal(catalog, name, path, file, FJournals, FPairs);
+  TXMLNode* root = created.Document->Root.get();
+  auto* step = new TInsertCommand(*this, FDocument.get(), catalog, [&created] { return created.Entry; },
+                                  Step(res::StepAddJournal));
+  step->OnPresence = [this, root](TXMLNode* entry, bool present) {
+    if (present) {
+      FPairs.AddUniquePair(entry, root);
+    } else {
+      FPairs.RemoveFirstsIn(entry);
+      if (FDefaultJournal == entry) FDefaultJournal = nullptr;
+    }
+  };
+  FUndo.push(step);
+  return created;
+}
+
+TXMLNode* TLibrary::AddDay(TXMLParser& journal, std::string_view name) {
+  TXMLNode& root = *journal.Root;
+  const std::string copy(name);
+  auto* step = new TInsertCommand(*this, &journal, root, [&root, copy] { return AppendDay(root, copy); },
+                                  Step(res::StepAddDay));
+  FUndo.push(step);
+  return step->Created();
+}
+
+TXMLNode* TLibrary::AddExperience(TXMLParser& journal, TXMLNode& day, std::string_view number, std::string_view title) {
+  const std::string n(number), t(title);
+  auto* step = new TInsertCommand(*this, &journal, day, [&day, n, t] { return AppendExperience(day, n, t); },
+                                  Step(res::StepAddExperience));
+  FUndo.push(step);
+  return step->Created();
+}
+
+bool TLibrary::Exchange(TXMLParser& document, TXMLNode& parent, int position, int other) {
+  if (!ShownChild(parent, position) || !ShownChild(parent, other)) return false;
+  FUndo.push(new TExchangeCommand(*this, &document, parent, position, other, Step(res::StepMove)));
+  return true;
+}
+
+bool TLibrary::Remove(TXMLParser& document, TXMLNode& parent, int position) {
+  auto step = std::make_unique<TRemoveCommand>(*this, &document, parent, position, Step(res::StepRemove));
+  if (!step->Found()) return false;
+  FUndo.push(step.release());
+  return true;
+}
+
+void TLibrary::SetText(TXMLParser& document, TXMLNode& element, TTextField field, const std::string& text) {
+  const TFieldPlace place = PlaceOf(field);
+  std::function<void(TXMLNode&)> change;
+  if (!place.Attribute.empty())
+    change = [place, text](TXMLNode& e) { e.SetAttribute(place.Attribute, text); };
+  else
+    change = [place, text](TXMLNode& e) { SetChildText(e, place.Child, text); };
+  FUndo.push(new TFieldCommand(*this, &document, element, std::string(place.Child), static_cast<int>(field),
+                               std::move(change), Step(place.Step)));
+}
+
+void TLibrary::SetLabel(TXMLParser& document, TXMLNode& experience, int n, bool on) {
+  FUndo.push(new TFieldCommand(*this, &document, experience, std::string(tagProperties), -1,
+                               [n, on](TXMLNode& e) { WriteLabelFlag(e, n, on); }, Step(res::StepLabel)));
+}
+
+void TLibrary::SetEnergy(TXMLParser& document, TXMLNode& experience, int level) {
+  FUndo.push(new TFieldCommand(*this, &document, experience, std::string(tagEnergy), -1,
+                               [level](TXMLNode& e) { WriteEnergyLevel(e, level); }, Step(res::StepEnergy)));
+}
+
+void TLibrary::SetPicture(TXMLParser& document, TXMLNode& experience, const std::string& path) {
+  FUndo.push(new TFieldCommand(
+      *this, &document, experience, std::string(tagImage), -1,
+      [path](TXMLNode& e) {
+        if (!path.empty()) {
+          ChildOrNew(e, tagImage, nkEmpty).SetAttribute(attrPath, path);
+        } else if (TXMLNode* image = DirectChild(e, tagImage); image && image->GetAttribute(attrPath) != litUndefined) {
+          image->SetAttribute(attrPath, litUndefined);
+        }
+      },
+      Step(res::StepPicture)));
+}
+
+void TLibrary::SetReadOnly(TXMLParser& document, TXMLNode& experience, bool locked) {
+  FUndo.push(new TFieldCommand(*this, &document, experience, {}, -1,
+                               [locked](TXMLNode& e) { e.SetAttribute(attrReadOnly, BoolText(locked)); },
+                               Step(res::StepReadOnly)));
+}
+
+bool TLibrary::IsChanged(const TXMLParser* document) const {
+  const auto edits = FEdits.find(document);
+  if (edits == FEdits.end()) return false;
+  const auto saved = FSavedEdits.find(document);
+  return saved == FSavedEdits.end() ? edits->second != 0 : edits->second != saved->second;
+}
+
+bool TLibrary::AnyChanged() const {
+  for (const auto& [document, edits] : FEdits)
+    if (IsChanged(document)) return true;
+  return false;
+}
+
+void TLibrary::MarkChanged(const TXMLParser* document) {
+  const bool was = IsChanged(document);
+  ++FEdits[document];
+  if (!was) emit ChangedDocumentsChanged();
+}
+
+void TLibrary::Touched(const TXMLParser* document) { MarkChanged(document); }
+
+TSaveReport TLibrary::Save() {
+  TSaveReport report;
+  auto saveOne = [this, &report](TXMLParser& document, TDocumentState& state) {
+    if (!IsChanged(&document)) return;
+    const std::size_t failures = report.Failures.size();
+    SaveByState(document, state, report);
+    if (report.Failures.size() == failures && !state.ReadOnly()) FSavedEdits[&document] = FEdits[&document];
+  };
+  if (FDocument) saveOne(*FDocument, FState);
+  for (const auto& journal : FJournals.Documents()) saveOne(*journal, FJournals.MutableStateOf(journal.get()));
+  emit ChangedDocumentsChanged();
+  return report;
+}

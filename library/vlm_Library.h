@@ -1,0 +1,100 @@
+#pragma once
+// The library below the window: it owns the library document and every open journal, the pairs of
+// library entries and journal roots, the default mark, how each file was read, which documents
+// changed since they were read or saved, and the undo history. Every change a user makes goes
+// through its typed operations; each one can be undone and tells the views what changed.
+// QtCore and QtGui only: no widget.
+#include <QObject>
+#include <QUndoStack>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "vlm_DocumentState.h"
+#include "vlm_JournalHash.h"
+#include "vlm_LibraryOps.h"
+#include "vlm_XMLPairList.h"
+#include "xml_mainUnit.h"
+
+// The text fields of an entry: a name (library, catalog, journal entry, day), an experience's
+// number, title, description and comment, a day's own comment.
+enum TTextField { tfName, tfNumber, tfTitle, tfDescription, tfComment };
+
+class TLibrary : public QObject {
+  Q_OBJECT
+public:
+  TLibrary();
+  // Writes the documents that changed (failures are not reported here; an owner that must tell
+  // the user calls Save first), then frees the history before the documents it points into.
+  ~TLibrary() override;
+
+  // Reads the library file; a file without a library root gets an empty one. The state says how.
+  const TDocumentState& Load(const std::string& fileName);
+  TXMLParser& Document() { return *FDocument; }
+  TXMLNode& Root() { return *FDocument->Root; }
+  const TDocumentState& State() const { return FState; }
+  TJournalHash& Journals() { return FJournals; }
+  TXMLPairList& Pairs() { return FPairs; }
+  // The journal open for the file at `path`, read now when it is not open yet. A journal whose
+  // file is not there starts empty and counts as changed, so the next save creates its file.
+  TXMLParser* OpenJournal(const std::string& path);
+
+  // The default journal's library entry. Moving the mark changes the library file.
+  TXMLNode* DefaultJournal() const { return FDefaultJournal; }
+  void SetDefaultJournal(TXMLNode* entry);
+  // Settings the window keeps in the library file; each changes it only when the value differs.
+  void SetConfirmDelete(bool confirm);
+  void SetFormGeometry(int left, int top, int width, int height, int treeWidth);
+  // Credentials already scrambled; empty `name` removes them.
+  void SetCredentials(const std::string& name, const std::string& password);
+
+  // Typed operations; each is one step of the undo history. `document` is the document that holds
+  // the element changed (the library for catalogs and journal entries and their names).
+  TXMLNode* AddCatalog(TXMLNode& parent, std::string_view name);
+  // Raises as CreateJournal does; nothing changes then.
+  TNewJournal AddJournal(TXMLNode& catalog, std::string_view name, std::string_view path, const std::string& file);
+  TXMLNode* AddDay(TXMLParser& journal, std::string_view name);
+  TXMLNode* AddExperience(TXMLParser& journal, TXMLNode& day, std::string_view number, std::string_view title);
+  bool Exchange(TXMLParser& document, TXMLNode& parent, int position, int other);
+  bool Remove(TXMLParser& document, TXMLNode& parent, int position);
+  // Typing in one field of one entry, keystroke after keystroke, is one step.
+  void SetText(TXMLParser& document, TXMLNode& element, TTextField field, const std::string& text);
+  void SetLabel(TXMLParser& document, TXMLNode& experience, int n, bool on);
+  void SetEnergy(TXMLParser& document, TXMLNode& experience, int level);
+  // An empty path clears the picture.
+  void SetPicture(TXMLParser& document, TXMLNode& experience, const std::string& path);
+  void SetReadOnly(TXMLParser& document, TXMLNode& experience, bool locked);
+
+  QUndoStack& UndoStack() { return FUndo; }
+
+  // Changed since read or last written.
+  bool IsChanged(const TXMLParser* document) const;
+  bool AnyChanged() const;
+  void MarkChanged(const TXMLParser* document);
+  // Writes the library file and the journals that changed, by the rules of how each was read;
+  // every other file stays untouched. Returns the failures and the backups made.
+  TSaveReport Save();
+
+signals:
+  // The fields of `element` changed (an edit, its undo or redo).
+  void EntryChanged(TXMLNode* element);
+  // The children of `parent` were added, removed or reordered.
+  void ChildrenChanged(TXMLNode* parent);
+  // The set of changed documents is different.
+  void ChangedDocumentsChanged();
+
+private:
+  friend class TLibraryCommand;
+  friend class TRemoveCommand;
+  // Called by the history's steps as they are done and undone.
+  void Touched(const TXMLParser* document);
+
+  std::unique_ptr<TXMLParser> FDocument;
+  TDocumentState FState;
+  TJournalHash FJournals;
+  TXMLPairList FPairs;
+  TXMLNode* FDefaultJournal = nullptr;
+  std::map<const TXMLParser*, unsigned> FEdits, FSavedEdits;
+  QUndoStack FUndo;  // after the documents: its steps hold parts of them and go first
+};

@@ -1,0 +1,139 @@
+#include "vlm_LibraryCommands.h"
+
+#include <algorithm>
+
+#include "vlm_Library.h"
+#include "vlm_LibraryOps.h"
+#include "xml_node.h"
+
+namespace {
+// True when `node` is `top` or lies in its subtree; walked without recursion.
+bool Inside(const TXMLNode* node, const TXMLNode& top) {
+  if (node == nullptr) return false;
+  std::vector<const TXMLNode*> pending{&top};
+  while (!pending.empty()) {
+    const TXMLNode* current = pending.back();
+    pending.pop_back();
+    if (current == node) return true;
+    for (const auto& child : current->Children) pending.push_back(child.get());
+  }
+  return false;
+}
+
+std::unique_ptr<TXMLNode> TakeChild(TXMLNode& parent, int index) {
+  std::unique_ptr<TXMLNode> taken = std::move(parent.Children[static_cast<std::size_t>(index)]);
+  parent.Children.erase(parent.Children.begin() + index);
+  return taken;
+}
+
+TXMLNode* PutChild(TXMLNode& parent, int index, std::unique_ptr<TXMLNode> child) {
+  index = std::clamp(index, 0, parent.ChildCount());
+  return parent.Children.insert(parent.Children.begin() + index, std::move(child))->get();
+}
+}  // namespace
+
+TLibraryCommand::TLibraryCommand(TLibrary& library, const TXMLParser* document, const QString& text)
+    : FLibrary(library), FDocument(document) {
+  setText(text);
+}
+
+void TLibraryCommand::Touch() { FLibrary.Touched(FDocument); }
+void TLibraryCommand::Entry(TXMLNode* element) { emit FLibrary.EntryChanged(element); }
+void TLibraryCommand::Children(TXMLNode* parent) { emit FLibrary.ChildrenChanged(parent); }
+
+TFieldCommand::TFieldCommand(TLibrary& library, const TXMLParser* document, TXMLNode& element, std::string part,
+                             int mergeKey, std::function<void(TXMLNode&)> change, const QString& text)
+    : TLibraryCommand(library, document, text), FElement(element), FPart(std::move(part)), FMergeKey(mergeKey),
+      FChange(std::move(change)), FBefore(CapturePart(element, FPart)) {}
+
+void TFieldCommand::redo() {
+  if (FChange) {
+    FChange(FElement);
+    FChange = nullptr;
+    FAfter = CapturePart(FElement, FPart);
+    if (SamePart(FBefore, FAfter)) setObsolete(true);  // nothing changed: no step, no write
+  } else {
+    RestorePart(FElement, FPart, FAfter);
+  }
+  if (!isObsolete()) Touch();
+  Entry(&FElement);
+}
+
+void TFieldCommand::undo() {
+  RestorePart(FElement, FPart, FBefore);
+  Touch();
+  Entry(&FElement);
+}
+
+bool TFieldCommand::mergeWith(const QUndoCommand* other) {
+  const auto* next = dynamic_cast<const TFieldCommand*>(other);
+  if (!next || &next->FElement != &FElement || next->FMergeKey != FMergeKey || next->FPart != FPart) return false;
+  FAfter = CapturePart(FElement, FPart);
+  if (SamePart(FBefore, FAfter)) setObsolete(true);  // typed and taken back: no step left
+  return true;
+}
+
+TInsertCommand::TInsertCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent,
+                               std::function<TXMLNode*()> create, const QString& text)
+    : TLibraryCommand(library, document, text), FParent(parent), FCreate(std::move(create)) {}
+
+void TInsertCommand::redo() {
+  if (FCreate) {
+    FCreated = FCreate();
+    FCreate = nullptr;
+    FIndex = FParent.IndexOfChild(FCreated);
+  } else if (FTaken) {
+    PutChild(FParent, FIndex, std::move(FTaken));
+  }
+  if (OnPresence) OnPresence(FCreated, true);
+  Touch();
+  Children(&FParent);
+}
+
+void TInsertCommand::undo() {
+  const int index = FParent.IndexOfChild(FCreated);
+  if (index < 0) return;
+  if (OnPresence) OnPresence(FCreated, false);
+  FIndex = index;
+  FTaken = TakeChild(FParent, index);
+  Touch();
+  Children(&FParent);
+}
+
+TRemoveCommand::TRemoveCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent, int position,
+                               const QString& text)
+    : TLibraryCommand(library, document, text), FParent(parent), FEntry(ShownChild(parent, position)) {}
+
+void TRemoveCommand::redo() {
+  if (!FEntry) return;
+  FIndex = FParent.IndexOfChild(FEntry);
+  if (FIndex < 0) return;
+  FPairs.clear();
+  for (const TXMLPair& pair : FLibrary.Pairs().Pairs)
+    if (Inside(pair.First, *FEntry)) FPairs.push_back(pair);
+  FLibrary.Pairs().RemoveFirstsIn(FEntry);
+  FHeldDefault = Inside(FLibrary.DefaultJournal(), *FEntry) ? FLibrary.DefaultJournal() : nullptr;
+  if (FHeldDefault) FLibrary.FDefaultJournal = nullptr;  // the mark stays written in the entry
+  FTaken = TakeChild(FParent, FIndex);
+  Touch();
+  Children(&FParent);
+}
+
+void TRemoveCommand::undo() {
+  if (!FTaken) return;
+  PutChild(FParent, FIndex, std::move(FTaken));
+  for (const TXMLPair& pair : FPairs) FLibrary.Pairs().AddUniquePair(pair.First, pair.Second);
+  if (FHeldDefault) FLibrary.FDefaultJournal = FHeldDefault;
+  Touch();
+  Children(&FParent);
+}
+
+TExchangeCommand::TExchangeCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent, int position,
+                                   int other, const QString& text)
+    : TLibraryCommand(library, document, text), FParent(parent), FPosition(position), FOther(other) {}
+
+void TExchangeCommand::redo() {
+  if (!ExchangeEntries(FParent, FPosition, FOther)) return;
+  Touch();
+  Children(&FParent);
+}

@@ -1,0 +1,96 @@
+#pragma once
+// The steps of the library's undo history. Each step changes one document; it keeps what it took
+// out of a tree (a removed entry, a new entry undone) until it is done again or forgotten, so the
+// element pointers of the views and the pair list stay valid while the step exists.
+#include <QUndoCommand>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vlm_EntrySnapshot.h"
+#include "vlm_XMLPairList.h"
+
+class TLibrary;
+class TXMLNode;
+class TXMLParser;
+
+class TLibraryCommand : public QUndoCommand {
+protected:
+  TLibraryCommand(TLibrary& library, const TXMLParser* document, const QString& text);
+  void Touch();
+  void Entry(TXMLNode* element);
+  void Children(TXMLNode* parent);
+
+  TLibrary& FLibrary;
+  const TXMLParser* FDocument;
+};
+
+// One field of one entry: its attributes or one named child, as before and after the change.
+// Steps of the same field of the same entry with a merge key (typing) become one.
+class TFieldCommand : public TLibraryCommand {
+public:
+  TFieldCommand(TLibrary& library, const TXMLParser* document, TXMLNode& element, std::string part, int mergeKey,
+                std::function<void(TXMLNode&)> change, const QString& text);
+  void redo() override;
+  void undo() override;
+  int id() const override { return FMergeKey >= 0 ? 1 : -1; }
+  bool mergeWith(const QUndoCommand* other) override;
+
+private:
+  TXMLNode& FElement;
+  std::string FPart;  // a child's name, or empty for the attributes
+  int FMergeKey;
+  std::function<void(TXMLNode&)> FChange;  // runs once, on the first redo
+  TPartSnapshot FBefore, FAfter;
+};
+
+// A new child of `parent`, made by `create` on the first redo.
+class TInsertCommand : public TLibraryCommand {
+public:
+  TInsertCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent, std::function<TXMLNode*()> create,
+                 const QString& text);
+  void redo() override;
+  void undo() override;
+  TXMLNode* Created() const { return FCreated; }
+  // Runs after each redo (true) and undo (false): a new journal entry's pair comes and goes.
+  std::function<void(TXMLNode* created, bool present)> OnPresence;
+
+private:
+  TXMLNode& FParent;
+  std::function<TXMLNode*()> FCreate;
+  TXMLNode* FCreated = nullptr;
+  int FIndex = -1;
+  std::unique_ptr<TXMLNode> FTaken;
+};
+
+// The shown child at a position, with its subtree, the pairs of journal entries inside it and the
+// default mark when it lies there.
+class TRemoveCommand : public TLibraryCommand {
+public:
+  TRemoveCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent, int position, const QString& text);
+  void redo() override;
+  void undo() override;
+  bool Found() const { return FEntry != nullptr; }
+
+private:
+  TXMLNode& FParent;
+  TXMLNode* FEntry = nullptr;
+  int FIndex = -1;
+  std::unique_ptr<TXMLNode> FTaken;
+  std::vector<TXMLPair> FPairs;
+  TXMLNode* FHeldDefault = nullptr;  // the default journal's entry, when it lay inside
+};
+
+// Two shown children exchanged; undone by exchanging them again.
+class TExchangeCommand : public TLibraryCommand {
+public:
+  TExchangeCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent, int position, int other,
+                   const QString& text);
+  void redo() override;
+  void undo() override { redo(); }
+
+private:
+  TXMLNode& FParent;
+  int FPosition, FOther;
+};

@@ -1,0 +1,149 @@
+// The library core without a window: every operation undone leaves the documents byte for byte
+// as before and redone as after; typing is one step per field; a removed journal entry comes back
+// with its pair and default mark; only documents that changed are written.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "vlm_EntryFields.h"
+#include "vlm_Library.h"
+#include "vlm_Types.h"
+#include "xml_node.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+const char* const kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n";
+
+class LibraryTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "velmora-library-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    Dir = pattern;
+    Write("dreams.ini", std::string(kDeclaration) +
+                            "<dreamlibrary name=\"L\">\r\n  <directory name=\"A\">\r\n"
+                            "    <file name=\"J\" path=\"" + Path("j.xml") + "\" default=\"yes\" />\r\n"
+                            "    <file name=\"K\" path=\"" + Path("k.xml") + "\" />\r\n"
+                            "  </directory>\r\n</dreamlibrary>\r\n");
+    for (const char* name : {"j.xml", "k.xml"})
+      Write(name, std::string(kDeclaration) +
+                      "<velmora>\r\n  <day name=\"d1\">\r\n    <experience number=\"001\" title=\"a\">\r\n"
+                      "      <properties luciddream=\"true\" />\r\n    </experience>\r\n  </day>\r\n</velmora>\r\n");
+    Library.Load(Path("dreams.ini"));
+    Catalog = Library.Root().GetChild(0);
+    Library.SetDefaultJournal(Catalog->GetChild(0));
+    J = Library.OpenJournal(Path("j.xml"));
+    K = Library.OpenJournal(Path("k.xml"));
+    Library.Pairs().AddPair(Catalog->GetChild(0), J->Root.get());
+  }
+  void TearDown() override { fs::remove_all(Dir); }
+
+  std::string Path(const std::string& name) const { return (Dir / name).string(); }
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+  }
+  std::string Texts() const { return Library.Document().SaveToString() + J->SaveToString() + K->SaveToString(); }
+  static long long Stamp(const std::string& path) {
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    return static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
+  }
+
+  fs::path Dir;
+  mutable TLibrary Library;
+  TXMLNode* Catalog = nullptr;
+  TXMLParser* J = nullptr;
+  TXMLParser* K = nullptr;
+};
+}  // namespace
+
+TEST_F(LibraryTest, EveryStepUndoneAndRedoneLeavesTheDocumentsByteForByte) {
+  std::vector<std::string> states{Texts()};
+  auto step = [&](const std::function<void()>& change) {
+    change();
+    states.push_back(Texts());
+    EXPECT_NE(states.back(), states[states.size() - 2]);
+  };
+  TXMLNode* day = J->Root->GetChild(0);
+  TXMLNode* dream = day->GetChild(0);
+  step([&] { Library.AddCatalog(Library.Root(), "New"); });
+  step([&] { Library.AddJournal(*Catalog, "N", "n.xml", Path("n.xml")); });
+  step([&] { day = Library.AddDay(*J, "d2"); });
+  step([&] { Library.AddExperience(*J, *day, "002", "b"); });
+  step([&] { Library.SetText(*J, *dream, tfDescription, "text"); });
+  step([&] { Library.SetText(*J, *dream, tfTitle, "aa"); });
+  step([&] { Library.SetLabel(*J, *dream, 1, false); });
+  step([&] { Library.SetEnergy(*J, *dream, 40); });
+  step([&] { Library.SetPicture(*J, *dream, "p.bmp"); });
+  step([&] { Library.SetReadOnly(*J, *dream, true); });
+  step([&] { Library.Exchange(*J, *J->Root, 0, 1); });
+  step([&] { Library.Remove(Library.Document(), *Catalog, 1); });
+  ASSERT_EQ(Library.UndoStack().count(), static_cast<int>(states.size()) - 1);
+  for (std::size_t i = states.size() - 1; i > 0; --i) {
+    Library.UndoStack().undo();
+    EXPECT_EQ(Texts(), states[i - 1]) << "undo of step " << i;
+  }
+  for (std::size_t i = 1; i < states.size(); ++i) {
+    Library.UndoStack().redo();
+    EXPECT_EQ(Texts(), states[i]) << "redo of step " << i;
+  }
+}
+
+TEST_F(LibraryTest, TypingIsOneStepPerFieldAndEntry) {
+  TXMLNode* dream = J->Root->GetChild(0)->GetChild(0);
+  const std::string before = J->SaveToString();
+  for (const char* text : {"t", "ty", "typ"}) Library.SetText(*J, *dream, tfComment, text);
+  EXPECT_EQ(Library.UndoStack().count(), 1);
+  Library.SetText(*J, *dream, tfTitle, "x");
+  Library.SetText(*J, *dream, tfComment, "typo");
+  Library.SetText(*K, *K->Root->GetChild(0)->GetChild(0), tfComment, "other");
+  EXPECT_EQ(Library.UndoStack().count(), 4);
+  EXPECT_EQ(Library.UndoStack().undoText(), QString::fromUtf8("изменение комментария"));
+  // A field typed and taken back to what it was leaves no step.
+  Library.SetText(*K, *K->Root->GetChild(0), tfName, "d9");
+  Library.SetText(*K, *K->Root->GetChild(0), tfName, "d1");
+  EXPECT_EQ(Library.UndoStack().count(), 4);
+  while (Library.UndoStack().canUndo()) Library.UndoStack().undo();
+  EXPECT_EQ(J->SaveToString(), before);
+}
+
+TEST_F(LibraryTest, ARemovedJournalEntryComesBackWithItsPairAndDefaultMark) {
+  TXMLNode* entry = Catalog->GetChild(0);
+  ASSERT_TRUE(Library.Remove(Library.Document(), *Catalog, 0));
+  EXPECT_EQ(Library.DefaultJournal(), nullptr);
+  EXPECT_EQ(Library.Pairs().FirstOf(J->Root.get()), nullptr);
+  Library.UndoStack().undo();
+  EXPECT_EQ(Catalog->GetChild(0), entry);
+  EXPECT_EQ(Library.DefaultJournal(), entry);
+  EXPECT_EQ(Library.Pairs().FirstOf(J->Root.get()), entry);
+}
+
+TEST_F(LibraryTest, OnlyChangedDocumentsAreWritten) {
+  // Files dated in the past: a write dates them now, however coarse the clock of the file system.
+  for (const char* name : {"dreams.ini", "j.xml", "k.xml"})
+    fs::last_write_time(Path(name), fs::file_time_type::clock::now() - std::chrono::hours(24));
+  const long long library = Stamp(Path("dreams.ini")), j = Stamp(Path("j.xml")), k = Stamp(Path("k.xml"));
+  Library.SetDefaultJournal(Catalog->GetChild(0));  // marked already: no change
+  Library.SetFormGeometry(1, 2, 3, 4, 5);
+  Library.SetFormGeometry(1, 2, 3, 4, 5);
+  EXPECT_TRUE(Library.IsChanged(&Library.Document()));
+  EXPECT_FALSE(Library.IsChanged(J));
+  Library.SetText(*J, *J->Root->GetChild(0), tfComment, "night");
+  EXPECT_TRUE(Library.Save().Failures.empty());
+  EXPECT_NE(Stamp(Path("dreams.ini")), library);
+  EXPECT_NE(Stamp(Path("j.xml")), j);
+  EXPECT_EQ(Stamp(Path("k.xml")), k);
+  EXPECT_FALSE(Library.AnyChanged());
+  // Nothing changed since: the next save writes nothing.
+  fs::last_write_time(Path("j.xml"), fs::file_time_type::clock::now() - std::chrono::hours(24));
+  const long long saved = Stamp(Path("j.xml"));
+  Library.Save();
+  EXPECT_EQ(Stamp(Path("j.xml")), saved);
+}
