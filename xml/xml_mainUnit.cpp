@@ -90,8 +90,9 @@ mode_t NewFileMode() {
 
 void RemoveLeftoverCopies(const std::string& nativePath, std::string_view infix) {
   const std::size_t slash = nativePath.rfind('/');
+  if (slash + 1 == nativePath.size()) return;  // no file name (slash + 1 is 0 for npos)
   const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : nativePath.substr(0, slash);
-  const std::string prefix = "." + nativePath.substr(slash + 1) + std::string(infix);  // slash + 1 is 0 for npos
+  const std::string prefix = "." + nativePath.substr(slash + 1) + std::string(infix);
   auto ours = [&prefix](std::string_view name) {
     if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) return false;
     // mkstemp and LinkUnnamed draw the six from ASCII letters and digits only.
