@@ -14,6 +14,7 @@
 #include <type_traits>
 
 #include "vlm_EntryFields.h"
+#include "vlm_Pictures.h"
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
@@ -245,7 +246,7 @@ void TEditorPanel::FillExperience(TXMLNode& experience) {
     if (path != litUndefined) {
       QImage own;
       const std::string resolved = ResolvePath ? ResolvePath(path) : path;
-      if (own.load(QString::fromStdString(NativePath(resolved))))
+      if (LoadPicture(own, QString::fromStdString(NativePath(resolved))))
         picture = own;
       else
         ShowNotice(Text(res::MsgPictureNotLoaded).arg(FromCp(path)));
@@ -284,7 +285,7 @@ void TEditorPanel::FillExperience(TXMLNode& experience) {
 QImage TEditorPanel::BlankPicture() {
   const QString path = FAppDir + QString::fromUtf8(litEmptyPicture.data(), static_cast<qsizetype>(litEmptyPicture.size()));
   QImage blank;
-  if (!blank.load(path)) ShowNotice(Text(res::MsgPictureNotLoaded).arg(path));
+  if (!LoadPicture(blank, path)) ShowNotice(Text(res::MsgPictureNotLoaded).arg(path));
   return blank;
 }
 

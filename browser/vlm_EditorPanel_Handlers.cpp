@@ -14,6 +14,7 @@
 #include "vlm_EditorPanel.h"
 #include "vlm_EntryFields.h"
 #include "vlm_ErrorBoundary.h"
+#include "vlm_Pictures.h"
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
@@ -149,7 +150,7 @@ void TEditorPanel::btn_LoadImageClick() {
     return;
   }
   QImage picture;
-  if (!picture.load(chosen)) {
+  if (!LoadPicture(picture, chosen)) {
     ShowNotice(Text(res::MsgPictureNotLoaded).arg(chosen));
     return;
   }

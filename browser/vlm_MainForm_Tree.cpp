@@ -8,6 +8,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include "vlm_MainForm.h"
+#include "vlm_Pictures.h"
 #include "vlm_Resources.h"
 #include "vlm_Settings.h"
 #include "vlm_Strings.h"
@@ -163,7 +164,7 @@ void Tfrm_MainForm::ApplySettings(const TLibrarySettings& settings, QStringList&
 void Tfrm_MainForm::ReadIcon(const TIconSetting& icon, QStringList& problems) {
   if (!Undefined(icon.Path)) {
     QImage picture;
-    if (!picture.load(QString::fromStdString(NativePath(ResolvePath(icon.Path))))) {
+    if (!LoadPicture(picture, QString::fromStdString(NativePath(ResolvePath(icon.Path))))) {
       // A blank picture keeps the indexes of the later icons where the library expects them.
       problems << QString::fromUtf8(res::MsgPictureNotLoaded).arg(FromCp(icon.Path));
       picture = QImage(TImageList::kSize, TImageList::kSize, QImage::Format_ARGB32);

@@ -13,6 +13,9 @@
 
 namespace {
 
+// A backup is copied to ".NAME.damaged-XXXXXX" beside the file before it gets its dated name.
+constexpr const char* kBackupInfix = ".damaged-";
+
 [[noreturn]] void FailBackup(const std::string& path, int error) {
   throw EInOutError(path, res::Format(res::ReasonBackupFailed, {SystemErrorText(error)}));
 }
@@ -79,6 +82,7 @@ void TSaveReport::Append(TSaveReport other) {
 }
 
 TDocumentState StateAfterLoad(const TXMLParser& document, const std::string& path) {
+  RemoveLeftoverCopies(NativePath(path), kBackupInfix);
   TDocumentState state;
   if (document.Status == xrOk) return state;
   if (document.Status == xrCannotOpen || document.Status == xrNoFileName) {
@@ -116,7 +120,7 @@ std::string BackUpDamagedFile(const std::string& path, std::time_t now) {
   }
   const std::size_t slash = native.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
-  std::string temp = folder + "." + native.substr(folder.size()) + ".damaged-XXXXXX";
+  std::string temp = folder + "." + native.substr(folder.size()) + kBackupInfix + "XXXXXX";
   const int out = ::mkstemp(temp.data());
   if (out < 0) {
     const int error = errno;
@@ -158,6 +162,7 @@ std::string BackUpDamagedFile(const std::string& path, std::time_t now) {
 void SaveByState(TXMLParser& document, TDocumentState& state, TSaveReport& report) {
   if (state.ReadOnly()) return;  // refused by rule, announced when it was read: not a failure
   const std::string fileName = document.FileName;  // SaveToFile assigns FileName from its argument
+  RemoveLeftoverCopies(NativePath(fileName), kBackupInfix);
   try {
     if (state.Read == rsPartial && !ReadyToWrite(document)) {
       report.Failures.push_back({fileName, res::ReasonPartNotWritable});

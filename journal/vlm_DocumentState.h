@@ -33,6 +33,7 @@ struct TSaveReport {
 };
 
 // The state of a document just loaded from `path`. A file that is not there is whole (new).
+// Removes the partial copy that a backup killed part-way left beside the file (SaveByState too).
 TDocumentState StateAfterLoad(const TXMLParser& document, const std::string& path);
 
 // Writes `document` to its FileName by the rules of its state, recording failures and backups in

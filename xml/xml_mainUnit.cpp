@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -46,24 +45,6 @@ bool WriteAll(int fd, std::string_view data) {
 
 // Temporary files of a save are named "." + the file's name + kTempInfix + six letters or digits.
 constexpr const char* kTempInfix = ".saving-";
-
-bool IsTempSuffix(std::string_view s) {
-  return s.size() == 6 && std::all_of(s.begin(), s.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
-}
-
-// Removes the temporary files that earlier saves of the same file left when they were killed.
-void RemoveStaleTemporaries(const std::string& dir, const std::string& namePrefix) {
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return;
-  while (const dirent* e = ::readdir(d)) {
-    std::string_view name = e->d_name;
-    if (!name.starts_with(namePrefix) || !IsTempSuffix(name.substr(namePrefix.size()))) continue;
-    struct stat st {};
-    if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
-      ::unlinkat(::dirfd(d), e->d_name, 0);
-  }
-  ::closedir(d);
-}
 
 // Gives the unnamed file open as fd the name prefix + six random letters; false with errno set.
 bool LinkUnnamed(int fd, const std::string& prefix, std::string& name) {
@@ -107,6 +88,29 @@ mode_t NewFileMode() {
 
 }  // namespace
 
+void RemoveLeftoverCopies(const std::string& nativePath, std::string_view infix) {
+  const std::size_t slash = nativePath.rfind('/');
+  if (slash + 1 == nativePath.size()) return;  // no file name (slash + 1 is 0 for npos)
+  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : nativePath.substr(0, slash);
+  const std::string prefix = "." + nativePath.substr(slash + 1) + std::string(infix);
+  auto ours = [&prefix](std::string_view name) {
+    if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) return false;
+    // mkstemp and LinkUnnamed draw the six from ASCII letters and digits only.
+    return std::all_of(name.end() - 6, name.end(), [](char c) {
+      return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+  };
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  while (const dirent* e = ::readdir(d)) {
+    if (!ours(e->d_name)) continue;
+    struct stat st {};
+    if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+      ::unlinkat(::dirfd(d), e->d_name, 0);
+  }
+  ::closedir(d);
+}
+
 TXMLParser::TXMLParser() : Root(std::make_unique<TXMLNode>()), Parameters(std::make_unique<TXMLParameters>()) {}
 
 TXMLParser::~TXMLParser() { FreeTree(); }
@@ -121,7 +125,11 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
     return;
   }
   FileName = fileName;
-  const int fd = OpenRegularFile(NativePath(fileName));
+  const std::string native = NativePath(fileName);
+  int linkError = 0;
+  const std::string target = FollowLinks(native, linkError);
+  if (linkError == 0) RemoveLeftoverCopies(target, kTempInfix);
+  const int fd = OpenRegularFile(native);
   if (fd < 0) {
     Status = xrCannotOpen;  // the document keeps what it had
     return;
@@ -208,11 +216,12 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
   const std::size_t slash = target.rfind('/');
   const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   const std::string prefix = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + kTempInfix;
-  RemoveStaleTemporaries(dir, prefix.substr(slash + 1));
+  RemoveLeftoverCopies(target, kTempInfix);
 
   // The text goes to a file without a name, which gets one only just before it replaces the old
-  // file: a save killed part-way leaves nothing behind. Where the file system cannot do that, a
-  // named temporary file is used, and the next save removes it if it was left.
+  // file: a save killed part-way leaves nothing behind, unless it is killed between the naming
+  // and the rename. Where the file system has no unnamed files, a named temporary file is used.
+  // What a killed save left is removed when the file is next loaded or saved.
   std::string temp;
   int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
   const bool unnamed = fd >= 0;

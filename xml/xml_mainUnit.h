@@ -36,6 +36,11 @@ public:
 
 class TXMLTextStream;
 
+// Removes what a killed write of the file at `nativePath` can leave beside it: the user's regular
+// files named "." + the file's name + `infix` + six ASCII letters or digits, the names mkstemp
+// and SaveToFile give their temporary files. Nothing else is touched; failures are ignored.
+void RemoveLeftoverCopies(const std::string& nativePath, std::string_view infix);
+
 class TXMLParser {
   // The memory of the tree's nodes, lists and strings. Declared before the tree, so that it is
   // freed after it.
@@ -48,7 +53,8 @@ public:
   TXMLParser(const TXMLParser&) = delete;
   TXMLParser& operator=(const TXMLParser&) = delete;
 
-  // Empty name: Status 2, nothing else changes. Otherwise FileName := name, Status := result.
+  // Empty name: Status 2, nothing else changes. Otherwise FileName := name, Status := result;
+  // the temporary files that killed saves of this file left are removed (as SaveToFile does).
   void LoadFromFile(const std::string& fileName);
   // Parses a document held in memory (the bytes of a file); returns and stores the result.
   TXMLResult LoadFromString(std::string_view text);

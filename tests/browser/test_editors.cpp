@@ -1,5 +1,8 @@
 // The editor panel: a dream shown whole, every field written back as it is edited, the tree
 // captions in step, and what cannot be shown or stored told without losing anything.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -265,6 +268,25 @@ TEST_F(EditorsTest, APictureIsLoadedThroughTheDialogAndCleared) {
   QTest::mouseClick(Panel()->btn_ClearImage, Qt::LeftButton);
   EXPECT_EQ(PictureColour(), kBlank);
   EXPECT_EQ(DirectChild(*dream, tagImage)->GetAttribute(attrPath), litUndefined);
+}
+
+// A named pipe named as a picture is not read (the read would wait for a writer): it is told as a
+// picture that cannot be loaded, whether a dream names it or it is chosen.
+TEST_F(EditorsTest, ANamedPipeAsAPictureIsNotRead) {
+  const QString pipe = Library.Path(QStringLiteral("pipe.bmp"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  ::alarm(30);  // a read from the pipe ends the test binary instead of hanging it
+  OpenAt(QStringLiteral("001. Полёт"));
+  Ui.ImageAnswers = {pipe};
+  QTest::mouseClick(Panel()->btn_LoadImage, Qt::LeftButton);
+  EXPECT_EQ(PictureColour(), kFlight);
+  EXPECT_EQ(DirectChild(*Element(QStringLiteral("001. Полёт")), tagImage)->GetAttribute(attrPath), Cp(Library.Path(QStringLiteral("flight.bmp"))));
+  EXPECT_TRUE(Panel()->Notice().contains(pipe));
+  DirectChild(*Element(QStringLiteral("003. Старое")), tagImage)->SetAttribute(attrPath, Cp(pipe));
+  Select(QStringLiteral("003. Старое"));
+  EXPECT_EQ(PictureColour(), kBlank);
+  EXPECT_TRUE(Panel()->Notice().contains(pipe));
+  ::alarm(0);
 }
 
 TEST_F(EditorsTest, ReadOnlyStaysWithTheLockedDreamAndTheUnreadableJournal) {

@@ -1,4 +1,7 @@
 // Start-up: the tree built from the library, the settings read on the way, default journals.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -94,6 +97,8 @@ TEST_F(StartupTest, BadPictureAndBadGeometryAreReportedOnceAndTheWalkGoesOn) {
   Library.WritePicture(QStringLiteral("icons/a.bmp"), TLibraryFolder::IconColour(0));
   Library.WritePicture(QStringLiteral("icons/b.bmp"), TLibraryFolder::IconColour(1));
   Library.WritePicture(QStringLiteral("icons/d.bmp"), TLibraryFolder::IconColour(3));
+  // A named pipe is not read as a picture (the window would wait for a writer before it appears).
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Library.Path(QStringLiteral("icons/pipe.bmp"))).constData(), 0600), 0);
   Library.WriteLibrary(QStringLiteral(
       "<dreamlibrary name=\"L\">\n"
       "  <icon path=\"icons/a.bmp\" />\n"
@@ -102,16 +107,20 @@ TEST_F(StartupTest, BadPictureAndBadGeometryAreReportedOnceAndTheWalkGoesOn) {
       "  <icon name=\"Dream File\" />\n"
       "  <icon path=\"icons/d.bmp\" />\n"
       "  <icon path=\"%1\" />\n"
+      "  <icon path=\"icons/pipe.bmp\" />\n"
       "  <form width=\"80x\" height=\"555\" />\n"
       "  <options confirmdelete=\"no\" />\n"
       "  <directory name=\"После\">\n"
       "    <file name=\"J\" />\n"
       "  </directory>\n"
       "</dreamlibrary>\n").arg(absolute));
+  ::alarm(30);  // a read from the pipe ends the test binary instead of hanging it
   Open();
-  // One message lists both problems.
+  ::alarm(0);
+  // One message lists all the problems.
   ASSERT_EQ(Ui.Warnings.size(), 1);
   EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("icons/missing.bmp")));
+  EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("icons/pipe.bmp")));
   EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("80x")));
   // The walk went on: the later form value, the options and the catalog were read.
   EXPECT_EQ(Form->height(), 555);
@@ -121,7 +130,7 @@ TEST_F(StartupTest, BadPictureAndBadGeometryAreReportedOnceAndTheWalkGoesOn) {
   ASSERT_NE(catalog, nullptr);
   // The blank picture kept the slot: index 3 is still d.bmp, 4 the absolute path's picture;
   // an icon without path adds no picture.
-  EXPECT_EQ(Form->iml_TreeImages.Count(), 5);
+  EXPECT_EQ(Form->iml_TreeImages.Count(), 6);
   EXPECT_EQ(PictureColour(catalog->child(0), QIcon::Normal), TLibraryFolder::IconColour(3));
   EXPECT_EQ(Form->iml_TreeImages.At(4).toImage().pixel(8, 8), TLibraryFolder::IconColour(4));
   EXPECT_EQ(qAlpha(PictureColour(catalog, QIcon::Normal)), 0);

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "vlm_DocumentState.h"
 #include "xml_mainUnit.h"
@@ -58,6 +59,35 @@ TEST_F(DocumentStateTest, BackupsAreNamedByTheTimeAndNeverReplaceAnother) {
   EXPECT_EQ(Read(first), "first bytes");
   EXPECT_EQ(Read(second), "second bytes");
   EXPECT_EQ(FileCount(), 3u) << "no temporary file is left";
+}
+
+// A backup or save killed part-way can leave a hidden copy of the file beside it (the save's
+// beside the target of a link); opening or saving the file removes those, and nothing else.
+TEST_F(DocumentStateTest, CopiesLeftByKilledSavesAndBackupsGoWhenTheFileIsOpenedOrSaved) {
+  fs::create_directory(Dir / "sub");
+  const std::string file = PathOf("j.xml");
+  fs::create_symlink("sub/j.xml", file);
+  Write(PathOf("sub/j.xml"), "<?xml version=\"1.0\"?>\r\n<velmora></velmora>\r\n");
+  const std::vector<std::string> left = {".j.xml.damaged-Ab12Cd", "sub/.j.xml.saving-x9Y8z7"};
+  const std::vector<std::string> kept = {"j.xml.damaged-20261207-130405", ".j.xml.damaged-Ab12C", ".j.xml.damaged-Ab12Cd7",
+                                         ".j.xml.damaged-Ab-2Cd", ".k.xml.damaged-Ab12Cd", "sub/.k.xml.saving-x9Y8z7"};
+  for (const std::string& name : kept) Write(PathOf(name), "kept");
+  fs::create_directory(PathOf("sub/.j.xml.saving-Folder"));
+  auto plant = [&] {
+    for (const std::string& name : left) Write(PathOf(name), "left");
+  };
+  plant();
+  TXMLParser document;
+  document.LoadFromFile(file);
+  TDocumentState state = StateAfterLoad(document, file);
+  for (const std::string& name : left) EXPECT_FALSE(fs::exists(PathOf(name))) << name << " stayed after opening";
+  plant();
+  TSaveReport report;
+  SaveByState(document, state, report);
+  EXPECT_TRUE(report.Failures.empty());
+  for (const std::string& name : left) EXPECT_FALSE(fs::exists(PathOf(name))) << name << " stayed after saving";
+  for (const std::string& name : kept) EXPECT_EQ(Read(PathOf(name)), "kept") << name;
+  EXPECT_TRUE(fs::is_directory(PathOf("sub/.j.xml.saving-Folder")));
 }
 
 TEST_F(DocumentStateTest, WhenNoBackupCanBeMadeNothingIsWrittenAndTheFailureIsReported) {
