@@ -73,6 +73,9 @@ public:
   // True when another running program has this library open: the program ends at once and
   // writes nothing.
   bool AlreadyOpen() const { return FAlreadyOpen; }
+  // Why the whole library is only viewed (no lock could be taken, so another copy may write it):
+  // nothing is written then. Empty when the library may be written.
+  const QString& ViewOnly() const { return FViewOnly; }
   // The short date format in Qt's pattern letters, set at start-up.
   const QString& ShortDateFormat() const { return FShortDateFormat; }
 
@@ -216,6 +219,8 @@ private:
   void ConnectHandlers();
   // Start-up steps.
   void LoadLibrary();
+  // Takes the library's lock; false when another copy has the library open.
+  bool LockLibrary();
   bool CheckLogin();
   void ApplySettings(const TLibrarySettings& settings, QStringList& problems);
   void ReadIcon(const TIconSetting& icon, QStringList& problems);
@@ -247,6 +252,7 @@ private:
   QString FShortDateFormat;
   bool FLoginFailed = false;
   bool FAlreadyOpen = false;
+  QString FViewOnly;
   TLibraryLock FLock;  // held from start-up until every file has been written
   bool FCentred = false;       // the first showing centres the window
   bool FCloseAccepted = false;  // the shut-down writing ran and the user let the window close

@@ -1,9 +1,10 @@
-// Start-up and shut-down of the main window: the library, the registry, the geometry, and
-// closing with every file written or the user told which ones failed.
+// Start-up and shut-down of the main window: the library and its lock, the registry, the
+// geometry, and closing with every file written or the user told which ones failed.
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSplitter>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -50,18 +51,37 @@ void Tfrm_MainForm::FormCreate() {
   FShortDateFormat = QtDatePattern(QString::fromUtf8(res::ShortDateFormat));
   FConfirmDelete = true;
   FNextNumber = 0;
-  if (!FLock.Acquire(FLibraryDir)) {
-    // Another copy of the program has this library open: it alone writes it.
-    FAlreadyOpen = true;
-    FUi.ShowError(this, QString::fromUtf8(res::MsgLibraryAlreadyOpen).arg(FLibraryDir));
-    return;
-  }
+  if (!LockLibrary()) return;
   LoadLibrary();
   FJournals = std::make_unique<TJournalHash>();
   FPairs = std::make_unique<TXMLPairList>();
   FDefaultJournal = nullptr;
   CreateGraphs();
   BuildDirectoryTree();
+  if (!FViewOnly.isEmpty()) {
+    btn_Save->setEnabled(false);
+    btn_Authorization->setEnabled(false);
+  }
+}
+
+bool Tfrm_MainForm::LockLibrary() {
+  switch (FLock.Acquire(FLibraryDir)) {
+    case lrOpenElsewhere:
+      // Another copy of the program has this library open: it alone writes it.
+      FAlreadyOpen = true;
+      FUi.ShowError(this, QString::fromUtf8(res::MsgLibraryAlreadyOpen).arg(FLibraryDir));
+      return false;
+    case lrNoLock:
+      // Nothing tells whether another copy has it open, and a copy writing later would write the
+      // other's edits away: this one only shows the library.
+      FViewOnly = QString::fromUtf8(res::MsgViewOnlyWithoutLock);
+      FUi.ShowWarning(this, QString::fromUtf8(res::MsgLibraryNotLocked).arg(FLibraryDir, FLock.Failure()));
+      return true;
+    case lrLocked:
+      if (!FLock.Note().isEmpty()) FUi.ShowWarning(this, FLock.Note());
+      return true;
+  }
+  return true;
 }
 
 void Tfrm_MainForm::LoadLibrary() {
@@ -90,7 +110,8 @@ void Tfrm_MainForm::LoadLibrary() {
 
 TSaveReport Tfrm_MainForm::SaveFiles() {
   TSaveReport report;
-  if (!FLibrary || !FJournals) return report;  // start-up did not get that far
+  // Start-up did not get that far, or the library is only viewed.
+  if (!FLibrary || !FJournals || !FViewOnly.isEmpty()) return report;
   SaveByState(*FLibrary, FLibraryState, report);
   report.Append(FJournals->SaveAll());
   return report;

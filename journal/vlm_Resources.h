@@ -141,6 +141,30 @@ inline constexpr const char* MsgJournalMissing =
 inline constexpr const char* MsgLibraryAlreadyOpen =
     "Дневник уже открыт в другой копии программы Velmora (папка библиотеки \"%1\").\n"
     "Перейдите в её окно. Эта копия закрывается, ничего не записав.";
+// %1 the lock file, %2 what stood in its place (one of the LockWas texts).
+inline constexpr const char* MsgLockTakenOver =
+    "На месте файла блокировки \"%1\" было: %2. Это не блокировка работающей копии программы, "
+    "поэтому её место занято новой блокировкой.";
+inline constexpr const char* LockWasEmpty = "пустой файл (так бывает после сбоя питания); он удалён";
+inline constexpr const char* LockWasGarbage = "файл с непонятным содержимым; он удалён";
+inline constexpr const char* LockWasUnreadable = "файл, который не удалось прочитать; он удалён";
+inline constexpr const char* LockWasLink =
+    "символьная ссылка; удалена только ссылка, файл, на который она указывала, не тронут";
+inline constexpr const char* LockWasEmptyFolder = "пустая папка; она удалена";
+// %1 where the folder now is.
+inline constexpr const char* LockWasFolder = "папка; она перенесена вместе с содержимым в \"%1\"";
+inline constexpr const char* LockWasOther = "не обычный файл (канал, сокет или устройство); он удалён";
+// %1 the lock file in the library's folder, %2 the one in the temporary folder.
+inline constexpr const char* ReasonNoLock =
+    "файл блокировки не удалось создать ни в папке библиотеки (\"%1\"), ни во временной папке (\"%2\")";
+// %1 the library's folder, %2 ReasonNoLock.
+inline constexpr const char* MsgLibraryNotLocked =
+    "Библиотеку в папке \"%1\" не удалось заблокировать: %2.\n"
+    "Без блокировки нельзя узнать, не открыт ли дневник в другой копии программы, поэтому он открыт "
+    "только для просмотра: ничего не будет записано.";
+// Shown beside every item while the library could not be locked.
+inline constexpr const char* MsgViewOnlyWithoutLock =
+    "Только просмотр: библиотеку не удалось заблокировать, изменения не сохраняются.";
 // %1 the program's folder.
 inline constexpr const char* MsgAppDirNotCp1251 =
     "Путь к папке программы \"%1\" содержит символы, которых нет в кодировке Windows-1251. "
