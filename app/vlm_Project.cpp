@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
   const QString notPrepared = PrepareLibraryFolder(folders);
   if (!notPrepared.isEmpty())
     ui.ShowWarning(nullptr, QString::fromUtf8(res::MsgLibraryFolderNotPrepared).arg(folders.LibraryDir, notPrepared));
+  // Two copies of one library: say which one is used, and why.
+  const QString choice = LibraryChoiceNote(folders);
+  if (!choice.isEmpty()) ui.ShowWarning(nullptr, choice);
 
   Tfrm_MainForm window(ui, folders.DataDir, folders.LibraryDir);
   // A failed login, or the library open in another copy, ends the program here: nothing written.

@@ -169,6 +169,20 @@ inline constexpr const char* MsgViewOnlyWithoutLock =
 inline constexpr const char* MsgAppDirNotCp1251 =
     "Путь к папке программы \"%1\" содержит символы, которых нет в кодировке Windows-1251. "
     "Библиотеку в этой папке нельзя ни прочитать, ни сохранить: переместите программу в другую папку.";
+// %1 the program's folder, %2 the library used (a copy of that folder's), %3 when it was copied.
+inline constexpr const char* MsgLibraryCopyUsed =
+    "Папку программы \"%1\" нельзя записать, поэтому библиотека из неё не открыта: используется её "
+    "копия \"%2\", сделанная %3. Изменения сохраняются в копию, а библиотека в \"%1\" остаётся такой, "
+    "какой была.";
+// %1 the program's folder, %2 the library used.
+inline constexpr const char* MsgLibraryBesideNotUsed =
+    "Папку программы \"%1\" нельзя записать, поэтому библиотека из неё не открыта: используется "
+    "библиотека \"%2\", и изменения сохраняются в неё.";
+// %1 the library used, %2 its copy, %3 when the copy was made.
+inline constexpr const char* MsgLibraryHasOtherCopy =
+    "Открыта библиотека \"%1\". У неё есть копия \"%2\", сделанная %3, когда папку программы нельзя "
+    "было записать; изменения, сохранённые в копии, здесь не видны. Перенесите нужное из копии и удалите "
+    "её, чтобы это сообщение больше не появлялось.";
 // %1 the library file, %2 the reason.
 inline constexpr const char* MsgLibraryFolderNotPrepared =
     "Не удалось подготовить папку библиотеки \"%1\": %2.\n"
