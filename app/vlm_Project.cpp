@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
   // From here on a signal closes the program as its exit button does.
   TSignalListener signalListener;
-  QWidget* mainWindow = nullptr;
+  Tfrm_MainForm* mainWindow = nullptr;
   bool closeAsked = false;
   QObject::connect(&signalListener, &TSignalListener::Received, [&](int) {
     closeAsked = true;
@@ -40,7 +40,12 @@ int main(int argc, char** argv) {
   if (window.LoginFailed() || window.AlreadyOpen()) return 0;
   mainWindow = &window;
   // A signal during start-up (a message box was open): close without showing the window.
-  if (closeAsked && window.close()) return 0;
+  if (closeAsked) {
+    window.ClosingForSignal();
+    window.close();
+    return window.ExitStatus();
+  }
   window.show();
-  return app.exec();
+  const int status = app.exec();
+  return status != 0 ? status : window.ExitStatus();
 }

@@ -215,6 +215,13 @@ inline constexpr const char* MsgSaveFailed = "Не удалось сохрани
 inline constexpr const char* MsgSaveFailedAtExit =
     "При выходе не удалось сохранить файлы:\n%1\n"
     "Вернуться в программу, чтобы сохранить их в другом месте или повторить попытку?";
+// The program closes for a signal (nobody is asked); %1 the failure list.
+inline constexpr const char* MsgSaveFailedForSignal = "При закрытии по сигналу не удалось сохранить файлы:\n%1";
+// %1 the folder that holds the copies.
+inline constexpr const char* MsgUnsavedKept =
+    "Их несохранённое содержимое записано в папку \"%1\" (в originals.txt сказано, какому файлу "
+    "принадлежит каждая копия).";
+inline constexpr const char* MsgUnsavedNotKept = "Записать их несохранённое содержимое в другое место тоже не удалось.";
 inline constexpr const char* ButtonReturnToProgram = "Вернуться в программу";
 inline constexpr const char* ButtonExitWithoutSaving = "Выйти без сохранения";
 // %1 the picture file.
