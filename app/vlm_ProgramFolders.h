@@ -10,6 +10,12 @@ struct TProgramFolders {
   QString LibraryDir;  // dreams.ini, and where new files land; ends in "/"
   QString DataDir;     // the program's own files: empty.bmp, starter library and pictures; ends in "/"
   bool Portable = true;
+  // Not portable: the program's folder when it holds a dreams.ini that is not used because the
+  // folder cannot be written. Empty otherwise.
+  QString UnusedBeside{};
+  // Portable: the user's data folder when it holds a copy of this library made by an earlier
+  // start while the program's folder could not be written. Empty otherwise.
+  QString OtherCopy{};
 };
 
 // `exeDir`: the executable's folder. `installedDataDir`: where `make install` puts the data
@@ -21,8 +27,14 @@ TProgramFolders ChooseProgramFolders(const QString& exeDir, const QString& insta
 
 // First start in the user's data folder: creates it (private to the user) and copies the starter
 // library in (dreams.ini and the journals it names); files already there are never touched, and
-// nothing is copied once a dreams.ini is there. Returns an error text, empty on success.
+// nothing is copied once a dreams.ini is there. A library copied from beside the program (whose
+// folder cannot be written) is marked as a copy of that folder's. Returns an error text, empty on
+// success.
 QString PrepareLibraryFolder(const TProgramFolders& folders);
+
+// For the user, after PrepareLibraryFolder: which library is used and why, when a second copy of
+// a library is about (UnusedBeside or OtherCopy); empty otherwise.
+QString LibraryChoiceNote(const TProgramFolders& folders);
 
 // The folders of this process: the executable's, the installed data folder and the user's.
 TProgramFolders ProgramFoldersOfThisProcess();

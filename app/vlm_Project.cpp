@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral(VELMORA_APP_ID));
   // From here on a signal closes the program as its exit button does.
   TSignalListener signalListener;
-  QWidget* mainWindow = nullptr;
+  Tfrm_MainForm* mainWindow = nullptr;
   bool closeAsked = false;
   QObject::connect(&signalListener, &TSignalListener::Received, [&](int) {
     closeAsked = true;
@@ -31,13 +31,21 @@ int main(int argc, char** argv) {
   const QString notPrepared = PrepareLibraryFolder(folders);
   if (!notPrepared.isEmpty())
     ui.ShowWarning(nullptr, QString::fromUtf8(res::MsgLibraryFolderNotPrepared).arg(folders.LibraryDir, notPrepared));
+  // Two copies of one library: say which one is used, and why.
+  const QString choice = LibraryChoiceNote(folders);
+  if (!choice.isEmpty()) ui.ShowWarning(nullptr, choice);
 
   Tfrm_MainForm window(ui, folders.DataDir, folders.LibraryDir);
   // A failed login, or the library open in another copy, ends the program here: nothing written.
   if (window.LoginFailed() || window.AlreadyOpen()) return 0;
   mainWindow = &window;
   // A signal during start-up (a message box was open): close without showing the window.
-  if (closeAsked && window.close()) return 0;
+  if (closeAsked) {
+    window.ClosingForSignal();
+    window.close();
+    return window.ExitStatus();
+  }
   window.show();
-  return app.exec();
+  const int status = app.exec();
+  return status != 0 ? status : window.ExitStatus();
 }

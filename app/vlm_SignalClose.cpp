@@ -14,16 +14,20 @@
 #include <cerrno>
 #include <csignal>
 
+#include "vlm_MainForm.h"
+#include "vlm_WritingFiles.h"
+
 namespace {
 int gPipe[2] = {-1, -1};  // [0] read by the event loop, [1] written by the handler
 // Signals written but not yet read. When three went unanswered the event loop is stuck, and the
-// next signal ends the program the old way rather than being ignored for ever.
+// next signal ends the program the old way rather than being ignored for ever; but a program that
+// is writing its files is busy, not stuck, and ending it would lose what it writes.
 std::atomic<int> gPending{0};
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 void OnSignal(int signal) {
   const int savedErrno = errno;
-  if (gPending.fetch_add(1) >= 3) {
+  if (gPending.fetch_add(1) >= 3 && gWritingFiles.load() == 0) {
     ::signal(signal, SIG_DFL);
     ::raise(signal);
   }
@@ -65,7 +69,9 @@ void TSignalListener::Drain() {
   }
 }
 
-void CloseForSignal(QWidget* window) {
+void CloseForSignal(Tfrm_MainForm* window) {
+  // First, so that a closing waiting in a dialog below goes on the signal's way once it is gone.
+  if (window) window->ClosingForSignal();
   // A dialog left open would hold the window's close back (and the event loop with it).
   for (int guard = 0; guard < 32; ++guard) {
     QWidget* modal = QApplication::activeModalWidget();
@@ -78,7 +84,7 @@ void CloseForSignal(QWidget* window) {
   }
   if (!window) return;
   // Queued, so the dialogs' own loops have unwound before the window writes its files.
-  QTimer::singleShot(0, window, [w = QPointer<QWidget>(window)] {
+  QTimer::singleShot(0, window, [w = QPointer<Tfrm_MainForm>(window)] {
     if (w) w->close();
   });
 }

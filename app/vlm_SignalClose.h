@@ -23,5 +23,7 @@ private:
   bool FInstalled = false;
 };
 
-// Ends every modal dialog (as if cancelled), then closes `window` on the event loop.
-void CloseForSignal(class QWidget* window);
+// Tells `window` it closes for a signal (it asks nothing and shows no notice that waits from now
+// on), ends every modal dialog (as if cancelled), then closes `window` on the event loop. Signals
+// that come while the program writes its files never end it (vlm_WritingFiles.h).
+void CloseForSignal(class Tfrm_MainForm* window);

@@ -73,6 +73,15 @@ public:
   // True when another running program has this library open: the program ends at once and
   // writes nothing.
   bool AlreadyOpen() const { return FAlreadyOpen; }
+  // Why the whole library is only viewed (no lock could be taken, so another copy may write it):
+  // nothing is written then. Empty when the library may be written.
+  const QString& ViewOnly() const { return FViewOnly; }
+  // The program is closing for a signal (the session ends, the terminal was closed, Ctrl+C): from
+  // now on nothing is asked and no notice waits. The closing saves once; files that cannot be
+  // written are kept elsewhere (vlm_UnsavedCopies.h) and ExitStatus() becomes 1.
+  void ClosingForSignal() { FClosingForSignal = true; }
+  // The program's exit status: 0, or 1 when a closing for a signal could not write every file.
+  int ExitStatus() const { return FExitStatus; }
   // The short date format in Qt's pattern letters, set at start-up.
   const QString& ShortDateFormat() const { return FShortDateFormat; }
 
@@ -216,6 +225,14 @@ private:
   void ConnectHandlers();
   // Start-up steps.
   void LoadLibrary();
+  // Takes the library's lock; false when another copy has the library open.
+  bool LockLibrary();
+  // After a closing for a signal failed to write: keeps the documents not written elsewhere and
+  // names them on the standard error output. `saved`: the save ran to its end (else all are kept).
+  void KeepUnsaved(const TSaveReport& report, bool saved);
+  // The backups and failures of a closing for a signal, and `kept` (where the unsaved documents
+  // went), on the standard error output: no notice may wait then.
+  void ReportToStandardError(const TSaveReport& report, const QString& kept);
   bool CheckLogin();
   void ApplySettings(const TLibrarySettings& settings, QStringList& problems);
   void ReadIcon(const TIconSetting& icon, QStringList& problems);
@@ -247,6 +264,10 @@ private:
   QString FShortDateFormat;
   bool FLoginFailed = false;
   bool FAlreadyOpen = false;
+  QString FViewOnly;
+  bool FClosing = false;            // closeEvent is under way (it may wait for the user)
+  bool FClosingForSignal = false;
+  int FExitStatus = 0;
   TLibraryLock FLock;  // held from start-up until every file has been written
   bool FCentred = false;       // the first showing centres the window
   bool FCloseAccepted = false;  // the shut-down writing ran and the user let the window close

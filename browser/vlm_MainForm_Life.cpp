@@ -1,11 +1,19 @@
-// Start-up and shut-down of the main window: the library, the registry, the geometry, and
-// closing with every file written or the user told which ones failed.
+// Start-up and shut-down of the main window: the library and its lock, the registry, the
+// geometry, and closing with every file written or the user told which ones failed (or, closing
+// for a signal, the files not written kept elsewhere).
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSplitter>
+#include <QStandardPaths>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
 
 #include "vlm_ErrorBoundary.h"
 #include "vlm_MainForm.h"
@@ -13,6 +21,8 @@
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
+#include "vlm_UnsavedCopies.h"
+#include "vlm_WritingFiles.h"
 #include "xml_functions.h"
 #include "vlm_GraphPainter.h"
 #include "vlm_StatisticsView.h"
@@ -50,18 +60,37 @@ void Tfrm_MainForm::FormCreate() {
   FShortDateFormat = QtDatePattern(QString::fromUtf8(res::ShortDateFormat));
   FConfirmDelete = true;
   FNextNumber = 0;
-  if (!FLock.Acquire(FLibraryDir)) {
-    // Another copy of the program has this library open: it alone writes it.
-    FAlreadyOpen = true;
-    FUi.ShowError(this, QString::fromUtf8(res::MsgLibraryAlreadyOpen).arg(FLibraryDir));
-    return;
-  }
+  if (!LockLibrary()) return;
   LoadLibrary();
   FJournals = std::make_unique<TJournalHash>();
   FPairs = std::make_unique<TXMLPairList>();
   FDefaultJournal = nullptr;
   CreateGraphs();
   BuildDirectoryTree();
+  if (!FViewOnly.isEmpty()) {
+    btn_Save->setEnabled(false);
+    btn_Authorization->setEnabled(false);
+  }
+}
+
+bool Tfrm_MainForm::LockLibrary() {
+  switch (FLock.Acquire(FLibraryDir)) {
+    case lrOpenElsewhere:
+      // Another copy of the program has this library open: it alone writes it.
+      FAlreadyOpen = true;
+      FUi.ShowError(this, QString::fromUtf8(res::MsgLibraryAlreadyOpen).arg(FLibraryDir));
+      return false;
+    case lrNoLock:
+      // Nothing tells whether another copy has it open, and a copy writing later would write the
+      // other's edits away: this one only shows the library.
+      FViewOnly = QString::fromUtf8(res::MsgViewOnlyWithoutLock);
+      FUi.ShowWarning(this, QString::fromUtf8(res::MsgLibraryNotLocked).arg(FLibraryDir, FLock.Failure()));
+      return true;
+    case lrLocked:
+      if (!FLock.Note().isEmpty()) FUi.ShowWarning(this, FLock.Note());
+      return true;
+  }
+  return true;
 }
 
 void Tfrm_MainForm::LoadLibrary() {
@@ -90,7 +119,9 @@ void Tfrm_MainForm::LoadLibrary() {
 
 TSaveReport Tfrm_MainForm::SaveFiles() {
   TSaveReport report;
-  if (!FLibrary || !FJournals) return report;  // start-up did not get that far
+  // Start-up did not get that far, or the library is only viewed.
+  if (!FLibrary || !FJournals || !FViewOnly.isEmpty()) return report;
+  const TWritingFiles writing;
   SaveByState(*FLibrary, FLibraryState, report);
   report.Append(FJournals->SaveAll());
   return report;
@@ -130,21 +161,80 @@ void Tfrm_MainForm::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  TSaveReport report;
-  const bool ran = Run([&] { report = FormDestroy(); });
-  ReportBackups(report);
-  // Files refused by the rules are not failures: only a write that failed may succeed later.
-  if (ran && report.Failures.empty()) {
-    FCloseAccepted = true;
-    event->accept();
-    return;
-  }
-  if (FUi.AskGoBackAfterSaveFailure(this, FailureText(res::MsgSaveFailedAtExit, report.Failures))) {
+  // A close asked for while this one waits for the user (a signal's) is left to this one, which
+  // looks at FClosingForSignal again once its dialog is gone.
+  if (FClosing) {
     event->ignore();
     return;
   }
+  FClosing = true;
+  const auto closing = qScopeGuard([this] { FClosing = false; });
+  TSaveReport report;
+  bool ran = true;
+  if (FClosingForSignal) {
+    // Nobody may be there to read an error: it goes to the standard error output with the rest.
+    try {
+      report = FormDestroy();
+    } catch (const std::exception& error) {
+      ran = false;
+      report.Failures.push_back({std::string(), error.what()});
+    } catch (...) {
+      ran = false;
+    }
+  } else {
+    ran = Run([&] { report = FormDestroy(); });
+    ReportBackups(report);  // a signal may come while this notice is open
+  }
+  // Files refused by the rules are not failures: only a write that failed may succeed later.
+  if (ran && report.Failures.empty()) {
+    FCloseAccepted = true;
+    if (FClosingForSignal) ReportToStandardError(report, QString());
+    event->accept();
+    return;
+  }
+  const bool goBack =
+      !FClosingForSignal && FUi.AskGoBackAfterSaveFailure(this, FailureText(res::MsgSaveFailedAtExit, report.Failures));
+  // A signal that came while the question was open cancelled it: that is no going back, the
+  // session is ending. The files already written are not written again.
+  if (goBack && !FClosingForSignal) {
+    event->ignore();
+    return;
+  }
+  if (FClosingForSignal) KeepUnsaved(report, ran);
   FCloseAccepted = true;
   event->accept();
+}
+
+void Tfrm_MainForm::KeepUnsaved(const TSaveReport& report, bool saved) {
+  FExitStatus = 1;
+  auto failed = [&](const TXMLParser& document) {
+    return !saved || std::any_of(report.Failures.begin(), report.Failures.end(),
+                                 [&](const TJournalSaveFailure& f) { return f.FileName == document.FileName; });
+  };
+  // Files never written by the rules (not readable at all) hold nothing new.
+  std::vector<const TXMLParser*> unsaved;
+  if (FLibrary && !FLibraryState.ReadOnly() && failed(*FLibrary)) unsaved.push_back(FLibrary.get());
+  if (FJournals)
+    for (const auto& journal : FJournals->Documents())
+      if (!FJournals->IsReadOnly(journal.get()) && failed(*journal)) unsaved.push_back(journal.get());
+  const QStringList places = {FLibraryDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                              QDir::homePath(), QDir::tempPath()};
+  const QString kept = unsaved.empty() ? QString() : KeepUnsavedCopies(unsaved, places, std::time(nullptr));
+  ReportToStandardError(report, kept.isEmpty() ? QString::fromUtf8(res::MsgUnsavedNotKept)
+                                               : QString::fromUtf8(res::MsgUnsavedKept).arg(kept));
+}
+
+void Tfrm_MainForm::ReportToStandardError(const TSaveReport& report, const QString& kept) {
+  QStringList lines;
+  if (!report.Backups.empty()) {
+    QStringList backups;
+    for (const auto& b : report.Backups)
+      backups << QString::fromUtf8(res::MsgBackupItem).arg(FromCp(b.FileName), FromCp(b.Backup));
+    lines << QString::fromUtf8(res::MsgBackupsMade).arg(backups.join(QLatin1Char('\n')));
+  }
+  if (!report.Failures.empty()) lines << FailureText(res::MsgSaveFailedForSignal, report.Failures);
+  if (!kept.isEmpty()) lines << kept;
+  if (!lines.isEmpty()) std::fprintf(stderr, "velmora: %s\n", lines.join(QLatin1Char('\n')).toLocal8Bit().constData());
 }
 
 void Tfrm_MainForm::setVisible(bool visible) {

@@ -25,6 +25,7 @@ void Tfrm_MainForm::CreateReadOnlyNotice() {
 }
 
 QString Tfrm_MainForm::ReadOnlyReason(const QTreeWidgetItem* node) const {
+  if (node && !FViewOnly.isEmpty()) return FViewOnly;  // nothing at all is written
   for (const QTreeWidgetItem* up = node; up; up = up->parent()) {
     const TXMLNode* element = NodeOf(up);
     if (!element || element->Name != tagJournal) continue;
@@ -48,7 +49,7 @@ void Tfrm_MainForm::ShowReadOnlyState(const QTreeWidgetItem* node) {
   SetCreationButtons(false, false, false, false);
   // A journal's own node stands for its library entry, which can still be moved or deleted.
   const TXMLNode* element = NodeOf(node);
-  if (!element || element->Name != tagJournal || FLibraryState.ReadOnly()) {
+  if (!element || element->Name != tagJournal || FLibraryState.ReadOnly() || !FViewOnly.isEmpty()) {
     btn_MoveUp->setEnabled(false);
     btn_MoveDown->setEnabled(false);
     btn_Delete->setEnabled(false);

@@ -94,6 +94,7 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
 }
 
 bool Tfrm_MainForm::InUnwrittenDocument(const QTreeWidgetItem* node) const {
+  if (!FViewOnly.isEmpty()) return true;
   const TXMLNode* element = NodeOf(node);
   // A journal's name is kept by its library entry.
   if (!element || (element->Name != tagDay && element->Name != tagExperience)) return FLibraryState.ReadOnly();

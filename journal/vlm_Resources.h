@@ -141,10 +141,48 @@ inline constexpr const char* MsgJournalMissing =
 inline constexpr const char* MsgLibraryAlreadyOpen =
     "Дневник уже открыт в другой копии программы Velmora (папка библиотеки \"%1\").\n"
     "Перейдите в её окно. Эта копия закрывается, ничего не записав.";
+// %1 the lock file, %2 what stood in its place (one of the LockWas texts).
+inline constexpr const char* MsgLockTakenOver =
+    "На месте файла блокировки \"%1\" было: %2. Это не блокировка работающей копии программы, "
+    "поэтому её место занято новой блокировкой.";
+inline constexpr const char* LockWasEmpty = "пустой файл (так бывает после сбоя питания); он удалён";
+inline constexpr const char* LockWasGarbage = "файл с непонятным содержимым; он удалён";
+inline constexpr const char* LockWasUnreadable = "файл, который не удалось прочитать; он удалён";
+inline constexpr const char* LockWasLink =
+    "символьная ссылка; удалена только ссылка, файл, на который она указывала, не тронут";
+inline constexpr const char* LockWasEmptyFolder = "пустая папка; она удалена";
+// %1 where the folder now is.
+inline constexpr const char* LockWasFolder = "папка; она перенесена вместе с содержимым в \"%1\"";
+inline constexpr const char* LockWasOther = "не обычный файл (канал, сокет или устройство); он удалён";
+// %1 the lock file in the library's folder, %2 the one in the temporary folder.
+inline constexpr const char* ReasonNoLock =
+    "файл блокировки не удалось создать ни в папке библиотеки (\"%1\"), ни во временной папке (\"%2\")";
+// %1 the library's folder, %2 ReasonNoLock.
+inline constexpr const char* MsgLibraryNotLocked =
+    "Библиотеку в папке \"%1\" не удалось заблокировать: %2.\n"
+    "Без блокировки нельзя узнать, не открыт ли дневник в другой копии программы, поэтому он открыт "
+    "только для просмотра: ничего не будет записано.";
+// Shown beside every item while the library could not be locked.
+inline constexpr const char* MsgViewOnlyWithoutLock =
+    "Только просмотр: библиотеку не удалось заблокировать, изменения не сохраняются.";
 // %1 the program's folder.
 inline constexpr const char* MsgAppDirNotCp1251 =
     "Путь к папке программы \"%1\" содержит символы, которых нет в кодировке Windows-1251. "
     "Библиотеку в этой папке нельзя ни прочитать, ни сохранить: переместите программу в другую папку.";
+// %1 the program's folder, %2 the library used (a copy of that folder's), %3 when it was copied.
+inline constexpr const char* MsgLibraryCopyUsed =
+    "Папку программы \"%1\" нельзя записать, поэтому библиотека из неё не открыта: используется её "
+    "копия \"%2\", сделанная %3. Изменения сохраняются в копию, а библиотека в \"%1\" остаётся такой, "
+    "какой была.";
+// %1 the program's folder, %2 the library used.
+inline constexpr const char* MsgLibraryBesideNotUsed =
+    "Папку программы \"%1\" нельзя записать, поэтому библиотека из неё не открыта: используется "
+    "библиотека \"%2\", и изменения сохраняются в неё.";
+// %1 the library used, %2 its copy, %3 when the copy was made.
+inline constexpr const char* MsgLibraryHasOtherCopy =
+    "Открыта библиотека \"%1\". У неё есть копия \"%2\", сделанная %3, когда папку программы нельзя "
+    "было записать; изменения, сохранённые в копии, здесь не видны. Перенесите нужное из копии и удалите "
+    "её, чтобы это сообщение больше не появлялось.";
 // %1 the library file, %2 the reason.
 inline constexpr const char* MsgLibraryFolderNotPrepared =
     "Не удалось подготовить папку библиотеки \"%1\": %2.\n"
@@ -177,6 +215,13 @@ inline constexpr const char* MsgSaveFailed = "Не удалось сохрани
 inline constexpr const char* MsgSaveFailedAtExit =
     "При выходе не удалось сохранить файлы:\n%1\n"
     "Вернуться в программу, чтобы сохранить их в другом месте или повторить попытку?";
+// The program closes for a signal (nobody is asked); %1 the failure list.
+inline constexpr const char* MsgSaveFailedForSignal = "При закрытии по сигналу не удалось сохранить файлы:\n%1";
+// %1 the folder that holds the copies.
+inline constexpr const char* MsgUnsavedKept =
+    "Их несохранённое содержимое записано в папку \"%1\" (в originals.txt сказано, какому файлу "
+    "принадлежит каждая копия).";
+inline constexpr const char* MsgUnsavedNotKept = "Записать их несохранённое содержимое в другое место тоже не удалось.";
 inline constexpr const char* ButtonReturnToProgram = "Вернуться в программу";
 inline constexpr const char* ButtonExitWithoutSaving = "Выйти без сохранения";
 // %1 the picture file.

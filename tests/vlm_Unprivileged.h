@@ -25,3 +25,23 @@ inline void AsUnprivilegedUser(const std::function<void()>& check) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the check failed as user 65534 (2: could not drop to it)";
 }
+
+// For the rest of a scope, this process itself has the file permissions of user 65534 (its
+// effective user and group; given back at the scope's end) when the tests run as root, so that a
+// check can use the process's own windows. Nothing changes when the tests do not run as root. The
+// process keeps its other groups: give the files a check needs no group permissions.
+class TUnprivilegedScope {
+public:
+  explicit TUnprivilegedScope(bool drop = true) : FDropped(drop && geteuid() == 0) {
+    if (FDropped) FDropped = setegid(65534) == 0 && seteuid(65534) == 0;
+    EXPECT_TRUE(!drop || geteuid() != 0) << "could not drop to user 65534";
+  }
+  ~TUnprivilegedScope() {
+    if (FDropped && (seteuid(0) != 0 || setegid(0) != 0)) ADD_FAILURE() << "could not become root again";
+  }
+  TUnprivilegedScope(const TUnprivilegedScope&) = delete;
+  TUnprivilegedScope& operator=(const TUnprivilegedScope&) = delete;
+
+private:
+  bool FDropped;
+};

@@ -1,5 +1,6 @@
 // One program per library, with real processes: a second copy started on a library that a running
-// program holds tells the user and ends without writing; a lock left by a crash is taken over.
+// program holds tells the user and ends without writing; anything else in the lock's place is
+// taken over; without any lock the library is only viewed.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -11,9 +12,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QToolButton>
+
+#include <functional>
 
 #include "vlm_Resources.h"
 #include "vlm_TestSupport.h"
+#include "vlm_Unprivileged.h"
 
 namespace {
 
@@ -21,6 +26,15 @@ QByteArray Get(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+void Put(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+constexpr auto kEveryone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                           QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
 
 // A portable copy of the program in a folder of its own, with a library beside it.
 class LibraryLockTest : public ::testing::Test {
@@ -119,3 +133,93 @@ TEST_F(LibraryLockTest, TheLockOfAProgramThatCrashedIsTakenOver) {
 }
 
 }  // namespace
+
+TEST_F(LibraryLockTest, AnythingButALockThatARunningCopyHoldsIsTakenOverAndNamed) {
+  const QString library = Program + QStringLiteral("dreams.ini");
+  const QByteArray ownPid = QByteArray::number(QCoreApplication::applicationPid()) + '\n';
+  // User 65534 may reach the folder and replace what is in it (for the unreadable lock).
+  ASSERT_TRUE(QFile::setPermissions(Dir.path(), kEveryone & ~QFile::WriteOther));
+  ASSERT_TRUE(QFile::setPermissions(Program, kEveryone));
+  struct TCase {
+    const char* Name;
+    std::function<void()> Place;
+    bool Unprivileged = false;
+  };
+  const TCase cases[] = {
+      {"empty (a power cut)", [&] { Put(LockFile(), ""); }},
+      {"garbage", [&] { Put(LockFile(), "\x01 not a lock\n"); }},
+      {"a link to the library", [&] { ASSERT_TRUE(QFile::link(library, LockFile())); }},
+      {"a dangling link", [&] { ASSERT_TRUE(QFile::link(Program + QStringLiteral("nowhere"), LockFile())); }},
+      {"a folder with a file", [&] {
+         ASSERT_TRUE(QDir().mkpath(LockFile()));
+         Put(LockFile() + QStringLiteral("/kept.txt"), "mine");
+       }},
+      {"unreadable", [&] {
+         Put(LockFile(), "1\nvelmora\nhost\n");
+         ASSERT_TRUE(QFile::setPermissions(LockFile(), {}));
+       }, true},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    c.Place();
+    const QByteArray before = Get(library);
+    TScriptedInteraction ui;
+    {
+      TUnprivilegedScope nobody(c.Unprivileged);
+      Tfrm_MainForm form(ui, Program);
+      EXPECT_FALSE(form.AlreadyOpen());
+      EXPECT_TRUE(ui.Errors.isEmpty());
+      ASSERT_EQ(ui.Warnings.size(), 1);
+      EXPECT_TRUE(ui.Warnings[0].startsWith(QString::fromUtf8(res::MsgLockTakenOver).left(20)));
+      EXPECT_TRUE(Get(LockFile()).startsWith(ownPid)) << "the lock is not this program's";
+      EXPECT_EQ(Get(library), before) << "the library was changed through the lock's place";
+      EXPECT_EQ(form.tre_Directory->topLevelItemCount(), 1);
+      EXPECT_TRUE(form.ViewOnly().isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo(LockFile()).exists() || QFileInfo(LockFile()).isSymLink()) << "the lock was not let go";
+  }
+  // The folder was moved aside whole, not deleted.
+  const QStringList aside = QDir(Program).entryList({QStringLiteral(".velmora.lock.moved-*")}, QDir::Dirs | QDir::Hidden);
+  ASSERT_EQ(aside.size(), 1);
+  EXPECT_EQ(Get(Program + aside[0] + QStringLiteral("/kept.txt")), "mine");
+}
+
+TEST_F(LibraryLockTest, WithoutAnyLockTheLibraryIsOnlyViewedAndNothingIsWritten) {
+  // The default journal lies in a folder anyone may write, so that only the rule keeps it unwritten.
+  Put(Program + QStringLiteral("dreams.ini"),
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n"
+      "<dreamlibrary name=\"Unlocked\">\r\n  <directory name=\"Catalog\">\r\n"
+      "    <file name=\"Nights\" path=\"journals/nights.xml\" default=\"yes\" />\r\n"
+      "  </directory>\r\n</dreamlibrary>\r\n");
+  const QString journal = Program + QStringLiteral("journals/nights.xml");
+  ASSERT_TRUE(QDir().mkpath(Program + QStringLiteral("journals")));
+  Put(journal, "<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n"
+               "<velmora>\r\n<!-- dropped by any write -->\r\n  <day name=\"d\">\r\n  </day>\r\n</velmora>\r\n");
+  ASSERT_TRUE(QFile::setPermissions(Program + QStringLiteral("journals"), kEveryone));
+  ASSERT_TRUE(QFile::setPermissions(journal, kEveryone & ~(QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther)));
+  const QByteArray journalBefore = Get(journal);
+  // A library folder nobody may write, and a temporary folder that is not there.
+  ASSERT_TRUE(QFile::setPermissions(Dir.path(), kEveryone & ~QFile::WriteOther));
+  ASSERT_TRUE(QFile::setPermissions(Program, kEveryone & ~(QFile::WriteOwner | QFile::WriteOther)));
+  const QByteArray tmp = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QFile::encodeName(Dir.path() + QStringLiteral("/no-such-folder")));
+  TScriptedInteraction ui;
+  {
+    TUnprivilegedScope nobody;
+    Tfrm_MainForm form(ui, Program);
+    EXPECT_FALSE(form.AlreadyOpen());
+    EXPECT_EQ(form.ViewOnly(), QString::fromUtf8(res::MsgViewOnlyWithoutLock));
+    ASSERT_EQ(ui.Warnings.size(), 1);
+    EXPECT_TRUE(ui.Warnings[0].startsWith(QString::fromUtf8(res::MsgLibraryNotLocked).arg(Program).left(60)));
+    ASSERT_EQ(form.FJournals->Documents().size(), 1u) << "the default journal is shown";
+    EXPECT_EQ(form.ReadOnlyReason(form.tre_Directory->topLevelItem(0)), form.ViewOnly());
+    EXPECT_FALSE(form.btn_Save->isEnabled());
+    // Closing writes nothing (another copy may be writing this library) and reports no failure.
+    form.FJournals->Documents()[0]->Root->SetAttribute("edited", "yes");
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(ui.SaveFailureQuestions.isEmpty());
+  }
+  if (tmp.isNull()) qunsetenv("TMPDIR"); else qputenv("TMPDIR", tmp);
+  QFile::setPermissions(Program, kEveryone);
+  EXPECT_EQ(Get(journal), journalBefore);
+}

@@ -79,6 +79,9 @@ TEST(ProgramFoldersTest, PortableBesideTheProgramInstalledInTheUsersDataFolder) 
   EXPECT_EQ(chosen.LibraryDir, f.Bin);
 }
 
+// The library beside a program whose folder cannot be written is copied to the user's data folder,
+// and each start says which library is used and why; once that folder can be written again, its
+// library is used and the start tells about the copy.
 TEST(ProgramFoldersTest, AProgramFolderThatCannotBeWrittenKeepsTheLibraryInTheUsersDataFolder) {
   TFolders f;
   Put(f.Bin + QStringLiteral("dreams.ini"), "<starter/>");  // a portable copy on a read-only place
@@ -88,13 +91,32 @@ TEST(ProgramFoldersTest, AProgramFolderThatCannotBeWrittenKeepsTheLibraryInTheUs
   for (const QString& dir : {f.Root.path(), f.Root.path() + QStringLiteral("/usr")})
     ASSERT_TRUE(QFile::setPermissions(dir, kReadable | QFile::WriteOwner));
   ASSERT_TRUE(QFile::setPermissions(f.Bin, kReadable));
+  // The user's data folder may be made by the user.
+  const QString share = f.Root.path() + QStringLiteral("/home/.local/share");
+  ASSERT_TRUE(QDir().mkpath(share));
+  for (const QString& dir : {f.Root.path() + QStringLiteral("/home"), f.Root.path() + QStringLiteral("/home/.local"), share})
+    ASSERT_TRUE(QFile::setPermissions(dir, kReadable | QFile::WriteOwner | QFile::WriteOther));
   AsUnprivilegedUser([&] {
     const TProgramFolders chosen = ChooseProgramFolders(f.Bin, f.Share, f.User);
     EXPECT_FALSE(chosen.Portable);
     EXPECT_EQ(chosen.LibraryDir, f.User);
     EXPECT_EQ(chosen.DataDir, f.Bin);  // its dreams.ini is the starter
+    EXPECT_EQ(chosen.UnusedBeside, f.Bin);
+    ASSERT_EQ(PrepareLibraryFolder(chosen), QString());
+    EXPECT_EQ(Get(f.User + QStringLiteral("dreams.ini")), "<starter/>");
+    const QString note = LibraryChoiceNote(chosen);
+    EXPECT_TRUE(note.contains(f.Bin) && note.contains(f.User + QStringLiteral("dreams.ini"))) << note.toStdString();
   });
-  QFile::setPermissions(f.Bin, kReadable | QFile::WriteOwner);
+  ASSERT_TRUE(QFile::setPermissions(f.Bin, kReadable | QFile::WriteOwner));
+  const TProgramFolders again = ChooseProgramFolders(f.Bin, f.Share, f.User);
+  EXPECT_TRUE(again.Portable);
+  EXPECT_EQ(again.OtherCopy, f.User);
+  const QString note = LibraryChoiceNote(again);
+  EXPECT_TRUE(note.contains(f.Bin + QStringLiteral("dreams.ini")) && note.contains(f.User + QStringLiteral("dreams.ini")))
+      << note.toStdString();
+  // A library of the user's own in the data folder is no copy of this one: nothing to tell.
+  ASSERT_TRUE(QFile::remove(f.User + QStringLiteral(".velmora-copy-of")));
+  EXPECT_TRUE(LibraryChoiceNote(ChooseProgramFolders(f.Bin, f.Share, f.User)).isEmpty());
 }
 
 TEST(ProgramFoldersTest, FirstStartCopiesTheStarterLibraryOnceAndNeverOverwritesTheUsers) {
