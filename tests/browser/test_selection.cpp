@@ -99,6 +99,24 @@ TEST_F(SelectionTest, OnlyCatalogHasNoMovesAndEditorsMatchTheKind) {
   EXPECT_EQ(Form->pnl_WorkArea->edt_Name->width(), Form->pnl_WorkArea->width() - 6);
 }
 
+// The caption column is only as wide as the widest caption: a click beside a shorter one still
+// selects its row, and a click below the rows keeps the highlighted node the current one.
+TEST_F(SelectionTest, AClickBesideARowSelectsItAndOneBelowTheRowsChangesNothing) {
+  Open();
+  QTreeWidget* tree = Form->tre_Directory;
+  QTreeWidgetItem* b = Item(QStringLiteral("B"));
+  Select(QStringLiteral("A"));
+  const int right = tree->viewport()->width() - 3;
+  ASSERT_GT(right, tree->visualItemRect(b).right());
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(right, tree->visualItemRect(b).center().y()));
+  EXPECT_EQ(Form->FCurrentNode, b);
+  EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{b});
+  ASSERT_GT(tree->viewport()->height() - 3, tree->visualItemRect(b).bottom());
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(20, tree->viewport()->height() - 3));
+  EXPECT_EQ(Form->FCurrentNode, b);
+  EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{b});
+}
+
 TEST_F(SelectionTest, DayAndExperienceEditorsAndTheReadOnlyState) {
   Open();
   Select(QStringLiteral("J"));
