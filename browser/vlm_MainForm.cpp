@@ -101,6 +101,7 @@ void Tfrm_MainForm::CreateControls() {
   };
   // The work area's controls follow its size first; then the charts are redrawn.
   pnl_WorkArea->OnResize = [this] { Run([this] { FormResize(); }); };
+  ShowReadOnlyLook(pnl_WorkArea);
   CreateReadOnlyNotice();
 
   spt_Splitter->addWidget(tre_Directory);

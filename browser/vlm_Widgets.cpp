@@ -1,8 +1,11 @@
 #include "vlm_Widgets.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -33,6 +36,40 @@ void TClickImage::mouseReleaseEvent(QMouseEvent* event) {
 void TLevelLabel::mouseDoubleClickEvent(QMouseEvent* event) {
   QLabel::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton) emit doubleClicked();
+}
+
+namespace {
+class TReadOnlyLook : public QObject {
+public:
+  using QObject::QObject;
+  static void Apply(QWidget* field) {
+    const QWidget* parent = field->parentWidget();
+    const QPalette inherited = parent ? parent->palette() : QApplication::palette(field);
+    const bool readOnly = field->property("readOnly").toBool();
+    QPalette palette = field->palette();
+    // The window's colour behind the text, as the usual styles draw a disabled field.
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+      palette.setBrush(group, QPalette::Base, inherited.brush(group, readOnly ? QPalette::Window : QPalette::Base));
+    field->setPalette(palette);
+  }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ReadOnlyChange && watched->isWidgetType()) Apply(static_cast<QWidget*>(watched));
+    return QObject::eventFilter(watched, event);
+  }
+};
+}  // namespace
+
+void ShowReadOnlyLook(QWidget* root) {
+  auto* look = new TReadOnlyLook(root);
+  QList<QWidget*> fields;
+  for (QLineEdit* edit : root->findChildren<QLineEdit*>()) fields << edit;
+  for (QPlainTextEdit* edit : root->findChildren<QPlainTextEdit*>()) fields << edit;
+  for (QWidget* field : fields) {
+    field->installEventFilter(look);
+    TReadOnlyLook::Apply(field);
+  }
 }
 
 QValidator::State TCp1251Validator::validate(QString& input, int&) const {

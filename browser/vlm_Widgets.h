@@ -56,6 +56,11 @@ private:
   std::function<void(const QString&)> FRefused;
 };
 
+// Read-only text fields (line edits and plain text edits below `root`) get the background of a
+// disabled field, their text still in its usual colour and selectable; editable ones keep the
+// usual look. Follows every later change of their read-only state.
+void ShowReadOnlyLook(QWidget* root);
+
 // The directory tree.
 // - A click anywhere on a row selects that row, also beside its caption (the column is only as
 //   wide as the widest caption); a click below the rows changes nothing. Qt's view would take the

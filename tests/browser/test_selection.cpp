@@ -133,9 +133,13 @@ TEST_F(SelectionTest, DayAndExperienceEditorsAndTheReadOnlyState) {
   EXPECT_FALSE(Form->pnl_WorkArea->img_Graphs->isVisible());
   EXPECT_TRUE(Form->pnl_WorkArea->edt_Name->isReadOnly());
   EXPECT_TRUE(Form->pnl_WorkArea->btn_ReadOnly->isChecked());
+  // A locked field looks read-only: the window's colour behind its text.
+  const auto background = [](const QWidget* field) { return field->palette().color(QPalette::Base); };
+  EXPECT_EQ(background(Form->pnl_WorkArea->mmo_Description), Form->palette().color(QPalette::Window));
   Select(QStringLiteral("9. c"));
   EXPECT_FALSE(Form->pnl_WorkArea->edt_Name->isReadOnly());
   EXPECT_FALSE(Form->pnl_WorkArea->btn_ReadOnly->isChecked());
+  EXPECT_EQ(background(Form->pnl_WorkArea->mmo_Description), Form->palette().color(QPalette::Base));
 }
 
 TEST_F(SelectionTest, ZeroLevelLabelStaysBesideTheTrackBarOfAnExperience) {
