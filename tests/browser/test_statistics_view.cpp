@@ -103,6 +103,9 @@ TEST_F(StatisticsViewTest, JournalChartsAreThePaintersDrawingOfTheTreesCounts) {
     EXPECT_TRUE(View().GraphBox().contains(b->geometry()));
   }
   EXPECT_TRUE(View().QualityBox().contains(Form->pnl_WorkArea->btn_Refresh_2->geometry()));
+  // The buttons hide no point and no bar: each plot ends left of them.
+  EXPECT_LT(Form->FGraph->Area.Right, Form->pnl_WorkArea->btn_Refresh_1->x());
+  EXPECT_LT(Form->FQualityGraph->Area.Right, Form->pnl_WorkArea->btn_Refresh_2->x());
 }
 
 TEST_F(StatisticsViewTest, JournalsWithOneDayWithoutDaysAndWithFewLabels) {
