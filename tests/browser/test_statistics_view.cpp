@@ -91,6 +91,10 @@ TEST_F(StatisticsViewTest, JournalChartsAreThePaintersDrawingOfTheTreesCounts) {
   EXPECT_EQ(journal->child(0)->childCount(), 2);
   EXPECT_EQ(Form->FGraph->YMax, 2.0);
   EXPECT_EQ(Points(*Form->FQualityGraph), (std::vector<std::pair<double, double>>{{1, 1}, {2, 0}, {3, 2}, {4, 0}}));
+  // All four labels defined: the label axis and its bars span 1 to 4.
+  EXPECT_EQ(Form->FQualityGraph->XMin, 1.0);
+  EXPECT_EQ(Form->FQualityGraph->XMax, 4.0);
+  EXPECT_EQ(Form->FQualityGraph->XAxis.Start, 1.0);
   EXPECT_EQ(Utf8(Form->FQualityGraph->Footer.Text), "Всего сновидений: 3");
   EXPECT_EQ(Utf8(Form->FGraph->Title.Text), "Количество сновидений по дням");
 
