@@ -78,7 +78,7 @@ void Tfrm_MainForm::CreateControls() {
   spt_Splitter->setChildrenCollapsible(false);  // the splitter never snaps a side closed
   layout->addWidget(spt_Splitter, 1);
 
-  tre_Directory = new QTreeWidget(spt_Splitter);
+  tre_Directory = new TDirectoryTree(spt_Splitter);
   tre_Directory->setColumnCount(1);
   tre_Directory->setHeaderHidden(true);
   tre_Directory->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -101,6 +101,7 @@ void Tfrm_MainForm::CreateControls() {
   };
   // The work area's controls follow its size first; then the charts are redrawn.
   pnl_WorkArea->OnResize = [this] { Run([this] { FormResize(); }); };
+  ShowReadOnlyLook(pnl_WorkArea);
   CreateReadOnlyNotice();
 
   spt_Splitter->addWidget(tre_Directory);

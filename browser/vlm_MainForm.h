@@ -204,7 +204,7 @@ public:
 
   // Tree and splitter.
   QSplitter* spt_Splitter = nullptr;
-  QTreeWidget* tre_Directory = nullptr;
+  QTreeWidget* tre_Directory = nullptr;  // a TDirectoryTree (vlm_Widgets.h)
   TImageList iml_TreeImages;
 
   // Work area: the editors and the chart image.

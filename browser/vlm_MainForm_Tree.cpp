@@ -13,6 +13,7 @@
 #include "vlm_Settings.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
+#include "vlm_Widgets.h"
 #include "xml_functions.h"
 
 namespace {
@@ -214,7 +215,7 @@ QTreeWidgetItem* Tfrm_MainForm::AddTreeBranch(QTreeWidgetItem* parent, TXMLNode*
       QTreeWidgetItem* node = AddNode(item, child, FromCp(child->GetAttribute(attrName)), kPictureJournal);
       if (child->GetAttribute(attrDefault) == litYes) {
         // Selecting runs the selection handler at once, which loads the journal.
-        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent()) up->setExpanded(true);
+        TDirectoryTree::ExpandAncestors(node);  // as deep as the view can lay out its rows
         tre_Directory->setCurrentItem(node);
         node->setExpanded(true);
       }

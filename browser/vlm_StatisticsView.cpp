@@ -191,6 +191,11 @@ void TStatisticsView::PlaceButtons(int n, const QRect& box) {
   refresh->raise();
 }
 
+int TStatisticsView::ButtonColumn() const {
+  // The plot ends left of the buttons, so that they hide no point or bar at its right edge.
+  return 10 + FControls.Copy[0]->width() + 10;
+}
+
 void TStatisticsView::PaintGraph() {
   FitImage();
   const QRect border = FControls.Border->geometry();
@@ -199,8 +204,9 @@ void TStatisticsView::PaintGraph() {
   const int bottom = (FImage.height() - (border.top() + border.height())) / 2 + 25;
   FGraphBox = QRect(10, top, right - 10, bottom - top);
   FillBox(FCanvas.get(), clBlack, clBtnFace, 10, top, right - 10, bottom - top);
-  FGraph.BarWidth = 10.0 / std::max(1, right - 10);
-  FGraph.Draw(*FCanvas, TRect{20, top + 5, right - 10, bottom - 5});
+  const int plotRight = right - ButtonColumn();
+  FGraph.BarWidth = 10.0 / std::max(1, plotRight - 10);
+  FGraph.Draw(*FCanvas, TRect{20, top + 5, plotRight, bottom - 5});
   PlaceButtons(0, FGraphBox);
 }
 
@@ -213,7 +219,7 @@ void TStatisticsView::PaintQualityGraph() {
   FQualityBox = QRect(10, top, right - 10, bottom - top);
   FillBox(FCanvas.get(), clBlack, clBtnFace, 10, top, right - 10, bottom - top);
   FQualityGraph.BarWidth = 0.1;
-  FQualityGraph.Draw(*FCanvas, TRect{20, top + 5, right - 10, bottom - 5});
+  FQualityGraph.Draw(*FCanvas, TRect{20, top + 5, right - ButtonColumn(), bottom - 5});
   PlaceButtons(1, FQualityBox);
 }
 

@@ -77,6 +77,8 @@ private:
   // The painters hold the statistics of the element the work area shows.
   TShown ShownNow() const;
   void PlaceButtons(int n, const QRect& box);
+  // The width at a box's right edge that the plot leaves to the copy and refresh buttons.
+  int ButtonColumn() const;
 
   TControls FControls;
   TVLGraph& FGraph;

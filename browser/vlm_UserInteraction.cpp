@@ -2,16 +2,23 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QPushButton>
 
 #include "vlm_ConfirmationForm.h"
 #include "vlm_AboutForm.h"
+#include "vlm_FileDialogLanguage.h"
+#include "vlm_MessageForm.h"
 #include "vlm_Resources.h"
 
 namespace {
 // A window that is not shown yet (the login at start-up) cannot place a dialog: the screen does.
 QWidget* Owner(QWidget* parent) { return parent && parent->isVisible() ? parent : nullptr; }
+
+void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const char* title, const QString& text) {
+  Tfrm_Message box(icon, QString::fromUtf8(title), text, Owner(parent));
+  box.SetEscapeButton(box.AddButton(QString::fromUtf8(res::ButtonOk)));
+  box.exec();
+}
 }  // namespace
 
 TLoginResult TQtUserInteraction::AskCredentials(QWidget* parent, TAuthorizationMode mode) {
@@ -25,21 +32,21 @@ TLoginResult TQtUserInteraction::AskCredentials(QWidget* parent, TAuthorizationM
 }
 
 void TQtUserInteraction::ShowError(QWidget* parent, const QString& text) {
-  QMessageBox::critical(Owner(parent), QString::fromUtf8(res::TitleError), text);
+  ShowMessage(parent, QMessageBox::Critical, res::TitleError, text);
 }
 
 void TQtUserInteraction::ShowWarning(QWidget* parent, const QString& text) {
-  QMessageBox::warning(Owner(parent), QString::fromUtf8(res::TitleWarning), text);
+  ShowMessage(parent, QMessageBox::Warning, res::TitleWarning, text);
 }
 
 bool TQtUserInteraction::AskGoBackAfterSaveFailure(QWidget* parent, const QString& text) {
-  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(res::TitleError), text, QMessageBox::NoButton, Owner(parent));
-  QPushButton* back = box.addButton(QString::fromUtf8(res::ButtonReturnToProgram), QMessageBox::AcceptRole);
-  QPushButton* leave = box.addButton(QString::fromUtf8(res::ButtonExitWithoutSaving), QMessageBox::DestructiveRole);
-  box.setDefaultButton(back);
-  box.setEscapeButton(back);
+  Tfrm_Message box(QMessageBox::Warning, QString::fromUtf8(res::TitleError), text, Owner(parent));
+  QPushButton* back = box.AddButton(QString::fromUtf8(res::ButtonReturnToProgram));
+  QPushButton* leave = box.AddButton(QString::fromUtf8(res::ButtonExitWithoutSaving));
+  box.SetDefaultButton(back);
+  box.SetEscapeButton(back);
   box.exec();
-  return box.clickedButton() != leave;
+  return box.ClickedButton() != leave;
 }
 
 void TQtUserInteraction::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
@@ -67,14 +74,7 @@ TConfirmationResult TQtUserInteraction::AskConfirmation(QWidget* parent, const Q
 }
 
 bool TQtUserInteraction::AskReplaceFile(QWidget* parent, const QString& file) {
-  QMessageBox box(QMessageBox::Question, QString::fromUtf8(res::TitleConfirmation),
-                  QString::fromUtf8(res::MsgReplaceFile).arg(file), QMessageBox::NoButton, Owner(parent));
-  QPushButton* yes = box.addButton(QString::fromUtf8(res::ButtonYes), QMessageBox::YesRole);
-  QPushButton* no = box.addButton(QString::fromUtf8(res::ButtonNo), QMessageBox::NoRole);
-  box.setDefaultButton(no);
-  box.setEscapeButton(no);
-  box.exec();
-  return box.clickedButton() == yes;
+  return Tfrm_Message::AskReplaceFile(Owner(parent), file);
 }
 
 namespace {
@@ -100,6 +100,7 @@ QString TQtUserInteraction::AskOpenImage(QWidget* parent) {
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilter(QtNameFilters(res::FilterImage));
   dialog.setDefaultSuffix(QString::fromUtf8(res::DefaultExtImage));
+  ShowDatesInProgramLanguage(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }

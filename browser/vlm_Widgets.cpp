@@ -1,8 +1,14 @@
 #include "vlm_Widgets.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "vlm_Strings.h"
 
@@ -30,4 +36,133 @@ void TClickImage::mouseReleaseEvent(QMouseEvent* event) {
 void TLevelLabel::mouseDoubleClickEvent(QMouseEvent* event) {
   QLabel::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton) emit doubleClicked();
+}
+
+namespace {
+class TReadOnlyLook : public QObject {
+public:
+  using QObject::QObject;
+  static void Apply(QWidget* field) {
+    const QWidget* parent = field->parentWidget();
+    const QPalette inherited = parent ? parent->palette() : QApplication::palette(field);
+    const bool readOnly = field->property("readOnly").toBool();
+    QPalette palette = field->palette();
+    // The window's colour behind the text, as the usual styles draw a disabled field.
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+      palette.setBrush(group, QPalette::Base, inherited.brush(group, readOnly ? QPalette::Window : QPalette::Base));
+    field->setPalette(palette);
+  }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ReadOnlyChange && watched->isWidgetType()) Apply(static_cast<QWidget*>(watched));
+    return QObject::eventFilter(watched, event);
+  }
+};
+}  // namespace
+
+void ShowReadOnlyLook(QWidget* root) {
+  auto* look = new TReadOnlyLook(root);
+  QList<QWidget*> fields;
+  for (QLineEdit* edit : root->findChildren<QLineEdit*>()) fields << edit;
+  for (QPlainTextEdit* edit : root->findChildren<QPlainTextEdit*>()) fields << edit;
+  for (QWidget* field : fields) {
+    field->installEventFilter(look);
+    TReadOnlyLook::Apply(field);
+  }
+}
+
+TDirectoryTree::TDirectoryTree(QWidget* parent) : QTreeWidget(parent) {
+  // The last line of defence: whatever expanded a node too deep, it is collapsed again before the
+  // view lays out its rows once more.
+  connect(this, &QTreeWidget::itemExpanded, this, [](QTreeWidgetItem* item) {
+    if (DepthOf(item) >= kMaxExpandedDepth) item->setExpanded(false);
+  });
+}
+
+int TDirectoryTree::DepthOf(const QTreeWidgetItem* item) {
+  int depth = 0;
+  for (const QTreeWidgetItem* up = item ? item->parent() : nullptr; up && depth <= kMaxExpandedDepth; up = up->parent())
+    ++depth;
+  return depth;
+}
+
+void TDirectoryTree::ExpandAncestors(QTreeWidgetItem* item) {
+  std::vector<QTreeWidgetItem*> ancestors;  // from the parent up to the top-level node
+  for (QTreeWidgetItem* up = item ? item->parent() : nullptr; up; up = up->parent()) ancestors.push_back(up);
+  // The top-level node has depth 0: the first kMaxExpandedDepth levels may be expanded.
+  const std::size_t expandable = std::min<std::size_t>(ancestors.size(), kMaxExpandedDepth);
+  for (std::size_t depth = 0; depth < expandable; ++depth) ancestors[ancestors.size() - 1 - depth]->setExpanded(true);
+}
+
+void TDirectoryTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  // Qt's view expands every ancestor of the node it scrolls to.
+  QModelIndex shown = index;
+  if (DepthOf(itemFromIndex(index)) > kMaxExpandedDepth) {
+    std::vector<QModelIndex> path;
+    for (QModelIndex up = index; up.isValid(); up = up.parent()) path.push_back(up);
+    shown = path[path.size() - 1 - kMaxExpandedDepth];
+  }
+  QTreeWidget::scrollTo(shown, hint);
+}
+
+void TDirectoryTree::ExpandBranch(QTreeWidgetItem* top) {
+  // Expanding marks the nodes only; the rows are laid out once afterwards.
+  scheduleDelayedItemsLayout();
+  std::vector<std::pair<QTreeWidgetItem*, int>> pending{{top, DepthOf(top)}};
+  while (!pending.empty()) {
+    const auto [item, depth] = pending.back();
+    pending.pop_back();
+    if (depth >= kMaxExpandedDepth) continue;
+    item->setExpanded(true);  // a night's dreams get their nodes as it is expanded
+    for (int i = item->childCount() - 1; i >= 0; --i) pending.emplace_back(item->child(i), depth + 1);
+  }
+}
+
+void TDirectoryTree::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Asterisk) {
+    if (currentItem() && itemsExpandable()) ExpandBranch(currentItem());
+    event->accept();
+    return;
+  }
+  QTreeWidget::keyPressEvent(event);
+}
+
+void TDirectoryTree::OnRow(QMouseEvent* event, const std::function<void(QMouseEvent*)>& handler) {
+  const QPoint at = event->position().toPoint();
+  if (indexAt(at).isValid()) return handler(event);
+  const int left = columnViewportPosition(0);
+  const QPoint onRow(std::clamp(at.x(), left, left + std::max(0, columnWidth(0) - 1)), at.y());
+  if (!indexAt(onRow).isValid()) {
+    event->accept();  // below the rows: the selection stays as it is
+    return;
+  }
+  QMouseEvent moved(event->type(), QPointF(onRow), event->scenePosition(), event->globalPosition(), event->button(),
+                    event->buttons(), event->modifiers(), event->pointingDevice());
+  moved.setTimestamp(event->timestamp());
+  handler(&moved);
+  event->setAccepted(moved.isAccepted());
+}
+
+void TDirectoryTree::mousePressEvent(QMouseEvent* event) {
+  OnRow(event, [this](QMouseEvent* e) { QTreeWidget::mousePressEvent(e); });
+}
+
+void TDirectoryTree::mouseReleaseEvent(QMouseEvent* event) {
+  OnRow(event, [this](QMouseEvent* e) { QTreeWidget::mouseReleaseEvent(e); });
+}
+
+void TDirectoryTree::mouseDoubleClickEvent(QMouseEvent* event) {
+  OnRow(event, [this](QMouseEvent* e) { QTreeWidget::mouseDoubleClickEvent(e); });
+}
+
+void TDirectoryTree::mouseMoveEvent(QMouseEvent* event) {
+  OnRow(event, [this](QMouseEvent* e) { QTreeWidget::mouseMoveEvent(e); });
+}
+
+QItemSelectionModel::SelectionFlags TDirectoryTree::selectionCommand(const QModelIndex& index,
+                                                                     const QEvent* event) const {
+  // The highlight always marks the current node: Ctrl+click on it does not take it away either.
+  const QItemSelectionModel::SelectionFlags flags = QTreeWidget::selectionCommand(index, event);
+  return flags.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate : flags;
 }

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QToolButton>
+#include <algorithm>
 
 #include "vlm_Resources.h"
 
@@ -62,9 +63,20 @@ Tfrm_About::Tfrm_About(std::function<void(const QUrl&)> openUrl, QWidget* parent
   img_About->setPixmap(QPixmap(QLatin1String(kPicturePath)));
 
   const QString name = QString::fromUtf8(res::AppTitle);
-  const QFont titleFont = PixelFont(QString::fromUtf8(res::AboutFontTitle), 53, true, true);
-  lbl_Title_2 = Label(pnl_Border, name, QPoint(42, 3), titleFont, kNavy);
-  lbl_Title_1 = Label(pnl_Border, name, QPoint(41, 1), titleFont, kBlue);
+  // The title stands on the picture whatever font stands in for the designed one: moved left,
+  // and made smaller when that is not enough, so that the picture's edge never cuts it.
+  const int rightmost = img_About->geometry().right() - 4 - 1;  // a margin, and the shadow's pixel
+  const int leftmost = img_About->x() + 4;
+  QFont titleFont = PixelFont(QString::fromUtf8(res::AboutFontTitle), 53, true, true);
+  int left = 41;
+  for (int pixels = 53; pixels >= 20; --pixels) {
+    titleFont.setPixelSize(pixels);
+    const QRect ink = QFontMetrics(titleFont).boundingRect(name);
+    left = std::min(41, rightmost - ink.right());
+    if (left + ink.left() >= leftmost) break;
+  }
+  lbl_Title_2 = Label(pnl_Border, name, QPoint(left + 1, 3), titleFont, kNavy);
+  lbl_Title_1 = Label(pnl_Border, name, QPoint(left, 1), titleFont, kBlue);
   for (QLabel* title : {lbl_Title_2, lbl_Title_1}) title->resize(348, 62);
 
   lbl_Version = Label(pnl_Border,

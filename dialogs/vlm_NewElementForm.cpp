@@ -1,6 +1,7 @@
 #include "vlm_NewElementForm.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -9,7 +10,9 @@
 #include <QToolTip>
 
 #include "vlm_Cp1251Validator.h"
+#include "vlm_FileDialogLanguage.h"
 #include "vlm_LibraryOps.h"
+#include "vlm_MessageForm.h"
 #include "vlm_Resources.h"
 
 namespace {
@@ -164,7 +167,13 @@ QString Tfrm_NewElement::RunSaveDialog() {
   dlg_SaveFile.setFileMode(QFileDialog::AnyFile);
   dlg_SaveFile.setDefaultSuffix(Text(res::DefaultExtJournal));
   dlg_SaveFile.setNameFilters(NameFilters(res::FilterJournal));
-  dlg_SaveFile.setOption(QFileDialog::DontConfirmOverwrite, false);
-  if (dlg_SaveFile.exec() != QDialog::Accepted || dlg_SaveFile.selectedFiles().isEmpty()) return {};
-  return dlg_SaveFile.selectedFiles().constFirst();
+  ShowDatesInProgramLanguage(dlg_SaveFile);
+  // An existing file is asked about here, in the look of the program's other questions; "Нет"
+  // goes back to the dialog.
+  dlg_SaveFile.setOption(QFileDialog::DontConfirmOverwrite, true);
+  for (;;) {
+    if (dlg_SaveFile.exec() != QDialog::Accepted || dlg_SaveFile.selectedFiles().isEmpty()) return {};
+    const QString chosen = dlg_SaveFile.selectedFiles().constFirst();
+    if (!QFileInfo::exists(chosen) || Tfrm_Message::AskReplaceFile(this, chosen)) return chosen;
+  }
 }

@@ -240,6 +240,9 @@ TEST_F(ActionsTest, TwoEntriesOfOneJournalAreMovedAndDeletedEachOnItsOwn) {
   Ui.NewElements = {Answer(QStringLiteral("d3"))};
   Click(Form->btn_Tool_03);
   EXPECT_EQ(Captions(two), QStringList({QStringLiteral("d1"), QStringLiteral("d2"), QStringLiteral("d3")}));
+  Form->tre_Directory->setCurrentItem(Item(QStringLiteral("One"))->child(0));
+  Click(Form->btn_MoveDown);
+  EXPECT_EQ(Captions(two), QStringList({QStringLiteral("d2"), QStringLiteral("d1"), QStringLiteral("d3")}));
   Select(QStringLiteral("Two"));  // its own entry is named and marked, not the first one's
   EXPECT_EQ(two->text(0), QStringLiteral("Two"));
   EXPECT_EQ(Form->FDefaultJournal->GetAttribute(attrName), "Two");
@@ -356,7 +359,7 @@ TEST_F(ActionsTest, DreamsOfADayNeverExpandedAppearOnceWhenShownCreatedOrMoved) 
 
 // A never expanded day is deleted with its dreams and the next day, never expanded either, is
 // selected and shows its own dreams.
-TEST_F(ActionsTest, DeletingADayNeverExpandedSelectsTheNextWithItsDreams) {
+TEST_F(ActionsTest, DeletingSelectsTheNextSiblingAndADayNeverExpandedKeepsItsDreams) {
   Open();
   QTreeWidgetItem* journal = Form->tre_Directory->currentItem();
   Form->tre_Directory->setCurrentItem(journal->child(0));
@@ -366,6 +369,10 @@ TEST_F(ActionsTest, DeletingADayNeverExpandedSelectsTheNextWithItsDreams) {
   EXPECT_EQ(Form->FCurrentNode, journal->child(0));
   EXPECT_EQ(journal->child(0)->childCount(), 9);
   EXPECT_EQ(Form->FNextNumber, 10);
+  // A sibling in the middle: the next one, not the one before.
+  Form->tre_Directory->setCurrentItem(journal->child(0)->child(4));
+  Click(Form->btn_Delete);
+  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("8. t"));
 }
 
 // "*" expands the journal with every day below it: the days' dreams are there.

@@ -99,6 +99,24 @@ TEST_F(SelectionTest, OnlyCatalogHasNoMovesAndEditorsMatchTheKind) {
   EXPECT_EQ(Form->pnl_WorkArea->edt_Name->width(), Form->pnl_WorkArea->width() - 6);
 }
 
+// The caption column is only as wide as the widest caption: a click beside a shorter one still
+// selects its row, and a click below the rows keeps the highlighted node the current one.
+TEST_F(SelectionTest, AClickBesideARowSelectsItAndOneBelowTheRowsChangesNothing) {
+  Open();
+  QTreeWidget* tree = Form->tre_Directory;
+  QTreeWidgetItem* b = Item(QStringLiteral("B"));
+  Select(QStringLiteral("A"));
+  const int right = tree->viewport()->width() - 3;
+  ASSERT_GT(right, tree->visualItemRect(b).right());
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(right, tree->visualItemRect(b).center().y()));
+  EXPECT_EQ(Form->FCurrentNode, b);
+  EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{b});
+  ASSERT_GT(tree->viewport()->height() - 3, tree->visualItemRect(b).bottom());
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(20, tree->viewport()->height() - 3));
+  EXPECT_EQ(Form->FCurrentNode, b);
+  EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{b});
+}
+
 TEST_F(SelectionTest, DayAndExperienceEditorsAndTheReadOnlyState) {
   Open();
   Select(QStringLiteral("J"));
@@ -115,9 +133,13 @@ TEST_F(SelectionTest, DayAndExperienceEditorsAndTheReadOnlyState) {
   EXPECT_FALSE(Form->pnl_WorkArea->img_Graphs->isVisible());
   EXPECT_TRUE(Form->pnl_WorkArea->edt_Name->isReadOnly());
   EXPECT_TRUE(Form->pnl_WorkArea->btn_ReadOnly->isChecked());
+  // A locked field looks read-only: the window's colour behind its text.
+  const auto background = [](const QWidget* field) { return field->palette().color(QPalette::Base); };
+  EXPECT_EQ(background(Form->pnl_WorkArea->mmo_Description), Form->palette().color(QPalette::Window));
   Select(QStringLiteral("9. c"));
   EXPECT_FALSE(Form->pnl_WorkArea->edt_Name->isReadOnly());
   EXPECT_FALSE(Form->pnl_WorkArea->btn_ReadOnly->isChecked());
+  EXPECT_EQ(background(Form->pnl_WorkArea->mmo_Description), Form->palette().color(QPalette::Base));
 }
 
 TEST_F(SelectionTest, ZeroLevelLabelStaysBesideTheTrackBarOfAnExperience) {

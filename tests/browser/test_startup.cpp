@@ -13,6 +13,7 @@
 #include "vlm_Resources.h"
 #include "vlm_TestSupport.h"
 #include "vlm_Types.h"
+#include "vlm_Widgets.h"
 
 namespace {
 QRgb ButtonColour(const QToolButton* b) {
@@ -430,4 +431,40 @@ TEST_F(StartupTest, LibraryNestedFourHundredThousandCatalogsDeepOpensAndCloses) 
   TXMLParser written;
   written.LoadFromFile(Library.Path(QStringLiteral("dreams.ini")).toStdString());
   EXPECT_EQ(written.Status, xrOk);
+}
+
+// Qt's view lays out expanded rows recursively (27,000 levels overflow the stack): a default
+// journal this deep is selected and shown with the catalogs below the depth the view can lay out
+// left collapsed, also after scrolling to it and after "*" on the library.
+TEST_F(StartupTest, DefaultJournalAHundredThousandCatalogsDeepIsShownWithTheDeepCatalogsCollapsed) {
+  constexpr int kDepth = 100'000;
+  QByteArray text = TLibraryFolder::Declaration().toLatin1().replace("\n", "\r\n") + "<dreamlibrary name=\"Deep\">";
+  for (int i = 0; i < kDepth; ++i) text += "<directory name=\"d\">";
+  text += "<file name=\"J\" path=\"j.xml\" default=\"yes\" />";
+  for (int i = 0; i < kDepth; ++i) text += "</directory>";
+  text += "</dreamlibrary>\r\n";
+  QFile file(Library.Path(QStringLiteral("dreams.ini")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(text);
+  file.close();
+  Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral("<velmora>\n  <day name=\"d1\" />\n</velmora>\n"));
+
+  Open();
+  QTreeWidget* tree = Form->tre_Directory;
+  QTreeWidgetItem* journal = tree->currentItem();
+  ASSERT_NE(journal, nullptr);
+  EXPECT_EQ(journal->text(0), QStringLiteral("J"));
+  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J"));
+  const auto expanded = [&] {
+    int count = 0;
+    for (QTreeWidgetItem* item = tree->topLevelItem(0); item; item = item->child(0)) count += item->isExpanded();
+    return count;
+  };
+  EXPECT_EQ(expanded(), TDirectoryTree::kMaxExpandedDepth);
+  tree->scrollToItem(journal);
+  tree->setCurrentItem(tree->topLevelItem(0));
+  QTest::keyClick(tree, Qt::Key_Asterisk);
+  tree->doItemsLayout();
+  EXPECT_EQ(expanded(), TDirectoryTree::kMaxExpandedDepth);
+  ASSERT_TRUE(Close());
 }

@@ -91,6 +91,10 @@ TEST_F(StatisticsViewTest, JournalChartsAreThePaintersDrawingOfTheTreesCounts) {
   EXPECT_EQ(journal->child(0)->childCount(), 2);
   EXPECT_EQ(Form->FGraph->YMax, 2.0);
   EXPECT_EQ(Points(*Form->FQualityGraph), (std::vector<std::pair<double, double>>{{1, 1}, {2, 0}, {3, 2}, {4, 0}}));
+  // All four labels defined: the label axis and its bars span 1 to 4.
+  EXPECT_EQ(Form->FQualityGraph->XMin, 1.0);
+  EXPECT_EQ(Form->FQualityGraph->XMax, 4.0);
+  EXPECT_EQ(Form->FQualityGraph->XAxis.Start, 1.0);
   EXPECT_EQ(Utf8(Form->FQualityGraph->Footer.Text), "Всего сновидений: 3");
   EXPECT_EQ(Utf8(Form->FGraph->Title.Text), "Количество сновидений по дням");
 
@@ -103,6 +107,9 @@ TEST_F(StatisticsViewTest, JournalChartsAreThePaintersDrawingOfTheTreesCounts) {
     EXPECT_TRUE(View().GraphBox().contains(b->geometry()));
   }
   EXPECT_TRUE(View().QualityBox().contains(Form->pnl_WorkArea->btn_Refresh_2->geometry()));
+  // The buttons hide no point and no bar: each plot ends left of them.
+  EXPECT_LT(Form->FGraph->Area.Right, Form->pnl_WorkArea->btn_Refresh_1->x());
+  EXPECT_LT(Form->FQualityGraph->Area.Right, Form->pnl_WorkArea->btn_Refresh_2->x());
 }
 
 TEST_F(StatisticsViewTest, JournalsWithOneDayWithoutDaysAndWithFewLabels) {

@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "vlm_ErrorBoundary.h"
+#include "vlm_MessageForm.h"
 #include "vlm_Paths.h"
 #include "vlm_Resources.h"
 #include "vlm_TestSupport.h"
@@ -130,6 +131,33 @@ TEST(QtInteractionTest, TheAuthorizationDialogAnswersWithTheTypedTexts) {
   EXPECT_EQ(result.Password, QStringLiteral("secret"));
   EXPECT_EQ(title, QStringLiteral("Авторизация"));
   EXPECT_FALSE(cancelVisible);
+}
+
+// Warnings, errors and the questions are the program's own captioned boxes, which no window
+// manager gives a frame with minimise and maximise buttons; Escape gives the safe answer.
+TEST(QtInteractionTest, MessagesAndQuestionsAreCaptionedBoxes) {
+  TQtUserInteraction ui;
+  QStringList captions;
+  const auto answerWithEscape = [&] {
+    QTimer::singleShot(0, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      ASSERT_NE(modal, nullptr);
+      auto* box = qobject_cast<Tfrm_Message*>(modal);
+      captions << (box ? box->lbl_Caption->text() : QStringLiteral("not captioned"));
+      QTest::keyClick(modal, Qt::Key_Escape);
+      if (QApplication::activeModalWidget() == modal) static_cast<QDialog*>(modal)->reject();
+    });
+  };
+  answerWithEscape();
+  ui.ShowWarning(nullptr, QStringLiteral("w"));
+  answerWithEscape();
+  ui.ShowError(nullptr, QStringLiteral("e"));
+  answerWithEscape();
+  EXPECT_TRUE(ui.AskGoBackAfterSaveFailure(nullptr, QStringLiteral("f")));
+  answerWithEscape();
+  EXPECT_FALSE(ui.AskReplaceFile(nullptr, QStringLiteral("/tmp/x.xml")));
+  EXPECT_EQ(captions, QStringList({QStringLiteral("Предупреждение"), QStringLiteral("Ошибка"), QStringLiteral("Ошибка"),
+                                   QStringLiteral("Подтверждение")}));
 }
 
 TEST(ResolvePathTest, AbsoluteAsWrittenRelativeFromTheCurrentDirectoryThenBesideTheProgram) {

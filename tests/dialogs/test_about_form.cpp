@@ -24,6 +24,10 @@ TEST(AboutFormTest, BorderlessWithTheShadowedTitle) {
   EXPECT_EQ(about.lbl_Title_1->text(), QStringLiteral("Velmora"));
   QWidget* parent = about.lbl_Title_1->parentWidget();
   EXPECT_GT(parent->children().indexOf(about.lbl_Title_1), parent->children().indexOf(about.lbl_Title_2));
+  // The picture's right edge does not cut the title, whichever font stands in for Book Antiqua.
+  const QRect ink = about.lbl_Title_2->fontMetrics().boundingRect(about.lbl_Title_2->text());
+  EXPECT_LT(about.lbl_Title_2->x() + ink.right(), about.img_About->geometry().right());
+  EXPECT_GE(about.lbl_Title_1->x() + ink.left(), about.img_About->x());
   EXPECT_TRUE(about.lbl_Version->text().contains(QStringLiteral("0.")));
   // Every line of the right-hand column ends inside the window's raised border.
   for (QLabel* label : {about.lbl_Version, about.lbl_Notice, about.lbl_Credit_1, about.lbl_Credit_2,

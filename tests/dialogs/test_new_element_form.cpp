@@ -7,14 +7,18 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 #include "captioned_dialog_checks.h"
 #include "vlm_ConfirmationForm.h"
+#include "vlm_MessageForm.h"
 #include "vlm_NewElementForm.h"
 
 namespace {
@@ -114,19 +118,26 @@ TEST(NewElementForm, JournalPathFromTheSaveDialogOrTypedAndAskedAbout) {
   EXPECT_EQ(asked.size(), 2);
 }
 
-TEST(NewElementForm, TheRealSaveDialogAddsTheExtensionAndOffersTheJournalFilter) {
+TEST(NewElementForm, TheRealSaveDialogAddsTheExtensionOffersTheJournalFilterAndSpeaksRussian) {
   QTemporaryDir dir;
   qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+  QFile older(dir.path() + QStringLiteral("/older.xml"));
+  ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+  older.close();
   Tfrm_NewElement form;
   form.SetKind(neJournal);
   QStringList filters;
   QString suffix;
+  QString date;
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
     filters = dialog->nameFilters();
     suffix = dialog->defaultSuffix();
     dialog->setDirectory(dir.path());
+    auto* files = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return files->model()->rowCount(files->rootIndex()) > 0; }));
+    date = files->model()->index(0, 3, files->rootIndex()).data().toString();
     dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("night"));
     static_cast<QDialog*>(dialog)->accept();
   });
@@ -134,6 +145,50 @@ TEST(NewElementForm, TheRealSaveDialogAddsTheExtensionAndOffersTheJournalFilter)
   EXPECT_EQ(suffix, QStringLiteral("xml"));
   EXPECT_EQ(filters, QStringList({QStringLiteral("Вельмора (*.xml)"), QStringLiteral("Любое расширение (*.*)")}));
   EXPECT_EQ(form.Second(), dir.path() + QStringLiteral("/night.xml"));
+  // A file's date has no English month name, whatever the system's locale (here C).
+  EXPECT_FALSE(date.isEmpty());
+  EXPECT_FALSE(date.contains(QRegularExpression(QStringLiteral("[A-Za-z]")))) << date.toStdString();
+}
+
+// The save dialog's own choice of an existing file is asked about: "Нет" goes back to the dialog,
+// "Да" takes the file.
+TEST(NewElementForm, AnExistingFileChosenInTheSaveDialogIsAskedAboutFirst) {
+  QTemporaryDir dir;
+  qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+  QFile existing(dir.path() + QStringLiteral("/night.xml"));
+  ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+  existing.close();
+  Tfrm_NewElement form;
+  form.SetKind(neJournal);
+  int saveDialogs = 0;
+  QStringList questions;
+  bool done = false;
+  std::function<void()> answer = [&] {
+    if (done) return;
+    QTimer::singleShot(5, &form, answer);  // the next one also answers inside a loop this one opens
+    QWidget* modal = QApplication::activeModalWidget();
+    const bool yes = !questions.isEmpty();
+    if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      if (++saveDialogs > 2) return static_cast<QDialog*>(dialog)->reject();
+      dialog->setDirectory(dir.path());
+      dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("night.xml"));
+      static_cast<QDialog*>(dialog)->accept();
+    } else if (auto* box = qobject_cast<Tfrm_Message*>(modal)) {
+      questions << box->lbl_Text->text();
+      for (QPushButton* button : box->findChildren<QPushButton*>())
+        if (button->text() == (yes ? QStringLiteral("Да") : QStringLiteral("Нет"))) button->click();
+    } else if (auto* qtBox = qobject_cast<QMessageBox*>(modal)) {
+      questions << qtBox->text();
+      qtBox->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+    }
+  };
+  QTimer::singleShot(0, &form, answer);
+  form.btn_DefaultClick();
+  done = true;
+  EXPECT_EQ(saveDialogs, 2);
+  ASSERT_EQ(questions.size(), 2);
+  EXPECT_TRUE(questions[0].contains(QStringLiteral("night.xml"))) << questions[0].toStdString();
+  EXPECT_EQ(form.Second(), existing.fileName());
 }
 
 TEST(NewElementForm, NoWindowManagerFrameAndTheWholeTitleShowsForEveryKind) {
@@ -192,4 +247,18 @@ TEST(ConfirmationForm, NoWindowManagerFrameAndTheWholeTitleShows) {
   Tfrm_Confirmation form;
   form.SetQuestion(QStringLiteral("Вы действительно хотите удалить объект \"Декабрь\" ?"));
   ExpectOwnCaptionWithTheWholeTitle(form);
+}
+
+TEST(MessageForm, NoWindowManagerFrameTheWholeTextAndEscapePressesItsButton) {
+  const QString text = QStringLiteral("Не удалось записать файлы:\n/home/u/journals/december.xml: Нет места на "
+                                      "устройстве\n/home/u/dreams.ini: Отказано в доступе");
+  Tfrm_Message box(QMessageBox::Warning, QStringLiteral("Ошибка"), text);
+  QPushButton* back = box.AddButton(QStringLiteral("Вернуться в программу"));
+  box.AddButton(QStringLiteral("Выйти без сохранения"));
+  box.SetEscapeButton(back);
+  ExpectOwnCaptionWithTheWholeTitle(box);
+  EXPECT_EQ(box.lbl_Text->text(), text);
+  EXPECT_GE(box.lbl_Text->height(), box.lbl_Text->heightForWidth(box.lbl_Text->width()));
+  EXPECT_EQ(ExecWith(box, [&] { QTest::keyClick(&box, Qt::Key_Escape); }), QDialog::Accepted);
+  EXPECT_EQ(box.ClickedButton(), back);
 }
