@@ -53,9 +53,10 @@ TEditorPanel::TEditorPanel(TUserInteraction& ui, const QString& appDir, QWidget*
   ConnectHandlers();
 }
 
-void TEditorPanel::Edit(QTreeWidgetItem* node, TXMLNode* element) {
+void TEditorPanel::Edit(QTreeWidgetItem* node, TXMLNode* element, TXMLParser* document) {
   FNode = node;
   FElement = element;
+  FDocument = document;
   // A notice speaks of the entry shown before.
   lbl_Notice->hide();
   lbl_Notice->clear();

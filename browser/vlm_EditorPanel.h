@@ -24,8 +24,10 @@ class QToolButton;
 class QTreeWidgetItem;
 class TBevel;
 class TLevelLabel;
+class TLibrary;
 class TUserInteraction;
 class TXMLNode;
+class TXMLParser;
 
 enum TEditorKind { ekLibrary = 0, ekCatalog = 1, ekJournal = 2, ekDay = 3, ekExperience = 4 };
 
@@ -35,11 +37,12 @@ public:
   // `appDir`: the executable's directory, ending in "/", where "empty.bmp" is looked for.
   TEditorPanel(TUserInteraction& ui, const QString& appDir, QWidget* parent = nullptr);
 
-  // What the editors write into from now on: `element`, shown by the tree node `node` (whose
-  // caption the name and number editors keep in step). Either may be null: nothing is written.
-  void Edit(QTreeWidgetItem* node, TXMLNode* element);
+  // What the editors change from now on: `element` of `document`, shown by the tree node `node`
+  // (whose caption the name and number editors keep in step). Every change goes through the
+  // library core as a step that can be undone. Any may be null: nothing is changed.
+  void Edit(QTreeWidgetItem* node, TXMLNode* element, TXMLParser* document);
   // Edits nothing any more: call before the element being edited is freed.
-  void Detach() { Edit(nullptr, nullptr); }
+  void Detach() { Edit(nullptr, nullptr, nullptr); }
   QTreeWidgetItem* CurrentNode() const { return FNode; }
   TXMLNode* CurrentElement() const { return FElement; }
 
@@ -71,6 +74,8 @@ public:
   // The layout last arranged; -1 before the first.
   int Kind() const { return FKind; }
 
+  // The core the edits go through.
+  TLibrary* Core = nullptr;
   // The library entry (`file` element) of a loaded journal's root, or null: the pair list's FirstOf.
   std::function<TXMLNode*(const TXMLNode*)> LibraryEntryOf;
   // A picture path as stored (Windows-1251) resolved for use; used as written when not set.
@@ -152,6 +157,7 @@ private:
   bool Encode(const QString& text, std::string& bytes);
   // Removes from a memo what Windows-1251 cannot hold; true when something was removed.
   bool RefuseForeignCharacters(QPlainTextEdit* memo);
+  // True when the element edited is of this kind and changes may go through the core.
   bool Editing(std::string_view elementName) const;
   void SetEditorsWritable(bool writable);
   void FillExperience(TXMLNode& experience);
@@ -173,6 +179,7 @@ private:
   TAnchorLayout* FLayout = nullptr;
   QTreeWidgetItem* FNode = nullptr;
   TXMLNode* FElement = nullptr;
+  TXMLParser* FDocument = nullptr;
   bool FDocumentReadOnly = false;
   int FKind = -1;
   bool FRefusing = false;  // a memo is being cleaned of characters it cannot keep

@@ -13,6 +13,7 @@
 
 #include "vlm_EditorPanel.h"
 #include "vlm_EntryFields.h"
+#include "vlm_Library.h"
 #include "vlm_ErrorBoundary.h"
 #include "vlm_Pictures.h"
 #include "vlm_Resources.h"
@@ -50,7 +51,9 @@ void TEditorPanel::ConnectHandlers() {
 
 void TEditorPanel::Run(const std::function<void()>& handler) { Guard(FUi, this, handler); }
 
-bool TEditorPanel::Editing(std::string_view elementName) const { return FElement && FElement->Name == elementName; }
+bool TEditorPanel::Editing(std::string_view elementName) const {
+  return FElement && FDocument && Core && FElement->Name == elementName;
+}
 
 bool TEditorPanel::Encode(const QString& text, std::string& bytes) {
   QString bad;
@@ -86,7 +89,7 @@ void TEditorPanel::edt_NumberChange() {
   if (FShowing || !Editing(tagExperience)) return;
   std::string number;
   if (!Encode(edt_Number->text(), number)) return;
-  FElement->SetAttribute(attrNumber, number);
+  Core->SetText(*FDocument, *FElement, tfNumber, number);
   if (!FNode) return;
   // The separator and the title stay as the tree shows them.
   const QString old = FNode->text(0);
@@ -95,21 +98,21 @@ void TEditorPanel::edt_NumberChange() {
 }
 
 void TEditorPanel::edt_NameChange() {
-  if (FShowing || !FElement) return;
+  if (FShowing || !FElement || !FDocument || !Core) return;
   std::string name;
   if (!Encode(edt_Name->text(), name)) return;
   const std::string& kind = FElement->Name;
   if (kind == tagDreamLibrary || kind == tagDirectory || kind == tagFile || kind == tagDay) {
-    FElement->SetAttribute(attrName, name);
+    Core->SetText(*FDocument, *FElement, tfName, name);
     if (FNode) FNode->setText(0, edt_Name->text());
   } else if (kind == tagJournal) {
     // A journal's name is kept by its library entry, not by the journal file.
     TXMLNode* entry = LibraryEntryOf ? LibraryEntryOf(FElement) : nullptr;
     if (!entry) return;
-    entry->SetAttribute(attrName, name);
+    Core->SetText(Core->Document(), *entry, tfName, name);
     if (FNode) FNode->setText(0, edt_Name->text());
   } else if (kind == tagExperience) {
-    FElement->SetAttribute(attrTitle, name);
+    Core->SetText(*FDocument, *FElement, tfTitle, name);
     if (!FNode) return;
     const QString old = FNode->text(0);
     const qsizetype separator = old.indexOf(kSeparator);
@@ -123,7 +126,7 @@ void TEditorPanel::mmo_DescriptionChange() {
   RefuseForeignCharacters(mmo_Description);
   std::string text;
   if (!Encode(mmo_Description->toPlainText(), text)) return;
-  SetChildText(*FElement, tagDescription, DescriptionText(text));
+  Core->SetText(*FDocument, *FElement, tfDescription, DescriptionText(text));
 }
 
 void TEditorPanel::mmo_CommentChange() {
@@ -131,12 +134,12 @@ void TEditorPanel::mmo_CommentChange() {
   RefuseForeignCharacters(mmo_Comment);
   std::string text;
   if (!Encode(mmo_Comment->toPlainText(), text)) return;
-  SetChildText(*FElement, tagComment, JoinCommentLines(text));
+  Core->SetText(*FDocument, *FElement, tfComment, JoinCommentLines(text));
 }
 
 void TEditorPanel::box_LabelClick(int n) {
   if (FShowing || !Editing(tagExperience)) return;
-  WriteLabelFlag(*FElement, n, LabelBox(n)->isChecked());
+  Core->SetLabel(*FDocument, *FElement, n, LabelBox(n)->isChecked());
 }
 
 void TEditorPanel::btn_LoadImageClick() {
@@ -155,15 +158,14 @@ void TEditorPanel::btn_LoadImageClick() {
     return;
   }
   ShowPicture(picture);
-  ChildOrNew(*FElement, tagImage, nkEmpty).SetAttribute(attrPath, path);
+  Core->SetPicture(*FDocument, *FElement, path);
 }
 
 void TEditorPanel::btn_ClearImageClick() {
   if (!Editing(tagExperience)) return;
   // Cleared even when the blank picture itself is missing: the user asked for no picture.
   ShowPicture(BlankPicture());
-  TXMLNode* image = DirectChild(*FElement, tagImage);
-  if (image && image->GetAttribute(attrPath) != litUndefined) image->SetAttribute(attrPath, litUndefined);
+  Core->SetPicture(*FDocument, *FElement, {});
 }
 
 void TEditorPanel::ColourLevels(int position) {
@@ -182,7 +184,7 @@ void TEditorPanel::ColourLevels(int position) {
 }
 
 void TEditorPanel::trb_EnergyChange() {
-  if (!FShowing && Editing(tagExperience)) WriteEnergyLevel(*FElement, trb_Energy->value());
+  if (!FShowing && Editing(tagExperience)) Core->SetEnergy(*FDocument, *FElement, trb_Energy->value());
   ColourLevels(trb_Energy->value());
 }
 
@@ -190,7 +192,7 @@ void TEditorPanel::SetEnergyByLabel(int level) {
   if (!trb_Energy->isEnabled()) return;
   // Stored even when the track bar shows that level already (a dream without a level shows the
   // middle): the user asked for it.
-  if (trb_Energy->value() == level && Editing(tagExperience)) WriteEnergyLevel(*FElement, level);
+  if (trb_Energy->value() == level && Editing(tagExperience)) Core->SetEnergy(*FDocument, *FElement, level);
   trb_Energy->setValue(level);
 }
 
@@ -203,7 +205,7 @@ void TEditorPanel::lbl_LowEnergyLevelDblClick() { SetEnergyByLabel(trb_Energy->m
 void TEditorPanel::btn_ReadOnlyClick() {
   if (!Editing(tagExperience)) return;
   const bool locked = btn_ReadOnly->isChecked();
-  if (!FShowing && !FDocumentReadOnly) FElement->SetAttribute(attrReadOnly, BoolText(locked));
+  if (!FShowing && !FDocumentReadOnly) Core->SetReadOnly(*FDocument, *FElement, locked);
   if (locked)
     LockEditors();
   else

@@ -93,6 +93,7 @@ void Tfrm_MainForm::CreateControls() {
   pnl_WorkArea = new TEditorPanel(FUi, FAppDir, spt_Splitter);
   pnl_WorkArea->setMinimumWidth(kMinPaneWidth);
   pnl_WorkArea->ResolvePath = [this](const std::string& path) { return ResolvePath(path); };
+  pnl_WorkArea->Core = FCore.get();
   pnl_WorkArea->LibraryEntryOf = [this](const TXMLNode* root) -> TXMLNode* {
     // The entry of the node being edited: two entries may share one journal.
     TXMLNode* own = LibraryEntryOfNode(pnl_WorkArea->CurrentNode());

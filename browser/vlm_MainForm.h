@@ -23,6 +23,7 @@
 #include "vlm_Anchors.h"
 #include "vlm_EditorPanel.h"
 #include "vlm_JournalHash.h"
+#include "vlm_Library.h"
 #include "vlm_LibraryLock.h"
 #include "vlm_Settings.h"
 #include "vlm_UserInteraction.h"
@@ -174,16 +175,17 @@ public:
   int FNextNumber = 0;
   QString FAppDir;  // native, ending in "/": the program's own files (empty.bmp, starter pictures)
   QString FLibraryDir;  // native, ending in "/": dreams.ini, and where new files land; FAppDir when portable
-  std::unique_ptr<TXMLParser> FLibrary;
-  std::unique_ptr<TJournalHash> FJournals;
+  // The documents belong to the library core; these name its parts for the window's code.
+  TLibrary& Library() { return *FCore; }
+  TXMLParser* FLibrary = nullptr;
+  TJournalHash* FJournals = nullptr;
   QTreeWidgetItem* FCurrentNode = nullptr;
-  TXMLNode* FDefaultJournal = nullptr;
-  std::unique_ptr<TXMLPairList> FPairs;
+  TXMLPairList* FPairs = nullptr;
   std::unique_ptr<TVLGraph> FGraph;
   std::unique_ptr<TVLGraph> FQualityGraph;
   std::unique_ptr<TStatisticsView> FStatistics;  // draws the painters' charts into the work area
   bool FLabelDefined[4] = {false, false, false, false};  // read by the journal statistics
-  TDocumentState FLibraryState;  // how dreams.ini was read
+  const TDocumentState& LibraryState() const { return FCore->State(); }  // how dreams.ini was read
 
   // Tool bar.
   QWidget* pnl_Tools = nullptr;
@@ -243,6 +245,9 @@ private:
   void AddJournalBranches(QTreeWidgetItem* node, const TXMLNode& root);
   // A free node for a day holding only dreams (and its own comment), its dreams still pending.
   QTreeWidgetItem* AddPendingDay(TXMLNode* day);
+  // The document that holds the element of `node`: the journal above a journal's root, day or
+  // dream (for the root itself: its journal), the library for the rest; none when out of step.
+  TXMLParser* DocumentOfNode(const QTreeWidgetItem* node) const;
   // True when the element of `node` is in a document that is never written (not readable at all).
   bool InUnwrittenDocument(const QTreeWidgetItem* node) const;
   void MarkDefaultJournal(TXMLNode* fileElement);
@@ -260,6 +265,7 @@ private:
   // After a change below `changedBelow`: the other tree entries of the same journal follow it.
   void ShowJournalChangeElsewhere(QTreeWidgetItem* changedBelow);
 
+  std::unique_ptr<TLibrary> FCore = std::make_unique<TLibrary>();
   TUserInteraction& FUi;
   QString FShortDateFormat;
   bool FLoginFailed = false;

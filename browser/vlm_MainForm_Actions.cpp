@@ -106,7 +106,7 @@ void Tfrm_MainForm::btn_Tool_01Click() {
   const TNewElementResult answer = FUi.AskNewElement(this, neCatalog, 0, {});
   if (!answer.Accepted) return;
   const std::string name = DocumentText(answer.First);
-  AttachNew(AppendCatalog(*parent, name), FromCp(name), kPictureCatalog);
+  AttachNew(FCore->AddCatalog(*parent, name), FromCp(name), kPictureCatalog);
 }
 
 void Tfrm_MainForm::btn_Tool_02Click() {
@@ -134,7 +134,7 @@ void Tfrm_MainForm::btn_Tool_02Click() {
   const std::string file = ResolvePath(path);
   TNewJournal created;
   try {
-    created = CreateJournal(*catalog, name, path, file, *FJournals, *FPairs);
+    created = FCore->AddJournal(*catalog, name, path, file);
   } catch (const EInOutError& error) {
     FUi.ShowError(this, Text(res::MsgJournalNotCreated).arg(FromCp(file), FromAnyText(error.Reason)));
     return;
@@ -149,7 +149,9 @@ void Tfrm_MainForm::btn_Tool_03Click() {
   const TNewElementResult answer = FUi.AskNewElement(this, neDay, 0, {});
   if (!answer.Accepted) return;
   const std::string name = DocumentText(answer.First);
-  AttachNew(AppendDay(*journal, name), FromCp(name), kPictureDay);
+  TXMLParser* document = DocumentOfNode(FCurrentNode);
+  if (!document) throw std::runtime_error(res::MsgTreeOutOfStep);
+  AttachNew(FCore->AddDay(*document, name), FromCp(name), kPictureDay);
 }
 
 void Tfrm_MainForm::btn_Tool_04Click() {
@@ -157,8 +159,11 @@ void Tfrm_MainForm::btn_Tool_04Click() {
   if (!day || day->Name != tagDay || !MayChangeBelow(FCurrentNode)) return;
   const TNewElementResult answer = FUi.AskNewElement(this, neExperience, FNextNumber, {});
   if (!answer.Accepted) return;
+  TXMLParser* document = DocumentOfNode(FCurrentNode);
+  if (!document) throw std::runtime_error(res::MsgTreeOutOfStep);
   BuildPendingNodes(FCurrentNode);  // else the new dream would be added twice
-  TXMLNode* experience = AppendExperience(*day, DocumentText(answer.First), DocumentText(answer.Second));
+  TXMLNode* experience =
+      FCore->AddExperience(*document, *day, DocumentText(answer.First), DocumentText(answer.Second));
   AttachNew(experience, ExperienceCaption(experience), kPictureExperience);
 }
 
@@ -188,7 +193,9 @@ void Tfrm_MainForm::MoveCurrentBy(int step) {
   EntryOfNode(node);
   EntryOfNode(sibling);
   if (!MayChangeBelow(parent)) return;
-  ExchangeEntries(*NodeOf(parent), position, other);
+  TXMLParser* document = DocumentOfNode(parent);
+  if (!document) throw std::runtime_error(res::MsgTreeOutOfStep);
+  FCore->Exchange(*document, *NodeOf(parent), position, other);
   // The sibling moves rather than the current node, so the selection and the editors stay put.
   const std::vector<QTreeWidgetItem*> expanded = ExpandedIn(sibling);
   parent->takeChild(other);
@@ -209,12 +216,14 @@ void Tfrm_MainForm::btn_DeleteClick() {
   if (!parent) return;  // the library itself is never deleted
   EntryOfNode(node);
   if (!MayChangeBelow(parent)) return;
+  TXMLParser* document = DocumentOfNode(parent);
+  if (!document) throw std::runtime_error(res::MsgTreeOutOfStep);
   if (FConfirmDelete) {
     const QString question = Text(res::QuestionDeleteBegin) + node->text(0) + Text(res::QuestionDeleteEnd);
     const TConfirmationResult answer = FUi.AskConfirmation(this, question);
     if (!answer.Accepted) return;
     FConfirmDelete = !answer.ShowAgainOff;
-    WriteConfirmDelete(*FLibrary->Root, FConfirmDelete);
+    FCore->SetConfirmDelete(FConfirmDelete);
   }
   // Another node is selected before the element goes, so the editors never hold a freed element.
   const int position = PositionOf(node);
@@ -223,7 +232,7 @@ void Tfrm_MainForm::btn_DeleteClick() {
   if (!next) next = parent;
   pnl_WorkArea->Detach();
   tre_Directory->setCurrentItem(next);
-  RemoveEntry(*NodeOf(parent), position, *FPairs, FDefaultJournal);
+  FCore->Remove(*document, *NodeOf(parent), position);
   delete parent->takeChild(position);
   ShowJournalChangeElsewhere(parent);
   // Shown again: positions, counts and the proposed number changed with the deletion.

@@ -62,12 +62,10 @@ void Tfrm_MainForm::FormCreate() {
   FNextNumber = 0;
   if (!LockLibrary()) return;
   LoadLibrary();
-  FJournals = std::make_unique<TJournalHash>();
-  FPairs = std::make_unique<TXMLPairList>();
-  FDefaultJournal = nullptr;
   CreateGraphs();
   BuildDirectoryTree();
   if (!FViewOnly.isEmpty()) {
+    FCore->SetViewOnly(true);
     btn_Save->setEnabled(false);
     btn_Authorization->setEnabled(false);
   }
@@ -94,27 +92,21 @@ bool Tfrm_MainForm::LockLibrary() {
 }
 
 void Tfrm_MainForm::LoadLibrary() {
-  FLibrary = std::make_unique<TXMLParser>();
   const std::string libraryDir = Utf8ToCp1251(FLibraryDir.toStdString());
   const std::string fileName = libraryDir + std::string(litLibraryFile);
   if (FromCp(AppDirCp()) != FAppDir) FUi.ShowWarning(this, QString::fromUtf8(res::MsgAppDirNotCp1251).arg(FAppDir));
   if (FLibraryDir != FAppDir && FromCp(libraryDir) != FLibraryDir)
     FUi.ShowWarning(this, QString::fromUtf8(res::MsgAppDirNotCp1251).arg(FLibraryDir));
-  FLibrary->LoadFromFile(fileName);
   // A library read in part is backed up before its first write; one that is there but could not
   // be read at all is never written. Only a library that is not there at all starts anew.
-  FLibraryState = StateAfterLoad(*FLibrary, fileName);
-  if (FLibraryState.Read != rsWhole) {
-    const char* text = FLibraryState.ReadOnly() ? res::MsgLibraryUnreadable : res::MsgLibraryPartlyRead;
-    FUi.ShowWarning(this, QString::fromUtf8(text).arg(FromCp(fileName), QString::fromStdString(FLibraryState.Reason)));
+  const TDocumentState& state = FCore->Load(fileName);
+  if (state.Read != rsWhole) {
+    const char* text = state.ReadOnly() ? res::MsgLibraryUnreadable : res::MsgLibraryPartlyRead;
+    FUi.ShowWarning(this, QString::fromUtf8(text).arg(FromCp(fileName), QString::fromStdString(state.Reason)));
   }
-  FLibrary->FileName = fileName;
-  // A missing or empty library is a library root of its own name, so the tree and the writer work.
-  if (!FLibrary->Root) FLibrary->Root = std::make_unique<TXMLNode>();
-  if (FLibrary->Root->Name.empty()) {
-    FLibrary->Root->Name = std::string(tagDreamLibrary);
-    FLibrary->Root->Kind = nkElement;
-  }
+  FLibrary = &FCore->Document();
+  FJournals = &FCore->Journals();
+  FPairs = &FCore->Pairs();
 }
 
 TSaveReport Tfrm_MainForm::SaveFiles() {
@@ -122,9 +114,7 @@ TSaveReport Tfrm_MainForm::SaveFiles() {
   // Start-up did not get that far, or the library is only viewed.
   if (!FLibrary || !FJournals || !FViewOnly.isEmpty()) return report;
   const TWritingFiles writing;
-  SaveByState(*FLibrary, FLibraryState, report);
-  report.Append(FJournals->SaveAll());
-  return report;
+  return FCore->Save();
 }
 
 bool Tfrm_MainForm::SaveAndReport() {
@@ -147,8 +137,7 @@ TSaveReport Tfrm_MainForm::FormDestroy() {
   // The stored bounds are geometry(): the client area's place and size, without the frame,
   // which is what resize() and move() take back at the next start.
   const QRect bounds = geometry();
-  WriteFormGeometry(*FLibrary->Root, bounds.x(), bounds.y(), bounds.width(), bounds.height(),
-                    tre_Directory->width());
+  FCore->SetFormGeometry(bounds.x(), bounds.y(), bounds.width(), bounds.height(), tre_Directory->width());
   return SaveFiles();
 }
 
@@ -213,10 +202,11 @@ void Tfrm_MainForm::KeepUnsaved(const TSaveReport& report, bool saved) {
   };
   // Files never written by the rules (not readable at all) hold nothing new.
   std::vector<const TXMLParser*> unsaved;
-  if (FLibrary && !FLibraryState.ReadOnly() && failed(*FLibrary)) unsaved.push_back(FLibrary.get());
+  if (FLibrary && FCore->IsChanged(FLibrary) && !LibraryState().ReadOnly() && failed(*FLibrary)) unsaved.push_back(FLibrary);
   if (FJournals)
     for (const auto& journal : FJournals->Documents())
-      if (!FJournals->IsReadOnly(journal.get()) && failed(*journal)) unsaved.push_back(journal.get());
+      if (FCore->IsChanged(journal.get()) && !FJournals->IsReadOnly(journal.get()) && failed(*journal))
+        unsaved.push_back(journal.get());
   const QStringList places = {FLibraryDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
                               QDir::homePath(), QDir::tempPath()};
   const QString kept = unsaved.empty() ? QString() : KeepUnsavedCopies(unsaved, places, std::time(nullptr));
@@ -266,10 +256,10 @@ Tfrm_MainForm::~Tfrm_MainForm() {
   FStatistics.reset();
   // A tree as deep as the library's catalogs would overflow the stack of its own destructor.
   TearDownTree(tre_Directory);
-  if (FJournals) FJournals->ReleaseAll();
-  FLibrary.reset();
-  FJournals.reset();
-  FPairs.reset();
+  FLibrary = nullptr;
+  FJournals = nullptr;
+  FPairs = nullptr;
+  FCore.reset();  // written above; the core writes only what changed since
   FGraph.reset();
   FQualityGraph.reset();
 }

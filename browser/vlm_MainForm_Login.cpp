@@ -28,7 +28,6 @@ bool Tfrm_MainForm::CheckLogin() {
 void Tfrm_MainForm::btn_AuthorizationClick() {
   const TLoginResult typed = FUi.AskCredentials(this, amParameters);
   if (!typed.Accepted) return;
-  TXMLNode* root = FLibrary->Root.get();
   std::string name, password;
   QString bad;
   const bool nameOk = ToCp(typed.UserName, name, &bad);
@@ -41,10 +40,8 @@ void Tfrm_MainForm::btn_AuthorizationClick() {
   }
   if (!name.empty() && !password.empty()) {
     const TCodec codec;
-    root->SetAttribute(attrUserName, codec.Encode(name));
-    root->SetAttribute(attrUserPassword, codec.Encode(password));
+    FCore->SetCredentials(codec.Encode(name), codec.Encode(password));
   } else {
-    root->RemoveAttribute(attrUserName);
-    root->RemoveAttribute(attrUserPassword);
+    FCore->SetCredentials({}, {});
   }
 }

@@ -35,8 +35,8 @@ QString Tfrm_MainForm::ReadOnlyReason(const QTreeWidgetItem* node) const {
           .arg(QString::fromStdString(FJournals->StateOf(journal).Reason));
     return {};  // a journal that can be written, in a library that could be read
   }
-  if (node && FLibraryState.ReadOnly())
-    return QString::fromUtf8(res::MsgLibraryReadOnly).arg(QString::fromStdString(FLibraryState.Reason));
+  if (node && LibraryState().ReadOnly())
+    return QString::fromUtf8(res::MsgLibraryReadOnly).arg(QString::fromStdString(LibraryState().Reason));
   return {};
 }
 
@@ -49,7 +49,7 @@ void Tfrm_MainForm::ShowReadOnlyState(const QTreeWidgetItem* node) {
   SetCreationButtons(false, false, false, false);
   // A journal's own node stands for its library entry, which can still be moved or deleted.
   const TXMLNode* element = NodeOf(node);
-  if (!element || element->Name != tagJournal || FLibraryState.ReadOnly() || !FViewOnly.isEmpty()) {
+  if (!element || element->Name != tagJournal || LibraryState().ReadOnly() || !FViewOnly.isEmpty()) {
     btn_MoveUp->setEnabled(false);
     btn_MoveDown->setEnabled(false);
     btn_Delete->setEnabled(false);

@@ -36,7 +36,7 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
   BuildPendingNodes(node);  // a selected day shows, moves and receives its dreams' nodes
   TXMLNode* element = NodeOf(node);
   const TEditorPanel::TShowing showing(*pnl_WorkArea);  // showing an entry never writes into it
-  pnl_WorkArea->Edit(node, element);
+  pnl_WorkArea->Edit(node, element, DocumentOfNode(node));
   if (!element) return;
   pnl_WorkArea->SetDocumentReadOnly(InUnwrittenDocument(node));
   const std::string& name = element->Name;
@@ -93,11 +93,24 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
   }
 }
 
+TXMLParser* Tfrm_MainForm::DocumentOfNode(const QTreeWidgetItem* node) const {
+  const TXMLNode* element = NodeOf(node);
+  if (!element || !FJournals) return nullptr;
+  // Days and dreams belong to the journal whose root is above them; everything else (and a
+  // journal's own node, whose name its library entry keeps) to the library.
+  if (element->Name != tagDay && element->Name != tagExperience && element->Name != tagJournal) return FLibrary;
+  for (const QTreeWidgetItem* up = node; up; up = up->parent()) {
+    const TXMLNode* root = NodeOf(up);
+    if (root && root->Name == tagJournal) return const_cast<TXMLParser*>(FJournals->DocumentOfRoot(root));
+  }
+  return nullptr;
+}
+
 bool Tfrm_MainForm::InUnwrittenDocument(const QTreeWidgetItem* node) const {
   if (!FViewOnly.isEmpty()) return true;
   const TXMLNode* element = NodeOf(node);
   // A journal's name is kept by its library entry.
-  if (!element || (element->Name != tagDay && element->Name != tagExperience)) return FLibraryState.ReadOnly();
+  if (!element || (element->Name != tagDay && element->Name != tagExperience)) return LibraryState().ReadOnly();
   for (const QTreeWidgetItem* up = node->parent(); up; up = up->parent()) {
     const TXMLNode* root = NodeOf(up);
     if (!root || root->Name != tagJournal) continue;
@@ -111,7 +124,7 @@ void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {
   const std::string path = ResolvePath(fileElement->GetAttribute(attrPath));
   const bool alreadyOpen = FJournals->Find(path) != nullptr;
   const bool existed = alreadyOpen || PathExists(path);
-  TXMLParser* journal = FJournals->OpenJournal(path);
+  TXMLParser* journal = FCore->OpenJournal(path);
   TXMLNode* root = journal->Root.get();
   // A journal that names itself below its own days must not be added again while it is added.
   if (std::find(FLoading.begin(), FLoading.end(), journal) == FLoading.end()) {
@@ -166,11 +179,7 @@ void Tfrm_MainForm::AddJournalBranches(QTreeWidgetItem* node, const TXMLNode& ro
   hand();
 }
 
-void Tfrm_MainForm::MarkDefaultJournal(TXMLNode* fileElement) {
-  if (FDefaultJournal) FDefaultJournal->SetAttribute(attrDefault, litNo);
-  FDefaultJournal = fileElement;
-  if (FDefaultJournal) FDefaultJournal->SetAttribute(attrDefault, litYes);
-}
+void Tfrm_MainForm::MarkDefaultJournal(TXMLNode* fileElement) { FCore->SetDefaultJournal(fileElement); }
 
 int Tfrm_MainForm::CountExperiences(const TXMLNode* element) {
   // Every experience in the subtree, counted without recursion.

@@ -218,6 +218,7 @@ void TLibrary::Touched(const TXMLParser* document) { MarkChanged(document); }
 
 TSaveReport TLibrary::Save() {
   TSaveReport report;
+  if (FViewOnly) return report;
   auto saveOne = [this, &report](TXMLParser& document, TDocumentState& state) {
     if (!IsChanged(&document)) return;
     const std::size_t failures = report.Failures.size();

@@ -68,6 +68,9 @@ public:
 
   QUndoStack& UndoStack() { return FUndo; }
 
+  // A library only viewed (no lock could be taken) writes nothing, whatever changed.
+  void SetViewOnly(bool viewOnly) { FViewOnly = viewOnly; }
+
   // Changed since read or last written.
   bool IsChanged(const TXMLParser* document) const;
   bool AnyChanged() const;
@@ -95,6 +98,7 @@ private:
   TJournalHash FJournals;
   TXMLPairList FPairs;
   TXMLNode* FDefaultJournal = nullptr;
+  bool FViewOnly = false;
   std::map<const TXMLParser*, unsigned> FEdits, FSavedEdits;
   QUndoStack FUndo;  // after the documents: its steps hold parts of them and go first
 };

@@ -61,8 +61,9 @@ void WaitUntilIdle(qint64 pid, int signal) {
 
 const QByteArray kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n";
 
-// A portable copy of the program in `dir`, with a library whose default journal is `journal`.
-QString PlaceProgram(const QTemporaryDir& dir, const QByteArray& journal) {
+// A portable copy of the program in `dir`, with a library whose default journal is `journal`; the
+// library holds `extra` after its catalog and no window geometry, so closing writes it.
+QString PlaceProgram(const QTemporaryDir& dir, const QByteArray& journal, const QByteArray& extra = {}) {
   const QString program = dir.path() + QStringLiteral("/program/");
   QDir().mkpath(program);
   QFile::copy(QStringLiteral(VELMORA_EXECUTABLE), program + QStringLiteral("velmora"));
@@ -71,8 +72,8 @@ QString PlaceProgram(const QTemporaryDir& dir, const QByteArray& journal) {
           "<dreamlibrary name=\"Signals\">\r\n"
           "  <directory name=\"Catalog\">\r\n"
           "    <file name=\"Nights\" path=\"journals/nights.xml\" default=\"yes\" />\r\n"
-          "  </directory>\r\n"
-          "</dreamlibrary>\r\n");
+          "  </directory>\r\n" +
+          extra + "</dreamlibrary>\r\n");
   Put(program + QStringLiteral("journals/nights.xml"), journal);
   return program;
 }
@@ -92,12 +93,13 @@ void Start(QProcess& velmora, const QTemporaryDir& dir, const QString& program) 
 
 class SignalCloseTest : public ::testing::TestWithParam<int> {};
 
-TEST_P(SignalCloseTest, WritesTheLibraryAndTheOpenJournalAndExitsNormally) {
-  // A portable copy of the program with a library of its own. The comment is dropped on reading:
-  // its absence shows the journal was written again.
+TEST_P(SignalCloseTest, WritesTheChangedLibraryLeavesTheJournalOnlyLookedAtAndExitsNormally) {
+  // A portable copy of the program with a library of its own. A comment is dropped on reading:
+  // its absence shows a file was written again.
   QTemporaryDir dir;
-  const QString program = PlaceProgram(
-      dir, kDeclaration + "<velmora>\r\n<!-- typed by hand -->\r\n  <day name=\"07.12.26\">\r\n  </day>\r\n</velmora>\r\n");
+  const QByteArray nights =
+      kDeclaration + "<velmora>\r\n<!-- typed by hand -->\r\n  <day name=\"07.12.26\">\r\n  </day>\r\n</velmora>\r\n";
+  const QString program = PlaceProgram(dir, nights, "<!-- typed by hand -->\r\n");
   QProcess velmora;
   Start(velmora, dir, program);
   ASSERT_TRUE(velmora.waitForStarted(10000));
@@ -113,10 +115,9 @@ TEST_P(SignalCloseTest, WritesTheLibraryAndTheOpenJournalAndExitsNormally) {
   EXPECT_EQ(velmora.exitCode(), 0);
   const QByteArray library = Get(program + QStringLiteral("dreams.ini"));
   EXPECT_TRUE(library.contains("<form left=\"")) << library.toStdString();
+  EXPECT_FALSE(library.contains("typed by hand"));
   EXPECT_TRUE(library.contains("<file name=\"Nights\" path=\"journals/nights.xml\" default=\"yes\" />"));
-  const QByteArray journal = Get(program + QStringLiteral("journals/nights.xml"));
-  EXPECT_FALSE(journal.contains("typed by hand")) << journal.toStdString();
-  EXPECT_TRUE(journal.contains("<day name=\"07.12.26\""));
+  EXPECT_EQ(Get(program + QStringLiteral("journals/nights.xml")), nights);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SignalCloseTest, ::testing::Values(SIGTERM, SIGHUP, SIGINT),
@@ -141,14 +142,15 @@ TEST(SignalCloseTest, AnOpenDialogIsCancelledAndTheWindowStillClosesAndWrites) {
 // A program that is writing its files is busy, not stuck: signals in quick succession while the
 // exit save of a large journal runs never cut it off.
 TEST(SignalCloseTest, SignalsInQuickSuccessionDuringTheExitSaveNeverCutItOff) {
-  QByteArray journal = kDeclaration + "<velmora>\r\n<!-- typed by hand -->\r\n";
+  // A large library file, changed by the window's geometry at closing.
+  QByteArray notes = "<!-- typed by hand -->\r\n";
   const QByteArray description(400, 'z');
-  for (int day = 0; day < 40000; ++day)
-    journal += "  <day name=\"" + QByteArray::number(day) + "\">\r\n    <experience number=\"1\" title=\"t\">\r\n"
-               "      <description>" + description + "</description>\r\n    </experience>\r\n  </day>\r\n";
-  journal += "  <day name=\"last\">\r\n  </day>\r\n</velmora>\r\n";
+  for (int note = 0; note < 40000; ++note)
+    notes += "  <note name=\"" + QByteArray::number(note) + "\">\r\n    <description>" + description +
+             "</description>\r\n  </note>\r\n";
+  notes += "  <note name=\"last\">\r\n  </note>\r\n";
   QTemporaryDir dir;
-  const QString program = PlaceProgram(dir, journal);
+  const QString program = PlaceProgram(dir, kDeclaration + "<velmora>\r\n</velmora>\r\n", notes);
   QProcess velmora;
   Start(velmora, dir, program);
   ASSERT_TRUE(velmora.waitForStarted(10000));
@@ -160,9 +162,9 @@ TEST(SignalCloseTest, SignalsInQuickSuccessionDuringTheExitSaveNeverCutItOff) {
   ASSERT_TRUE(velmora.waitForFinished(60000));
   EXPECT_EQ(velmora.exitStatus(), QProcess::NormalExit) << "ended by a signal";
   EXPECT_EQ(velmora.exitCode(), 0);
-  const QByteArray written = Get(program + QStringLiteral("journals/nights.xml"));
-  EXPECT_FALSE(written.contains("typed by hand")) << "the journal was not written";
-  EXPECT_TRUE(written.contains("<day name=\"last\"")) << "the journal was cut off";
+  const QByteArray written = Get(program + QStringLiteral("dreams.ini"));
+  EXPECT_FALSE(written.contains("typed by hand")) << "the library was not written";
+  EXPECT_TRUE(written.contains("<note name=\"last\"")) << "the library was cut off";
 }
 
 namespace {
@@ -201,7 +203,10 @@ TEST(SignalCloseTest, NothingIsAskedAndWhatCannotBeWrittenIsKeptElsewhere) {
     Tfrm_MainForm form(ui, library.Path());
     form.show();
     ASSERT_EQ(ui.Warnings.size(), 1) << "the damaged journal is announced";
-    form.FLibrary->Root->SetAttribute(attrName, "Edited library");
+    // Edits of both files: a damaged journal only looked at would not be written at all.
+    form.Library().SetText(*form.FLibrary, *form.FLibrary->Root, tfName, "Edited library");
+    TXMLParser& damaged = *form.FJournals->Documents().front();
+    form.Library().SetText(damaged, *damaged.Root->GetChild(0), tfName, "Edited day");
     // The library file becomes a folder after it was read: it can no longer be replaced.
     ASSERT_TRUE(QFile::remove(library.Path(QStringLiteral("dreams.ini"))));
     ASSERT_TRUE(QDir().mkdir(library.Path(QStringLiteral("dreams.ini"))));

@@ -382,11 +382,11 @@ TEST_F(EditorsTest, TheDefaultMarkMovesToTheJournalSelected) {
       "    <file name=\"J\" path=\"j.xml\" default=\"yes\" />\n    <file name=\"K\" path=\"k.xml\" />\n"
       "  </directory>\n</dreamlibrary>\n"));
   Open();
-  TXMLNode* j = Form->FDefaultJournal;  // selected and loaded at start-up
+  TXMLNode* j = Form->Library().DefaultJournal();  // selected and loaded at start-up
   EXPECT_EQ(Form->FCurrentNode, Item(QStringLiteral("J")));
   TXMLNode* k = Element(QStringLiteral("K"));
   Select(QStringLiteral("K"));
-  EXPECT_EQ(Form->FDefaultJournal, k);
+  EXPECT_EQ(Form->Library().DefaultJournal(), k);
   EXPECT_EQ(k->GetAttribute(attrDefault), litYes);
   Select(QStringLiteral("J"));  // loaded already: its entry is found through the pair
   EXPECT_EQ(Form->FPairs->FirstOf(Tfrm_MainForm::NodeOf(Item(QStringLiteral("J")))), j);

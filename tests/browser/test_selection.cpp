@@ -84,7 +84,7 @@ TEST_F(SelectionTest, AJournalIsLoadedOnceAndMarkedAsDefault) {
   EXPECT_EQ(Select(QStringLiteral("J")), "0010011");  // now a loaded journal
   EXPECT_EQ(journal->childCount(), 2);
   EXPECT_EQ(Form->FJournals->Documents().size(), 1u);
-  EXPECT_EQ(Form->FDefaultJournal, file);
+  EXPECT_EQ(Form->Library().DefaultJournal(), file);
   EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J"));
 }
 

@@ -99,8 +99,9 @@ TEST_F(ShutdownTest, ExitButtonWritesTheLibraryAndEveryOpenedJournalOnly) {
   const QByteArray closedBefore = Library.Read(QStringLiteral("closed.xml"));
   Open();
   // Edits in memory, without saving: the exit writes them.
-  Form->FLibrary->Root->SetAttribute(attrName, "Edited library");
-  Tfrm_MainForm::NodeOf(Item(QStringLiteral("d")))->SetAttribute(attrName, "Edited day");
+  TXMLParser& open = *Form->FJournals->Documents().front();
+  Form->Library().SetText(*Form->FLibrary, *Form->FLibrary->Root, tfName, "Edited library");
+  Form->Library().SetText(open, *Tfrm_MainForm::NodeOf(Item(QStringLiteral("d"))), tfName, "Edited day");
   QTest::mouseClick(Form->btn_Tool_06, Qt::LeftButton);
   EXPECT_FALSE(Form->isVisible());
   EXPECT_TRUE(Library.Read(QStringLiteral("dreams.ini")).contains("Edited library"));
@@ -127,7 +128,9 @@ TEST_F(ShutdownTest, FailedWritesAreListedEveryOtherFileIsWrittenAndTheUserMayGo
   // The library file becomes a folder after it was read: it can no longer be replaced.
   ASSERT_TRUE(QFile::remove(Library.Path(QStringLiteral("dreams.ini"))));
   ASSERT_TRUE(QDir().mkdir(Library.Path(QStringLiteral("dreams.ini"))));
-  Tfrm_MainForm::NodeOf(Item(QStringLiteral("d")))->SetAttribute(attrName, "Kept day");
+  Form->Library().SetText(*Form->FLibrary, *Form->FLibrary->Root, tfName, "Changed");
+  Form->Library().SetText(*Form->FJournals->Documents().front(), *Tfrm_MainForm::NodeOf(Item(QStringLiteral("d"))),
+                          tfName, "Kept day");
 
   Ui.GoBack = {true, false};
   EXPECT_FALSE(Close());  // went back to the program

@@ -227,7 +227,7 @@ TEST_F(DefaultJournalTest, BothAreLoadedTheSecondStaysSelectedAndAloneMarked) {
   EXPECT_EQ(Form->FPairs->FirstOf(root2), file2);
   EXPECT_EQ(file1->GetAttribute(attrDefault), litNo);
   EXPECT_EQ(file2->GetAttribute(attrDefault), litYes);
-  EXPECT_EQ(Form->FDefaultJournal, file2);
+  EXPECT_EQ(Form->Library().DefaultJournal(), file2);
   EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J2"));
   // The registry key is the path resolved beside the library.
   EXPECT_EQ(QString::fromStdString(Form->FJournals->Documents()[0]->FileName), Library.Path(QStringLiteral("j1.xml")));
@@ -267,7 +267,8 @@ TEST_F(DefaultJournalTest, JournalReadInPartIsBackedUpAtItsFirstWriteAndReadsBac
   Open();
   ASSERT_EQ(Ui.Warnings.size(), 1);
   EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("j2.xml")));
-  Tfrm_MainForm::NodeOf(Item(QStringLiteral("обрыв")))->SetAttribute(attrName, "\xcf\xf0\xe0\xe2\xea\xe0");  // "Правка"
+  Form->Library().SetText(*Form->FJournals->Find(Library.Path(QStringLiteral("j2.xml")).toStdString()),
+                          *Tfrm_MainForm::NodeOf(Item(QStringLiteral("обрыв"))), tfName, "\xcf\xf0\xe0\xe2\xea\xe0");  // "Правка"
   ASSERT_TRUE(Close());
   EXPECT_TRUE(Ui.SaveFailureQuestions.isEmpty());
   // One notice names the backup, which holds the original bytes beside the journal.
