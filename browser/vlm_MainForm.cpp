@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QSplitter>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -130,6 +131,8 @@ void Tfrm_MainForm::CreateToolBar() {
   button(btn_Save, 28, 5, res::HintSave, UiIcon("save.bmp"), true);
   button(btn_Tool_05, 126, 5, res::HintAbout, UiIcon("about.bmp"), true);
   button(btn_Tool_06, 149, 5, res::HintExit, UiIcon("exit.bmp"), true);
+  button(btn_Undo, 57, 5, res::HintUndoNothing, style()->standardIcon(QStyle::SP_ArrowBack), false);
+  button(btn_Redo, 80, 5, res::HintRedoNothing, style()->standardIcon(QStyle::SP_ArrowForward), false);
   // The creation buttons get their pictures from the library's icons.
   button(btn_Tool_01, 5, 41, res::HintNewCatalog, QIcon(), true);
   button(btn_Tool_02, 28, 41, res::HintNewFile, QIcon(), false);
@@ -165,6 +168,7 @@ void Tfrm_MainForm::ConnectHandlers() {
   connect(btn_Authorization, &QToolButton::clicked, this, [this] { Run([this] { btn_AuthorizationClick(); }); });
   connect(img_Banner, &TClickImage::clicked, this, [this] { Run([this] { img_BannerClick(); }); });
   ConnectActions();
+  ConnectUndo();
 }
 
 QCheckBox* Tfrm_MainForm::LabelBox(int n) const { return pnl_WorkArea->LabelBox(n); }

@@ -156,6 +156,15 @@ public:
   static QString ExperienceCaption(const TXMLNode* experience);
   // Frees every node of the tree from the deepest up, without recursion.
   static void TearDownTree(QTreeWidget* tree);
+  // The same for one branch taken out of the tree.
+  static void FreeBranch(QTreeWidgetItem* top);
+  // The nodes below `item` built again from its element, expansion kept (after an undo or redo).
+  void RebuildChildren(QTreeWidgetItem* item);
+  // Takes back (or does again) the last step of the library's history; the tree follows and the
+  // node where it happened is selected.
+  void TakeStep(bool redo);
+  // The captions of every node that shows `element` (or, for a journal entry, its journal).
+  void RefreshCaptions(const TXMLNode* element);
   // A path from the library resolved for use (current directory, FLibraryDir, then FAppDir).
   std::string ResolvePath(const std::string& cp1251Path) const;
   // FAppDir as a document path (Windows-1251 bytes).
@@ -200,6 +209,8 @@ public:
   QToolButton* btn_MoveUp = nullptr;
   QToolButton* btn_MoveDown = nullptr;
   QToolButton* btn_Delete = nullptr;
+  QToolButton* btn_Undo = nullptr;
+  QToolButton* btn_Redo = nullptr;
   TBevel* bvl_Tool = nullptr;
   TClickImage* img_Banner = nullptr;
   TAnchorLayout* FToolsLayout = nullptr;
@@ -254,6 +265,7 @@ private:
   void SetCreationButtons(bool tool1, bool tool2, bool tool3, bool tool4);
   // Actions on the documents.
   void ConnectActions();
+  void ConnectUndo();
   // A typed text as document bytes; characters without a Windows-1251 byte are left out, said once.
   std::string DocumentText(const QString& text);
   bool MayChangeBelow(const QTreeWidgetItem* parent);
@@ -266,6 +278,11 @@ private:
   void ShowJournalChangeElsewhere(QTreeWidgetItem* changedBelow);
 
   std::unique_ptr<TLibrary> FCore = std::make_unique<TLibrary>();
+  bool FRebuilding = false;  // nodes are built again: the default journal is not selected on the way
+  // While a step is taken back or done again: what it changed, for the tree to follow.
+  bool FStepping = false;
+  std::vector<TXMLNode*> FSteppedEntries;
+  std::vector<std::pair<TXMLNode*, TXMLNode*>> FSteppedParents;  // parent, child added or removed
   TUserInteraction& FUi;
   QString FShortDateFormat;
   bool FLoginFailed = false;

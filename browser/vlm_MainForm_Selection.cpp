@@ -66,7 +66,7 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
     SetCreationButtons(false, false, true, false);
     if (element->GetAttribute(attrPath) != litUndefined) {
       LoadJournal(node, element);
-      MarkDefaultJournal(element);
+      if (!FStepping) MarkDefaultJournal(element);  // a step taken back shows it; the user chose nothing
     }
     ShowJournalStatistics(node);  // an entry without a file shows empty charts
   } else if (name == tagJournal) {
@@ -74,7 +74,7 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
     pnl_WorkArea->ArrangeEditors(ekJournal);
     SetCreationButtons(false, false, true, false);
     TXMLNode* entry = LibraryEntryOfNode(node);  // its own entry, also when two share the journal
-    MarkDefaultJournal(entry ? entry : FPairs->FirstOf(element));
+    if (!FStepping) MarkDefaultJournal(entry ? entry : FPairs->FirstOf(element));
     ShowJournalStatistics(node);
   } else if (name == tagDay) {
     pnl_WorkArea->FillEditors(ekDay, element);

@@ -1,12 +1,15 @@
 // The directory tree: building it from the library at start-up (which also reads the settings),
 // adding branches, and the binding of tree nodes to elements.
 #include <QCheckBox>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <set>
 
+#include "vlm_LibraryOps.h"
 #include "vlm_MainForm.h"
 #include "vlm_Pictures.h"
 #include "vlm_Resources.h"
@@ -66,13 +69,18 @@ QTreeWidgetItem* Tfrm_MainForm::AddNode(QTreeWidgetItem* parent, TXMLNode* eleme
 }
 
 void Tfrm_MainForm::TearDownTree(QTreeWidget* tree) {
-  // QTreeWidgetItem frees its children recursively. Taken out of the view first (one pass over
-  // the branch, without recursion), each node is then freed as a leaf: the deepest last child is
-  // taken from its parent (cheap for a leaf) and deleted, until the branch is gone. No selection
+  // Taken out of the view first (one pass over the branch, without recursion). No selection
   // handler runs on the way.
   const QSignalBlocker quiet(tree);
-  while (tree->topLevelItemCount() > 0) {
-    std::vector<QTreeWidgetItem*> path{tree->takeTopLevelItem(tree->topLevelItemCount() - 1)};
+  while (tree->topLevelItemCount() > 0) FreeBranch(tree->takeTopLevelItem(tree->topLevelItemCount() - 1));
+}
+
+void Tfrm_MainForm::FreeBranch(QTreeWidgetItem* top) {
+  // QTreeWidgetItem frees its children recursively. Each node is freed as a leaf instead: the
+  // deepest last child is taken from its parent (cheap for a leaf) and deleted, until the branch
+  // is gone.
+  {
+    std::vector<QTreeWidgetItem*> path{top};
     while (!path.empty()) {
       QTreeWidgetItem* item = path.back();
       if (const int n = item->childCount()) {
@@ -213,7 +221,7 @@ QTreeWidgetItem* Tfrm_MainForm::AddTreeBranch(QTreeWidgetItem* parent, TXMLNode*
       stack.push_back({node, child, 0});
     } else if (child->Name == tagFile) {
       QTreeWidgetItem* node = AddNode(item, child, FromCp(child->GetAttribute(attrName)), kPictureJournal);
-      if (child->GetAttribute(attrDefault) == litYes) {
+      if (child->GetAttribute(attrDefault) == litYes && !FRebuilding) {
         // Selecting runs the selection handler at once, which loads the journal.
         TDirectoryTree::ExpandAncestors(node);  // as deep as the view can lay out its rows
         tre_Directory->setCurrentItem(node);
@@ -224,4 +232,60 @@ QTreeWidgetItem* Tfrm_MainForm::AddTreeBranch(QTreeWidgetItem* parent, TXMLNode*
     }
   }
   return first;
+}
+
+void Tfrm_MainForm::RebuildChildren(QTreeWidgetItem* item) {
+  TXMLNode* element = NodeOf(item);
+  if (!element) return;
+  const bool rebuilding = FRebuilding;
+  FRebuilding = true;
+  const auto restore = qScopeGuard([this, rebuilding] { FRebuilding = rebuilding; });
+  // What was expanded below stays expanded, found again by its element.
+  std::set<const TXMLNode*> expanded;
+  for (std::vector<QTreeWidgetItem*> pending{item}; !pending.empty();) {
+    QTreeWidgetItem* node = pending.back();
+    pending.pop_back();
+    if (node->isExpanded()) expanded.insert(NodeOf(node));
+    for (int i = 0; i < node->childCount(); ++i) pending.push_back(node->child(i));
+  }
+  for (QTreeWidgetItem* node : item->takeChildren()) FreeBranch(node);
+  if (element->Name == tagJournal) {
+    AddJournalBranches(item, *element);
+  } else if (element->Name == tagDay) {
+    item->setData(0, kPendingRole, QVariant());
+    for (const auto& child : element->Children)
+      if (child->Name == tagExperience) {
+        item->setData(0, kPendingRole, true);
+        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        break;
+      }
+  } else {
+    for (TXMLNode* child : ShownChildren(*element)) {
+      if (child->Name == tagDirectory) {
+        AddTreeBranch(item, child);
+      } else if (child->Name == tagFile) {
+        AddNode(item, child, FromCp(child->GetAttribute(attrName)), kPictureJournal);
+      } else if (child->Name == tagExperience) {
+        AddNode(item, child, ExperienceCaption(child), kPictureExperience);
+      }
+    }
+  }
+  // Journal entries loaded before show their journal again; expansion as it was.
+  for (std::vector<QTreeWidgetItem*> pending{item}; !pending.empty();) {
+    QTreeWidgetItem* node = pending.back();
+    pending.pop_back();
+    TXMLNode* bound = NodeOf(node);
+    if (node != item && bound && bound->Name == tagFile)
+      for (const TXMLPair& pair : FPairs->Pairs)
+        if (pair.First == bound) {
+          Bind(node, pair.Second);
+          AddJournalBranches(node, *pair.Second);
+          break;
+        }
+    if (expanded.count(NodeOf(node)) && TDirectoryTree::DepthOf(node) < TDirectoryTree::kMaxExpandedDepth) {
+      BuildPendingNodes(node);
+      node->setExpanded(true);
+    }
+    for (int i = 0; i < node->childCount(); ++i) pending.push_back(node->child(i));
+  }
 }

@@ -82,8 +82,9 @@ public:
 signals:
   // The fields of `element` changed (an edit, its undo or redo).
   void EntryChanged(TXMLNode* element);
-  // The children of `parent` were added, removed or reordered.
-  void ChildrenChanged(TXMLNode* parent);
+  // The children of `parent` were added, removed or reordered; `child` is the one added, removed
+  // or moved.
+  void ChildrenChanged(TXMLNode* parent, TXMLNode* child);
   // The set of changed documents is different.
   void ChangedDocumentsChanged();
 

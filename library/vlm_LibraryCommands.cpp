@@ -39,7 +39,7 @@ TLibraryCommand::TLibraryCommand(TLibrary& library, const TXMLParser* document, 
 
 void TLibraryCommand::Touch() { FLibrary.Touched(FDocument); }
 void TLibraryCommand::Entry(TXMLNode* element) { emit FLibrary.EntryChanged(element); }
-void TLibraryCommand::Children(TXMLNode* parent) { emit FLibrary.ChildrenChanged(parent); }
+void TLibraryCommand::Children(TXMLNode* parent, TXMLNode* child) { emit FLibrary.ChildrenChanged(parent, child); }
 
 TFieldCommand::TFieldCommand(TLibrary& library, const TXMLParser* document, TXMLNode& element, std::string part,
                              int mergeKey, std::function<void(TXMLNode&)> change, const QString& text)
@@ -87,7 +87,7 @@ void TInsertCommand::redo() {
   }
   if (OnPresence) OnPresence(FCreated, true);
   Touch();
-  Children(&FParent);
+  Children(&FParent, FCreated);
 }
 
 void TInsertCommand::undo() {
@@ -97,7 +97,7 @@ void TInsertCommand::undo() {
   FIndex = index;
   FTaken = TakeChild(FParent, index);
   Touch();
-  Children(&FParent);
+  Children(&FParent, nullptr);
 }
 
 TRemoveCommand::TRemoveCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent, int position,
@@ -116,7 +116,7 @@ void TRemoveCommand::redo() {
   if (FHeldDefault) FLibrary.FDefaultJournal = nullptr;  // the mark stays written in the entry
   FTaken = TakeChild(FParent, FIndex);
   Touch();
-  Children(&FParent);
+  Children(&FParent, nullptr);
 }
 
 void TRemoveCommand::undo() {
@@ -125,15 +125,16 @@ void TRemoveCommand::undo() {
   for (const TXMLPair& pair : FPairs) FLibrary.Pairs().AddUniquePair(pair.First, pair.Second);
   if (FHeldDefault) FLibrary.FDefaultJournal = FHeldDefault;
   Touch();
-  Children(&FParent);
+  Children(&FParent, FEntry);
 }
 
 TExchangeCommand::TExchangeCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent, int position,
                                    int other, const QString& text)
-    : TLibraryCommand(library, document, text), FParent(parent), FPosition(position), FOther(other) {}
+    : TLibraryCommand(library, document, text), FParent(parent), FPosition(position), FOther(other),
+      FMoved(ShownChild(parent, position)) {}
 
 void TExchangeCommand::redo() {
   if (!ExchangeEntries(FParent, FPosition, FOther)) return;
   Touch();
-  Children(&FParent);
+  Children(&FParent, FMoved);
 }

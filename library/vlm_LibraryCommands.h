@@ -20,7 +20,7 @@ protected:
   TLibraryCommand(TLibrary& library, const TXMLParser* document, const QString& text);
   void Touch();
   void Entry(TXMLNode* element);
-  void Children(TXMLNode* parent);
+  void Children(TXMLNode* parent, TXMLNode* child);
 
   TLibrary& FLibrary;
   const TXMLParser* FDocument;
@@ -93,4 +93,5 @@ public:
 private:
   TXMLNode& FParent;
   int FPosition, FOther;
+  TXMLNode* FMoved;  // the entry at `position` when the step was made
 };

@@ -1,6 +1,9 @@
 // The tool bar's actions driven through the real window: creating each kind of item, moving
 // items while hidden elements keep their places, deleting with and without the question, saving.
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QToolButton>
+#include <QTreeWidgetItemIterator>
 
 #include "vlm_Strings.h"
 #include "vlm_TestSupport.h"
@@ -298,6 +301,62 @@ TEST_F(ActionsTest, AJournalIsItsFileWhateverSpellingLeadsToIt) {
   Select(QStringLiteral("Two"));
   ASSERT_TRUE(Close());
   EXPECT_TRUE(Library.Read(QStringLiteral("j.xml")).contains("<day name=\"d3\">"));
+}
+
+TEST_F(ActionsTest, EveryStepIsUndoneAndRedoneWithTheTreeFollowing) {
+  Open();
+  Select(QStringLiteral("K"));
+  Select(QStringLiteral("J"));
+  TXMLParser* journal = Form->FJournals->Find(Library.Path(QStringLiteral("j.xml")).toStdString());
+  // The default mark follows what the user selects, which is no step of its own.
+  const auto texts = [&] {
+    return FromCp(Form->FLibrary->SaveToString() + journal->SaveToString())
+        .remove(QRegularExpression(QStringLiteral(" default=\"\\w+\"")));
+  };
+  const auto captions = [&] {
+    Form->BuildAllPendingNodes();
+    QStringList all;
+    for (QTreeWidgetItemIterator it(Form->tre_Directory); *it; ++it) all << (*it)->text(0);
+    return all;
+  };
+  const QString startTexts = texts();
+  const QStringList startCaptions = captions();
+  Select(QStringLiteral("B"));
+  Ui.NewElements = {Answer(QStringLiteral("Новый"))};
+  Click(Form->btn_Tool_01);
+  Select(QStringLiteral("d1"));
+  Ui.NewElements = {Answer(QStringLiteral("012"), QStringLiteral("Сон"))};
+  Click(Form->btn_Tool_04);
+  // Typing is one step; Ctrl+Z in the field takes back the window's step, not the field's own.
+  QLineEdit* title = Form->pnl_WorkArea->edt_Name;
+  title->setFocus();
+  title->end(false);
+  for (const QChar ch : QStringLiteral("ище"))
+    QTest::sendKeyEvent(QTest::Click, title, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("012. Сонище"));
+  EXPECT_EQ(Form->btn_Undo->toolTip(), QStringLiteral("Отменить: изменение заголовка (Ctrl+Z)"));
+  QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("012. Сон"));
+  EXPECT_EQ(title->text(), QStringLiteral("Сон"));
+  EXPECT_TRUE(Form->btn_Redo->isEnabled());  // the field's own undo would have made a new step
+  Select(QStringLiteral("d2"));
+  Click(Form->btn_MoveUp);
+  Select(QStringLiteral("K"));
+  Ui.Confirmations = {{true, false}};
+  Click(Form->btn_Delete);
+  const QString endTexts = texts();
+  const QStringList endCaptions = captions();
+
+  while (Form->btn_Undo->isEnabled()) Click(Form->btn_Undo);
+  EXPECT_EQ(texts(), startTexts);
+  EXPECT_EQ(captions(), startCaptions);
+  while (Form->btn_Redo->isEnabled()) Click(Form->btn_Redo);
+  EXPECT_EQ(texts(), endTexts);
+  EXPECT_EQ(captions(), endCaptions);
+  // The deleted journal entry comes back selected, with its pair.
+  QTest::keyClick(Form->tre_Directory, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Form->FCurrentNode, Item(QStringLiteral("K")));
+  EXPECT_TRUE(Ui.Errors.isEmpty()) << Ui.Errors.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(ActionsTest, SaveWritesEveryFileItCanAndNamesTheOneItCannot) {
