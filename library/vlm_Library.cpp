@@ -113,12 +113,13 @@ TNewJournal TLibrary::AddJournal(TXMLNode& catalog, std::string_view name, std::
   TXMLNode* root = created.Document->Root.get();
   auto* step = new TInsertCommand(*this, FDocument.get(), catalog, [&created] { return created.Entry; },
                                   Step(res::StepAddJournal));
-  step->OnPresence = [this, root](TXMLNode* entry, bool present) {
+  TXMLNode* before = FDefaultJournal;  // gets the mark back when the new entry goes while holding it
+  step->OnPresence = [this, root, before](TXMLNode* entry, bool present) {
     if (present) {
       FPairs.AddUniquePair(entry, root);
     } else {
       FPairs.RemoveFirstsIn(entry);
-      if (FDefaultJournal == entry) FDefaultJournal = nullptr;
+      if (FDefaultJournal == entry) SetDefaultJournal(before);
     }
   };
   FUndo.push(step);
