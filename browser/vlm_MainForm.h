@@ -148,6 +148,11 @@ public:
   // Tree binding and pictures.
   static TXMLNode* NodeOf(const QTreeWidgetItem* item);
   static void Bind(QTreeWidgetItem* item, TXMLNode* element);
+  // A loaded journal's node: bound to the journal's root, and standing for its library entry.
+  static void BindJournal(QTreeWidgetItem* item, TXMLNode* entry, TXMLNode* root);
+  // The element a node stands for among its parent's children: a loaded journal's entry, else
+  // the element it is bound to.
+  static TXMLNode* EntryOf(const QTreeWidgetItem* item);
   static int PictureOf(const QTreeWidgetItem* item);
   void SetNodePicture(QTreeWidgetItem* item, int index);
   void RefreshNodePictures();
@@ -160,6 +165,11 @@ public:
   static void FreeBranch(QTreeWidgetItem* top);
   // The nodes below `item` built again from its element, expansion kept (after an undo or redo).
   void RebuildChildren(QTreeWidgetItem* item);
+  // The nodes below `item` follow its element's children when one child was added, removed, or
+  // two were exchanged; false (nothing changed) for anything else.
+  bool FollowChildren(QTreeWidgetItem* item);
+  // A free node for `element` with its branch (a day's dreams pending, a loaded journal's days).
+  QTreeWidgetItem* NewBranch(TXMLNode* element);
   // Takes back (or does again) the last step of the library's history; the tree follows and the
   // node where it happened is selected.
   void TakeStep(bool redo);

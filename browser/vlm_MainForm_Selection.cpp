@@ -132,7 +132,7 @@ void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {
     TLoadingMark mark{FLoading};
     AddJournalBranches(node, *root);
   }
-  Bind(node, root);
+  BindJournal(node, fileElement, root);
   FPairs->AddUniquePair(fileElement, root);
   // A journal open under another entry already was announced then.
   const TDocumentState& state = FJournals->StateOf(journal);

@@ -23,6 +23,7 @@ namespace {
 constexpr int kElementRole = Qt::UserRole;
 constexpr int kPictureRole = Qt::UserRole + 1;
 constexpr int kPendingRole = Qt::UserRole + 2;  // a day whose dreams have no nodes yet
+constexpr int kEntryRole = Qt::UserRole + 3;    // a loaded journal's node: its library entry
 
 // Pictures of the node kinds (index in iml_TreeImages); 0 is shown for the selected node.
 constexpr int kPictureLibrary = 1;
@@ -41,6 +42,16 @@ TXMLNode* Tfrm_MainForm::NodeOf(const QTreeWidgetItem* item) {
 
 void Tfrm_MainForm::Bind(QTreeWidgetItem* item, TXMLNode* element) {
   item->setData(0, kElementRole, QVariant::fromValue(reinterpret_cast<quintptr>(element)));
+}
+
+void Tfrm_MainForm::BindJournal(QTreeWidgetItem* item, TXMLNode* entry, TXMLNode* root) {
+  item->setData(0, kEntryRole, QVariant::fromValue(reinterpret_cast<quintptr>(entry)));
+  Bind(item, root);
+}
+
+TXMLNode* Tfrm_MainForm::EntryOf(const QTreeWidgetItem* item) {
+  const QVariant entry = item->data(0, kEntryRole);
+  return entry.isValid() ? reinterpret_cast<TXMLNode*>(entry.value<quintptr>()) : NodeOf(item);
 }
 
 int Tfrm_MainForm::PictureOf(const QTreeWidgetItem* item) {
@@ -278,7 +289,7 @@ void Tfrm_MainForm::RebuildChildren(QTreeWidgetItem* item) {
     if (node != item && bound && bound->Name == tagFile)
       for (const TXMLPair& pair : FPairs->Pairs)
         if (pair.First == bound) {
-          Bind(node, pair.Second);
+          BindJournal(node, bound, pair.Second);
           AddJournalBranches(node, *pair.Second);
           break;
         }
@@ -288,4 +299,76 @@ void Tfrm_MainForm::RebuildChildren(QTreeWidgetItem* item) {
     }
     for (int i = 0; i < node->childCount(); ++i) pending.push_back(node->child(i));
   }
+}
+
+QTreeWidgetItem* Tfrm_MainForm::NewBranch(TXMLNode* element) {
+  const bool rebuilding = FRebuilding;
+  FRebuilding = true;
+  const auto restore = qScopeGuard([this, rebuilding] { FRebuilding = rebuilding; });
+  if (element->Name == tagDay) return AddPendingDay(element);
+  if (element->Name == tagExperience) return AddNode(nullptr, element, ExperienceCaption(element), kPictureExperience);
+  if (element->Name != tagFile) return AddTreeBranch(nullptr, element);
+  QTreeWidgetItem* item = AddNode(nullptr, element, FromCp(element->GetAttribute(attrName)), kPictureJournal);
+  for (const TXMLPair& pair : FPairs->Pairs)
+    if (pair.First == element) {
+      BindJournal(item, element, pair.Second);
+      AddJournalBranches(item, *pair.Second);
+      break;
+    }
+  return item;
+}
+
+bool Tfrm_MainForm::FollowChildren(QTreeWidgetItem* item) {
+  TXMLNode* element = NodeOf(item);
+  if (!element) return false;
+  if (item->data(0, kPendingRole).toBool() || (element->Name == tagDay && item->childCount() == 0)) {
+    RebuildChildren(item);  // a day without dream nodes: only its arrow follows
+    return true;
+  }
+  const std::vector<TXMLNode*> wanted = element->Name == tagDay || element->Name == tagJournal
+                                            ? [&] {
+                                                std::vector<TXMLNode*> all;
+                                                for (const auto& child : element->Children)
+                                                  if (element->Name == tagJournal || child->Name == tagExperience)
+                                                    all.push_back(child.get());
+                                                return all;
+                                              }()
+                                            : ShownChildren(*element);
+  std::vector<TXMLNode*> shown;
+  for (int i = 0; i < item->childCount(); ++i) shown.push_back(EntryOf(item->child(i)));
+  const std::size_t n = shown.size(), m = wanted.size();
+  std::size_t first = 0;
+  while (first < std::min(n, m) && shown[first] == wanted[first]) ++first;
+  if (first == n && n == m) return true;
+  if (m == n + 1 && std::equal(shown.begin() + first, shown.end(), wanted.begin() + first + 1)) {
+    item->insertChild(static_cast<int>(first), NewBranch(wanted[first]));  // one added
+    return true;
+  }
+  if (n == m + 1 && std::equal(wanted.begin() + first, wanted.end(), shown.begin() + first + 1)) {
+    FreeBranch(item->takeChild(static_cast<int>(first)));  // one removed
+    return true;
+  }
+  if (n == m) {  // two exchanged
+    std::size_t last = n - 1;
+    while (last > first && shown[last] == wanted[last]) --last;
+    if (shown[first] == wanted[last] && shown[last] == wanted[first] &&
+        std::equal(shown.begin() + first + 1, shown.begin() + last, wanted.begin() + first + 1)) {
+      // A node taken out of the view forgets that it was expanded.
+      std::vector<QTreeWidgetItem*> expanded;
+      for (std::vector<QTreeWidgetItem*> pending{item->child(static_cast<int>(first)), item->child(static_cast<int>(last))};
+           !pending.empty();) {
+        QTreeWidgetItem* node = pending.back();
+        pending.pop_back();
+        if (node->isExpanded()) expanded.push_back(node);
+        for (int i = 0; i < node->childCount(); ++i) pending.push_back(node->child(i));
+      }
+      QTreeWidgetItem* later = item->takeChild(static_cast<int>(last));
+      QTreeWidgetItem* earlier = item->takeChild(static_cast<int>(first));
+      item->insertChild(static_cast<int>(first), later);
+      item->insertChild(static_cast<int>(last), earlier);
+      for (QTreeWidgetItem* node : expanded) node->setExpanded(true);
+      return true;
+    }
+  }
+  return false;
 }

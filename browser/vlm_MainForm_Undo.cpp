@@ -102,7 +102,8 @@ void Tfrm_MainForm::TakeStep(bool redo) {
       std::vector<QTreeWidgetItem*> items;
       for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it)
         if (NodeOf(*it) == parent) items.push_back(*it);
-      for (QTreeWidgetItem* item : items) RebuildChildren(item);
+      for (QTreeWidgetItem* item : items)
+        if (!FollowChildren(item)) RebuildChildren(item);
       show = child ? child : parent;
     }
     for (TXMLNode* element : FSteppedEntries) {
