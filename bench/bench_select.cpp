@@ -1,4 +1,5 @@
-// Selecting a 10-year journal (3,653 days, 10,959 dreams) in the main window, offscreen:
+// Selecting a 10-year journal (3,653 days, 10,959 dreams) in the main window, offscreen, and
+// taking back (and doing again) the deletion of a day of a 50-year journal:
 //   FirstSelection: the journal is read, its branch added to the tree, both charts counted and
 //                   drawn, and the window repainted. Each iteration starts a fresh window.
 //   Reselection:    the catalog is selected, then the journal again (only the journal is timed):
@@ -116,8 +117,57 @@ void BM_Reselection(benchmark::State& state) {
   if (!ui.Failures.isEmpty()) state.SkipWithError(ui.Failures.first().toStdString().c_str());
 }
 
+// A 50-year journal as the default one, with a day of it deleted: taking the deletion back and
+// doing it again, each with the tree following and the window repainted.
+struct TFiftyYears {
+  QTemporaryDir Dir;
+  TFiftyYears() {
+    const std::string journal = GenerateJournal(50);
+    QFile file(Dir.filePath(QStringLiteral("fifty.xml")));
+    if (file.open(QIODevice::WriteOnly)) file.write(journal.data(), static_cast<qint64>(journal.size()));
+    QFile library(Dir.filePath(QStringLiteral("dreams.ini")));
+    if (!library.open(QIODevice::WriteOnly)) return;
+    library.write("<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n"
+                  "<dreamlibrary name=\"L\">\r\n  <options confirmdelete=\"no\" />\r\n  <directory name=\"C\">\r\n"
+                  "    <file name=\"Fifty\" path=\"" + Dir.filePath(QStringLiteral("fifty.xml")).toUtf8() +
+                  "\" default=\"yes\" />\r\n  </directory>\r\n</dreamlibrary>\r\n");
+  }
+};
+
+void DayDeletionStep(benchmark::State& state, bool timeRedo) {
+  TSilentInteraction ui;
+  static TFiftyYears folder;
+  auto form = std::make_unique<Tfrm_MainForm>(ui, folder.Dir.path() + QLatin1Char('/'));
+  form->show();
+  QTreeWidgetItem* journal = Find(*form, "Fifty");
+  if (!journal || journal->childCount() < 18000) {
+    state.SkipWithError("the 50-year journal is not in the tree");
+    return;
+  }
+  Select(*form, journal->child(9000));
+  form->btn_DeleteClick();
+  QApplication::processEvents();
+  for (auto _ : state) {
+    if (timeRedo) state.PauseTiming();
+    form->TakeStep(false);
+    QApplication::processEvents();
+    if (timeRedo) state.ResumeTiming(); else state.PauseTiming();
+    form->TakeStep(true);
+    QApplication::processEvents();
+    if (!timeRedo) state.ResumeTiming();
+  }
+  if (!ui.Failures.isEmpty()) state.SkipWithError(ui.Failures.first().toStdString().c_str());
+  form->Library().UndoStack().clear();
+  form->Library().SetViewOnly(true);  // the files stay as generated
+}
+
+void BM_UndoDayDeletion(benchmark::State& state) { DayDeletionStep(state, false); }
+void BM_RedoDayDeletion(benchmark::State& state) { DayDeletionStep(state, true); }
+
 }  // namespace
 
+BENCHMARK(BM_UndoDayDeletion)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(BM_RedoDayDeletion)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 BENCHMARK(BM_FirstSelection)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK(BM_Reselection)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 

@@ -82,8 +82,11 @@ void Tfrm_MainForm::CreateControls() {
   tre_Directory = new TDirectoryTree(spt_Splitter);
   tre_Directory->setColumnCount(1);
   tre_Directory->setHeaderHidden(true);
+  tre_Directory->setUniformRowHeights(true);  // one picture and one line a row: laid out without measuring each
   tre_Directory->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   tre_Directory->header()->setStretchLastSection(false);
+  // The width follows the rows around those shown, not a thousand of them at every change.
+  tre_Directory->header()->setResizeContentsPrecision(200);
   tre_Directory->setIndentation(19);
   tre_Directory->setIconSize(QSize(TImageList::kSize, TImageList::kSize));
   tre_Directory->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -117,7 +117,7 @@ void Tfrm_MainForm::TakeStep(bool redo) {
   for (const TXMLNode* wanted : {static_cast<const TXMLNode*>(show), before}) {
     if (!wanted || target) continue;
     for (QTreeWidgetItemIterator it(tre_Directory); *it && !target; ++it)
-      if (NodeOf(*it) == wanted || LibraryEntryOfNode(*it) == wanted) target = *it;
+      if (NodeOf(*it) == wanted || EntryOf(*it) == wanted) target = *it;
   }
   if (!target && !show && FCurrentNode && tre_Directory->indexFromItem(FCurrentNode).isValid()) target = FCurrentNode;
   if (!target) {
@@ -147,7 +147,7 @@ void Tfrm_MainForm::RefreshCaptions(const TXMLNode* element) {
       item->setText(0, ExperienceCaption(element));
     else if (bound == element && element->Name != tagJournal)
       item->setText(0, FromCp(element->GetAttribute(attrName)));
-    else if (bound && bound->Name == tagJournal && LibraryEntryOfNode(item) == element)
+    else if (bound && bound->Name == tagJournal && EntryOf(item) == element)
       item->setText(0, FromCp(element->GetAttribute(attrName)));
   }
 }

@@ -26,6 +26,20 @@ std::unique_ptr<TXMLNode> TakeChild(TXMLNode& parent, int index) {
   return taken;
 }
 
+// The shown child that takes the place of one taken out at `index` (the next, else the one before),
+// or none: where the eye goes after a removal.
+TXMLNode* AfterRemoval(const TXMLNode& parent, int index) {
+  const std::vector<TXMLNode*> shown = ShownChildren(parent);
+  TXMLNode* before = nullptr;
+  std::size_t next = 0;
+  for (int i = 0; i < parent.ChildCount() && next < shown.size(); ++i) {
+    if (parent.GetChild(i) != shown[next]) continue;
+    if (i >= index) return shown[next];
+    before = shown[next++];
+  }
+  return before;
+}
+
 TXMLNode* PutChild(TXMLNode& parent, int index, std::unique_ptr<TXMLNode> child) {
   index = std::clamp(index, 0, parent.ChildCount());
   return parent.Children.insert(parent.Children.begin() + index, std::move(child))->get();
@@ -97,7 +111,7 @@ void TInsertCommand::undo() {
   FIndex = index;
   FTaken = TakeChild(FParent, index);
   Touch();
-  Children(&FParent, nullptr);
+  Children(&FParent, AfterRemoval(FParent, index));
 }
 
 TRemoveCommand::TRemoveCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent, int position,
@@ -116,7 +130,7 @@ void TRemoveCommand::redo() {
   if (FHeldDefault) FLibrary.FDefaultJournal = nullptr;  // the mark stays written in the entry
   FTaken = TakeChild(FParent, FIndex);
   Touch();
-  Children(&FParent, nullptr);
+  Children(&FParent, AfterRemoval(FParent, FIndex));
 }
 
 void TRemoveCommand::undo() {
