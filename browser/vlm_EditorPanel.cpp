@@ -145,6 +145,8 @@ void TEditorPanel::CreateControls() {
   }
   btn_ReadOnly = new QCheckBox(Text(res::CaptionReadOnly), this);
   place(btn_ReadOnly, QRect(348, 359, 97, 17), akRight | akBottom, true);
+  box_ConfirmDelete = new QCheckBox(Text(res::CaptionConfirmDelete), this);
+  place(box_ConfirmDelete, QRect(5, 50, 300, 17), akLeftTop, false);
 
   lbl_Notice = new QLabel(this);
   lbl_Notice->setWordWrap(true);
@@ -313,6 +315,7 @@ void TEditorPanel::ShowNotice(const QString& text) {
 
 void TEditorPanel::ArrangeEditors(TEditorKind kind) {
   FKind = kind;
+  box_ConfirmDelete->setVisible(kind == ekLibrary);
   const QSize wa = size();
   auto setLeft = [&](QWidget* w, int left) { FLayout->Place(w, QRect(QPoint(left, w->y()), w->size())); };
   auto caption = [&](QLabel* l, const char* text) {

@@ -145,6 +145,7 @@ public:
   QToolButton* btn_Refresh_2 = nullptr;
   QToolButton* btn_Refresh_3 = nullptr;
   QCheckBox* btn_ReadOnly = nullptr;
+  QCheckBox* box_ConfirmDelete = nullptr;  // the library's: ask before deleting (the window handles it)
   QLabel* lbl_Notice = nullptr;  // one line of what could not be shown or stored
 
 private:

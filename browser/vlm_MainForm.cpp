@@ -172,6 +172,7 @@ void Tfrm_MainForm::ConnectHandlers() {
   connect(img_Banner, &TClickImage::clicked, this, [this] { Run([this] { img_BannerClick(); }); });
   ConnectActions();
   ConnectUndo();
+  ConnectKeys();
 }
 
 QCheckBox* Tfrm_MainForm::LabelBox(int n) const { return pnl_WorkArea->LabelBox(n); }

@@ -276,6 +276,7 @@ private:
   // Actions on the documents.
   void ConnectActions();
   void ConnectUndo();
+  void ConnectKeys();
   // A typed text as document bytes; characters without a Windows-1251 byte are left out, said once.
   std::string DocumentText(const QString& text);
   bool MayChangeBelow(const QTreeWidgetItem* parent);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -41,6 +42,11 @@ void Tfrm_MainForm::tre_DirectoryChanging(QTreeWidgetItem* node) {
   pnl_WorkArea->SetDocumentReadOnly(InUnwrittenDocument(node));
   const std::string& name = element->Name;
   if (name == tagDreamLibrary) {
+    {
+      const QSignalBlocker quiet(pnl_WorkArea->box_ConfirmDelete);
+      pnl_WorkArea->box_ConfirmDelete->setChecked(FConfirmDelete);
+      pnl_WorkArea->box_ConfirmDelete->setEnabled(ReadOnlyReason(node).isEmpty());
+    }
     pnl_WorkArea->FillEditors(ekLibrary, element);
     pnl_WorkArea->ArrangeEditors(ekLibrary);
     SetCreationButtons(true, false, false, false);

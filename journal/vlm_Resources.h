@@ -264,6 +264,8 @@ inline constexpr const char* StatusNoRoot = "нет корневого элем�
 inline constexpr const char* StatusTooDeep = "слишком глубокая вложенность элементов";
 inline constexpr const char* StatusUnknown = "ошибка чтения (код %1)";
 
+// The library's editor: the question before deleting, switched off in its window, comes back here.
+inline constexpr const char* CaptionConfirmDelete = "Спрашивать перед удалением";
 // Steps of the undo history, as the undo and redo buttons name them.
 inline constexpr const char* StepName = "изменение названия";
 inline constexpr const char* StepNumber = "изменение номера";

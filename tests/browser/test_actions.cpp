@@ -1,5 +1,6 @@
 // The tool bar's actions driven through the real window: creating each kind of item, moving
 // items while hidden elements keep their places, deleting with and without the question, saving.
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QToolButton>
@@ -217,6 +218,13 @@ TEST_F(ActionsTest, DeletingAsksUnlessSwitchedOffAndTheAnswerSurvivesARestart) {
   // Nothing left below the root: the root is selected and edited.
   EXPECT_EQ(Form->FCurrentNode, Form->tre_Directory->topLevelItem(0));
   EXPECT_EQ(Form->pnl_WorkArea->CurrentElement(), Form->FLibrary->Root.get());
+  // The library's editor switches the question on again.
+  QCheckBox* ask = Form->pnl_WorkArea->box_ConfirmDelete;
+  ASSERT_TRUE(ask->isVisible());
+  EXPECT_FALSE(ask->isChecked());
+  ask->click();
+  EXPECT_TRUE(Form->FConfirmDelete);
+  EXPECT_TRUE(LibraryText().contains(QStringLiteral("confirmdelete=\"yes\"")));
 }
 
 TEST_F(ActionsTest, TwoEntriesOfOneJournalAreMovedAndDeletedEachOnItsOwn) {
@@ -357,6 +365,43 @@ TEST_F(ActionsTest, EveryStepIsUndoneAndRedoneWithTheTreeFollowing) {
   QTest::keyClick(Form->tre_Directory, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Form->FCurrentNode, Item(QStringLiteral("K")));
   EXPECT_TRUE(Ui.Errors.isEmpty()) << Ui.Errors.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(ActionsTest, EveryActionHasItsKey) {
+  Open();
+  Select(QStringLiteral("d1"));
+  auto press = [&](QWidget* where, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    where->setFocus();
+    QTest::keyClick(where, key, modifiers);
+  };
+  QTreeWidget* tree = Form->tre_Directory;
+  Ui.NewElements = {Answer(QStringLiteral("012"), QStringLiteral("a")), Answer(QStringLiteral("d3")),
+                    Answer(QStringLiteral("013"), QStringLiteral("b"))};
+  press(tree, Qt::Key_N, Qt::ControlModifier);                      // a dream in the day
+  press(tree, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);  // a night in its journal
+  press(tree, Qt::Key_Insert);                                      // in a night: a dream
+  EXPECT_EQ(Ui.NewElementKinds, std::vector<TNewElementKind>({neExperience, neDay, neExperience}));
+  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("013. b"));
+  press(tree, Qt::Key_F2);
+  EXPECT_TRUE(Form->pnl_WorkArea->edt_Name->hasFocus());
+  Select(QStringLiteral("d3"));
+  press(tree, Qt::Key_Up, Qt::AltModifier);
+  EXPECT_EQ(Captions(Item(QStringLiteral("J"))), QStringList({QStringLiteral("d1"), QStringLiteral("d3"), QStringLiteral("d2")}));
+  press(tree, Qt::Key_Down, Qt::AltModifier);
+  Ui.Confirmations = {{true, false}};
+  press(tree, Qt::Key_Delete);
+  EXPECT_EQ(Item(QStringLiteral("d3")), nullptr);
+  // Delete in a text field is the field's own.
+  press(Form->pnl_WorkArea->edt_Name, Qt::Key_Delete);
+  EXPECT_EQ(Ui.Questions.size(), 1);
+  press(tree, Qt::Key_F1);
+  EXPECT_EQ(Ui.AboutShown, 1);
+  press(tree, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_FALSE(Library.Read(QStringLiteral("j.xml")).contains("d3"));
+  EXPECT_TRUE(Library.Read(QStringLiteral("j.xml")).contains("012"));
+  EXPECT_EQ(Form->btn_Save->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+  press(tree, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(Form->isVisible());
 }
 
 TEST_F(ActionsTest, SaveWritesEveryFileItCanAndNamesTheOneItCannot) {

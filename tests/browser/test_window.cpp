@@ -39,7 +39,7 @@ TEST_F(WindowTest, ToolBarAsDesigned) {
   };
   for (const auto& e : expected) {
     EXPECT_EQ(e.Button->geometry(), QRect(e.Place, QSize(22, 22))) << e.Hint;
-    EXPECT_EQ(e.Button->toolTip(), QString::fromUtf8(e.Hint));
+    EXPECT_TRUE(e.Button->toolTip().startsWith(QString::fromUtf8(e.Hint)));  // then the key, where it has one
     EXPECT_TRUE(e.Button->autoRaise());
   }
   EXPECT_EQ(Form->bvl_Tool->geometry(), QRect(5, 33, 166, 2));
