@@ -83,8 +83,6 @@ public:
   void ClosingForSignal() { FClosingForSignal = true; }
   // The program's exit status: 0, or 1 when a closing for a signal could not write every file.
   int ExitStatus() const { return FExitStatus; }
-  // The short date format in Qt's pattern letters, set at start-up.
-  const QString& ShortDateFormat() const { return FShortDateFormat; }
 
   // Handlers of the window and its controls.
   void FormCreate();
@@ -284,7 +282,6 @@ private:
   std::vector<TXMLNode*> FSteppedEntries;
   std::vector<std::pair<TXMLNode*, TXMLNode*>> FSteppedParents;  // parent, child added or removed
   TUserInteraction& FUi;
-  QString FShortDateFormat;
   bool FLoginFailed = false;
   bool FAlreadyOpen = false;
   QString FViewOnly;

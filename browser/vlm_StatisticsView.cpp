@@ -233,11 +233,6 @@ void TStatisticsView::DrawQualityGraph() {
   Present();
 }
 
-void TStatisticsView::ClearGraphs() {
-  PaintClear();
-  Present();
-}
-
 void TStatisticsView::btn_Refresh_1Click() {
   if (ShownNow() != shNone) DrawGraph();
 }

@@ -53,7 +53,6 @@ public:
 
   void DrawGraph();
   void DrawQualityGraph();
-  void ClearGraphs();
   void btn_Refresh_1Click();
   void btn_Refresh_2Click();
   void btn_Copy_1Click();

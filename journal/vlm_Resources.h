@@ -54,7 +54,6 @@ inline constexpr const char* MsgPicturePathRefused =
 inline constexpr const char* TitleOpenImage = "Открыть изображение";
 inline constexpr const char* DefaultExtImage = "bmp";
 inline constexpr const char* FilterImage = "Windows BMP (*.bmp)|*.bmp|Все файлы (*.*)|*.*";
-inline constexpr const char* FilterNameAllFiles = "Все файлы (*.*)";
 
 // Charts.
 inline constexpr const char* GraphFontName = "Tahoma";
@@ -114,9 +113,6 @@ inline constexpr const char* AboutNotice = "Дневник снов для Linux
 inline constexpr const char* AboutCredit1 = "Программа: команда Velmora";
 inline constexpr const char* AboutCredit2 = "Графики: Velmora Graphs";
 inline constexpr const char* AboutCredit3 = "Спасибо всем, кто видит сны";
-
-// Conversion error of the platform, kept as the chart view reports it.
-inline constexpr const char* ErrNotValidInteger = "'%1' is not a valid integer value";
 
 // Messages of the program's own for faults it handles instead of losing data.
 inline constexpr const char* TitleError = "Ошибка";
