@@ -191,7 +191,7 @@ public:
   std::unique_ptr<TVLGraph> FGraph;
   std::unique_ptr<TVLGraph> FQualityGraph;
   std::unique_ptr<TStatisticsView> FStatistics;  // draws the painters' charts into the work area
-  bool FLabelDefined[4] = {false, false, false, false};  // read by the journal statistics
+  bool FLabelDefined[kLabelCount] = {};  // read by the journal statistics
   const TDocumentState& LibraryState() const { return FCore->State(); }  // how dreams.ini was read
 
   // Tool bar.
