@@ -1,5 +1,6 @@
 #pragma once
-// Every text the user sees, in one place, by role. Stored as UTF-8 so the widgets take them with
+// Every text the user sees, in one place, by role (but for the XML library's reasons a save
+// failed, which sit below this in xml/xml_resources.h). Stored as UTF-8 so the widgets take them with
 // QString::fromUtf8; code that puts one into a document converts it with Utf8ToCp1251 first.
 // Placeholders are "%1", "%2", ... in the style of QString::arg (no printf formats), filled by
 // QString::arg in the windows or by res::Format in plain C++ code.

@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "xml_resources.h"
+
 namespace {
 
 inline bool IsControlOrBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
@@ -173,15 +175,15 @@ std::string NativePath(std::string_view cp1251Path) { return Cp1251ToUtf8(cp1251
 
 std::string SystemErrorText(int errnum) {
   switch (errnum) {
-    case ENOSPC: return "на диске нет места";
+    case ENOSPC: return xml_res::ReasonNoSpace;
     case EACCES:
-    case EPERM: return "нет прав доступа";
-    case EROFS: return "файловая система доступна только для чтения";
-    case ENOENT: return "нет такого файла или папки";
-    case EISDIR: return "это папка, а не файл";
-    case EIO: return "ошибка ввода-вывода";
-    case EDQUOT: return "превышена дисковая квота";
-    case EFBIG: return "файл слишком велик";
+    case EPERM: return xml_res::ReasonNoPermission;
+    case EROFS: return xml_res::ReasonReadOnlyFileSystem;
+    case ENOENT: return xml_res::ReasonNotFound;
+    case EISDIR: return xml_res::ReasonIsFolder;
+    case EIO: return xml_res::ReasonInputOutput;
+    case EDQUOT: return xml_res::ReasonQuota;
+    case EFBIG: return xml_res::ReasonTooLarge;
     default: return std::strerror(errnum);
   }
 }

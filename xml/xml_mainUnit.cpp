@@ -14,6 +14,7 @@
 #include <random>
 
 #include "xml_functions.h"
+#include "xml_resources.h"
 #include "xml_textStream.h"
 
 namespace {
@@ -206,11 +207,11 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
   };
   int linkError = 0;
   const std::string target = FollowLinks(NativePath(fileName), linkError);
-  if (linkError != 0) raise("Не удалось открыть файл", linkError);
+  if (linkError != 0) raise(xml_res::ActionOpen, linkError);
   struct stat st {};
   bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists && S_ISDIR(st.st_mode)) raise("Не удалось записать файл", EISDIR);
-  if (exists && ::access(target.c_str(), W_OK) != 0) raise("Не удалось записать файл", errno);
+  if (exists && S_ISDIR(st.st_mode)) raise(xml_res::ActionWrite, EISDIR);
+  if (exists && ::access(target.c_str(), W_OK) != 0) raise(xml_res::ActionWrite, errno);
   const mode_t mode = exists ? (st.st_mode & 07777) : NewFileMode();
 
   const std::size_t slash = target.rfind('/');
@@ -228,7 +229,7 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
   if (!unnamed) {
     temp = prefix + "XXXXXX";
     fd = ::mkstemp(temp.data());
-    if (fd < 0) raise("Не удалось создать временный файл", errno);
+    if (fd < 0) raise(xml_res::ActionCreateTemporary, errno);
   }
   auto fail = [&](const char* action) {
     const int reason = errno;
@@ -236,7 +237,7 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
     if (!temp.empty()) ::unlink(temp.c_str());
     raise(action, reason);
   };
-  if (::fchmod(fd, mode) != 0) fail("Не удалось задать права файла");
+  if (::fchmod(fd, mode) != 0) fail(xml_res::ActionSetPermissions);
   // Keep the old file's owner where that is allowed (for root); otherwise it stays the writer's.
   if (exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) errno = 0;
   // The text goes to the file in pieces as it is produced.
@@ -256,14 +257,14 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
   }
   if (writeErrno != 0) {
     errno = writeErrno;
-    fail("Не удалось записать файл");
+    fail(xml_res::ActionWrite);
   }
-  if (::fsync(fd) != 0) fail("Не удалось сохранить файл на диск");
-  if (unnamed && !LinkUnnamed(fd, prefix, temp)) fail("Не удалось создать временный файл");
+  if (::fsync(fd) != 0) fail(xml_res::ActionFlush);
+  if (unnamed && !LinkUnnamed(fd, prefix, temp)) fail(xml_res::ActionCreateTemporary);
   const int closed = ::close(fd);
   fd = -1;
-  if (closed != 0) fail("Не удалось закрыть файл");
-  if (::rename(temp.c_str(), target.c_str()) != 0) fail("Не удалось заменить файл");
+  if (closed != 0) fail(xml_res::ActionClose);
+  if (::rename(temp.c_str(), target.c_str()) != 0) fail(xml_res::ActionReplace);
   // Make the rename itself durable; the new file is in place whatever this returns.
   int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
