@@ -15,6 +15,7 @@
 
 #include "xml_functions.h"
 #include "xml_resources.h"
+#include "xml_textFile.h"
 #include "xml_textStream.h"
 
 namespace {
