@@ -24,7 +24,6 @@
 #include "xml_node.h"
 
 namespace {
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // An attribute as an editor shows it: empty when absent.
 QString Shown(const std::string& value) { return value == litUndefined ? QString() : FromCp(value); }

@@ -24,7 +24,6 @@
 #include "xml_node.h"
 
 namespace {
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 const QString kSeparator = QStringLiteral(". ");
 

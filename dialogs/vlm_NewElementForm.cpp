@@ -14,13 +14,13 @@
 #include "vlm_LibraryOps.h"
 #include "vlm_MessageForm.h"
 #include "vlm_Resources.h"
+#include "vlm_Strings.h"
 
 namespace {
 constexpr int kClientWidth = 236;
 constexpr int kClientHeight = 100;
 constexpr int kOneRowHeight = 75;  // the client height of an outer height of 103 with one row
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // "name|pattern|name|pattern" of the design as Qt's name filters.
 QStringList NameFilters(const char* design) {

@@ -1,8 +1,12 @@
 #pragma once
-// Conversions where document bytes (Windows-1251) meet widgets.
+// Texts where they meet widgets: the program's texts (UTF-8) and document bytes (Windows-1251).
+// In dialogs/, the lowest folder of windows, so that the dialogs and the window share them.
 #include <QString>
 #include <string>
 #include <string_view>
+
+// One of the program's texts (journal/vlm_Resources.h, UTF-8) as a widget's text.
+inline QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Windows-1251 bytes to a widget's text.
 QString FromCp(std::string_view cp1251);
