@@ -3,9 +3,17 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+// Qt's converter rather than xml's Cp1251ToUtf8 (which serves the code below Qt): it is the fast
+// path for whole texts, and it keeps byte 0x98 as U+0098, so an editor gives back every byte it showed.
 namespace {
 const char* const kCodePage = "windows-1251";
+
+bool Encodable(const QString& text) {
+  QStringEncoder encoder(kCodePage);
+  const QByteArray ignored = encoder.encode(text);  // encoding happens on conversion
+  return encoder.isValid() && !encoder.hasError();
 }
+}  // namespace
 
 QString FromCp(std::string_view cp1251) {
   QStringDecoder decoder(kCodePage);
@@ -25,16 +33,24 @@ bool ToCp(const QString& text, std::string& cp1251, QString* bad) {
   if (bad) {
     // Find the characters one by one; only done on the rare failing path.
     bad->clear();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-      const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-      const QString ch = text.mid(i, n);
-      QStringEncoder one(kCodePage);
-      const QByteArray ignored = one.encode(ch);  // encoding happens on conversion
-      if (one.hasError() && !bad->contains(ch)) bad->append(ch);
-      i += n - 1;
-    }
+    WithoutForeignCharacters(text, bad);
   }
   return false;
+}
+
+QString WithoutForeignCharacters(const QString& text, QString* left) {
+  if (Encodable(text)) return text;
+  QString kept;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype n = (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ? 2 : 1;
+    const QString ch = text.mid(i, n);
+    if (Encodable(ch))
+      kept += ch;
+    else if (left && !left->contains(ch))
+      left->append(ch);
+    i += n - 1;
+  }
+  return kept;
 }
 
 QString FromAnyText(std::string_view text) {
