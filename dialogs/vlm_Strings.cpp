@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include "xml_functions.h"
+
 // Qt's converter rather than xml's Cp1251ToUtf8 (which serves the code below Qt): it is the fast
 // path for whole texts, and it keeps byte 0x98 as U+0098, so an editor gives back every byte it showed.
 namespace {
@@ -54,8 +56,6 @@ QString WithoutForeignCharacters(const QString& text, QString* left) {
 }
 
 QString FromAnyText(std::string_view text) {
-  QStringDecoder utf8(QStringDecoder::Utf8);
-  const QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-  if (!utf8.hasError()) return decoded;
+  if (ValidUtf8(text)) return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   return FromCp(text);
 }

@@ -171,6 +171,29 @@ std::string Utf8ToCp1251(std::string_view s) {
   return out;
 }
 
+bool ValidUtf8(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t n = (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    char32_t cp = c & (0x7F >> n);
+    for (std::size_t k = 1; k < n; ++k) {
+      const unsigned char cc = static_cast<unsigned char>(s[i + k]);
+      if ((cc >> 6) != 0x2) return false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};  // below these, a shorter form exists
+    if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return false;
+    i += n;
+  }
+  return true;
+}
+
 std::string NativePath(std::string_view cp1251Path) { return Cp1251ToUtf8(cp1251Path); }
 
 std::string SystemErrorText(int errnum) {
