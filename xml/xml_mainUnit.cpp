@@ -45,6 +45,28 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+// Writes the document's text to `fd` in pieces as it is produced; 0, or the errno of the first
+// write that failed.
+int WriteDocument(const TXMLParameters& parameters, const TXMLNode& root, int fd) {
+  int writeErrno = 0;
+  TXMLTextFile file;
+  file.Sink = [&](std::string_view piece) {
+    if (writeErrno == 0 && !WriteAll(fd, piece)) writeErrno = errno ? errno : EIO;
+  };
+  parameters.WriteTo(file);
+  root.WriteTo(file);
+  file.Flush();
+  return writeErrno;
+}
+
+void FlushFolder(const std::string& dir) {
+  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
 // Temporary files of a save are named "." + the file's name + kTempInfix + six letters or digits.
 constexpr const char* kTempInfix = ".saving-";
 
@@ -241,16 +263,9 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
   if (::fchmod(fd, mode) != 0) fail(xml_res::ActionSetPermissions);
   // Keep the old file's owner where that is allowed (for root); otherwise it stays the writer's.
   if (exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) errno = 0;
-  // The text goes to the file in pieces as it is produced.
   int writeErrno = 0;
-  TXMLTextFile file;
-  file.Sink = [&](std::string_view piece) {
-    if (writeErrno == 0 && !WriteAll(fd, piece)) writeErrno = errno ? errno : EIO;
-  };
   try {
-    Parameters->WriteTo(file);
-    Root->WriteTo(file);
-    file.Flush();
+    writeErrno = WriteDocument(*Parameters, *Root, fd);
   } catch (...) {  // out of memory while writing: leave no temporary file behind
     ::close(fd);
     if (!temp.empty()) ::unlink(temp.c_str());
@@ -266,12 +281,7 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
   fd = -1;
   if (closed != 0) fail(xml_res::ActionClose);
   if (::rename(temp.c_str(), target.c_str()) != 0) fail(xml_res::ActionReplace);
-  // Make the rename itself durable; the new file is in place whatever this returns.
-  int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
+  FlushFolder(dir);  // the rename itself made durable; the new file is in place whatever this does
 }
 
 TXMLNode* TXMLParser::FindNode(std::string_view name) const {
