@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include "vlm_Resources.h"
+#include "vlm_Strings.h"
 #include "vlm_Types.h"
 
 #ifndef VELMORA_DATA_FROM_BIN
@@ -31,7 +32,6 @@ bool FolderWritable(const QString& dir) { return ::access(QFile::encodeName(dir)
 constexpr QFile::Permissions kPrivateFile = QFile::ReadOwner | QFile::WriteOwner;
 constexpr QFile::Permissions kPrivateFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // In the user's data folder, beside a library copied from a program's folder: that folder's name.
 const QString kCopyMark = QStringLiteral(".velmora-copy-of");

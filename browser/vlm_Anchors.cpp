@@ -63,8 +63,6 @@ TAnchors TAnchorLayout::AnchorsOf(const QWidget* w) const {
   return e ? e->Anchors : akLeftTop;
 }
 
-void TAnchorLayout::SetAnchors(QWidget* w, TAnchors anchors) { Place(w, w->geometry(), anchors); }
-
 void TAnchorLayout::Apply() {
   const QSize now = FParent->size();
   for (const auto& e : FEntries) e.Widget->setGeometry(Arrange(e.Bounds, e.Anchors, e.Reference, now));

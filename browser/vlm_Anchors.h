@@ -26,7 +26,6 @@ public:
   void Place(QWidget* w, const QRect& bounds, TAnchors anchors);
   void Place(QWidget* w, const QRect& bounds);  // keeps the anchors
   TAnchors AnchorsOf(const QWidget* w) const;
-  void SetAnchors(QWidget* w, TAnchors anchors);  // keeps the current bounds
   // Applies every control's rules to the parent's current size.
   void Apply();
 

@@ -24,7 +24,6 @@
 #include "xml_node.h"
 
 namespace {
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // An attribute as an editor shows it: empty when absent.
 QString Shown(const std::string& value) { return value == litUndefined ? QString() : FromCp(value); }
@@ -104,12 +103,12 @@ void TEditorPanel::CreateControls() {
 
   label(lbl_Energy, 383, 44, res::CaptionEnergy, akTop | akRight, true);
   trb_Energy = new QSlider(Qt::Vertical, this);
-  trb_Energy->setRange(0, 200);
+  trb_Energy->setRange(0, kEnergyMaximum);
   trb_Energy->setPageStep(20);
   trb_Energy->setSingleStep(1);
-  trb_Energy->setValue(100);
+  trb_Energy->setValue(kEnergyMiddle);
   trb_Energy->setTickPosition(QSlider::NoTicks);
-  trb_Energy->setInvertedAppearance(true);  // position 0 ("1") at the top, 200 ("-1") at the bottom
+  trb_Energy->setInvertedAppearance(true);  // position 0 ("1") at the top, the maximum ("-1") at the bottom
   trb_Energy->setInvertedControls(true);
   place(trb_Energy, QRect(393, 59, 26, 121), akTop | akRight | akBottom, true);
   label(lbl_HighEnergyLevel, 421, 63, res::CaptionHighEnergyLevel, akTop | akRight, true);
@@ -129,8 +128,8 @@ void TEditorPanel::CreateControls() {
   btn_ClearImage->setIcon(Glyph(true));
   for (QToolButton* b : {btn_LoadImage, btn_ClearImage}) b->setIconSize(QSize(8, 8));
 
-  QCheckBox** boxes[4] = {&box_Label1, &box_Label2, &box_Label3, &box_Label4};
-  for (int i = 0; i < 4; ++i) {
+  QCheckBox** boxes[kLabelCount] = {&box_Label1, &box_Label2, &box_Label3, &box_Label4};
+  for (int i = 0; i < kLabelCount; ++i) {
     *boxes[i] = new QCheckBox(this);
     place(*boxes[i], QRect(5, 269 + 20 * i, 265, 17), akLeft | akBottom, false);
   }
@@ -258,7 +257,7 @@ void TEditorPanel::FillExperience(TXMLNode& experience) {
   ShowPicture(picture);
 
   const bool hasProperties = DirectChild(experience, tagProperties) != nullptr;
-  for (int n = 1; n <= 4; ++n) LabelBox(n)->setChecked(hasProperties && ReadLabelFlag(experience, n));
+  for (int n = 1; n <= kLabelCount; ++n) LabelBox(n)->setChecked(hasProperties && ReadLabelFlag(experience, n));
 
   const TEnergyLevel energy = ReadEnergyLevel(experience);
   const int middle = trb_Energy->maximum() / 2;
@@ -425,7 +424,7 @@ void TEditorPanel::SetEditorsWritable(bool writable) {
   mmo_Comment->setReadOnly(!writable);
   btn_LoadImage->setVisible(writable);
   btn_ClearImage->setVisible(writable);
-  for (int n = 1; n <= 4; ++n) LabelBox(n)->setEnabled(writable);
+  for (int n = 1; n <= kLabelCount; ++n) LabelBox(n)->setEnabled(writable);
   trb_Energy->setEnabled(writable);
   // In a document that is never written the box cannot unlock anything.
   btn_ReadOnly->setEnabled(!FDocumentReadOnly);

@@ -49,7 +49,6 @@ public:
   // True while the element edited belongs to a document that is never written (a journal or
   // library that could not be read): its editors stay read-only whatever the element says.
   void SetDocumentReadOnly(bool readOnly) { FDocumentReadOnly = readOnly; }
-  bool DocumentReadOnly() const { return FDocumentReadOnly; }
 
   // While one of these lives, the editors only show: filling and arranging them, locking and
   // unlocking, never write into the element (a file only looked at keeps its bytes).

@@ -24,7 +24,6 @@
 #include "xml_node.h"
 
 namespace {
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 const QString kSeparator = QStringLiteral(". ");
 
@@ -38,7 +37,7 @@ void TEditorPanel::ConnectHandlers() {
   connect(edt_Name, &QLineEdit::textChanged, this, [this] { Run([this] { edt_NameChange(); }); });
   connect(mmo_Description, &QPlainTextEdit::textChanged, this, [this] { Run([this] { mmo_DescriptionChange(); }); });
   connect(mmo_Comment, &QPlainTextEdit::textChanged, this, [this] { Run([this] { mmo_CommentChange(); }); });
-  for (int n = 1; n <= 4; ++n)
+  for (int n = 1; n <= kLabelCount; ++n)
     connect(LabelBox(n), &QCheckBox::toggled, this, [this, n] { Run([this, n] { box_LabelClick(n); }); });
   connect(btn_LoadImage, &QToolButton::clicked, this, [this] { Run([this] { btn_LoadImageClick(); }); });
   connect(btn_ClearImage, &QToolButton::clicked, this, [this] { Run([this] { btn_ClearImageClick(); }); });

@@ -22,6 +22,7 @@
 #include <ctime>
 
 #include "vlm_Resources.h"
+#include "vlm_Strings.h"
 
 enum TFound { fdGone, fdHeld, fdLeftover, fdEmpty, fdGarbage, fdUnreadable, fdLink, fdFolder, fdOther, fdUnknown };
 
@@ -33,8 +34,6 @@ struct TLibraryLock::TPlace {
 };
 
 namespace {
-
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // True when the kernel lists a lock on the file: QLockFile holds an flock on its lock file. For a
 // file this program may not open (another user's), this list is the only way to tell.

@@ -15,11 +15,11 @@
 #include <algorithm>
 
 #include "vlm_Resources.h"
+#include "vlm_Strings.h"
 #include "vlm_StatisticsView.h"
 #include "vlm_Widgets.h"
 
 namespace {
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QIcon UiIcon(const char* name, const char* disabledName = nullptr) {
   QIcon icon;

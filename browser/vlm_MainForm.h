@@ -83,8 +83,6 @@ public:
   void ClosingForSignal() { FClosingForSignal = true; }
   // The program's exit status: 0, or 1 when a closing for a signal could not write every file.
   int ExitStatus() const { return FExitStatus; }
-  // The short date format in Qt's pattern letters, set at start-up.
-  const QString& ShortDateFormat() const { return FShortDateFormat; }
 
   // Handlers of the window and its controls.
   void FormCreate();
@@ -203,7 +201,7 @@ public:
   std::unique_ptr<TVLGraph> FGraph;
   std::unique_ptr<TVLGraph> FQualityGraph;
   std::unique_ptr<TStatisticsView> FStatistics;  // draws the painters' charts into the work area
-  bool FLabelDefined[4] = {false, false, false, false};  // read by the journal statistics
+  bool FLabelDefined[kLabelCount] = {};  // read by the journal statistics
   const TDocumentState& LibraryState() const { return FCore->State(); }  // how dreams.ini was read
 
   // Tool bar.
@@ -295,7 +293,6 @@ private:
   std::vector<TXMLNode*> FSteppedEntries;
   std::vector<std::pair<TXMLNode*, TXMLNode*>> FSteppedParents;  // parent, child added or removed
   TUserInteraction& FUi;
-  QString FShortDateFormat;
   bool FLoginFailed = false;
   bool FAlreadyOpen = false;
   QString FViewOnly;

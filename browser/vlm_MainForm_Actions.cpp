@@ -23,7 +23,6 @@ constexpr int kPictureJournal = 3;
 constexpr int kPictureDay = 4;
 constexpr int kPictureExperience = 5;
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // The position of a node among its parent's children; -1 for a top-level node.
 int PositionOf(const QTreeWidgetItem* node) {

@@ -27,11 +27,6 @@
 #include "vlm_GraphPainter.h"
 #include "vlm_StatisticsView.h"
 
-namespace {
-// The program's short date format, in the old platform's letters ("mm" is the month there).
-QString QtDatePattern(QString pattern) { return pattern.replace(QLatin1Char('m'), QLatin1Char('M')); }
-}  // namespace
-
 Tfrm_MainForm::Tfrm_MainForm(TUserInteraction& ui, const QString& appDir, QWidget* parent)
     : Tfrm_MainForm(ui, appDir, appDir, parent) {}
 
@@ -57,7 +52,6 @@ std::string Tfrm_MainForm::ResolvePath(const std::string& cp1251Path) const {
 }
 
 void Tfrm_MainForm::FormCreate() {
-  FShortDateFormat = QtDatePattern(QString::fromUtf8(res::ShortDateFormat));
   FConfirmDelete = true;
   FNextNumber = 0;
   if (!LockLibrary()) return;

@@ -34,9 +34,9 @@ void Tfrm_MainForm::ShowJournalStatistics(QTreeWidgetItem* node) {
     FStatistics->ShowNothing();
     return;
   }
-  std::array<bool, 4> defined;
-  std::array<std::string, 4> captions;
-  for (int n = 1; n <= 4; ++n) {
+  std::array<bool, kLabelCount> defined;
+  std::array<std::string, kLabelCount> captions;
+  for (int n = 1; n <= kLabelCount; ++n) {
     defined[n - 1] = FLabelDefined[n - 1];
     captions[n - 1] = Utf8ToCp1251(LabelBox(n)->text().toStdString());
   }

@@ -72,8 +72,8 @@ void TStatisticsView::SetUpPainters(TVLGraph& graph, TVLGraph& quality) {
   quality.SetColors({clPurple, clNavy, clBlue, clAqua, clWhite});
 }
 
-void TStatisticsView::ShowJournalStatistics(const TXMLNode& journalRoot, const std::array<bool, 4>& defined,
-                                            const std::array<std::string, 4>& captions) {
+void TStatisticsView::ShowJournalStatistics(const TXMLNode& journalRoot, const std::array<bool, kLabelCount>& defined,
+                                            const std::array<std::string, kLabelCount>& captions) {
   const TJournalCounts counts = CountJournal(journalRoot);
 
   FGraph.XMin = 1.0;
@@ -101,7 +101,7 @@ void TStatisticsView::ShowJournalStatistics(const TXMLNode& journalRoot, const s
   FQualityGraph.YAxis = {0.0, 1.0, -1};
   FQualityGraph.YFormat = "%.0n";
   FQualityGraph.ClearValues();
-  for (std::size_t k = 0; k < 4; ++k)
+  for (std::size_t k = 0; k < kLabelCount; ++k)
     if (defined[k]) FQualityGraph.AddValue(captions[k], static_cast<double>(k + 1), counts.LabelCounts[k]);
   FQualityGraph.Title.Text = Utf8ToCp1251(res::TitleDreamQuality);
   FQualityGraph.Footer.Text = Utf8ToCp1251(res::FooterTotalDreams) + std::to_string(counts.Total);
@@ -230,11 +230,6 @@ void TStatisticsView::DrawGraph() {
 
 void TStatisticsView::DrawQualityGraph() {
   PaintQualityGraph();
-  Present();
-}
-
-void TStatisticsView::ClearGraphs() {
-  PaintClear();
   Present();
 }
 

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "vlm_Types.h"
+
 class QLabel;
 class QToolButton;
 class QWidget;
@@ -43,8 +45,8 @@ public:
 
   // Both journal charts, counted from the loaded journal's root. `defined` and `captions` are the
   // four labels of the library (captions in Windows-1251).
-  void ShowJournalStatistics(const TXMLNode& journalRoot, const std::array<bool, 4>& defined,
-                             const std::array<std::string, 4>& captions);
+  void ShowJournalStatistics(const TXMLNode& journalRoot, const std::array<bool, kLabelCount>& defined,
+                             const std::array<std::string, kLabelCount>& captions);
   // The energy chart of a day. `decimal` is the locale's decimal separator (Windows-1251).
   void ShowDayStatistics(const TXMLNode& day, const std::string& decimal);
 
@@ -53,7 +55,6 @@ public:
 
   void DrawGraph();
   void DrawQualityGraph();
-  void ClearGraphs();
   void btn_Refresh_1Click();
   void btn_Refresh_2Click();
   void btn_Copy_1Click();

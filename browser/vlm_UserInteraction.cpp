@@ -77,28 +77,11 @@ bool TQtUserInteraction::AskReplaceFile(QWidget* parent, const QString& file) {
   return Tfrm_Message::AskReplaceFile(Owner(parent), file);
 }
 
-namespace {
-// A filter of the design ("name|pattern|name|pattern") for Qt's file dialog. "*.*" means every
-// file there; here that is "*", since many files have no dot.
-QString QtNameFilters(const char* designFilter) {
-  const QStringList parts = QString::fromUtf8(designFilter).split(QLatin1Char('|'));
-  QStringList filters;
-  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-    QString name = parts[i];
-    const QString pattern = parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
-    const qsizetype bracket = name.indexOf(QLatin1Char('('));
-    if (bracket >= 0) name = name.left(bracket).trimmed();
-    filters << name + QStringLiteral(" (") + pattern + QLatin1Char(')');
-  }
-  return filters.join(QStringLiteral(";;"));
-}
-}  // namespace
-
 QString TQtUserInteraction::AskOpenImage(QWidget* parent) {
   QFileDialog dialog(Owner(parent), QString::fromUtf8(res::TitleOpenImage));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilter(QtNameFilters(res::FilterImage));
+  dialog.setNameFilters(NameFilters(res::FilterImage, true));  // "*.*" means every file there
   dialog.setDefaultSuffix(QString::fromUtf8(res::DefaultExtImage));
   ShowDatesInProgramLanguage(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

@@ -8,9 +8,9 @@
 #include <QPushButton>
 
 #include "vlm_Resources.h"
+#include "vlm_Strings.h"
 
 namespace {
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // A white speech balloon holding a blue question mark, 32 by 32.
 QPixmap QuestionPicture() {

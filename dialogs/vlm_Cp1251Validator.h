@@ -4,8 +4,7 @@
 #include <QValidator>
 #include <functional>
 
-// `text` without the characters Windows-1251 has no byte for; those go to `left` (each once).
-QString WithoutForeignCharacters(const QString& text, QString* left = nullptr);
+#include "vlm_Strings.h"  // WithoutForeignCharacters
 
 class TCp1251Validator : public QValidator {
 public:

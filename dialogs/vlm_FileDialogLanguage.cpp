@@ -5,6 +5,8 @@
 #include <QIdentityProxyModel>
 #include <QLocale>
 
+#include "vlm_Strings.h"
+
 namespace {
 // The columns of QFileSystemModel.
 constexpr int kSizeColumn = 1;
@@ -30,3 +32,16 @@ private:
 }  // namespace
 
 void ShowDatesInProgramLanguage(QFileDialog& dialog) { dialog.setProxyModel(new TProgramLanguageFiles(&dialog)); }
+
+QStringList NameFilters(const char* designFilter, bool dotlessToo) {
+  const QStringList parts = Text(designFilter).split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString name = parts[i];
+    const QString pattern = dotlessToo && parts[i + 1] == QLatin1String("*.*") ? QStringLiteral("*") : parts[i + 1];
+    const qsizetype bracket = name.indexOf(QLatin1Char('('));
+    if (bracket >= 0) name = name.left(bracket).trimmed();
+    filters << name + QStringLiteral(" (") + pattern + QLatin1Char(')');
+  }
+  return filters;
+}

@@ -14,21 +14,13 @@
 #include "vlm_LibraryOps.h"
 #include "vlm_MessageForm.h"
 #include "vlm_Resources.h"
+#include "vlm_Strings.h"
 
 namespace {
 constexpr int kClientWidth = 236;
 constexpr int kClientHeight = 100;
 constexpr int kOneRowHeight = 75;  // the client height of an outer height of 103 with one row
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// "name|pattern|name|pattern" of the design as Qt's name filters.
-QStringList NameFilters(const char* design) {
-  const QStringList parts = Text(design).split(QLatin1Char('|'));
-  QStringList filters;
-  for (int i = 0; i + 1 < parts.size(); i += 2) filters << parts[i];
-  return filters;
-}
 
 // The button's picture: three dots, drawn rather than shipped.
 QIcon DefaultPicture() {
@@ -166,7 +158,7 @@ QString Tfrm_NewElement::RunSaveDialog() {
   dlg_SaveFile.setAcceptMode(QFileDialog::AcceptSave);
   dlg_SaveFile.setFileMode(QFileDialog::AnyFile);
   dlg_SaveFile.setDefaultSuffix(Text(res::DefaultExtJournal));
-  dlg_SaveFile.setNameFilters(NameFilters(res::FilterJournal));
+  dlg_SaveFile.setNameFilters(NameFilters(res::FilterJournal, false));
   ShowDatesInProgramLanguage(dlg_SaveFile);
   // An existing file is asked about here, in the look of the program's other questions; "Нет"
   // goes back to the dialog.

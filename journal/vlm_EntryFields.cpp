@@ -42,14 +42,14 @@ std::string_view BoolText(bool flag) { return flag ? litTrue : litFalse; }
 
 bool ReadLabelFlag(const TXMLNode& experience, int n) {
   const TXMLNode* properties = DirectChild(experience, tagProperties);
-  if (!properties || n < 1 || n > 4) return false;
+  if (!properties || n < 1 || n > kLabelCount) return false;
   std::string value = properties->GetAttribute(attrOlderLabels[n - 1]);
   if (value == litUndefined) value = properties->GetAttribute(attrLabels[n - 1]);
   return value == litTrue;
 }
 
 void WriteLabelFlag(TXMLNode& experience, int n, bool on) {
-  if (n < 1 || n > 4) return;
+  if (n < 1 || n > kLabelCount) return;
   TXMLNode& properties = ChildOrNew(experience, tagProperties, nkEmpty);
   if (properties.GetAttribute(attrOlderLabels[n - 1]) != litUndefined) properties.RemoveAttribute(attrOlderLabels[n - 1]);
   properties.SetAttribute(attrLabels[n - 1], BoolText(on));
@@ -71,7 +71,7 @@ TEnergyLevel ReadEnergyLevel(const TXMLNode& experience) {
     return result;
   }
   result.State = TEnergyLevel::Valid;
-  result.Level = std::clamp(level, 0, 200);
+  result.Level = std::clamp(level, 0, kEnergyMaximum);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "vlm_Types.h"
 #include "xml_types.h"
 
 class TXMLNode;
@@ -35,7 +36,7 @@ void WriteLabelFlag(TXMLNode& experience, int n, bool on);
 // The stored energy level of an experience.
 struct TEnergyLevel {
   enum TState { Absent, Unset, Valid, Invalid } State = Absent;  // no `energy`; no `level`; ...
-  int Level = 100;  // Valid: clamped to 0..200
+  int Level = kEnergyMiddle;  // Valid: clamped to 0..kEnergyMaximum
   std::string Text;  // Invalid: the text found
 };
 TEnergyLevel ReadEnergyLevel(const TXMLNode& experience);

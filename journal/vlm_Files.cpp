@@ -8,23 +8,6 @@
 #include "vlm_Resources.h"
 #include "xml_functions.h"
 
-namespace {
-
-bool ValidUtf8(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return false;
-    for (std::size_t k = 1; k < n; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) >> 6) != 0x2) return false;
-    i += n;
-  }
-  return true;
-}
-
-}  // namespace
-
 bool PathExists(std::string_view cp1251Path) {
   std::error_code error;
   const auto status = std::filesystem::symlink_status(NativePath(cp1251Path), error);

@@ -1,5 +1,6 @@
 #pragma once
-// Every text the user sees, in one place, by role. Stored as UTF-8 so the widgets take them with
+// Every text the user sees, in one place, by role (but for the XML library's reasons a save
+// failed, which sit below this in xml/xml_resources.h). Stored as UTF-8 so the widgets take them with
 // QString::fromUtf8; code that puts one into a document converts it with Utf8ToCp1251 first.
 // Placeholders are "%1", "%2", ... in the style of QString::arg (no printf formats), filled by
 // QString::arg in the windows or by res::Format in plain C++ code.
@@ -54,7 +55,6 @@ inline constexpr const char* MsgPicturePathRefused =
 inline constexpr const char* TitleOpenImage = "Открыть изображение";
 inline constexpr const char* DefaultExtImage = "bmp";
 inline constexpr const char* FilterImage = "Windows BMP (*.bmp)|*.bmp|Все файлы (*.*)|*.*";
-inline constexpr const char* FilterNameAllFiles = "Все файлы (*.*)";
 
 // Charts.
 inline constexpr const char* GraphFontName = "Tahoma";
@@ -114,9 +114,6 @@ inline constexpr const char* AboutNotice = "Дневник снов для Linux
 inline constexpr const char* AboutCredit1 = "Программа: команда Velmora";
 inline constexpr const char* AboutCredit2 = "Графики: Velmora Graphs";
 inline constexpr const char* AboutCredit3 = "Спасибо всем, кто видит сны";
-
-// Conversion error of the platform, kept as the chart view reports it.
-inline constexpr const char* ErrNotValidInteger = "'%1' is not a valid integer value";
 
 // Messages of the program's own for faults it handles instead of losing data.
 inline constexpr const char* TitleError = "Ошибка";

@@ -68,7 +68,7 @@ TLibrarySettings ReadLibrarySettings(const TXMLNode& root) {
       // An icon without a path adds no picture, but its role may still name a tool button.
       settings.Icons.push_back({child->GetAttribute(attrPath), child->GetAttribute(attrName)});
     } else if (name == tagLabel) {
-      if (labels < 4) {
+      if (labels < kLabelCount) {
         settings.LabelCaptions[labels] = child->GetAttribute(attrCaption);
         settings.LabelDefined[labels] = true;
       }

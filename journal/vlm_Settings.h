@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "vlm_Types.h"
+
 class TXMLNode;
 
 // One `icon` element, in document order. Those with a path add a picture to the tree's list, in
@@ -24,8 +26,8 @@ struct TFormGeometry {
 struct TLibrarySettings {
   std::vector<TIconSetting> Icons;
   // Captions of the first four `label` elements (Windows-1251); a box without one is undefined.
-  std::string LabelCaptions[4];
-  bool LabelDefined[4] = {false, false, false, false};
+  std::string LabelCaptions[kLabelCount];
+  bool LabelDefined[kLabelCount] = {};
   TFormGeometry Form;  // the last `form` element's values win, attribute by attribute
   bool ConfirmDelete = true;  // only "no" turns the question off
   // Values that could not be used, one message each (UTF-8).

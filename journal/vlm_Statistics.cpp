@@ -23,7 +23,7 @@ TJournalCounts CountJournal(const TXMLNode& journalRoot) {
       ++dreams;
       const TXMLNode* properties = child->FindNode(tagProperties);
       if (!properties) continue;
-      for (int k = 0; k < 4; ++k)
+      for (int k = 0; k < kLabelCount; ++k)
         if (properties->GetAttribute(attrLabels[k]) == litTrue) ++counts.LabelCounts[static_cast<std::size_t>(k)];
     }
     counts.DreamsPerDay.push_back(dreams);
@@ -33,8 +33,8 @@ TJournalCounts CountJournal(const TXMLNode& journalRoot) {
   return counts;
 }
 
-int HighestDefinedLabel(const std::array<bool, 4>& defined) {
-  for (int k = 4; k >= 1; --k)
+int HighestDefinedLabel(const std::array<bool, kLabelCount>& defined) {
+  for (int k = kLabelCount; k >= 1; --k)
     if (defined[static_cast<std::size_t>(k - 1)]) return k;
   return 0;
 }

@@ -8,11 +8,9 @@
 #include <string>
 #include <vector>
 
-class TXMLNode;
+#include "vlm_Types.h"
 
-// The energy track bar's range: position 0 is energy +1, the middle 0, the maximum -1.
-inline constexpr int kEnergyMaximum = 200;
-inline constexpr int kEnergyMiddle = kEnergyMaximum / 2;
+class TXMLNode;
 
 // Whether the directory tree gives `child` of a day (or of a catalog below it) a node of its own.
 bool TreeShowsBelowDay(const TXMLNode& child);
@@ -21,14 +19,14 @@ struct TJournalCounts {
   std::vector<int> DreamsPerDay;        // nodes below each day, in tree order
   int Total = 0;                        // sum of DreamsPerDay
   int MostPerDay = 1;                   // the largest day, and at least 1
-  std::array<int, 4> LabelCounts{};     // dreams whose label1 .. label4 is "true"
+  std::array<int, kLabelCount> LabelCounts{};     // dreams whose label1 .. label4 is "true"
 };
 
 // Counts the days of a loaded journal and the labels of their dreams.
 TJournalCounts CountJournal(const TXMLNode& journalRoot);
 
 // 1 .. 4: the number of the last label that is defined; 0 when none is.
-int HighestDefinedLabel(const std::array<bool, 4>& defined);
+int HighestDefinedLabel(const std::array<bool, kLabelCount>& defined);
 
 struct TDayEnergies {
   std::vector<double> Energies;  // one per experience of the day, in document order

@@ -62,7 +62,14 @@ inline constexpr std::string_view litIconNight = "One Night";
 inline constexpr std::string_view litIconDream = "One Dream";
 inline constexpr std::string_view litJournalDocType = "<!DOCTYPE vel_mora SYSTEM \"../vel_mora.dtd\">";
 
-// The current label attributes and the older names they replace, by flag (1 to 4).
-inline constexpr std::string_view attrLabels[4] = {attrLabel1, attrLabel2, attrLabel3, attrLabel4};
-inline constexpr std::string_view attrOlderLabels[4] = {attrLucidDream, attrAstralProjection, attrOutOfBody,
+// The labels a dream can carry: label1 .. label4, captioned by the library's first four `label`s.
+inline constexpr int kLabelCount = 4;
+
+// The stored energy level: 0 is energy +1, the middle 0, the maximum -1 (the track bar's range).
+inline constexpr int kEnergyMaximum = 200;
+inline constexpr int kEnergyMiddle = kEnergyMaximum / 2;
+
+// The current label attributes and the older names they replace, by flag (1 to kLabelCount).
+inline constexpr std::string_view attrLabels[kLabelCount] = {attrLabel1, attrLabel2, attrLabel3, attrLabel4};
+inline constexpr std::string_view attrOlderLabels[kLabelCount] = {attrLucidDream, attrAstralProjection, attrOutOfBody,
                                                         attrOtherExperience};

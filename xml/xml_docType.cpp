@@ -1,7 +1,7 @@
 #include "xml_docType.h"
 
 #include "xml_functions.h"
-#include "xml_mainUnit.h"
+#include "xml_textFile.h"
 
 TXMLResult TXMLDocType::Parse(std::string_view text, std::size_t& pos) {
   std::size_t gt = text.find('>', pos);

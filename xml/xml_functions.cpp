@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "xml_resources.h"
+
 namespace {
 
 inline bool IsControlOrBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
@@ -169,19 +171,42 @@ std::string Utf8ToCp1251(std::string_view s) {
   return out;
 }
 
+bool ValidUtf8(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t n = (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    char32_t cp = c & (0x7F >> n);
+    for (std::size_t k = 1; k < n; ++k) {
+      const unsigned char cc = static_cast<unsigned char>(s[i + k]);
+      if ((cc >> 6) != 0x2) return false;
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};  // below these, a shorter form exists
+    if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) return false;
+    i += n;
+  }
+  return true;
+}
+
 std::string NativePath(std::string_view cp1251Path) { return Cp1251ToUtf8(cp1251Path); }
 
 std::string SystemErrorText(int errnum) {
   switch (errnum) {
-    case ENOSPC: return "на диске нет места";
+    case ENOSPC: return xml_res::ReasonNoSpace;
     case EACCES:
-    case EPERM: return "нет прав доступа";
-    case EROFS: return "файловая система доступна только для чтения";
-    case ENOENT: return "нет такого файла или папки";
-    case EISDIR: return "это папка, а не файл";
-    case EIO: return "ошибка ввода-вывода";
-    case EDQUOT: return "превышена дисковая квота";
-    case EFBIG: return "файл слишком велик";
+    case EPERM: return xml_res::ReasonNoPermission;
+    case EROFS: return xml_res::ReasonReadOnlyFileSystem;
+    case ENOENT: return xml_res::ReasonNotFound;
+    case EISDIR: return xml_res::ReasonIsFolder;
+    case EIO: return xml_res::ReasonInputOutput;
+    case EDQUOT: return xml_res::ReasonQuota;
+    case EFBIG: return xml_res::ReasonTooLarge;
     default: return std::strerror(errnum);
   }
 }

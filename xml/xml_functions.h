@@ -21,6 +21,10 @@ std::string_view UnquotedPart(std::string_view body);
 std::string Cp1251ToUtf8(std::string_view s);
 std::string Utf8ToCp1251(std::string_view s);
 
+// True when `s` is well-formed UTF-8: no stray or missing continuation byte, no overlong form,
+// no surrogate, nothing above U+10FFFF.
+bool ValidUtf8(std::string_view s);
+
 // The file-system path for a path held in a document (Windows-1251 bytes).
 std::string NativePath(std::string_view cp1251Path);
 

@@ -14,6 +14,8 @@
 #include <random>
 
 #include "xml_functions.h"
+#include "xml_resources.h"
+#include "xml_textFile.h"
 #include "xml_textStream.h"
 
 namespace {
@@ -41,6 +43,28 @@ bool WriteAll(int fd, std::string_view data) {
     left -= static_cast<std::size_t>(put);
   }
   return true;
+}
+
+// Writes the document's text to `fd` in pieces as it is produced; 0, or the errno of the first
+// write that failed.
+int WriteDocument(const TXMLParameters& parameters, const TXMLNode& root, int fd) {
+  int writeErrno = 0;
+  TXMLTextFile file;
+  file.Sink = [&](std::string_view piece) {
+    if (writeErrno == 0 && !WriteAll(fd, piece)) writeErrno = errno ? errno : EIO;
+  };
+  parameters.WriteTo(file);
+  root.WriteTo(file);
+  file.Flush();
+  return writeErrno;
+}
+
+void FlushFolder(const std::string& dir) {
+  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
 }
 
 // Temporary files of a save are named "." + the file's name + kTempInfix + six letters or digits.
@@ -206,11 +230,11 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
   };
   int linkError = 0;
   const std::string target = FollowLinks(NativePath(fileName), linkError);
-  if (linkError != 0) raise("Не удалось открыть файл", linkError);
+  if (linkError != 0) raise(xml_res::ActionOpen, linkError);
   struct stat st {};
   bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists && S_ISDIR(st.st_mode)) raise("Не удалось записать файл", EISDIR);
-  if (exists && ::access(target.c_str(), W_OK) != 0) raise("Не удалось записать файл", errno);
+  if (exists && S_ISDIR(st.st_mode)) raise(xml_res::ActionWrite, EISDIR);
+  if (exists && ::access(target.c_str(), W_OK) != 0) raise(xml_res::ActionWrite, errno);
   const mode_t mode = exists ? (st.st_mode & 07777) : NewFileMode();
 
   const std::size_t slash = target.rfind('/');
@@ -228,7 +252,7 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
   if (!unnamed) {
     temp = prefix + "XXXXXX";
     fd = ::mkstemp(temp.data());
-    if (fd < 0) raise("Не удалось создать временный файл", errno);
+    if (fd < 0) raise(xml_res::ActionCreateTemporary, errno);
   }
   auto fail = [&](const char* action) {
     const int reason = errno;
@@ -236,19 +260,12 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
     if (!temp.empty()) ::unlink(temp.c_str());
     raise(action, reason);
   };
-  if (::fchmod(fd, mode) != 0) fail("Не удалось задать права файла");
+  if (::fchmod(fd, mode) != 0) fail(xml_res::ActionSetPermissions);
   // Keep the old file's owner where that is allowed (for root); otherwise it stays the writer's.
   if (exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) errno = 0;
-  // The text goes to the file in pieces as it is produced.
   int writeErrno = 0;
-  TXMLTextFile file;
-  file.Sink = [&](std::string_view piece) {
-    if (writeErrno == 0 && !WriteAll(fd, piece)) writeErrno = errno ? errno : EIO;
-  };
   try {
-    Parameters->WriteTo(file);
-    Root->WriteTo(file);
-    file.Flush();
+    writeErrno = WriteDocument(*Parameters, *Root, fd);
   } catch (...) {  // out of memory while writing: leave no temporary file behind
     ::close(fd);
     if (!temp.empty()) ::unlink(temp.c_str());
@@ -256,20 +273,15 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
   }
   if (writeErrno != 0) {
     errno = writeErrno;
-    fail("Не удалось записать файл");
+    fail(xml_res::ActionWrite);
   }
-  if (::fsync(fd) != 0) fail("Не удалось сохранить файл на диск");
-  if (unnamed && !LinkUnnamed(fd, prefix, temp)) fail("Не удалось создать временный файл");
+  if (::fsync(fd) != 0) fail(xml_res::ActionFlush);
+  if (unnamed && !LinkUnnamed(fd, prefix, temp)) fail(xml_res::ActionCreateTemporary);
   const int closed = ::close(fd);
   fd = -1;
-  if (closed != 0) fail("Не удалось закрыть файл");
-  if (::rename(temp.c_str(), target.c_str()) != 0) fail("Не удалось заменить файл");
-  // Make the rename itself durable; the new file is in place whatever this returns.
-  int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
+  if (closed != 0) fail(xml_res::ActionClose);
+  if (::rename(temp.c_str(), target.c_str()) != 0) fail(xml_res::ActionReplace);
+  FlushFolder(dir);  // the rename itself made durable; the new file is in place whatever this does
 }
 
 TXMLNode* TXMLParser::FindNode(std::string_view name) const {

@@ -148,8 +148,6 @@ TXMLNode* TXMLNode::AddChild(std::unique_ptr<TXMLNode> node) {
   return Children.back().get();
 }
 
-TXMLNode* TXMLNode::AddChild(TXMLNode* node) { return AddChild(std::unique_ptr<TXMLNode>(node)); }
-
 void TXMLNode::SetLevel(int level) {
   Level = level;
   std::vector<TXMLNode*> stack{this};

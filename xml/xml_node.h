@@ -48,7 +48,6 @@ public:
   int IndexOfChild(const TXMLNode* node) const;   // by identity; -1 when not a child
   int ChildCount() const { return static_cast<int>(Children.size()); }
   TXMLNode* AddChild(std::unique_ptr<TXMLNode> node);  // appends; Level unchanged
-  TXMLNode* AddChild(TXMLNode* node);                  // takes ownership of a new node
   void SetLevel(int level);                            // renumbers the subtree
   void DeleteChild(int index);                         // frees the child; ignores bad indexes
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "xml_functions.h"
-#include "xml_mainUnit.h"
 #include "xml_node.h"
+#include "xml_textFile.h"
 #include "xml_textStream.h"
 
 namespace {

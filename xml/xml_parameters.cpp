@@ -1,7 +1,7 @@
 #include "xml_parameters.h"
 
 #include "xml_functions.h"
-#include "xml_mainUnit.h"
+#include "xml_textFile.h"
 
 TXMLResult TXMLParameters::ParseAfterDeclaration(std::string_view text, std::size_t& pos) {
   std::string_view rest = text.substr(pos);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "vlm_DocumentState.h"
+#include "vlm_TempFolder.h"
 #include "xml_mainUnit.h"
 
 namespace fs = std::filesystem;
@@ -20,12 +21,6 @@ namespace {
 
 class DocumentStateTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "velmora-state-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    Dir = pattern;
-  }
-  void TearDown() override { fs::remove_all(Dir); }
   std::string PathOf(const std::string& name) const { return (Dir / name).string(); }
   static void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
   static std::string Read(const std::string& path) {
@@ -35,7 +30,8 @@ protected:
   std::size_t FileCount() const {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(Dir), fs::directory_iterator()));
   }
-  fs::path Dir;
+  TTempFolder Folder{"velmora-state"};
+  fs::path Dir = Folder.Path;
 };
 
 TEST_F(DocumentStateTest, BackupsAreNamedByTheTimeAndNeverReplaceAnother) {

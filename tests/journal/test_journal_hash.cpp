@@ -11,6 +11,7 @@
 
 #include "vlm_JournalHash.h"
 #include "vlm_Resources.h"
+#include "vlm_TempFolder.h"
 #include "vlm_Types.h"
 #include "xml_functions.h"
 #include "xml_mainUnit.h"
@@ -28,12 +29,6 @@ std::string Day(const std::string& name) { return "  <day name=\"" + name + "\">
 
 class JournalHashTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "velmora-journal-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    Dir = pattern;
-  }
-  void TearDown() override { fs::remove_all(Dir); }
 
   std::string PathOf(const std::string& name) const { return (Dir / name).string(); }
   static void Write(const std::string& path, const std::string& bytes) {
@@ -56,7 +51,8 @@ protected:
     return day;
   }
 
-  fs::path Dir;
+  TTempFolder Folder{"velmora-journal"};
+  fs::path Dir = Folder.Path;
 };
 
 TEST_F(JournalHashTest, AJournalIsReadOnceHoweverOftenItIsOpened) {

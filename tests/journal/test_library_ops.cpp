@@ -11,6 +11,7 @@
 
 #include "vlm_JournalHash.h"
 #include "vlm_LibraryOps.h"
+#include "vlm_TempFolder.h"
 #include "vlm_Types.h"
 #include "vlm_XMLPairList.h"
 #include "xml_mainUnit.h"
@@ -50,15 +51,6 @@ std::string ReadFile(const std::filesystem::path& path) {
   text << in.rdbuf();
   return text.str();
 }
-
-class TempDir {
-public:
-  TempDir() : Path(std::filesystem::temp_directory_path() / ("velmora_ops_" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(Path);
-  }
-  ~TempDir() { std::filesystem::remove_all(Path); }
-  std::filesystem::path Path;
-};
 
 }  // namespace
 
@@ -126,7 +118,7 @@ TEST(LibraryOps, ProposedNumbersArePaddedToThreeDigits) {
 }
 
 TEST(LibraryOps, ANewJournalIsWrittenAtOnceRegisteredAndPaired) {
-  TempDir dir;
+  TTempFolder dir{"velmora-ops"};
   const std::string file = (dir.Path / "dec.xml").string();
   auto library = Parse("<dreamlibrary><directory name=\"A\"/></dreamlibrary>");
   TXMLNode& catalog = *library->Root->GetChild(0);
@@ -153,7 +145,7 @@ TEST(LibraryOps, ANewJournalIsWrittenAtOnceRegisteredAndPaired) {
 }
 
 TEST(LibraryOps, AJournalThatCannotBeWrittenLeavesNoEntryBehind) {
-  TempDir dir;
+  TTempFolder dir{"velmora-ops"};
   auto library = Parse("<dreamlibrary><directory name=\"A\"><file name=\"old\"/></directory></dreamlibrary>");
   TXMLNode& catalog = *library->Root->GetChild(0);
   TJournalHash journals;

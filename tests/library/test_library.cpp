@@ -13,6 +13,7 @@
 
 #include "vlm_EntryFields.h"
 #include "vlm_Library.h"
+#include "vlm_TempFolder.h"
 #include "vlm_Types.h"
 #include "xml_node.h"
 
@@ -24,9 +25,6 @@ const char* const kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\" langu
 class LibraryTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "velmora-library-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    Dir = pattern;
     Write("dreams.ini", std::string(kDeclaration) +
                             "<dreamlibrary name=\"L\">\r\n  <directory name=\"A\">\r\n"
                             "    <file name=\"J\" path=\"" + Path("j.xml") + "\" default=\"yes\" />\r\n"
@@ -43,7 +41,6 @@ protected:
     K = Library.OpenJournal(Path("k.xml"));
     Library.Pairs().AddPair(Catalog->GetChild(0), J->Root.get());
   }
-  void TearDown() override { fs::remove_all(Dir); }
 
   std::string Path(const std::string& name) const { return (Dir / name).string(); }
   void Write(const std::string& name, const std::string& bytes) const {
@@ -56,7 +53,8 @@ protected:
     return static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
   }
 
-  fs::path Dir;
+  TTempFolder Folder{"velmora-library"};
+  fs::path Dir = Folder.Path;
   mutable TLibrary Library;
   TXMLNode* Catalog = nullptr;
   TXMLParser* J = nullptr;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "vlm_TempFolder.h"
 #include "xml_test_util.h"
 
 namespace {
@@ -17,7 +18,8 @@ TEST(XmlDeep, HundredThousandLevels) {
   for (int i = 0; i < kDepth; ++i) text += "<d>";
   text += "bottom";
   for (int i = 0; i < kDepth; ++i) text += "</d>";
-  const auto path = std::filesystem::temp_directory_path() / ("velmora-deep-" + std::to_string(getpid()) + ".xml");
+  const TTempFolder folder("velmora-deep");
+  const auto path = folder.Path / "deep.xml";
   std::ofstream(path, std::ios::binary) << text;
 
   auto p = std::make_unique<TXMLParser>();
@@ -42,7 +44,6 @@ TEST(XmlDeep, HundredThousandLevels) {
   EXPECT_EQ(back->SaveToString(), p->SaveToString());
   p.reset();
   back.reset();
-  std::filesystem::remove(path);
 }
 
 }  // namespace

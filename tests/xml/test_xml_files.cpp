@@ -16,6 +16,7 @@
 #include <set>
 #include <sstream>
 
+#include "vlm_TempFolder.h"
 #include "vlm_Unprivileged.h"
 #include "xml_test_util.h"
 
@@ -40,13 +41,6 @@ namespace {
 
 class XmlFiles : public ::testing::Test {
 protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "velmora-xml-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   static std::string Read(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::stringstream s;
@@ -69,7 +63,8 @@ protected:
     }
   }
 
-  fs::path dir;
+  TTempFolder folder{"velmora-xml"};
+  fs::path dir = folder.Path;
 };
 
 TEST_F(XmlFiles, EmptyNameAndMissingFile) {

@@ -81,6 +81,17 @@ TEST(XmlFunctions, Utf8ToCp1251Fallbacks) {
   EXPECT_EQ(NativePath("C:\\\xD1\xED\xFB"), "C:\\Сны");
 }
 
+// Decides whether a message of unknown origin is read as UTF-8 or as Windows-1251.
+TEST(XmlFunctions, ValidUtf8AcceptsOnlyWellFormedText) {
+  EXPECT_TRUE(ValidUtf8("Сны 日本 \xF0\x9F\x98\x80"));
+  for (const char* bad : {"\xD1\xED\xFB",             // Windows-1251
+                          "ab\xD0",                     // cut off at the end
+                          "\xC0\xAF", "\xE0\x80\xAF",  // overlong
+                          "\xED\xA0\x80",              // a surrogate
+                          "\xF4\x90\x80\x80"})          // above U+10FFFF
+    EXPECT_FALSE(ValidUtf8(bad)) << bad;
+}
+
 TEST(XmlFunctions, JoinLinesInPlace) {
   std::string t = "first\r\n<a>\r\n  b  c  \r\n\r\n<c>";
   JoinLines(t);

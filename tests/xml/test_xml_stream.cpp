@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "vlm_TempFolder.h"
 #include "xml_test_util.h"
 #include "xml_textStream.h"
 
@@ -43,10 +44,8 @@ std::string RandomText(std::mt19937& random) {
 TEST(XmlStream, PiecesOfAnySizeReadTheSameTreeFromMemoryAndFromAFile) {
   const std::size_t saved = TXMLTextStream::PieceBytes;
   // A file of this run's own: copies of the suite run at the same time must not read each other's.
-  std::string path = (std::filesystem::temp_directory_path() / "velmora-stream-XXXXXX").string();
-  const int fd = ::mkstemp(path.data());
-  ASSERT_GE(fd, 0);
-  ::close(fd);
+  const TTempFolder folder("velmora-stream");
+  const std::string path = (folder.Path / "text.xml").string();
   // First a text once reported to read differently in small pieces (removing the comment joins
   // "<!" and "--" into a comment without an end), then generated ones.
   const std::string kept[] = {kDeclaration + ">\r\n<!\r\n<!---->--"};
@@ -68,7 +67,6 @@ TEST(XmlStream, PiecesOfAnySizeReadTheSameTreeFromMemoryAndFromAFile) {
     }
   }
   TXMLTextStream::PieceBytes = saved;
-  std::remove(path.c_str());
 }
 
 // Reading that fails after the file was opened, or a text too large for the tree's strings,

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "xml_test_util.h"
+#include "xml_textFile.h"
 
 namespace {
 
