@@ -41,6 +41,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TBevel;
 class TClickImage;
+class TSearchPanel;
 class TStatisticsView;
 class TVLGraph;
 
@@ -232,6 +233,13 @@ public:
   TEditorPanel* pnl_WorkArea = nullptr;
   QLabel* lbl_ReadOnlyReason = nullptr;  // why the selected node's document is only viewed
   QCheckBox* LabelBox(int n) const;  // box_Label1 .. box_Label4 for n = 1..4
+
+  // Searching (vlm_MainForm_Search.cpp): the panel below the tree, shown by Ctrl+F.
+  QSplitter* spt_Left = nullptr;  // the tree above, the search panel below
+  TSearchPanel* pnl_Search = nullptr;
+  void CreateSearchPanel();
+  // Selects a dream found in the journal of library entry `entry` (holder: its day) and shows it.
+  void ShowSearchResult(TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience);
 
   // The first showing places the window centred on the screen.
   void setVisible(bool visible) override;

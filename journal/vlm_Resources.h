@@ -285,6 +285,20 @@ inline constexpr const char* HintRedo = "Повторить: %1 (Ctrl+Shift+Z)";
 inline constexpr const char* HintUndoNothing = "Отменить (Ctrl+Z)";
 inline constexpr const char* HintRedoNothing = "Повторить (Ctrl+Shift+Z)";
 
+// The search panel.
+inline constexpr const char* SearchPlaceholder = "Поиск снов (Ctrl+F)";
+inline constexpr const char* HintSearchFilters = "Фильтры поиска";
+inline constexpr const char* SearchWholeLibrary = "Вся библиотека";
+inline constexpr const char* SearchLabelEither = "%1: все";
+inline constexpr const char* SearchLabelYes = "%1: да";
+inline constexpr const char* SearchLabelNo = "%1: нет";
+inline constexpr const char* SearchEnergy = "Энергия:";
+inline constexpr const char* SearchDateFrom = "с";
+inline constexpr const char* SearchDateTo = "по";
+inline constexpr const char* SearchFound = "Найдено: %1";
+inline constexpr const char* SearchLoading = "Загрузка журналов: %1 из %2";
+inline constexpr const char* SearchLabelDefault = "Метка %1";
+
 // The reason text for a load status; "" for 0 (success).
 std::string LoadStatusText(int status);
 

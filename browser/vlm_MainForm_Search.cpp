@@ -1,0 +1,87 @@
+// Searching from the window: the search panel below the tree, Ctrl+F, loading the journals a
+// search needs as selecting them would, and showing a dream found.
+#include <QCheckBox>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include "vlm_MainForm.h"
+#include "vlm_Paths.h"
+#include "vlm_SearchPanel.h"
+#include "vlm_Types.h"
+#include "vlm_Widgets.h"
+
+namespace {
+// The node of `element` in the branch below `top` (explicit stack: the file decides the depth).
+QTreeWidgetItem* FindBelow(QTreeWidgetItem* top, const TXMLNode* element) {
+  std::vector<QTreeWidgetItem*> pending{top};
+  while (!pending.empty()) {
+    QTreeWidgetItem* item = pending.back();
+    pending.pop_back();
+    if (item != top && Tfrm_MainForm::NodeOf(item) == element) return item;
+    for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
+  }
+  return nullptr;
+}
+}  // namespace
+
+void Tfrm_MainForm::CreateSearchPanel() {
+  // The tree shares the left side with the panel, which stays hidden until it is asked for.
+  spt_Left = new QSplitter(Qt::Vertical, spt_Splitter);
+  spt_Left->setChildrenCollapsible(false);
+  spt_Splitter->insertWidget(0, spt_Left);
+  spt_Left->addWidget(tre_Directory);
+  pnl_Search = new TSearchPanel(*FCore, spt_Left);
+  spt_Left->addWidget(pnl_Search);
+  spt_Left->setStretchFactor(0, 1);
+  pnl_Search->hide();
+
+  pnl_Search->JournalReadable = [this](const TXMLNode* entry) {
+    const std::string path = ResolvePath(entry->GetAttribute(attrPath));
+    // A missing file would start an empty journal that counts as changed: a search changes nothing.
+    return entry->GetAttribute(attrPath) != litUndefined && (FJournals->Find(path) || PathExists(path));
+  };
+  pnl_Search->LoadEntry = [this](TXMLNode* entry) {
+    Run([this, entry] {
+      for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it)
+        if (NodeOf(*it) == entry) {
+          LoadJournal(*it, entry);  // its node shows the journal, as a selection would
+          return;
+        }
+    });
+  };
+  pnl_Search->OpenDream = [this](TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience) {
+    Run([&] { ShowSearchResult(entry, holder, experience); });
+  };
+  pnl_Search->LabelCaption = [this](int n) { return LabelBox(n)->text(); };
+  pnl_Search->Hidden = [this] { tre_Directory->setFocus(); };
+
+  auto* find = new QShortcut(QKeySequence::Find, this);
+  find->setContext(Qt::WindowShortcut);
+  connect(find, &QShortcut::activated, this, [this] {
+    Run([this] {
+      const bool wasHidden = pnl_Search->isHidden();
+      pnl_Search->Activate();
+      if (wasHidden) spt_Left->setSizes({spt_Left->height() / 2, spt_Left->height() - spt_Left->height() / 2});
+    });
+  });
+}
+
+void Tfrm_MainForm::ShowSearchResult(TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience) {
+  QTreeWidgetItem* journal = nullptr;
+  for (QTreeWidgetItemIterator it(tre_Directory); *it && !journal; ++it)
+    if (EntryOf(*it) == entry) journal = *it;
+  if (!journal) return;
+  QTreeWidgetItem* dream = FindBelow(journal, experience);
+  if (!dream) {
+    // A day's dreams get their nodes when first needed.
+    QTreeWidgetItem* day = FindBelow(journal, holder);
+    BuildPendingNodes(day);
+    if (day) dream = FindBelow(day, experience);
+  }
+  if (!dream) return;
+  TDirectoryTree::ExpandAncestors(dream);
+  tre_Directory->setCurrentItem(dream);
+  tre_Directory->scrollToItem(dream);
+}

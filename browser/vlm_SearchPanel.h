@@ -1,0 +1,97 @@
+#pragma once
+// The search panel below the tree: a field searched as the user types, filters by label, energy,
+// date and catalog or journal, and the list of dreams found. Journals of the library not loaded
+// yet are loaded first, one per turn of the event loop, with a progress bar. It never changes a
+// document; the window opens a result (vlm_MainForm_Search.cpp).
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vlm_Search.h"
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QProgressBar;
+class QSpinBox;
+class QTimer;
+class QToolButton;
+class TLibrary;
+class TSearchResults;
+class TXMLNode;
+
+class TSearchPanel : public QWidget {
+  Q_OBJECT
+public:
+  TSearchPanel(TLibrary& core, QWidget* parent = nullptr);
+  ~TSearchPanel() override;
+
+  // Set by the window. A journal's path as it is opened; true when its file is there to be read.
+  std::function<bool(const TXMLNode* entry)> JournalReadable;
+  // Loads the journal of a library entry as selecting it would (its tree nodes included).
+  std::function<void(TXMLNode* entry)> LoadEntry;
+  // Selects the dream in the tree and shows it.
+  std::function<void(TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience)> OpenDream;
+  // After Escape in an empty field has hidden the panel.
+  std::function<void()> Hidden;
+  // The caption of label n (1..4).
+  std::function<QString(int n)> LabelCaption;
+
+  // Shows the panel and puts the focus into the search field.
+  void Activate();
+  // Empties the field and the results.
+  void Clear();
+  int ResultCount() const;
+  bool Loading() const { return !FToLoad.empty(); }
+  // Opens the result in row `row`; false when there is none.
+  bool OpenResult(int row);
+
+  QLineEdit* edt_Search = nullptr;
+  QToolButton* btn_Filters = nullptr;
+  QWidget* pnl_Filters = nullptr;
+  QComboBox* cmb_Scope = nullptr;
+  QComboBox* cmb_Labels[4] = {};
+  QSpinBox* spn_EnergyMin = nullptr;
+  QSpinBox* spn_EnergyMax = nullptr;
+  QCheckBox* chk_DateFrom = nullptr;
+  QCheckBox* chk_DateTo = nullptr;
+  QDateEdit* dte_From = nullptr;
+  QDateEdit* dte_To = nullptr;
+  QProgressBar* prb_Loading = nullptr;
+  QLabel* lbl_Count = nullptr;
+  QListView* lst_Results = nullptr;
+
+signals:
+  // The result list was updated.
+  void Searched();
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void CreateControls();
+  void FillScope();
+  TSearchFilter Filter() const;
+  // Searches again for what the field and the filters say: loading missing journals first,
+  // refining the last result when only more was typed.
+  void Search();
+  void LoadNext();
+  // The indexes of the documents changed are out of date; `structure`: nodes may be gone.
+  void Invalidate(bool structure);
+
+  TLibrary& FCore;
+  TSearchResults* FModel = nullptr;
+  QTimer* FLoadTimer = nullptr;
+  std::vector<TXMLNode*> FToLoad;
+  std::vector<const TXMLNode*> FTried;  // entries loaded for this search whose journal did not come
+  std::map<const TXMLNode*, std::unique_ptr<TJournalIndex>> FIndexes;  // by journal root
+  std::vector<std::string> FLastTerms;
+  TSearchFilter FLastFilter;
+  std::vector<const TJournalIndex*> FLastSources;
+};

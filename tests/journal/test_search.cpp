@@ -1,0 +1,137 @@
+// Finding dreams: the query's terms against a journal's Windows-1251 text, the filters, snippets.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "vlm_Search.h"
+#include "xml_functions.h"
+#include "xml_mainUnit.h"
+#include "xml_node.h"
+
+namespace {
+
+std::string Cp(const char* utf8) { return Utf8ToCp1251(utf8); }
+
+// Three nights: two dated, one whose name is not a date; four dreams.
+struct TJournal {
+  TXMLParser Doc;
+  std::unique_ptr<TJournalIndex> Index;
+  TJournal() {
+    const std::string text = Cp(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n<velmora>\r\n"
+        "<day name=\"01.02.03\"><comment>Ночь у моря</comment>\r\n"
+        "<experience number=\"1\" title=\"Тёмный ЛЕС\"><description>Я шёл через старый мост, потом летал.</description>"
+        "<properties label1=\"true\" /><energy level=\"150\" /></experience>\r\n"
+        "<experience number=\"2\" title=\"Город\"><description>Ёлка в городе.</description><comment>Зимний сон</comment>"
+        "<properties luciddream=\"true\" label2=\"true\" /></experience></day>\r\n"
+        "<day name=\"15.06.99\"><experience number=\"3\" title=\"Bright SKY\"><description>Flying over the old bridge"
+        "</description><energy level=\"20\" /></experience></day>\r\n"
+        "<day name=\"без даты\"><experience number=\"4\" title=\"Мост\"><description>мост и лес</description>"
+        "<properties label4=\"true\" /></experience></day>\r\n"
+        "</velmora>\r\n");
+    EXPECT_EQ(Doc.LoadFromString(text), xrOk);
+    Index = std::make_unique<TJournalIndex>(*Doc.Root);
+  }
+  // The numbers of the dreams found.
+  std::string Find(const char* query, const TSearchFilter& filter = {}) const {
+    std::string numbers;
+    for (const TSearchHit& hit : SearchDreams({Index.get()}, ParseSearchQuery(Cp(query)), filter))
+      numbers += Index->Dreams()[hit.Dream].Experience->GetAttribute("number");
+    return numbers;
+  }
+};
+
+}  // namespace
+
+TEST(SearchMatching, CaseYoAndWordsInAnyOrderAcrossFields) {
+  TJournal j;
+  EXPECT_EQ(j.Find("лес"), "14");         // ЛЕС in a title, лес in a description
+  EXPECT_EQ(j.Find("ТЕМНЫЙ"), "1");       // Тёмный: ё is е, either case
+  EXPECT_EQ(j.Find("елка"), "2");         // Ёлка
+  EXPECT_EQ(j.Find("ШЕЛ"), "1");
+  EXPECT_EQ(j.Find("sky BRIDGE"), "3");   // Latin, title and description
+  EXPECT_EQ(j.Find("мост лес"), "14");    // any order
+  EXPECT_EQ(j.Find("лес город"), "");     // every word must be found in the same dream
+  EXPECT_EQ(j.Find("моря лес"), "1");     // the night's own comment counts for each of its dreams
+  EXPECT_EQ(j.Find("зимний"), "2");       // the dream's comment
+  EXPECT_EQ(j.Find("  "), "");            // no terms, no filter: nothing
+}
+
+TEST(SearchMatching, PhrasesKeepTheirWordsTogetherAndInOrder) {
+  TJournal j;
+  EXPECT_EQ(j.Find("\"старый мост\""), "1");
+  EXPECT_EQ(j.Find("\"мост старый\""), "");
+  EXPECT_EQ(j.Find("\"старый   МОСТ\" летал"), "1");
+  EXPECT_EQ(j.Find("\"лес мост\""), "");  // a phrase never spans two fields
+  EXPECT_EQ(j.Find("\"old bridge"), "3");  // an unclosed quote runs to the end
+  EXPECT_EQ(ParseSearchQuery(Cp("А \"б  в\" Ё")), (std::vector<std::string>{Cp("а"), Cp("б в"), Cp("е")}));
+}
+
+TEST(SearchMatching, FoldsEveryCapitalOfTheCodePageToItsSmallLetter) {
+  for (int c = 0xC0; c <= 0xDF; ++c) EXPECT_EQ(FoldByte(static_cast<unsigned char>(c)), c + 32) << c;
+  EXPECT_EQ(FoldText(Cp("ЁёЕЙйQz")), Cp("еееййqz"));
+  EXPECT_EQ(FoldText(Cp("ЇІЎЄҐ")), Cp("їіўєґ"));
+}
+
+TEST(SearchFilters, EachAloneAndTogether) {
+  TJournal j;
+  TSearchFilter f;
+  f.Labels[0] = lfYes;  // label1, or its older name luciddream
+  EXPECT_EQ(j.Find("", f), "12");
+  f.Labels[0] = lfNo;
+  EXPECT_EQ(j.Find("", f), "34");
+  f = {};
+  f.Labels[3] = lfYes;
+  EXPECT_EQ(j.Find("", f), "4");
+  f = {};
+  f.EnergyMin = 100;  // no energy level counts as 100
+  EXPECT_EQ(j.Find("", f), "124");
+  f.EnergyMin = 0;
+  f.EnergyMax = 99;
+  EXPECT_EQ(j.Find("", f), "3");
+  f = {};
+  f.DateFrom = DayNumber(2000, 1, 1);  // a night whose name is not a date fails a date filter
+  EXPECT_EQ(j.Find("", f), "12");
+  f.DateFrom = DayNumber(1999, 6, 15);
+  f.DateTo = DayNumber(1999, 6, 15);
+  EXPECT_EQ(j.Find("", f), "3");
+  f = {};
+  f.Labels[0] = lfYes;
+  f.Labels[1] = lfNo;
+  f.EnergyMin = 120;
+  f.DateTo = DayNumber(2003, 2, 1);
+  EXPECT_EQ(j.Find("", f), "1");
+  EXPECT_EQ(j.Find("город", f), "");
+  f.Labels[1] = lfEither;
+  EXPECT_EQ(j.Find("мост", f), "1");
+}
+
+TEST(SearchFilters, DayNamesAreDatesOnlyWhenTheyExist) {
+  EXPECT_EQ(DayNumberOfName("01.01.70"), 0);
+  EXPECT_EQ(DayNumberOfName("01.01.00"), DayNumber(2000, 1, 1));
+  EXPECT_EQ(DayNumberOfName("29.02.00"), DayNumber(2000, 2, 29));
+  EXPECT_FALSE(DayNumberOfName("29.02.01"));
+  EXPECT_FALSE(DayNumberOfName("1.1.2001"));
+  EXPECT_FALSE(DayNumberOfName("aa.bb.cc"));
+}
+
+TEST(SearchResults, TypingOnRefinesAndSnippetsShowTheFirstMatch) {
+  TJournal j;
+  const std::vector<const TJournalIndex*> sources{j.Index.get()};
+  const auto wide = ParseSearchQuery(Cp("мо"));
+  const auto narrow = ParseSearchQuery(Cp("мост ле"));
+  ASSERT_TRUE(QueryNarrows(wide, narrow));
+  EXPECT_FALSE(QueryNarrows(narrow, wide));
+  const auto refined = RefineSearch(sources, SearchDreams(sources, wide, {}), narrow);
+  const auto fresh = SearchDreams(sources, narrow, {});
+  ASSERT_EQ(refined.size(), fresh.size());
+  for (std::size_t i = 0; i < fresh.size(); ++i) EXPECT_EQ(refined[i].Dream, fresh[i].Dream);
+
+  const auto hits = SearchDreams(sources, ParseSearchQuery(Cp("летал МОСТ")), {});
+  ASSERT_EQ(hits.size(), 1u);
+  const TSnippet s = MakeSnippet(*j.Index, hits[0], 12);
+  EXPECT_EQ(s.Field, TJournalIndex::sfDescription);
+  EXPECT_EQ(s.Text.substr(s.MatchBegin, s.MatchLength), Cp("мост"));  // original case, earliest term
+  EXPECT_EQ(s.Text, Cp("старый мост, потом"));  // cut at blanks
+}
