@@ -27,7 +27,6 @@
 #include "xml_node.h"
 
 namespace {
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 constexpr int kSnippetRadius = 40;
 constexpr int kMatchRole = Qt::UserRole;  // the snippet's match as QPoint(begin, length)
 constexpr int kSnippetRole = Qt::UserRole + 1;
