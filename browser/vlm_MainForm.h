@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "vlm_Anchors.h"
+#include "vlm_AutoSave.h"
+#include "vlm_Backups.h"
 #include "vlm_EditorPanel.h"
 #include "vlm_JournalHash.h"
 #include "vlm_Library.h"
@@ -235,6 +237,13 @@ public:
   QLabel* lbl_ReadOnlyReason = nullptr;  // why the selected node's document is only viewed
   QCheckBox* LabelBox(int n) const;  // box_Label1 .. box_Label4 for n = 1..4
 
+  // Saving by itself, dated backups, the notice after a crash (vlm_MainForm_Safety.cpp): started at
+  // the end of start-up, finished after the last save (waits briefly for backups under way).
+  void StartSafety();
+  void FinishSafety();
+  TAutoSave* AutoSave() const { return FAutoSave; }
+  TBackupKeeper* Backups() const { return FBackups.get(); }
+
   // The first showing places the window centred on the screen.
   void setVisible(bool visible) override;
 
@@ -306,4 +315,10 @@ private:
   bool FCloseAccepted = false;  // the shut-down writing ran and the user let the window close
   QImage FScratch;  // the last icon picture read while building the tree
   std::vector<const TXMLParser*> FLoading;  // journals whose branches are being added
+  // Saving by itself and dated backups.
+  void ReportBackupProblems();
+  // What the last run, which ended without closing, had written: each file's last write.
+  void ReportLastRun();
+  TAutoSave* FAutoSave = nullptr;  // a child of the window
+  std::unique_ptr<TBackupKeeper> FBackups;
 };
