@@ -130,6 +130,7 @@ TLibraryLock::TPlace TLibraryLock::Inspect(const QString& path) {
 }
 
 TLibraryLock::TTake TLibraryLock::Take(const QString& path) {
+  if (Inspect(path).Found == fdLeftover) FLeftBehind = true;  // QLockFile takes it over silently
   for (int round = 0; round < 4; ++round) {
     auto lock = std::make_unique<QLockFile>(path);
     // QLockFile takes over by itself only the lock of a program that is gone, however old it is.
@@ -190,6 +191,7 @@ TLockResult TLibraryLock::Acquire(const QString& libraryDir) {
   FLock.reset();
   FNote.clear();
   FFailure.clear();
+  FLeftBehind = false;
   const QString inFolder = libraryDir + QStringLiteral(".velmora.lock");
   const QString inTemp = TemporaryLockName(libraryDir);
   switch (Take(inFolder)) {

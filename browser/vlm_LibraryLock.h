@@ -34,6 +34,9 @@ public:
   const QString& Note() const { return FNote; }
   // For the user: why no lock could be taken (lrNoLock).
   const QString& Failure() const { return FFailure; }
+  // True when the lock taken had been left by a copy of this program that ended without closing
+  // (it crashed, or was killed): what it had not saved is lost.
+  bool LeftBehind() const { return FLeftBehind; }
 
 private:
   enum TTake { tkTaken, tkHeld, tkImpossible };
@@ -45,4 +48,5 @@ private:
   std::unique_ptr<QLockFile> FLock;
   QString FNote;
   QString FFailure;
+  bool FLeftBehind = false;
 };

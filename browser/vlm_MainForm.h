@@ -21,6 +21,8 @@
 #include <vector>
 
 #include "vlm_Anchors.h"
+#include "vlm_AutoSave.h"
+#include "vlm_Backups.h"
 #include "vlm_EditorPanel.h"
 #include "vlm_JournalHash.h"
 #include "vlm_Library.h"
@@ -240,6 +242,12 @@ public:
   void CreateSearchPanel();
   // Selects a dream found in the journal of library entry `entry` (holder: its day) and shows it.
   void ShowSearchResult(TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience);
+  // Saving by itself, dated backups, the notice after a crash (vlm_MainForm_Safety.cpp): started at
+  // the end of start-up, finished after the last save (waits briefly for backups under way).
+  void StartSafety();
+  void FinishSafety();
+  TAutoSave* AutoSave() const { return FAutoSave; }
+  TBackupKeeper* Backups() const { return FBackups.get(); }
 
   // The first showing places the window centred on the screen.
   void setVisible(bool visible) override;
@@ -312,4 +320,10 @@ private:
   bool FCloseAccepted = false;  // the shut-down writing ran and the user let the window close
   QImage FScratch;  // the last icon picture read while building the tree
   std::vector<const TXMLParser*> FLoading;  // journals whose branches are being added
+  // Saving by itself and dated backups.
+  void ReportBackupProblems();
+  // What the last run, which ended without closing, had written: each file's last write.
+  void ReportLastRun();
+  TAutoSave* FAutoSave = nullptr;  // a child of the window
+  std::unique_ptr<TBackupKeeper> FBackups;
 };

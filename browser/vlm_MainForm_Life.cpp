@@ -63,6 +63,7 @@ void Tfrm_MainForm::FormCreate() {
     btn_Save->setEnabled(false);
     btn_Authorization->setEnabled(false);
   }
+  StartSafety();
 }
 
 bool Tfrm_MainForm::LockLibrary() {
@@ -254,6 +255,7 @@ Tfrm_MainForm::~Tfrm_MainForm() {
   FJournals = nullptr;
   FPairs = nullptr;
   FCore.reset();  // written above; the core writes only what changed since
+  FinishSafety();
   FGraph.reset();
   FQualityGraph.reset();
 }

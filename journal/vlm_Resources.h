@@ -249,6 +249,24 @@ inline constexpr const char* ReasonIsFolder = "это папка, а не фай
 // Heading of the list of problems met while reading the settings at start-up; %1 the list.
 inline constexpr const char* MsgSettingsProblems = "При чтении настроек библиотеки обнаружены ошибки:\n%1";
 
+// Saving by itself and dated backups. %1 the file (UTF-8), %2 the system's reason.
+inline constexpr const char* MsgDatedBackupFailed =
+    "Резервная копия файла \"%1\" не сделана: %2. Сам файл сохраняется как обычно.";
+// %1 the list of files that could not be written.
+inline constexpr const char* MsgAutoSaveFailed =
+    "Автоматическое сохранение не удалось:\n%1\nПрограмма попробует снова; это сообщение больше не "
+    "появится, пока сохранение не удастся.";
+// %1 the files with the time each was last written, one a line.
+inline constexpr const char* MsgLastRunCrashed =
+    "Программа в прошлый раз завершилась, не закрывшись (сбой, выключение или принудительное "
+    "завершение). На диске сохранено то, что было записано к этому времени:\n%1";
+// %1 the file, %2 the time it was last written.
+inline constexpr const char* MsgFileSavedAt = "\"%1\": %2";
+inline constexpr const char* MsgFileNotOnDisk = "\"%1\": файла нет на диске";
+// %1 the setting's text.
+inline constexpr const char* MsgAutoSaveNotValid =
+    "Значение \"%1\" параметра \"autosave\" не является числом секунд от 0 до 86400; используется 30.";
+
 // Reasons for a document that could not be read, by load status (the codes of xml_types.h).
 inline constexpr const char* StatusCannotOpen = "файл не удалось открыть";
 inline constexpr const char* StatusNoFileName = "не указано имя файла";

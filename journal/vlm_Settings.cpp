@@ -79,6 +79,12 @@ TLibrarySettings ReadLibrarySettings(const TXMLNode& root) {
       const std::string confirm = child->GetAttribute(attrConfirmDelete);
       if (confirm == litYes) settings.ConfirmDelete = true;
       if (confirm == litNo) settings.ConfirmDelete = false;
+      const std::string autosave = child->GetAttribute(attrAutoSave);
+      int seconds = 0;
+      if (ParseDecimal(autosave, seconds) && seconds >= 0 && seconds <= 86400)
+        settings.AutoSaveSeconds = seconds;
+      else if (!autosave.empty() && !Undefined(autosave))
+        settings.Problems.push_back(res::Format(res::MsgAutoSaveNotValid, {Cp1251ToUtf8(autosave)}));
     }
   }
   return settings;

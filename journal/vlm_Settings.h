@@ -30,6 +30,7 @@ struct TLibrarySettings {
   bool LabelDefined[kLabelCount] = {};
   TFormGeometry Form;  // the last `form` element's values win, attribute by attribute
   bool ConfirmDelete = true;  // only "no" turns the question off
+  int AutoSaveSeconds = 30;  // `options` `autosave`: 0 to 86400 seconds, 0 off; else the default
   // Values that could not be used, one message each (UTF-8).
   std::vector<std::string> Problems;
 

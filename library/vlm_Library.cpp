@@ -223,6 +223,7 @@ TSaveReport TLibrary::Save() {
   auto saveOne = [this, &report](TXMLParser& document, TDocumentState& state) {
     if (!IsChanged(&document)) return;
     const std::size_t failures = report.Failures.size();
+    if (FBeforeReplace && !state.ReadOnly()) FBeforeReplace(document.FileName);
     SaveByState(document, state, report);
     if (report.Failures.size() == failures && !state.ReadOnly()) FSavedEdits[&document] = FEdits[&document];
   };

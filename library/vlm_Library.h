@@ -6,6 +6,7 @@
 // QtCore and QtGui only: no widget.
 #include <QObject>
 #include <QUndoStack>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -78,6 +79,8 @@ public:
   // Writes the library file and the journals that changed, by the rules of how each was read;
   // every other file stays untouched. Returns the failures and the backups made.
   TSaveReport Save();
+  // Called with a file's name (Windows-1251) just before a save replaces it: dated backups.
+  void SetBeforeReplace(std::function<void(const std::string&)> hook) { FBeforeReplace = std::move(hook); }
 
 signals:
   // The fields of `element` changed (an edit, its undo or redo).
@@ -100,6 +103,7 @@ private:
   TXMLPairList FPairs;
   TXMLNode* FDefaultJournal = nullptr;
   bool FViewOnly = false;
+  std::function<void(const std::string&)> FBeforeReplace;
   std::map<const TXMLParser*, unsigned> FEdits, FSavedEdits;
   QUndoStack FUndo;  // after the documents: its steps hold parts of them and go first
 };

@@ -127,6 +127,11 @@ TEST_F(LibraryLockTest, TheLockOfAProgramThatCrashedIsTakenOver) {
     EXPECT_FALSE(form.AlreadyOpen());
     EXPECT_TRUE(ui.Errors.isEmpty());
     ASSERT_EQ(form.tre_Directory->topLevelItemCount(), 1);
+    // The start says that the last run ended without closing and when each file was last written.
+    ASSERT_EQ(ui.Warnings.size(), 1);
+    EXPECT_TRUE(ui.Warnings[0].startsWith(QString::fromUtf8(res::MsgLastRunCrashed).section(QLatin1Char(':'), 0, 0)));
+    EXPECT_TRUE(ui.Warnings[0].contains(QFileInfo(Program + QStringLiteral("dreams.ini")).lastModified().toString(
+        QStringLiteral("dd.MM.yyyy HH:mm:ss"))));
     EXPECT_TRUE(form.close());
   }
   EXPECT_TRUE(Get(Program + QStringLiteral("dreams.ini")).contains("<form left=\""));

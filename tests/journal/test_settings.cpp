@@ -65,6 +65,17 @@ TEST(LibrarySettings, AnEmptyLibraryHasNoLabelsAndAsksBeforeDeleting) {
   EXPECT_FALSE(s.LabelDefined[0]);
   EXPECT_FALSE(s.Form.Width.has_value());
   EXPECT_TRUE(s.ConfirmDelete);
+  EXPECT_EQ(s.AutoSaveSeconds, 30);
+}
+
+TEST(LibrarySettings, AutoSaveIntervalInSecondsAndABadOneListed) {
+  EXPECT_EQ(ReadLibrarySettings(*Library("<options autosave=\"45\" />\r\n")->Root).AutoSaveSeconds, 45);
+  EXPECT_EQ(ReadLibrarySettings(*Library("<options autosave=\"0\" />\r\n")->Root).AutoSaveSeconds, 0);
+  const TLibrarySettings bad = ReadLibrarySettings(*Library("<options autosave=\"-3\" confirmdelete=\"no\" />\r\n")->Root);
+  EXPECT_EQ(bad.AutoSaveSeconds, 30);
+  ASSERT_EQ(bad.Problems.size(), 1u);
+  EXPECT_NE(bad.Problems[0].find("-3"), std::string::npos);
+  EXPECT_FALSE(bad.ConfirmDelete);
 }
 
 TEST(LibrarySettings, WrittenIntoTheLastElementOrAppendedAndReadBack) {
