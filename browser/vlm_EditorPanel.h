@@ -93,6 +93,8 @@ public:
 
   // What could not be shown or stored, as the panel tells it without a modal box; empty when fine.
   QString Notice() const;
+  // Adds `text` to the notice line (until another entry is shown).
+  void ShowNotice(const QString& text);
 
   // Handlers of the editors. Each runs when its control's value changes and writes into the
   // element being edited, except while the panel is only showing an entry (TShowing).
@@ -152,7 +154,6 @@ private:
   void ConnectHandlers();
   // Runs a handler inside the error boundary.
   void Run(const std::function<void()>& handler);
-  void ShowNotice(const QString& text);
   // `text` as Windows-1251 bytes; false (with a notice) when a character has none.
   bool Encode(const QString& text, std::string& bytes);
   // Removes from a memo what Windows-1251 cannot hold; true when something was removed.

@@ -42,6 +42,7 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TBevel;
+class TFileWatch;
 class TClickImage;
 class TSearchPanel;
 class TStatisticsView;
@@ -324,6 +325,18 @@ private:
   void ReportBackupProblems();
   // What the last run, which ended without closing, had written: each file's last write.
   void ReportLastRun();
+  // Files another program changes while they are open (vlm_MainForm_Watch.cpp).
+  void StartWatching();
+  void WatchOpenFiles();
+  // Around each of the program's own writes (the library core's hook, then after its save).
+  void BeforeOwnWrite(const std::string& file);
+  void AfterOwnWrites(const TSaveReport& report);
+  void FileChangedByOthers(const QString& path);
+  void ReadJournalAgain(TXMLParser& journal);
+  TFileWatch* FWatch = nullptr;  // a child of the window; none while nothing may be written
+  std::vector<std::string> FOwnWrites;             // files the save under way replaces
+  std::vector<TSaveReport::TBackup> FConflicts;    // their versions kept by the save under way
+  bool FAskingAboutFile = false;
   TAutoSave* FAutoSave = nullptr;  // a child of the window
   std::unique_ptr<TBackupKeeper> FBackups;
 };

@@ -105,11 +105,12 @@ void Tfrm_MainForm::LoadLibrary() {
 }
 
 TSaveReport Tfrm_MainForm::SaveFiles() {
-  TSaveReport report;
   // Start-up did not get that far, or the library is only viewed.
-  if (!FLibrary || !FJournals || !FViewOnly.isEmpty()) return report;
+  if (!FLibrary || !FJournals || !FViewOnly.isEmpty()) return {};
   const TWritingFiles writing;
-  return FCore->Save();
+  TSaveReport report = FCore->Save();
+  AfterOwnWrites(report);
+  return report;
 }
 
 bool Tfrm_MainForm::SaveAndReport() {

@@ -19,7 +19,11 @@ void Tfrm_MainForm::StartSafety() {
   FBackups = std::make_unique<TBackupKeeper>(QFile::encodeName(FLibraryDir + QStringLiteral("backups/")).toStdString());
   // The worker thread only posts: the notice is shown by the window's own thread.
   FBackups->OnProblem = [this] { QMetaObject::invokeMethod(this, [this] { ReportBackupProblems(); }, Qt::QueuedConnection); };
-  FCore->SetBeforeReplace([this](const std::string& file) { FBackups->BeforeReplace(file); });
+  FCore->SetBeforeReplace([this](const std::string& file) {
+    BeforeOwnWrite(file);
+    FBackups->BeforeReplace(file);
+  });
+  StartWatching();
 
   auto save = [this] {
     TSaveReport report;

@@ -140,6 +140,7 @@ void Tfrm_MainForm::LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement) {
   }
   BindJournal(node, fileElement, root);
   FPairs->AddUniquePair(fileElement, root);
+  WatchOpenFiles();
   // A journal open under another entry already was announced then.
   const TDocumentState& state = FJournals->StateOf(journal);
   if (state.ReadOnly()) node->setToolTip(0, ReadOnlyReason(node));

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 
 #include "vlm_Resources.h"
 #include "xml_functions.h"
@@ -16,8 +17,8 @@ namespace {
 // A backup is copied to ".NAME.damaged-XXXXXX" beside the file before it gets its dated name.
 constexpr const char* kBackupInfix = ".damaged-";
 
-[[noreturn]] void FailBackup(const std::string& path, int error) {
-  throw EInOutError(path, res::Format(res::ReasonBackupFailed, {SystemErrorText(error)}));
+[[noreturn]] void FailBackup(const std::string& path, int error, const char* reason) {
+  throw EInOutError(path, res::Format(reason, {SystemErrorText(error)}));
 }
 
 bool CopyAll(int from, int to) {
@@ -108,15 +109,18 @@ std::string WhyNotReadable(const std::string& path) {
   return res::LoadStatusText(xrCannotOpen);
 }
 
-std::string BackUpDamagedFile(const std::string& path, std::time_t now) {
+namespace {
+// Copies the present bytes of the file at `path` beside it, flushed, then gives the copy the name
+// `named(n)` (n = 1, 2, ...: the first that is free; nothing is ever replaced). Returns that name.
+std::string CopyBeside(const std::string& path, const std::function<std::string(int)>& named, const char* reason) {
   const std::string native = NativePath(path);
   const int in = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (in < 0) FailBackup(path, errno);
+  if (in < 0) FailBackup(path, errno, reason);
   struct stat st {};
   if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
     const int error = S_ISREG(st.st_mode) ? errno : EINVAL;
     ::close(in);
-    FailBackup(path, error);
+    FailBackup(path, error, reason);
   }
   const std::size_t slash = native.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
@@ -125,7 +129,7 @@ std::string BackUpDamagedFile(const std::string& path, std::time_t now) {
   if (out < 0) {
     const int error = errno;
     ::close(in);
-    FailBackup(path, error);
+    FailBackup(path, error, reason);
   }
   bool ok = ::fchmod(out, st.st_mode & 07777) == 0 && CopyAll(in, out) && ::fsync(out) == 0;
   int error = errno;
@@ -136,27 +140,46 @@ std::string BackUpDamagedFile(const std::string& path, std::time_t now) {
   }
   if (!ok) {
     ::unlink(temp.c_str());
-    FailBackup(path, error);
+    FailBackup(path, error, reason);
   }
 
-  char stamp[32];
-  struct tm local {};
-  ::localtime_r(&now, &local);
-  std::strftime(stamp, sizeof stamp, ".damaged-%Y%m%d-%H%M%S", &local);
   for (int n = 1; n < 1000; ++n) {
-    const std::string suffix = stamp + (n == 1 ? std::string() : "-" + std::to_string(n));
-    if (NameWithoutReplacing(temp, native + suffix)) {
+    const std::string name = named(n);
+    if (NameWithoutReplacing(temp, NativePath(name))) {
       if (const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
         ::fsync(dir);
         ::close(dir);
       }
-      return path + suffix;
+      return name;
     }
     if (errno != EEXIST) break;
   }
   error = errno;
   ::unlink(temp.c_str());
-  FailBackup(path, error);
+  FailBackup(path, error, reason);
+}
+
+std::string Stamp(const char* format, std::time_t now, int n) {
+  char stamp[40];
+  struct tm local {};
+  ::localtime_r(&now, &local);
+  std::strftime(stamp, sizeof stamp, format, &local);
+  return stamp + (n == 1 ? std::string() : "-" + std::to_string(n));
+}
+}  // namespace
+
+std::string BackUpDamagedFile(const std::string& path, std::time_t now) {
+  return CopyBeside(path, [&](int n) { return path + Stamp(".damaged-%Y%m%d-%H%M%S", now, n); }, res::ReasonBackupFailed);
+}
+
+std::string KeepConflictCopy(const std::string& path, std::time_t now) {
+  // NAME.conflict-STAMP.EXT: the copy keeps the file's extension, so it opens as the file does.
+  const std::size_t slash = path.rfind('/');
+  std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) dot = path.size();
+  const std::string stem = path.substr(0, dot), extension = path.substr(dot);
+  return CopyBeside(path, [&](int n) { return stem + Stamp(".conflict-%Y%m%d-%H%M%S", now, n) + extension; },
+                    res::ReasonConflictCopyFailed);
 }
 
 void SaveByState(TXMLParser& document, TDocumentState& state, TSaveReport& report) {

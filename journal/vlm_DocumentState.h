@@ -46,5 +46,10 @@ void SaveByState(TXMLParser& document, TDocumentState& state, TSaveReport& repor
 // raises EInOutError when no backup could be made.
 std::string BackUpDamagedFile(const std::string& path, std::time_t now);
 
+// Keeps the present bytes of the file at `path` (which another program changed while this one holds
+// changes of its own) beside it as NAME.conflict-YYYYMMDD-HHMMSS.EXT, by the same rules. Returns the
+// copy's path (Windows-1251); raises EInOutError when none could be made.
+std::string KeepConflictCopy(const std::string& path, std::time_t now);
+
 // Why the file at `path` cannot be read, for the user (UTF-8).
 std::string WhyNotReadable(const std::string& path);

@@ -234,6 +234,25 @@ inline constexpr const char* MsgUnknownError = "Неизвестная ошиб�
 inline constexpr const char* MsgCredentialsNotCp1251 =
     "Имя или пароль содержит символы, которые нельзя сохранить в кодировке Windows-1251: \"%1\". "
     "Параметры авторизации не изменены.";
+// Files another program changed while they are open; %1 the file.
+inline constexpr const char* MsgFileReadAgain = "Файл \"%1\" изменён другой программой и прочитан заново.";
+// %1 the file, %2 why it was not read whole.
+inline constexpr const char* MsgFileNotReadAgain =
+    "Файл \"%1\" изменён другой программой, но не прочитан целиком (%2); открыта прежняя версия. "
+    "При сохранении их версия будет сохранена рядом.";
+// %1 the file, %2 the copy of the other program's version.
+inline constexpr const char* MsgFileConflict =
+    "Файл \"%1\" изменён другой программой, пока здесь были несохранённые изменения. "
+    "Ваша версия сохранена в \"%1\", версия другой программы — в \"%2\".";
+inline constexpr const char* MsgLibraryChangedByOthers =
+    "Файл библиотеки \"%1\" изменён другой программой; он будет прочитан при следующем запуске. "
+    "Если до тех пор библиотека будет сохранена, версия другой программы сохранится рядом.";
+inline constexpr const char* MsgFileRemovedAsk =
+    "Файл \"%1\" удалён или перемещён другой программой. Записать открытую версию снова под этим именем?";
+inline constexpr const char* MsgFileWrittenAgain = "Файл \"%1\" записан снова.";
+inline constexpr const char* MsgFileNotWrittenAgain =
+    "Файл \"%1\" удалён или перемещён другой программой; открытая версия больше не записывается.";
+inline constexpr const char* ReasonRemovedByOthers = "файл удалён или перемещён другой программой";
 // %1 the list of backups, one line each (MsgBackupItem).
 inline constexpr const char* MsgBackupsMade =
     "Файлы, прочитанные не полностью, записаны заново. Их прежнее содержимое сохранено:\n%1";
@@ -242,6 +261,8 @@ inline constexpr const char* MsgBackupItem = "\"%1\" -> \"%2\"";
 // %1 the system's reason.
 inline constexpr const char* ReasonBackupFailed =
     "не удалось сохранить резервную копию прочитанного не полностью файла (%1); файл не записан";
+inline constexpr const char* ReasonConflictCopyFailed =
+    "не удалось сохранить копию файла, изменённого другой программой (%1); файл не записан";
 inline constexpr const char* ReasonPartNotWritable =
     "прочитанную часть файла не удаётся записать так, чтобы она читалась; файл не записан";
 inline constexpr const char* ReasonDanglingLink = "ссылка указывает на несуществующий файл";

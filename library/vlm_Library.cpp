@@ -61,6 +61,29 @@ TXMLParser* TLibrary::OpenJournal(const std::string& path) {
   return journal;
 }
 
+TDocumentState& TLibrary::MutableStateOf(const TXMLParser* document) {
+  return document == FDocument.get() ? FState : FJournals.MutableStateOf(document);
+}
+
+const TXMLNode* TLibrary::ReadAgain(TXMLParser& journal) {
+  TXMLParser check;  // a file caught half-written is not taken
+  check.LoadFromFile(journal.FileName);
+  if (check.Status != xrOk) return nullptr;
+  FUndo.clear();
+  const TXMLNode* old = journal.Root.get();
+  const std::string fileName = journal.FileName;
+  journal.LoadFromFile(fileName);
+  TDocumentState& state = FJournals.MutableStateOf(&journal);
+  state = StateAfterLoad(journal, fileName);
+  EnsureJournalRoot(journal);
+  for (TXMLPair& pair : FPairs.Pairs)
+    if (pair.Second == old) pair.Second = journal.Root.get();
+  FSavedEdits[&journal] = FEdits[&journal];
+  emit ChangedDocumentsChanged();
+  emit ChildrenChanged(journal.Root.get(), nullptr);
+  return old;
+}
+
 void TLibrary::SetDefaultJournal(TXMLNode* entry) {
   if (entry == FDefaultJournal) return;
   if (FDefaultJournal && FDefaultJournal->GetAttribute(attrDefault) != litNo) {
@@ -223,7 +246,12 @@ TSaveReport TLibrary::Save() {
   auto saveOne = [this, &report](TXMLParser& document, TDocumentState& state) {
     if (!IsChanged(&document)) return;
     const std::size_t failures = report.Failures.size();
-    if (FBeforeReplace && !state.ReadOnly()) FBeforeReplace(document.FileName);
+    try {
+      if (FBeforeReplace && !state.ReadOnly()) FBeforeReplace(document.FileName);
+    } catch (const EInOutError& error) {
+      report.Failures.push_back({error.FileName, error.Reason});  // and the file is not written
+      return;
+    }
     SaveByState(document, state, report);
     if (report.Failures.size() == failures && !state.ReadOnly()) FSavedEdits[&document] = FEdits[&document];
   };

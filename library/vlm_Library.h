@@ -36,6 +36,13 @@ public:
   TXMLNode& Root() { return *FDocument->Root; }
   const TDocumentState& State() const { return FState; }
   TJournalHash& Journals() { return FJournals; }
+  // How the library file or a journal was read, to be changed when the program stops writing it.
+  TDocumentState& MutableStateOf(const TXMLParser* document);
+  // Reads a journal again from its file (another program changed it), when the file reads whole;
+  // it then counts as unchanged, its pairs follow the new root and the history is cleared (its
+  // steps may point into the old tree). Returns the old root, freed (to find what showed it), or
+  // none when the file did not read whole and the journal stays as it was.
+  const TXMLNode* ReadAgain(TXMLParser& journal);
   TXMLPairList& Pairs() { return FPairs; }
   // The journal open for the file at `path`, read now when it is not open yet. A journal whose
   // file is not there starts empty and counts as changed, so the next save creates its file.
@@ -79,7 +86,8 @@ public:
   // Writes the library file and the journals that changed, by the rules of how each was read;
   // every other file stays untouched. Returns the failures and the backups made.
   TSaveReport Save();
-  // Called with a file's name (Windows-1251) just before a save replaces it: dated backups.
+  // Called with a file's name (Windows-1251) just before a save replaces it: dated backups, the copy
+  // of a version another program wrote. When it raises EInOutError the file is not written (a failure).
   void SetBeforeReplace(std::function<void(const std::string&)> hook) { FBeforeReplace = std::move(hook); }
 
 signals:
