@@ -8,6 +8,7 @@
 //   vlm_MainForm_Selection.cpp  tre_DirectoryChanging, journal loading, the default journal
 //   vlm_MainForm_Statistics.cpp the statistics of a journal or a day in the work area
 //   vlm_MainForm_Actions.cpp    creating, moving, deleting and saving
+//   vlm_MainForm_Calendar.cpp   the calendar below the tree
 // The work area with its editors is a panel of its own (vlm_EditorPanel.h).
 #include <QDate>
 #include <QIcon>
