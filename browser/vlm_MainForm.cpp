@@ -112,6 +112,7 @@ void Tfrm_MainForm::CreateControls() {
   spt_Splitter->addWidget(tre_Directory);
   spt_Splitter->addWidget(pnl_WorkArea);
   CreateSearchPanel();
+  CreateCalendarPanel();
   spt_Splitter->setStretchFactor(0, 0);  // the tree keeps its width when the window grows
   spt_Splitter->setStretchFactor(1, 1);
   spt_Splitter->setSizes({kTreeWidth, kDesignWorkWidth});

@@ -8,7 +8,9 @@
 //   vlm_MainForm_Selection.cpp  tre_DirectoryChanging, journal loading, the default journal
 //   vlm_MainForm_Statistics.cpp the statistics of a journal or a day in the work area
 //   vlm_MainForm_Actions.cpp    creating, moving, deleting and saving
+//   vlm_MainForm_Calendar.cpp   the calendar below the tree
 // The work area with its editors is a panel of its own (vlm_EditorPanel.h).
+#include <QDate>
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -42,6 +44,7 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TBevel;
+class TCalendarPanel;
 class TFileWatch;
 class TClickImage;
 class TSearchPanel;
@@ -243,6 +246,17 @@ public:
   void CreateSearchPanel();
   // Selects a dream found in the journal of library entry `entry` (holder: its day) and shows it.
   void ShowSearchResult(TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience);
+  // The calendar (vlm_MainForm_Calendar.cpp): below the tree, shown by its tool button; a month
+  // of the selected journal, or of every journal below the selected catalog or library.
+  QToolButton* btn_Calendar = nullptr;
+  TCalendarPanel* pnl_Calendar = nullptr;
+  void CreateCalendarPanel();
+  // Fills the calendar after the events under way (a selection, a rename) were handled.
+  void ScheduleCalendar();
+  void RefreshCalendar();
+  // Selects the first night of the calendar's journals dated `date`, or (for an invalid date) the
+  // `undatedRow`-th night whose name is no date, as a click in the tree would.
+  void SelectNight(QDate date, int undatedRow);
   // Saving by itself, dated backups, the notice after a crash (vlm_MainForm_Safety.cpp): started at
   // the end of start-up, finished after the last save (waits briefly for backups under way).
   void StartSafety();
@@ -339,4 +353,9 @@ private:
   bool FAskingAboutFile = false;
   TAutoSave* FAutoSave = nullptr;  // a child of the window
   std::unique_ptr<TBackupKeeper> FBackups;
+  // The calendar's node: a journal, catalog or the library (compared only, it may be gone).
+  QTreeWidgetItem* CalendarScope();
+  std::vector<QTreeWidgetItem*> NightsOfCalendar(QTreeWidgetItem* scope, bool load);
+  QTreeWidgetItem* FCalendarScope = nullptr;
+  bool FCalendarPending = false;
 };

@@ -10,6 +10,7 @@
 #include <QToolTip>
 
 #include "vlm_Cp1251Validator.h"
+#include "vlm_DreamCalendar.h"
 #include "vlm_FileDialogLanguage.h"
 #include "vlm_LibraryOps.h"
 #include "vlm_MessageForm.h"
@@ -48,6 +49,13 @@ Tfrm_NewElement::Tfrm_NewElement(QWidget* parent)
   btn_Default->setIcon(DefaultPicture());
   btn_Default->setFocusPolicy(Qt::NoFocus);
   btn_Default->setGeometry(204, 10, 21, 21);
+  btn_PickDate = new QToolButton(pnl_Client);
+  btn_PickDate->setAutoRaise(true);
+  btn_PickDate->setArrowType(Qt::DownArrow);
+  btn_PickDate->setFocusPolicy(Qt::NoFocus);
+  btn_PickDate->setGeometry(181, 10, 21, 21);
+  btn_PickDate->setToolTip(Text(res::HintPickDate));
+  btn_PickDate->hide();
   lbl_Second = new QLabel(pnl_Client);
   lbl_Second->setGeometry(10, 42, 60, 13);
   edt_Second = new QLineEdit(pnl_Client);
@@ -73,6 +81,7 @@ Tfrm_NewElement::Tfrm_NewElement(QWidget* parent)
   connect(edt_First, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
   connect(edt_Second, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
   connect(btn_Default, &QToolButton::clicked, this, [this] { btn_DefaultClick(); });
+  connect(btn_PickDate, &QToolButton::clicked, this, [this] { btn_PickDateClick(); });
   connect(btn_Ok, &QPushButton::clicked, this, [this] { btn_OkClick(); });
   connect(btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
   edt_First->setFocus();
@@ -111,6 +120,8 @@ void Tfrm_NewElement::SetKind(TNewElementKind kind) {
       btn_Default->move(204, 10);
       btn_Default->setToolTip(Text(res::HintCurrentDate));
       btn_Default->show();
+      edt_First->resize(104, edt_First->height());
+      btn_PickDate->show();
       oneRow();
       break;
     case neExperience:
@@ -139,9 +150,28 @@ void Tfrm_NewElement::btn_DefaultClick() {
     FChosenPath = chosen;
     edt_Second->setText(chosen);
   } else if (FKind == neDay) {
-    QString pattern = Text(res::ShortDateFormat);
-    edt_First->setText(Today().toString(pattern.replace(QLatin1Char('m'), QLatin1Char('M'))));
+    edt_First->setText(TDreamCalendar::NameOfDate(Today()));
   }
+}
+
+void Tfrm_NewElement::btn_PickDateClick() {
+  if (!cal_Popup) {
+    cal_Popup = new TDreamCalendar(this);
+    cal_Popup->setWindowFlags(Qt::Popup);
+    auto take = [this](QDate date) {
+      edt_First->setText(TDreamCalendar::NameOfDate(date));
+      cal_Popup->close();
+      edt_First->setFocus();
+    };
+    connect(cal_Popup, &QCalendarWidget::clicked, this, take);
+    connect(cal_Popup, &QCalendarWidget::activated, this, take);
+  }
+  const QDate typed = TDreamCalendar::DateOfName(edt_First->text().toLatin1().toStdString());
+  cal_Popup->setSelectedDate(typed.isValid() ? typed : Today());
+  cal_Popup->adjustSize();
+  cal_Popup->move(edt_First->mapToGlobal(QPoint(0, edt_First->height())));
+  cal_Popup->show();
+  cal_Popup->setFocus();
 }
 
 void Tfrm_NewElement::btn_OkClick() {

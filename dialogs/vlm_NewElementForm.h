@@ -12,6 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 class QValidator;
+class TDreamCalendar;
 
 enum TNewElementKind : unsigned char { neCatalog = 1, neJournal = 2, neDay = 3, neExperience = 4 };
 
@@ -26,6 +27,9 @@ public:
   void edt_FirstChange();
   // The proposed value: a file name from the save dialog (journal) or today's date (day).
   void btn_DefaultClick();
+  // A day's date picked in a calendar that drops down below the field: it opens at the date
+  // typed (or today), and a click on a date (or Enter) takes it and closes the calendar.
+  void btn_PickDateClick();
 
   QString First() const;
   QString Second() const;
@@ -46,6 +50,8 @@ public:
   QLabel* lbl_First = nullptr;
   QLineEdit* edt_First = nullptr;
   QToolButton* btn_Default = nullptr;
+  QToolButton* btn_PickDate = nullptr;  // a day only
+  TDreamCalendar* cal_Popup = nullptr;  // made when first dropped down
   QLabel* lbl_Second = nullptr;
   QLineEdit* edt_Second = nullptr;
   QPushButton* btn_Ok = nullptr;

@@ -338,6 +338,11 @@ inline constexpr const char* SearchFound = "Найдено: %1";
 inline constexpr const char* SearchLoading = "Загрузка журналов: %1 из %2";
 inline constexpr const char* SearchLabelDefault = "Метка %1";
 
+// The calendar below the tree, and picking a new day's date from one.
+inline constexpr const char* HintCalendar = "Календарь";
+inline constexpr const char* CalendarUndated = "Ночи без даты";
+inline constexpr const char* HintPickDate = "Выбрать дату в календаре";
+
 // The reason text for a load status; "" for 0 (success).
 std::string LoadStatusText(int status);
 

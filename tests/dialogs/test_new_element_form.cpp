@@ -2,6 +2,7 @@
 // the OK rule, the journal path's questions, and the keys.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include "vlm_DreamCalendar.h"
 
 #include "captioned_dialog_checks.h"
 #include "vlm_ConfirmationForm.h"
@@ -69,6 +71,17 @@ TEST(NewElementForm, DayAndCatalogShowOneRowWithTheButtonsBelowIt) {
   QTest::mouseClick(day.btn_Default, Qt::LeftButton);
   EXPECT_EQ(day.First(), QStringLiteral("06.12.26"));
   EXPECT_TRUE(day.btn_Ok->isEnabled());
+  // The calendar opens at the date typed; the date chosen there is written as a night's name.
+  day.edt_First->setText(QStringLiteral("29.02.24"));
+  QTest::mouseClick(day.btn_PickDate, Qt::LeftButton);
+  ASSERT_TRUE(day.cal_Popup && day.cal_Popup->isVisible());
+  EXPECT_EQ(day.cal_Popup->selectedDate(), QDate(2024, 2, 29));
+  day.cal_Popup->setSelectedDate(QDate(2003, 3, 1));
+  auto* grid = day.cal_Popup->findChild<QAbstractItemView*>();
+  ASSERT_TRUE(grid);
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_EQ(day.First(), QStringLiteral("01.03.03"));
+  EXPECT_FALSE(day.cal_Popup->isVisible());
 
   Tfrm_NewElement catalog;
   catalog.SetKind(neCatalog);

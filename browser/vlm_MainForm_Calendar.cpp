@@ -1,0 +1,165 @@
+// The calendar from the window: the toggle button, which journals it shows, its marks, and a
+// click on a date or an undated night selecting that night in the tree.
+#include <QPainter>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <algorithm>
+#include <unordered_set>
+
+#include "vlm_CalendarPanel.h"
+#include "vlm_DreamCalendar.h"
+#include "vlm_MainForm.h"
+#include "vlm_Paths.h"
+#include "vlm_Resources.h"
+#include "vlm_Strings.h"
+#include "vlm_Types.h"
+#include "vlm_Widgets.h"
+
+namespace {
+// The button's picture: a sheet with a red top and a grid of days, drawn rather than shipped.
+QIcon CalendarPicture() {
+  QPixmap picture(16, 16);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  painter.fillRect(1, 2, 14, 13, Qt::white);
+  painter.fillRect(1, 2, 14, 3, QColor(190, 30, 30));
+  painter.setPen(QColor(60, 60, 60));
+  painter.drawRect(1, 2, 13, 12);
+  for (int y = 7; y <= 12; y += 3)
+    for (int x = 3; x <= 12; x += 3) painter.fillRect(x, y, 2, 2, QColor(60, 60, 60));
+  return QIcon(picture);
+}
+
+bool HasDreams(const TXMLNode& day) {
+  for (const auto& child : day.Children)
+    if (child->Name == tagExperience) return true;
+  return false;
+}
+}  // namespace
+
+void Tfrm_MainForm::CreateCalendarPanel() {
+  pnl_Calendar = new TCalendarPanel(spt_Left);
+  spt_Left->insertWidget(1, pnl_Calendar);  // between the tree and the search panel
+  spt_Left->setStretchFactor(1, 0);
+  pnl_Calendar->hide();
+  pnl_Calendar->DateClicked = [this](QDate date) { Run([this, date] { SelectNight(date, -1); }); };
+  pnl_Calendar->UndatedClicked = [this](int row) { Run([this, row] { SelectNight(QDate(), row); }); };
+
+  btn_Calendar = new QToolButton(pnl_Tools);
+  btn_Calendar->setAutoRaise(true);
+  btn_Calendar->setCheckable(true);
+  btn_Calendar->setToolTip(Text(res::HintCalendar));
+  btn_Calendar->setIcon(CalendarPicture());
+  btn_Calendar->setIconSize(QSize(16, 16));
+  btn_Calendar->setFocusPolicy(Qt::NoFocus);
+  FToolsLayout->Place(btn_Calendar, QRect(103, 5, 22, 22), akLeftTop,
+                      QSize(kTreeWidth + 3 + kDesignWorkWidth, kToolsHeight));
+  connect(btn_Calendar, &QToolButton::toggled, this, [this](bool on) {
+    pnl_Calendar->setVisible(on);
+    if (on) {
+      // The splitter would show it without height: it takes what it needs from the tree.
+      QList<int> sizes = spt_Left->sizes();
+      const int height = std::min(pnl_Calendar->sizeHint().height(), sizes[0] * 2 / 3);
+      sizes[0] -= height - sizes[1];
+      sizes[1] = height;
+      spt_Left->setSizes(sizes);
+    }
+    ScheduleCalendar();
+  });
+  // After the selection has been handled (a journal loads on its first selection).
+  connect(tre_Directory, &QTreeWidget::currentItemChanged, this, [this] { ScheduleCalendar(); });
+  connect(tre_Directory, &QTreeWidget::itemChanged, this, [this] { ScheduleCalendar(); });
+}
+
+void Tfrm_MainForm::ScheduleCalendar() {
+  if (FCalendarPending || !pnl_Calendar->isVisibleTo(this)) return;
+  FCalendarPending = true;
+  QTimer::singleShot(0, this, [this] {
+    FCalendarPending = false;
+    Run([this] { RefreshCalendar(); });
+  });
+}
+
+QTreeWidgetItem* Tfrm_MainForm::CalendarScope() {
+  QTreeWidgetItem* current = tre_Directory->currentItem();
+  const TXMLNode* element = NodeOf(current);
+  if (!current || !element) return FCalendarScope = nullptr;
+  if (element->Name != tagDay && element->Name != tagExperience) return FCalendarScope = current;
+  // A night keeps the calendar it was chosen in (the old scope is only compared, never followed,
+  // until it is found among the night's live ancestors); else its journal's.
+  for (QTreeWidgetItem* up = current; up; up = up->parent())
+    if (up == FCalendarScope) return up;
+  for (QTreeWidgetItem* up = current; up; up = up->parent()) {
+    const TXMLNode* e = NodeOf(up);
+    if (e && e->Name == tagJournal) return FCalendarScope = up;
+  }
+  return FCalendarScope = current;
+}
+
+std::vector<QTreeWidgetItem*> Tfrm_MainForm::NightsOfCalendar(QTreeWidgetItem* scope, bool load) {
+  // Every day node below `scope` in the tree's order, each day once (two entries may show one
+  // journal), with an explicit stack; journals not loaded yet are loaded when `load` says so.
+  std::vector<QTreeWidgetItem*> nights;
+  std::unordered_set<const TXMLNode*> seen;
+  std::vector<QTreeWidgetItem*> pending{scope};
+  while (!pending.empty()) {
+    QTreeWidgetItem* item = pending.back();
+    pending.pop_back();
+    TXMLNode* element = NodeOf(item);
+      if (!element) continue;
+    if (element->Name == tagDay) {
+      if (seen.insert(element).second) nights.push_back(item);
+      continue;  // its dreams hold no nights
+    }
+    if (load && element->Name == tagFile && element->GetAttribute(attrPath) != litUndefined) {
+      const std::string path = ResolvePath(element->GetAttribute(attrPath));
+      // A missing file would start an empty journal that counts as changed.
+      if (FJournals->Find(path) || PathExists(path)) LoadJournal(item, element);
+    }
+    for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
+  }
+  return nights;
+}
+
+void Tfrm_MainForm::RefreshCalendar() {
+  if (!pnl_Calendar->isVisibleTo(this)) return;
+  QTreeWidgetItem* scope = CalendarScope();
+  std::vector<QDate> marked;
+  QStringList undated;
+  if (scope)
+    for (QTreeWidgetItem* night : NightsOfCalendar(scope, true)) {
+      const TXMLNode* day = NodeOf(night);
+      const QDate date = TDreamCalendar::DateOfName(day->GetAttribute(attrName));
+      if (!date.isValid())
+        undated << night->text(0);
+      else if (HasDreams(*day))
+        marked.push_back(date);
+    }
+  pnl_Calendar->Show(marked, undated);
+  // A selected night shows its month.
+  const TXMLNode* current = NodeOf(tre_Directory->currentItem());
+  if (current && current->Name == tagDay) {
+    const QDate date = TDreamCalendar::DateOfName(current->GetAttribute(attrName));
+    if (date.isValid()) pnl_Calendar->cal_Month->setSelectedDate(date);
+  }
+}
+
+void Tfrm_MainForm::SelectNight(QDate date, int undatedRow) {
+  QTreeWidgetItem* scope = CalendarScope();
+  if (!scope) return;
+  QTreeWidgetItem* found = nullptr;
+  int row = 0;
+  for (QTreeWidgetItem* night : NightsOfCalendar(scope, false)) {
+    const QDate own = TDreamCalendar::DateOfName(NodeOf(night)->GetAttribute(attrName));
+    if (date.isValid() ? own == date : (!own.isValid() && row++ == undatedRow)) {
+      found = night;
+      break;
+    }
+  }
+  if (!found) return;  // no night that day
+  TDirectoryTree::ExpandAncestors(found);
+  tre_Directory->setCurrentItem(found);
+  tre_Directory->scrollToItem(found);
+}
