@@ -121,6 +121,12 @@ TEST_F(LibraryTest, ARemovedJournalEntryComesBackWithItsPairAndDefaultMark) {
   EXPECT_EQ(Catalog->GetChild(0), entry);
   EXPECT_EQ(Library.DefaultJournal(), entry);
   EXPECT_EQ(Library.Pairs().FirstOf(J->Root.get()), entry);
+  // A new journal selected (so marked) and then undone gives the mark back.
+  const TNewJournal created = Library.AddJournal(*Catalog, "N", "n.xml", Path("n.xml"));
+  Library.SetDefaultJournal(created.Entry);
+  Library.UndoStack().undo();
+  EXPECT_EQ(Library.DefaultJournal(), entry);
+  EXPECT_EQ(entry->GetAttribute(attrDefault), "yes");
 }
 
 TEST_F(LibraryTest, OnlyChangedDocumentsAreWritten) {
