@@ -19,25 +19,10 @@
 #include "journal_generator.h"
 #include "vlm_MainForm.h"
 #include "vlm_SearchPanel.h"
-#include "vlm_UserInteraction.h"
+#include "silent_interaction.h"
 #include "xml_mainUnit.h"
 
 namespace {
-
-class TSilentInteraction : public TUserInteraction {
-public:
-  TLoginResult AskCredentials(QWidget*, TAuthorizationMode) override { return {}; }
-  void ShowError(QWidget*, const QString& text) override { Failures << text; }
-  void ShowWarning(QWidget*, const QString& text) override { Failures << text; }
-  bool AskGoBackAfterSaveFailure(QWidget*, const QString&) override { return false; }
-  void OpenUrl(const QUrl&) override {}
-  TNewElementResult AskNewElement(QWidget*, TNewElementKind, int, const TTypedPathCheck&) override { return {}; }
-  TConfirmationResult AskConfirmation(QWidget*, const QString&) override { return {}; }
-  bool AskReplaceFile(QWidget*, const QString&) override { return false; }
-  QString AskOpenImage(QWidget*) override { return {}; }
-  void ShowAbout(QWidget*) override {}
-  QStringList Failures;
-};
 
 // The journal in a library that does not load it at the start.
 struct TFiftyYears {

@@ -18,25 +18,9 @@
 
 #include "journal_generator.h"
 #include "vlm_MainForm.h"
-#include "vlm_UserInteraction.h"
+#include "silent_interaction.h"
 
 namespace {
-
-// Answers nothing: no dialog is ever expected here.
-class TSilentInteraction : public TUserInteraction {
-public:
-  TLoginResult AskCredentials(QWidget*, TAuthorizationMode) override { return {}; }
-  void ShowError(QWidget*, const QString& text) override { Failures << text; }
-  void ShowWarning(QWidget*, const QString& text) override { Failures << text; }
-  bool AskGoBackAfterSaveFailure(QWidget*, const QString&) override { return false; }
-  void OpenUrl(const QUrl&) override {}
-  TNewElementResult AskNewElement(QWidget*, TNewElementKind, int, const TTypedPathCheck&) override { return {}; }
-  TConfirmationResult AskConfirmation(QWidget*, const QString&) override { return {}; }
-  bool AskReplaceFile(QWidget*, const QString&) override { return false; }
-  QString AskOpenImage(QWidget*) override { return {}; }
-  void ShowAbout(QWidget*) override {}
-  QStringList Failures;
-};
 
 struct TFolder {
   QTemporaryDir Dir;

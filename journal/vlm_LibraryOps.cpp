@@ -26,7 +26,9 @@ TXMLNode* Append(TXMLNode& parent, std::string_view name, TXMLNodeKind kind) {
   return child;
 }
 
-// True when `node` is `top` or lies in its subtree; walked without recursion.
+
+}  // namespace
+
 bool Inside(const TXMLNode* node, const TXMLNode& top) {
   if (node == nullptr) return false;
   std::vector<const TXMLNode*> pending{&top};
@@ -38,8 +40,6 @@ bool Inside(const TXMLNode* node, const TXMLNode& top) {
   }
   return false;
 }
-
-}  // namespace
 
 std::vector<TXMLNode*> ShownChildren(const TXMLNode& parent) {
   std::vector<TXMLNode*> shown;

@@ -16,6 +16,9 @@ class TXMLNode;
 class TXMLPairList;
 class TXMLParser;
 
+// True when `node` is `top` or lies in its subtree; walked without recursion.
+bool Inside(const TXMLNode* node, const TXMLNode& top);
+
 // The children of `parent` that the directory tree shows, in order: below the library root its
 // catalogs; below a journal root every child; below anything else its catalogs, journal entries
 // and experiences.

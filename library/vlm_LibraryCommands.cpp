@@ -7,18 +7,6 @@
 #include "xml_node.h"
 
 namespace {
-// True when `node` is `top` or lies in its subtree; walked without recursion.
-bool Inside(const TXMLNode* node, const TXMLNode& top) {
-  if (node == nullptr) return false;
-  std::vector<const TXMLNode*> pending{&top};
-  while (!pending.empty()) {
-    const TXMLNode* current = pending.back();
-    pending.pop_back();
-    if (current == node) return true;
-    for (const auto& child : current->Children) pending.push_back(child.get());
-  }
-  return false;
-}
 
 std::unique_ptr<TXMLNode> TakeChild(TXMLNode& parent, int index) {
   std::unique_ptr<TXMLNode> taken = std::move(parent.Children[static_cast<std::size_t>(index)]);
