@@ -23,6 +23,7 @@ class QSlider;
 class QToolButton;
 class QTreeWidgetItem;
 class TBevel;
+class TEditorSpelling;
 class TLevelLabel;
 class TLibrary;
 class TUserInteraction;
@@ -96,6 +97,11 @@ public:
   // Adds `text` to the notice line (until another entry is shown).
   void ShowNotice(const QString& text);
 
+  // Spell checking in the name, description and comment, with the user's own word list kept in
+  // `personalFile`; nothing changes when no dictionary is installed (vlm_EditorSpelling.cpp).
+  void StartSpelling(const QString& personalFile);
+  TEditorSpelling* Spelling() const { return FSpelling; }
+
   // Handlers of the editors. Each runs when its control's value changes and writes into the
   // element being edited, except while the panel is only showing an entry (TShowing).
   void edt_NumberChange();
@@ -150,6 +156,7 @@ public:
   QLabel* lbl_Notice = nullptr;  // one line of what could not be shown or stored
 
 private:
+  friend class TEditorSpelling;  // runs its menu's actions inside the panel's error boundary
   void CreateControls();
   void ConnectHandlers();
   // Runs a handler inside the error boundary.
@@ -185,4 +192,5 @@ private:
   int FKind = -1;
   bool FRefusing = false;  // a memo is being cleaned of characters it cannot keep
   bool FShowing = false;   // see TShowing
+  TEditorSpelling* FSpelling = nullptr;
 };

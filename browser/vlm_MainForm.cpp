@@ -106,6 +106,8 @@ void Tfrm_MainForm::CreateControls() {
   };
   // The work area's controls follow its size first; then the charts are redrawn.
   pnl_WorkArea->OnResize = [this] { Run([this] { FormResize(); }); };
+  // The user's own words for the spell checker live beside the library file.
+  pnl_WorkArea->StartSpelling(FLibraryDir + QStringLiteral("words.dic"));
   ShowReadOnlyLook(pnl_WorkArea);
   CreateReadOnlyNotice();
 

@@ -350,4 +350,9 @@ std::string LoadStatusText(int status);
 // it is); a placeholder without an argument is kept. "%%" is not special.
 std::string Format(std::string_view pattern, std::initializer_list<std::string_view> args);
 
+// Spell checking: the editors' context menu.
+inline constexpr const char* CaptionAddToDictionary = "Добавить в словарь";
+inline constexpr const char* CaptionNoSuggestions = "Нет вариантов";
+inline constexpr const char* MsgWordNotKept = "Слово \"%1\" не записано в личный словарь \"%2\": %3";
+
 }  // namespace res
