@@ -74,10 +74,17 @@ void BM_Show(benchmark::State& state) {
     state.ResumeTiming();
     highlighter.rehighlight();
   }
+  TSpellChecker checker(QString{});
+  if (!checker.Available()) return;
   QSet<QString> distinct;
-  for (const TWordSpan& w : WordsToCheck(text)) distinct.insert(text.mid(w.Start, w.Length));
+  int misspelt = 0;
+  for (const TWordSpan& w : WordsToCheck(text)) {
+    distinct.insert(text.mid(w.Start, w.Length));
+    misspelt += checker.Check(text.mid(w.Start, w.Length)) ? 0 : 1;
+  }
   state.counters["words"] = static_cast<double>(WordsToCheck(text).size());
   state.counters["distinct"] = static_cast<double>(distinct.size());
+  state.counters["misspelt"] = misspelt;
 }
 
 void BM_ShowAgain(benchmark::State& state) {

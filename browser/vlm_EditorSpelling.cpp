@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -28,7 +29,9 @@ void TEditorPanel::StartSpelling(const QString& personalFile) {
 TEditorSpelling::TEditorSpelling(TEditorPanel& panel, std::unique_ptr<TSpellChecker> checker)
     : QObject(&panel), FPanel(panel), FChecker(std::move(checker)) {
   for (QPlainTextEdit* memo : {panel.mmo_Description, panel.mmo_Comment}) {
-    FHighlighters.push_back(new TSpellHighlighter(*FChecker, memo->document()));
+    FHighlighters.push_back({memo, new TSpellHighlighter(*FChecker, memo->document())});
+    // The first pass now, quietly, instead of the one Qt would run later and announce.
+    Rehighlight(FHighlighters.back());
     memo->setContextMenuPolicy(Qt::CustomContextMenu);
     // The position comes in the viewport's coordinates, as cursorForPosition takes it.
     connect(memo, &QWidget::customContextMenuRequested, this, [this, memo](QPoint pos) {
@@ -52,7 +55,15 @@ TEditorSpelling::TEditorSpelling(TEditorPanel& panel, std::unique_ptr<TSpellChec
 
 TEditorSpelling::~TEditorSpelling() {
   // The highlighters use the checker that goes with this object.
-  for (const QPointer<TSpellHighlighter>& h : FHighlighters) delete h.data();
+  for (const THighlighted& h : FHighlighters) delete h.Highlighter.data();
+}
+
+void TEditorSpelling::Rehighlight(const THighlighted& h) {
+  if (!h.Highlighter) return;
+  // A pass over the whole text tells the memo its text changed although only underlines did:
+  // the panel's change handler would store the text again (and create an empty comment).
+  const QSignalBlocker quiet(h.Memo);
+  h.Highlighter->rehighlight();
 }
 
 void TEditorSpelling::WaitForDictionaries() {
@@ -64,8 +75,7 @@ void TEditorSpelling::WaitForDictionaries() {
 }
 
 void TEditorSpelling::Recheck() {
-  for (const QPointer<TSpellHighlighter>& h : FHighlighters)
-    if (h) h->rehighlight();
+  for (const THighlighted& h : FHighlighters) Rehighlight(h);
   Underline(FPanel.edt_Name);
 }
 

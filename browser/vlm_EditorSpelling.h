@@ -35,6 +35,11 @@ public:
   void Recheck();
 
 private:
+  struct THighlighted {
+    QPlainTextEdit* Memo;
+    QPointer<TSpellHighlighter> Highlighter;  // dies with the memo's document
+  };
+  void Rehighlight(const THighlighted& h);
   void Underline(QLineEdit* edit);
   // Puts the corrections of `word` (when `writable`) and "add to dictionary" at the top of `menu`.
   void AddWordActions(QMenu* menu, const QString& word, bool writable,
@@ -44,5 +49,5 @@ private:
 
   TEditorPanel& FPanel;
   std::unique_ptr<TSpellChecker> FChecker;
-  std::vector<QPointer<TSpellHighlighter>> FHighlighters;  // each dies with its document
+  std::vector<THighlighted> FHighlighters;
 };

@@ -123,7 +123,14 @@ std::shared_future<std::shared_ptr<TDictionaries>> Shared(const QStringList& fol
   const std::lock_guard lock(guard);
   auto found = readings.find(key);
   if (found != readings.end()) return found->second;
-  auto reading = std::async(std::launch::async, [files] { return Load(files); }).share();
+  auto reading = std::async(std::launch::async, [files] {
+                   // A failure (no memory for a dictionary) leaves spell checking off, never the program.
+                   try {
+                     return Load(files);
+                   } catch (...) {
+                     return std::make_shared<TDictionaries>();
+                   }
+                 }).share();
   readings.emplace(key, reading);
   return reading;
 }

@@ -78,7 +78,13 @@ TEST_F(SpellingMenuTest, ACorrectionGoesIntoTheDreamAsOneEdit) {
   EXPECT_EQ(memo->toPlainText(), QStringLiteral("Летал над крышамии."));
 }
 
-TEST_F(SpellingMenuTest, AWordAddedToTheDictionaryIsKeptBesideTheLibrary) {
+TEST_F(SpellingMenuTest, AWordAddedToTheDictionaryIsKeptBesideTheLibraryAndCheckingAgainWritesNothing) {
+  // Checking again redraws the editors of a night without a comment: nothing is stored.
+  ClickItem(Item(QStringLiteral("d1")));
+  Form->pnl_WorkArea->Spelling()->Recheck();
+  EXPECT_FALSE(Form->Library().IsChanged(Form->FJournals->Documents().front().get()));
+  ClickItem(Item(QStringLiteral("001. Полёт")));
+
   const auto menu = MenuAt(13);
   QAction* add = Action(*menu, QStringLiteral("Добавить в словарь"));
   ASSERT_NE(add, nullptr);
