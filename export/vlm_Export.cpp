@@ -105,6 +105,9 @@ TExportResult Export(const TExportContent& content, const TExportOptions& option
                        PictureFolderName(options.Output) + QStringLiteral(".export-XXXXXX"));
       if (!pictures->isValid()) return Failed(options.Output, pictures->errorString());
       folder = pictures->path();
+      // A temporary folder is private to its owner; the pictures are as readable as the file.
+      QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
     }
     switch (options.Format) {
       case TExportFormat::Html: finished = WriteHtml(content, options, progress, out, flush); break;

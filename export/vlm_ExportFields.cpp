@@ -61,6 +61,10 @@ QString NightTitle(const TXMLNode& day) { return Res(res::ExportNight).arg(CpTex
 
 QString NightComment(const TXMLNode& day) { return CpText(ChildText(day, tagComment)); }
 
+bool JournalHeading(const TExportContent& content, const TExportJournal& journal) {
+  return content.Journals.size() > 1 || journal.Name != content.Title;
+}
+
 QString EnergyLine(const TDreamText& dream) {
   return Res(res::CaptionEnergy) + QLatin1Char(' ') + dream.EnergyWord + QStringLiteral(" (") + dream.EnergyValue +
          QLatin1Char(')');

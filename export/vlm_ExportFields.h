@@ -19,6 +19,8 @@ TDreamText ReadDream(const TXMLNode& dream, const TExportContent& content, const
 QString NightTitle(const TXMLNode& day);
 // The night's own comment, empty when it has none.
 QString NightComment(const TXMLNode& day);
+// Whether a journal gets a heading of its own: not when it alone is exported, under its own name.
+bool JournalHeading(const TExportContent& content, const TExportJournal& journal);
 // "Энергетика: высокая (0,6)" and the like.
 QString EnergyLine(const TDreamText& dream);
 

@@ -119,7 +119,7 @@ TExportResult::TOutcome PaintPages(const TExportContent& content, QPagedPaintDev
   if (!progress.Step(0)) return TExportResult::Cancelled;
   flow.Text(content.Title, title, heading, 0, 3);
   for (const TExportJournal& journal : content.Journals) {
-    flow.Text(journal.Name, journalFont, heading, 1.0, 4);
+    if (JournalHeading(content, journal)) flow.Text(journal.Name, journalFont, heading, 1.0, 4);
     if (journal.Root) {
       const TJournalCharts charts = DrawJournalCharts(*journal.Root, content);
       flow.Picture(charts.PerDay, flow.Width());

@@ -78,7 +78,7 @@ bool WriteHtml(const TExportContent& content, const TExportOptions& options, TPr
   Put(out, QStringLiteral("<h1>%1</h1>\n").arg(Html(content.Title)));
   TForm form;
   form.Journal = [&](const TExportJournal& journal) {
-    Put(out, QStringLiteral("<h2>%1</h2>\n").arg(Html(journal.Name)));
+    if (JournalHeading(content, journal)) Put(out, QStringLiteral("<h2>%1</h2>\n").arg(Html(journal.Name)));
     if (!journal.Root) return;
     const TJournalCharts charts = DrawJournalCharts(*journal.Root, content);
     for (const QImage* chart : {&charts.PerDay, &charts.Quality})
@@ -145,7 +145,7 @@ bool WriteMarkdown(const TExportContent& content, const TExportOptions& options,
   Put(out, QStringLiteral("# %1\n\n").arg(Md(content.Title)));
   TForm form;
   form.Journal = [&](const TExportJournal& journal) {
-    Put(out, QStringLiteral("## %1\n\n").arg(Md(journal.Name)));
+    if (JournalHeading(content, journal)) Put(out, QStringLiteral("## %1\n\n").arg(Md(journal.Name)));
     if (!journal.Root) return;
     const TJournalCharts charts = DrawJournalCharts(*journal.Root, content);
     for (const QImage* chart : {&charts.PerDay, &charts.Quality}) {
@@ -175,9 +175,16 @@ bool WriteMarkdown(const TExportContent& content, const TExportOptions& options,
       if (found == copied.end()) {
         const QFileInfo info(dream.Picture);
         QString name;
-        if (info.isFile()) {
-          name = place(info.suffix().isEmpty() ? QStringLiteral("bin") : info.suffix().toLower());
+        // Pictures a Markdown viewer shows are copied as they are; others (BMP) become PNG.
+        static const QStringList kShown{QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
+                                        QStringLiteral("gif"), QStringLiteral("webp")};
+        const QString suffix = info.suffix().toLower();
+        if (info.isFile() && kShown.contains(suffix)) {
+          name = place(suffix);
           if (!QFile::copy(dream.Picture, folder + QLatin1Char('/') + name)) name.clear();
+        } else if (const QImage picture = ReadPicture(dream.Picture); !picture.isNull()) {
+          name = place(QStringLiteral("png"));
+          if (!picture.save(folder + QLatin1Char('/') + name, "PNG")) name.clear();
         }
         found = copied.insert(dream.Picture, name);
       }
@@ -197,6 +204,7 @@ bool WriteText(const TExportContent& content, const TExportOptions& options, TPr
   out += '\n';
   TForm form;
   form.Journal = [&](const TExportJournal& journal) {
+    if (!JournalHeading(content, journal)) return;
     underline(journal.Name, '=');
     out += '\n';
   };
