@@ -14,6 +14,8 @@
 #include "vlm_Resources.h"
 
 namespace {
+constexpr qsizetype kFlushSize = 1 << 20;  // characters; the writers hand over about this much at a time
+
 QString Res(const char* utf8) { return QString::fromUtf8(utf8); }
 
 TExportResult Failed(const QString& file, const QString& reason) {
@@ -92,11 +94,12 @@ TExportResult Export(const TExportContent& content, const TExportOptions& option
     if (painted == TExportResult::Failed) return Failed(options.Output, Res(res::ExportPdfFailed));
     finished = painted == TExportResult::Done;
   } else {
-    QByteArray out;
-    const TFlush flush = [&file](QByteArray& text) {
-      const bool ok = file.write(text) == text.size();
-      text.clear();
-      return ok;
+    QString out;
+    out.reserve(kFlushSize + kFlushSize / 4);
+    const TFlush flush = [&file](QString& text) {
+      const QByteArray bytes = text.toUtf8();
+      text.resize(0);  // keeps its room for the next part
+      return file.write(bytes) == bytes.size();
     };
     std::optional<QTemporaryDir> pictures;  // Markdown's folder, written beside the file's final place
     QString folder;

@@ -1,5 +1,7 @@
 #include "vlm_ExportFields.h"
 
+#include <array>
+
 #include "vlm_EntryFields.h"
 #include "vlm_Resources.h"
 #include "vlm_Statistics.h"
@@ -24,7 +26,22 @@ std::string Attribute(const TXMLNode& element, std::string_view name) {
 }
 }  // namespace
 
-QString CpText(std::string_view cp1251) { return QString::fromStdString(Cp1251ToUtf8(cp1251)); }
+QString CpText(std::string_view cp1251) {
+  // One character per byte, from a table made once (a journal of many years is mostly this).
+  static const std::array<char16_t, 256> table = [] {
+    std::array<char16_t, 256> t{};
+    for (int b = 0; b < 256; ++b) {
+      const char byte = static_cast<char>(b);
+      const QString one = QString::fromStdString(Cp1251ToUtf8(std::string_view(&byte, 1)));
+      t[static_cast<std::size_t>(b)] = one.size() == 1 ? one.at(0).unicode() : u'\uFFFD';
+    }
+    return t;
+  }();
+  QString text(static_cast<qsizetype>(cp1251.size()), Qt::Uninitialized);
+  QChar* out = text.data();
+  for (const char c : cp1251) *out++ = QChar(table[static_cast<unsigned char>(c)]);
+  return text;
+}
 
 TDreamText ReadDream(const TXMLNode& dream, const TExportContent& content, const TExportOptions& options) {
   TDreamText text;

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
+#include <cstring>
 
 #include "vlm_ExportCharts.h"
 #include "vlm_Resources.h"
@@ -17,7 +18,7 @@ constexpr qsizetype kFlushSize = 1 << 20;
 
 QString Res(const char* utf8) { return QString::fromUtf8(utf8); }
 
-void Put(QByteArray& out, const QString& text) { out += text.toUtf8(); }
+void Put(QString& out, const QString& text) { out += text; }
 
 QByteArray Png(const QImage& image) {
   QByteArray bytes;
@@ -34,7 +35,7 @@ struct TForm {
   std::function<void(const TDreamText&)> Dream;
 };
 
-bool Walk(const TExportContent& content, const TExportOptions& options, TProgress& progress, QByteArray& out,
+bool Walk(const TExportContent& content, const TExportOptions& options, TProgress& progress, QString& out,
           const TFlush& flush, const TForm& form) {
   if (!progress.Step(0)) return false;
   for (const TExportJournal& journal : content.Journals) {
@@ -61,12 +62,12 @@ QImage ReadPicture(const QString& file) {
   return reader.read();
 }
 
-bool WriteHtml(const TExportContent& content, const TExportOptions& options, TProgress& progress, QByteArray& out,
+bool WriteHtml(const TExportContent& content, const TExportOptions& options, TProgress& progress, QString& out,
                const TFlush& flush) {
   QHash<QString, QByteArray> pictures;  // a file's data URI, made once
   auto image = [&](const QByteArray& uri, const QString& alt, const char* cls) {
     Put(out, QStringLiteral("<img class=\"%1\" alt=\"%2\" src=\"").arg(QLatin1String(cls), Html(alt)));
-    out += uri;
+    out += QLatin1String(uri);
     out += "\">\n";
   };
   Put(out, QStringLiteral("<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n")
@@ -121,20 +122,27 @@ bool WriteHtml(const TExportContent& content, const TExportOptions& options, TPr
 namespace {
 // Markdown's own characters shown as themselves.
 QString Md(const QString& text) {
-  static const QString kSpecial = QStringLiteral("\\`*_[]<>#|~&");
+  auto special = [](QChar c) {
+    const char16_t u = c.unicode();
+    return u != 0 && u < 128 && std::strchr("\\`*_[]<>#|~&", static_cast<char>(u)) != nullptr;
+  };
+  qsizetype count = 0;
+  for (const QChar c : text) count += special(c);
+  const bool listLike = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'));
+  if (count == 0 && !listLike) return text;
+  // A line that would start a list stays a line of text.
   QString escaped;
-  escaped.reserve(text.size() + 8);
+  escaped.reserve(text.size() + count + 1);
+  if (listLike) escaped += QLatin1Char('\\');
   for (const QChar c : text) {
-    if (kSpecial.contains(c)) escaped += QLatin1Char('\\');
+    if (special(c)) escaped += QLatin1Char('\\');
     escaped += c;
   }
-  // A line that would start a list or a numbered item stays a line of text.
-  if (escaped.startsWith(QLatin1Char('-')) || escaped.startsWith(QLatin1Char('+'))) escaped.prepend(QLatin1Char('\\'));
   return escaped;
 }
 }  // namespace
 
-bool WriteMarkdown(const TExportContent& content, const TExportOptions& options, TProgress& progress, QByteArray& out,
+bool WriteMarkdown(const TExportContent& content, const TExportOptions& options, TProgress& progress, QString& out,
                    const TFlush& flush, const QString& folder, const QString& linkPrefix) {
   QHash<QString, QString> copied;  // a picture file's name in the folder, empty when not copied
   int files = 0;
@@ -194,11 +202,11 @@ bool WriteMarkdown(const TExportContent& content, const TExportOptions& options,
   return Walk(content, options, progress, out, flush, form);
 }
 
-bool WriteText(const TExportContent& content, const TExportOptions& options, TProgress& progress, QByteArray& out,
+bool WriteText(const TExportContent& content, const TExportOptions& options, TProgress& progress, QString& out,
                const TFlush& flush) {
   auto underline = [&](const QString& text, char mark) {
     Put(out, text + QLatin1Char('\n'));
-    out += QByteArray(std::max<qsizetype>(text.size(), 3), mark) + '\n';
+    out += QString(std::max<qsizetype>(text.size(), 3), QLatin1Char(mark)) + QLatin1Char('\n');
   };
   underline(content.Title, '=');
   out += '\n';

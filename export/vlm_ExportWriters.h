@@ -9,16 +9,16 @@
 #include "vlm_Export.h"
 #include "vlm_ExportFields.h"
 
-// Hands the text written so far to the file; false when it could not be written.
-using TFlush = std::function<bool(QByteArray& out)>;
+// Hands the text written so far to the file (and empties it); false when it could not be written.
+using TFlush = std::function<bool(QString& out)>;
 
-bool WriteHtml(const TExportContent& content, const TExportOptions& options, TProgress& progress, QByteArray& out,
+bool WriteHtml(const TExportContent& content, const TExportOptions& options, TProgress& progress, QString& out,
                const TFlush& flush);
-bool WriteText(const TExportContent& content, const TExportOptions& options, TProgress& progress, QByteArray& out,
+bool WriteText(const TExportContent& content, const TExportOptions& options, TProgress& progress, QString& out,
                const TFlush& flush);
 // Pictures and charts go into `folder` (created when first needed); links name them as
 // `linkPrefix` + file name.
-bool WriteMarkdown(const TExportContent& content, const TExportOptions& options, TProgress& progress, QByteArray& out,
+bool WriteMarkdown(const TExportContent& content, const TExportOptions& options, TProgress& progress, QString& out,
                    const TFlush& flush, const QString& folder, const QString& linkPrefix);
 
 // A picture file read for an export (a regular file only: never a pipe or a device); null when
