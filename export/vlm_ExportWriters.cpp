@@ -159,7 +159,7 @@ bool WriteMarkdown(const TExportContent& content, const TExportOptions& options,
     for (const QImage* chart : {&charts.PerDay, &charts.Quality}) {
       const QString name = place(QStringLiteral("png"));
       if (chart->save(folder + QLatin1Char('/') + name, "PNG"))
-        Put(out, QStringLiteral("![%1](%2%3)\n\n").arg(Md(Res(res::ExportChartsAlt)), linkPrefix, name));
+        Put(out, QStringLiteral("![%1](<%2%3>)\n\n").arg(Md(Res(res::ExportChartsAlt)), linkPrefix, name));
     }
   };
   form.Night = [&](const TXMLNode& day) {
@@ -196,7 +196,7 @@ bool WriteMarkdown(const TExportContent& content, const TExportOptions& options,
         }
         found = copied.insert(dream.Picture, name);
       }
-      if (!found->isEmpty()) Put(out, QStringLiteral("![%1](%2%3)\n\n").arg(Md(dream.Title), linkPrefix, *found));
+      if (!found->isEmpty()) Put(out, QStringLiteral("![%1](<%2%3>)\n\n").arg(Md(dream.Title), linkPrefix, *found));
     }
   };
   return Walk(content, options, progress, out, flush, form);

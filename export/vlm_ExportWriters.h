@@ -17,7 +17,7 @@ bool WriteHtml(const TExportContent& content, const TExportOptions& options, TPr
 bool WriteText(const TExportContent& content, const TExportOptions& options, TProgress& progress, QString& out,
                const TFlush& flush);
 // Pictures and charts go into `folder` (created when first needed); links name them as
-// `linkPrefix` + file name.
+// `linkPrefix` + file name, in angle brackets (the folder's name may hold blanks).
 bool WriteMarkdown(const TExportContent& content, const TExportOptions& options, TProgress& progress, QString& out,
                    const TFlush& flush, const QString& folder, const QString& linkPrefix);
 
