@@ -98,7 +98,7 @@ struct TRun {
 
 bool IsCommandLine(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
-    for (const char* option : {"--export", "--library", "--help", "-h", "--output", "--format"})
+    for (const char* option : {"--export", "--library", "--help", "--help-all", "-h", "--output", "--format"})
       if (std::strcmp(argv[i], option) == 0 || std::strncmp(argv[i], "--export=", 9) == 0) return true;
   return false;
 }
@@ -109,7 +109,7 @@ int RunCommandLine(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   QGuiApplication::setApplicationName(Res(res::AppTitle));
   QCommandLineParser parser;
-  parser.setApplicationDescription(Res(res::AppTitle));
+  parser.setApplicationDescription(Res(res::AppTitle) + QStringLiteral("\n\n") + Res(res::CliUsage));
   parser.addHelpOption();
   const QCommandLineOption exportOption(QStringLiteral("export"), Res(res::CliExportHelp), QStringLiteral("PATH"));
   const QCommandLineOption libraryOption(QStringLiteral("library"), Res(res::CliLibraryHelp));

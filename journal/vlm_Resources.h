@@ -373,6 +373,10 @@ inline constexpr const char* ExportCannotReadJournal = "Не удалось пр
 inline constexpr const char* ExportFolderNotReplaced = "папку с картинками не удалось заменить";
 inline constexpr const char* ExportPdfFailed = "не удалось создать PDF";
 // The command line.
+inline constexpr const char* CliUsage =
+    "Без параметров открывается окно программы. Экспорт без окна:\n"
+    "  velmora --export PATH --format html|md|txt|pdf --output OUT [--from DATE] [--to DATE]\n"
+    "  velmora --library --output OUT [--format ...] [--from DATE] [--to DATE]";
 inline constexpr const char* CliExportHelp = "Экспорт журнала (PATH) или всей библиотеки (--library) в файл OUT.";
 inline constexpr const char* CliFormatHelp = "Формат: html, md, txt или pdf (по умолчанию по расширению OUT).";
 inline constexpr const char* CliOutputHelp = "Файл, в который записывается экспорт.";

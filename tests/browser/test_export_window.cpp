@@ -1,6 +1,8 @@
 // Exporting from the window: Ctrl+E on the selection asks for a file (proposing a name from what
-// is exported), writes it in the format of the filter chosen, and asks before replacing a file.
+// is exported), writes it in the format of the filter chosen, and asks before replacing a file;
+// Ctrl+P prints the same.
 #include <QFileInfo>
+#include <QPrinter>
 
 #include "vlm_TestSupport.h"
 
@@ -12,8 +14,15 @@ public:
     filter = filters.value(2);  // text
     return Answer;
   }
+  // The preview's print button, to a PDF file.
+  void ShowPrintPreview(QWidget*, const std::function<void(QPrinter&)>& paint) override {
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Printed);
+    paint(printer);
+  }
   QStringList Proposed;
-  QString Answer;
+  QString Answer, Printed;
 };
 }  // namespace
 
@@ -23,7 +32,7 @@ protected:
   TExportAnswers Answers;
 };
 
-TEST_F(ExportWindowTest, CtrlEWritesTheSelectedJournalAndAsksBeforeReplacingAFile) {
+TEST_F(ExportWindowTest, CtrlEWritesTheSelectedJournalAsksBeforeReplacingAFileAndCtrlPPrintsIt) {
   Library.WriteLibrary(QStringLiteral(
       "<dreamlibrary name=\"L\">\n  <directory name=\"A\"><file name=\"Журнал\" path=\"j.xml\" /></directory>\n"
       "</dreamlibrary>\n"));
@@ -51,4 +60,8 @@ TEST_F(ExportWindowTest, CtrlEWritesTheSelectedJournalAndAsksBeforeReplacingAFil
   EXPECT_EQ(Answers.ReplaceQuestions, QStringList{Library.Path(QStringLiteral("out.txt"))});
   EXPECT_EQ(Library.Read(QStringLiteral("out.txt")), QByteArray("mine"));
   EXPECT_TRUE(Answers.Errors.isEmpty());
+
+  Answers.Printed = Library.Path(QStringLiteral("printed.pdf"));
+  QTest::keyClick(Form->tre_Directory, Qt::Key_P, Qt::ControlModifier);
+  EXPECT_TRUE(Library.Read(QStringLiteral("printed.pdf")).startsWith("%PDF"));
 }
