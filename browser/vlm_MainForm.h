@@ -278,6 +278,8 @@ public:
   void PrintSelection();
   QAction* act_Export = nullptr;
   QAction* act_Print = nullptr;
+  // An export or print is under way: its documents are not read again meanwhile.
+  bool FExporting = false;
   TBackupKeeper* Backups() const { return FBackups.get(); }
 
   // The first showing places the window centred on the screen.

@@ -9,6 +9,7 @@
 #include <QListView>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QTreeWidget>
 #include <deque>
 
@@ -173,6 +174,8 @@ void Tfrm_MainForm::ExportSelection() {
   TExportOptions options = ExportOptions(dialog, shown);
   options.Format = format;
   options.Output = file;
+  FExporting = true;
+  const auto done = qScopeGuard([this] { FExporting = false; });
   const TExportResult result = Export(job->Content, options);
   dialog.reset();
   if (result.Outcome == TExportResult::Failed) FUi.ShowError(this, result.Error);
@@ -181,6 +184,9 @@ void Tfrm_MainForm::ExportSelection() {
 void Tfrm_MainForm::PrintSelection() {
   const std::unique_ptr<TExportJob> job = ExportJobOfSelection();
   if (!job) return FUi.ShowWarning(this, Text(res::ExportNothing));
+  // The preview paints again whenever asked, from the same documents, until it is closed.
+  FExporting = true;
+  const auto done = qScopeGuard([this] { FExporting = false; });
   FUi.ShowPrintPreview(this, [this, &job](QPrinter& printer) {
     QProgressDialog dialog(Text(res::PrintProgress), Text(res::ExportCancel), 0, std::max(job->Content.DreamCount(), 1), this);
     dialog.setWindowModality(Qt::WindowModal);
