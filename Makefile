@@ -44,6 +44,7 @@ bench: build
 	@$(BUILD)/bin/velmora_bench_search
 	@$(BUILD)/bin/velmora_bench_backups
 	@$(BUILD)/bin/velmora_bench_spelling
+	@$(BUILD)/bin/velmora_bench_export
 
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF"

@@ -1,8 +1,9 @@
-// The program entry: application object, title, fonts, the library's folder, the main window,
-// closing on the session's signals, and the event loop.
+// The program entry: the command line (vlm_CommandLine.h), or the application object, title, fonts,
+// the library's folder, the main window, closing on the session's signals, and the event loop.
 #include <QIcon>
 
 #include "vlm_Application.h"
+#include "vlm_CommandLine.h"
 #include "vlm_MainForm.h"
 #include "vlm_ProgramFolders.h"
 #include "vlm_Resources.h"
@@ -10,6 +11,8 @@
 #include "vlm_UserInteraction.h"
 
 int main(int argc, char** argv) {
+  // Exporting from a script, or --help: no window, no display, the library only read.
+  if (IsCommandLine(argc, argv)) return RunCommandLine(argc, argv);
   TQtUserInteraction ui;
   TVelmoraApplication app(argc, argv, ui);
   QApplication::setApplicationName(QString::fromUtf8(res::AppTitle));

@@ -177,6 +177,7 @@ void Tfrm_MainForm::ConnectHandlers() {
   ConnectActions();
   ConnectUndo();
   ConnectKeys();
+  CreateExportActions();
 }
 
 QCheckBox* Tfrm_MainForm::LabelBox(int n) const { return pnl_WorkArea->LabelBox(n); }

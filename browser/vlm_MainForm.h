@@ -9,6 +9,7 @@
 //   vlm_MainForm_Statistics.cpp the statistics of a journal or a day in the work area
 //   vlm_MainForm_Actions.cpp    creating, moving, deleting and saving
 //   vlm_MainForm_Calendar.cpp   the calendar below the tree
+//   vlm_MainForm_Export.cpp     exporting and printing the selection
 // The work area with its editors is a panel of its own (vlm_EditorPanel.h).
 #include <QDate>
 #include <QIcon>
@@ -34,7 +35,10 @@
 #include "vlm_XMLPairList.h"
 #include "xml_mainUnit.h"
 
+class QAction;
 class QCheckBox;
+class QElapsedTimer;
+class QProgressDialog;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -50,6 +54,7 @@ class TClickImage;
 class TSearchPanel;
 class TStatisticsView;
 class TVLGraph;
+struct TExportOptions;
 
 // The tree's pictures: 16 by 16, in the order of the library's `icon` elements.
 class TImageList {
@@ -262,6 +267,19 @@ public:
   void StartSafety();
   void FinishSafety();
   TAutoSave* AutoSave() const { return FAutoSave; }
+  // Exporting and printing (vlm_MainForm_Export.cpp): the selected entry (Ctrl+E, Ctrl+P, the
+  // tree's context menu), or the search's results when their list has the focus.
+  struct TSelectedEntry {
+    TXMLNode* Element = nullptr;    // the element of the current node
+    TXMLParser* Document = nullptr;  // the document holding it
+  };
+  TSelectedEntry SelectedEntry() const;
+  void ExportSelection();
+  void PrintSelection();
+  QAction* act_Export = nullptr;
+  QAction* act_Print = nullptr;
+  // An export or print is under way: its documents are not read again meanwhile.
+  bool FExporting = false;
   TBackupKeeper* Backups() const { return FBackups.get(); }
 
   // The first showing places the window centred on the screen.
@@ -306,6 +324,11 @@ private:
   void ConnectActions();
   void ConnectUndo();
   void ConnectKeys();
+  void CreateExportActions();
+  struct TExportJob;
+  // What the selection exports; none when nothing exportable is selected.
+  std::unique_ptr<TExportJob> ExportJobOfSelection();
+  TExportOptions ExportOptions(QProgressDialog& dialog, QElapsedTimer& shown);
   // A typed text as document bytes; characters without a Windows-1251 byte are left out, said once.
   std::string DocumentText(const QString& text);
   bool MayChangeBelow(const QTreeWidgetItem* parent);

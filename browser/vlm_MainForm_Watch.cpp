@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <ctime>
@@ -54,6 +55,8 @@ void Tfrm_MainForm::AfterOwnWrites(const TSaveReport& report) {
 
 void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
   if (FAskingAboutFile || FClosing || FCloseAccepted) return;
+  // An export or a print preview reads the documents as they are: the file is looked at after it.
+  if (FExporting) return QTimer::singleShot(250, this, [this, path] { Run([&] { FileChangedByOthers(path); }); });
   TXMLParser* document = FromCp(FLibrary->FileName) == path ? FLibrary : nullptr;
   for (const auto& journal : FJournals->Documents())
     if (!document && FromCp(journal->FileName) == path) document = journal.get();

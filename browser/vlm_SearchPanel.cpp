@@ -389,6 +389,16 @@ bool TSearchPanel::OpenResult(int row) {
   return true;
 }
 
+std::vector<TSearchPanel::TFound> TSearchPanel::Found() const {
+  std::vector<TFound> found;
+  for (const TSearchHit& hit : FModel->Hits) {
+    const auto& source = FModel->Sources[hit.Source];
+    const auto& dream = source.Index->Dreams()[hit.Dream];
+    found.push_back({source.Entry, dream.Day, dream.Experience});
+  }
+  return found;
+}
+
 bool TSearchPanel::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::ShortcutOverride && watched == edt_Search && IsUndoKey(static_cast<QKeyEvent*>(event))) {
     event->ignore();  // the window's undo, wherever the focus is

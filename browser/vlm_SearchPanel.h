@@ -51,6 +51,14 @@ public:
   bool Loading() const { return !FToLoad.empty(); }
   // Opens the result in row `row`; false when there is none.
   bool OpenResult(int row);
+  // The results in the list's order: each dream's journal entry, the element holding it (its
+  // night) and the dream.
+  struct TFound {
+    TXMLNode* Entry;
+    const TXMLNode* Holder;
+    const TXMLNode* Experience;
+  };
+  std::vector<TFound> Found() const;
 
   QLineEdit* edt_Search = nullptr;
   QToolButton* btn_Filters = nullptr;

@@ -2,6 +2,8 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 #include "vlm_ConfirmationForm.h"
@@ -91,4 +93,27 @@ QString TQtUserInteraction::AskOpenImage(QWidget* parent) {
 void TQtUserInteraction::ShowAbout(QWidget* parent) {
   Tfrm_About about([this](const QUrl& url) { OpenUrl(url); }, Owner(parent));
   about.exec();
+}
+
+QString TQtUserInteraction::AskExportFile(QWidget* parent, const QString& proposed, const QStringList& filters,
+                                          QString& filter) {
+  QFileDialog dialog(Owner(parent), QString::fromUtf8(res::ExportDialogTitle));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);  // asked by the window, through this seam
+  dialog.setNameFilters(filters);
+  dialog.selectNameFilter(filter);
+  dialog.selectFile(proposed);
+  ShowDatesInProgramLanguage(dialog);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  filter = dialog.selectedNameFilter();
+  return dialog.selectedFiles().first();
+}
+
+void TQtUserInteraction::ShowPrintPreview(QWidget* parent, const std::function<void(QPrinter& printer)>& paint) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  QPrintPreviewDialog preview(&printer, Owner(parent));
+  preview.setWindowTitle(QString::fromUtf8(res::HintPrint));
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&paint](QPrinter* target) { paint(*target); });
+  preview.exec();
 }

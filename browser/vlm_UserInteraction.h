@@ -2,12 +2,14 @@
 // Every modal thing the main window opens goes through this seam, so that tests can answer it
 // without a modal loop. TQtUserInteraction is the program's own, with real dialogs.
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 
 #include "vlm_AuthorizationForm.h"
 #include "vlm_NewElementForm.h"
 
+class QPrinter;
 class QWidget;
 
 struct TLoginResult {
@@ -52,6 +54,15 @@ public:
   virtual QString AskOpenImage(QWidget* parent) = 0;
   // The about box, shown modally; its link opens through OpenUrl.
   virtual void ShowAbout(QWidget* parent) = 0;
+  // The save dialog of an export, proposing `proposed`, with a filter per format: the file chosen
+  // (empty when cancelled) and in `filter` the filter chosen. An existing file is not asked about
+  // here (AskReplaceFile is). Nothing is chosen unless a seam answers.
+  virtual QString AskExportFile(QWidget* /*parent*/, const QString& /*proposed*/, const QStringList& /*filters*/,
+                                QString& /*filter*/) {
+    return {};
+  }
+  // The print preview, from which the user prints; `paint` paints the pages on the printer.
+  virtual void ShowPrintPreview(QWidget* /*parent*/, const std::function<void(QPrinter& printer)>& /*paint*/) {}
 };
 
 class TQtUserInteraction : public TUserInteraction {
@@ -67,4 +78,6 @@ public:
   bool AskReplaceFile(QWidget* parent, const QString& file) override;
   QString AskOpenImage(QWidget* parent) override;
   void ShowAbout(QWidget* parent) override;
+  QString AskExportFile(QWidget* parent, const QString& proposed, const QStringList& filters, QString& filter) override;
+  void ShowPrintPreview(QWidget* parent, const std::function<void(QPrinter& printer)>& paint) override;
 };

@@ -343,6 +343,54 @@ inline constexpr const char* HintCalendar = "Календарь";
 inline constexpr const char* CalendarUndated = "Ночи без даты";
 inline constexpr const char* HintPickDate = "Выбрать дату в календаре";
 
+// Exporting and printing (the exported files speak the user's language too).
+inline constexpr const char* HintExport = "Экспорт в HTML, Markdown, текст или PDF";
+inline constexpr const char* HintPrint = "Печать";
+inline constexpr const char* ExportDialogTitle = "Экспорт";
+inline constexpr const char* ExportFilterHtml = "Веб-страница (*.html)";
+inline constexpr const char* ExportFilterMarkdown = "Markdown (*.md)";
+inline constexpr const char* ExportFilterText = "Текст (*.txt)";
+inline constexpr const char* ExportFilterPdf = "PDF (*.pdf)";
+inline constexpr const char* ExportProgress = "Экспорт сновидений...";
+inline constexpr const char* PrintProgress = "Подготовка к печати...";
+inline constexpr const char* ExportCancel = "Отмена";
+inline constexpr const char* ExportNothing = "Выберите сновидение, ночь, журнал, каталог или библиотеку для экспорта.";
+inline constexpr const char* ExportSearchResults = "Результаты поиска";
+inline constexpr const char* ExportNight = "Ночь %1";
+inline constexpr const char* ExportNightComment = "Комментарий к ночи:";
+inline constexpr const char* ExportLabels = "Метки:";
+inline constexpr const char* ExportPage = "— %1 —";
+inline constexpr const char* ExportChartsAlt = "Графики журнала";
+inline constexpr const char* ExportEnergyVeryHigh = "очень высокая";
+inline constexpr const char* ExportEnergyHigh = "высокая";
+inline constexpr const char* ExportEnergyNeutral = "нейтральная";
+inline constexpr const char* ExportEnergyLow = "низкая";
+inline constexpr const char* ExportEnergyVeryLow = "очень низкая";
+inline constexpr const char* ExportEnergyUnknown = "неизвестна";
+// %1 the file, %2 the reason.
+inline constexpr const char* ExportCannotWrite = "Не удалось записать файл \"%1\": %2";
+inline constexpr const char* ExportCannotReadJournal = "Не удалось прочитать журнал \"%1\": %2";
+inline constexpr const char* ExportFolderNotReplaced = "папку с картинками не удалось заменить";
+inline constexpr const char* ExportPdfFailed = "не удалось создать PDF";
+// The command line.
+inline constexpr const char* CliUsage =
+    "Без параметров открывается окно программы. Экспорт без окна:\n"
+    "  velmora --export PATH --format html|md|txt|pdf --output OUT [--from DATE] [--to DATE]\n"
+    "  velmora --library --output OUT [--format ...] [--from DATE] [--to DATE]";
+inline constexpr const char* CliExportHelp = "Экспорт журнала (PATH) или всей библиотеки (--library) в файл OUT.";
+inline constexpr const char* CliFormatHelp = "Формат: html, md, txt или pdf (по умолчанию по расширению OUT).";
+inline constexpr const char* CliOutputHelp = "Файл, в который записывается экспорт.";
+inline constexpr const char* CliLibraryHelp = "Экспортировать всю библиотеку.";
+inline constexpr const char* CliFromHelp = "Только ночи с этой даты (дд.мм.гггг или гггг-мм-дд).";
+inline constexpr const char* CliToHelp = "Только ночи по эту дату (дд.мм.гггг или гггг-мм-дд).";
+inline constexpr const char* CliNoOutput = "Не указан файл для записи (--output).";
+inline constexpr const char* CliNoSource = "Укажите журнал (--export PATH) или --library.";
+inline constexpr const char* CliBadFormat = "Неизвестный формат \"%1\": допустимы html, md, txt, pdf.";
+inline constexpr const char* CliBadDate = "Неверная дата \"%1\": ожидается дд.мм.гггг или гггг-мм-дд.";
+inline constexpr const char* CliNoFile = "Файл не найден: %1";
+inline constexpr const char* CliSameFile = "Файл экспорта не может совпадать с файлом журнала или библиотеки: %1";
+inline constexpr const char* CliDone = "Экспортировано сновидений: %1 в %2";
+
 // The reason text for a load status; "" for 0 (success).
 std::string LoadStatusText(int status);
 

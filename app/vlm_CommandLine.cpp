@@ -1,0 +1,173 @@
+#include "vlm_CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <memory>
+
+#include "vlm_Application.h"
+#include "vlm_Export.h"
+#include "vlm_Files.h"
+#include "vlm_Paths.h"
+#include "vlm_ProgramFolders.h"
+#include "vlm_Resources.h"
+#include "vlm_Search.h"
+#include "vlm_Types.h"
+#include "xml_functions.h"
+#include "xml_mainUnit.h"
+#include "xml_node.h"
+
+namespace {
+QString Res(const char* utf8) { return QString::fromUtf8(utf8); }
+
+void Say(const QString& text) { std::fprintf(stderr, "velmora: %s\n", text.toUtf8().constData()); }
+
+// dd.mm.yyyy or yyyy-mm-dd as a day number.
+std::optional<int> ParseDate(const QString& text) {
+  static const QRegularExpression russian(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})$"));
+  static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
+  if (const auto m = russian.match(text); m.hasMatch())
+    return DayNumber(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+  if (const auto m = iso.match(text); m.hasMatch())
+    return DayNumber(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+  return std::nullopt;
+}
+
+struct TRun {
+  TProgramFolders Folders = ProgramFoldersOfThisProcess();
+  std::string LibraryDirCp = Utf8ToCp1251(Folders.LibraryDir.toStdString());
+  std::string DataDirCp = Utf8ToCp1251(Folders.DataDir.toStdString());
+  TXMLParser Library;
+  bool HaveLibrary = false;
+  std::deque<TXMLParser> Journals;
+  QStringList Inputs;  // every file read: the output must be none of them
+  QString Error;
+
+  QString Resolve(const std::string& cp1251) const {
+    return QString::fromStdString(NativePath(ResolvePath(cp1251, LibraryDirCp, DataDirCp)));
+  }
+  void ReadLibrary(bool required) {
+    const QString file = Folders.LibraryDir + QString::fromUtf8(litLibraryFile.data(), litLibraryFile.size());
+    if (!required && !QFileInfo::exists(file)) return;
+    const QString error = ReadDocumentOnly(file, Library);
+    if (!error.isEmpty()) {
+      if (required) Error = error;
+      return;
+    }
+    HaveLibrary = true;
+    Inputs << file;
+  }
+  const TXMLNode* OpenJournal(const TXMLNode& entry) {
+    const std::string path = entry.GetAttribute(attrPath);
+    if (path == litUndefined) return nullptr;
+    const QString file = Resolve(path);
+    TXMLParser& journal = Journals.emplace_back();
+    const QString error = ReadDocumentOnly(file, journal);
+    if (!error.isEmpty()) {
+      Say(error);  // the rest of the library is still exported
+      return nullptr;
+    }
+    Inputs << file;
+    return journal.Root.get();
+  }
+  // The name the library gives the journal in `file`, or the file's own name.
+  QString JournalName(const QString& file) const {
+    if (HaveLibrary) {
+      std::vector<const TXMLNode*> stack{Library.Root.get()};
+      while (!stack.empty()) {
+        const TXMLNode* node = stack.back();
+        stack.pop_back();
+        for (const auto& child : node->Children) {
+          if (child->Name == tagDirectory) stack.push_back(child.get());
+          const std::string path = child->GetAttribute(attrPath);
+          if (child->Name == tagFile && path != litUndefined &&
+              SameFile(ResolvePath(path, LibraryDirCp, DataDirCp), Utf8ToCp1251(file.toStdString())))
+            return QString::fromStdString(Cp1251ToUtf8(child->GetAttribute(attrName)));
+        }
+      }
+    }
+    return QFileInfo(file).completeBaseName();
+  }
+};
+}  // namespace
+
+bool IsCommandLine(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    for (const char* option : {"--export", "--library", "--help", "--help-all", "-h", "--output", "--format"})
+      if (std::strcmp(argv[i], option) == 0 || std::strncmp(argv[i], "--export=", 9) == 0) return true;
+  return false;
+}
+
+int RunCommandLine(int argc, char** argv) {
+  // No window: drawing the charts and the PDF needs no display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  QGuiApplication::setApplicationName(Res(res::AppTitle));
+  QCommandLineParser parser;
+  parser.setApplicationDescription(Res(res::AppTitle) + QStringLiteral("\n\n") + Res(res::CliUsage));
+  parser.addHelpOption();
+  const QCommandLineOption exportOption(QStringLiteral("export"), Res(res::CliExportHelp), QStringLiteral("PATH"));
+  const QCommandLineOption libraryOption(QStringLiteral("library"), Res(res::CliLibraryHelp));
+  const QCommandLineOption formatOption(QStringLiteral("format"), Res(res::CliFormatHelp), QStringLiteral("html|md|txt|pdf"));
+  const QCommandLineOption outputOption(QStringLiteral("output"), Res(res::CliOutputHelp), QStringLiteral("OUT"));
+  const QCommandLineOption fromOption(QStringLiteral("from"), Res(res::CliFromHelp), QStringLiteral("DATE"));
+  const QCommandLineOption toOption(QStringLiteral("to"), Res(res::CliToHelp), QStringLiteral("DATE"));
+  parser.addOptions({exportOption, libraryOption, formatOption, outputOption, fromOption, toOption});
+  if (!parser.parse(app.arguments())) {
+    Say(parser.errorText());
+    return 2;
+  }
+  if (parser.isSet(QStringLiteral("help"))) {
+    std::fputs(parser.helpText().toUtf8().constData(), stdout);
+    return 0;
+  }
+  const QString output = parser.value(outputOption);
+  if (output.isEmpty()) return Say(Res(res::CliNoOutput)), 2;
+  if (!parser.isSet(exportOption) && !parser.isSet(libraryOption)) return Say(Res(res::CliNoSource)), 2;
+  const QString formatName = parser.isSet(formatOption) ? parser.value(formatOption) : QFileInfo(output).suffix();
+  const std::optional<TExportFormat> format = ExportFormatOfName(formatName);
+  if (!format) return Say(Res(res::CliBadFormat).arg(formatName)), 2;
+  TExportRange range;
+  for (const auto& [option, end] : {std::pair{&fromOption, &range.From}, std::pair{&toOption, &range.To}}) {
+    if (!parser.isSet(*option)) continue;
+    *end = ParseDate(parser.value(*option));
+    if (!*end) return Say(Res(res::CliBadDate).arg(parser.value(*option))), 2;
+  }
+
+  RegisterFonts();
+  TRun run;
+  TExportContent content;
+  if (parser.isSet(libraryOption)) {
+    run.ReadLibrary(true);
+    if (!run.Error.isEmpty()) return Say(run.Error), 1;
+    content.Title = QString::fromStdString(Cp1251ToUtf8(run.Library.Root->GetAttribute(attrName)));
+    if (content.Title == QLatin1String(litUndefined.data())) content.Title = Res(res::SearchWholeLibrary);
+    content.Journals = JournalsBelow(*run.Library.Root, range, [&run](const TXMLNode& entry) { return run.OpenJournal(entry); });
+  } else {
+    const QString file = parser.value(exportOption);
+    run.ReadLibrary(false);  // for the labels' captions and the journal's name
+    TXMLParser& journal = run.Journals.emplace_back();
+    const QString error = ReadDocumentOnly(file, journal);
+    if (!error.isEmpty()) return Say(error), 1;
+    run.Inputs << file;
+    content.Title = run.JournalName(file);
+    content.Journals.push_back(JournalPart(content.Title, *journal.Root, range));
+  }
+  ReadLabelCaptions(run.HaveLibrary ? run.Library.Root.get() : nullptr, content);
+  for (const QString& input : run.Inputs)
+    if (SameFile(Utf8ToCp1251(input.toStdString()), Utf8ToCp1251(output.toStdString()))) return Say(Res(res::CliSameFile).arg(output)), 2;
+
+  TExportOptions options;
+  options.Format = *format;
+  options.Output = output;
+  options.PictureFile = [&run](const std::string& path) { return run.Resolve(path); };
+  const TExportResult result = Export(content, options);
+  if (result.Outcome != TExportResult::Done) return Say(result.Error), 1;
+  std::fprintf(stderr, "%s\n", Res(res::CliDone).arg(content.DreamCount()).arg(output).toUtf8().constData());
+  return 0;
+}

@@ -1,0 +1,199 @@
+// Exporting and printing what is selected: a dream, a night, a journal, a catalog or the library
+// (or, from the search panel's result list, the dreams found), as a file or on paper. Only reads
+// the documents: journals no window has open yet are read for the export alone and dropped after.
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QListView>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QScopeGuard>
+#include <QTreeWidget>
+#include <deque>
+
+#include "vlm_Export.h"
+#include "vlm_Files.h"
+#include "vlm_MainForm.h"
+#include "vlm_Pictures.h"
+#include "vlm_Resources.h"
+#include "vlm_SearchPanel.h"
+#include "vlm_Strings.h"
+#include "vlm_Types.h"
+#include "xml_functions.h"
+#include "xml_node.h"
+
+namespace {
+constexpr TExportFormat kFormats[] = {TExportFormat::Html, TExportFormat::Markdown, TExportFormat::Text,
+                                      TExportFormat::Pdf};
+const char* FilterOf(TExportFormat format) {
+  switch (format) {
+    case TExportFormat::Html: return res::ExportFilterHtml;
+    case TExportFormat::Markdown: return res::ExportFilterMarkdown;
+    case TExportFormat::Text: return res::ExportFilterText;
+    case TExportFormat::Pdf: return res::ExportFilterPdf;
+  }
+  return res::ExportFilterHtml;
+}
+
+QString NameOf(const TXMLNode& element) {
+  const std::string name = element.GetAttribute(attrName);
+  return name == litUndefined ? QString() : FromCp(name);
+}
+
+// The night holding `dream` in its journal (a node knows no parent): a day among the root's children.
+const TXMLNode* DayOf(const TXMLNode& root, const TXMLNode* dream) {
+  for (const auto& day : root.Children)
+    for (const auto& child : day->Children)
+      if (child.get() == dream) return day.get();
+  return nullptr;
+}
+}  // namespace
+
+// What an export of the selection holds, and the journals read for it alone.
+struct Tfrm_MainForm::TExportJob {
+  TExportContent Content;
+  std::deque<TXMLParser> Read;
+};
+
+Tfrm_MainForm::TSelectedEntry Tfrm_MainForm::SelectedEntry() const {
+  return {NodeOf(FCurrentNode), FCurrentNode ? DocumentOfNode(FCurrentNode) : nullptr};
+}
+
+void Tfrm_MainForm::CreateExportActions() {
+  act_Export = new QAction(Text(res::HintExport), this);
+  act_Export->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  act_Print = new QAction(Text(res::HintPrint), this);
+  act_Print->setShortcut(QKeySequence::Print);
+  for (QAction* action : {act_Export, act_Print}) {
+    action->setShortcutContext(Qt::WindowShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    addAction(action);
+    // The selection's context menu offers both.
+    tre_Directory->addAction(action);
+  }
+  tre_Directory->setContextMenuPolicy(Qt::ActionsContextMenu);
+  connect(act_Export, &QAction::triggered, this, [this] { Run([this] { ExportSelection(); }); });
+  connect(act_Print, &QAction::triggered, this, [this] { Run([this] { PrintSelection(); }); });
+}
+
+std::unique_ptr<Tfrm_MainForm::TExportJob> Tfrm_MainForm::ExportJobOfSelection() {
+  auto job = std::make_unique<TExportJob>();
+  TExportContent& content = job->Content;
+  ReadLabelCaptions(&FCore->Root(), content);
+  auto journalName = [this](const TXMLParser* document) {
+    const TXMLNode* entry = FPairs && document ? FPairs->FirstOf(document->Root.get()) : nullptr;
+    return entry ? NameOf(*entry) : QFileInfo(FromCp(document ? document->FileName : std::string())).completeBaseName();
+  };
+  auto open = [this, &job](const TXMLNode& entry) -> const TXMLNode* {
+    const std::string stored = entry.GetAttribute(attrPath);
+    if (stored == litUndefined) return nullptr;
+    const std::string path = ResolvePath(stored);
+    // A journal open in the window is exported as it is now, unsaved changes included.
+    if (const TXMLParser* open = FJournals->Find(path)) return open->Root.get();
+    if (!PathExists(path)) return nullptr;
+    TXMLParser& read = job->Read.emplace_back();
+    const QString error = ReadDocumentOnly(QString::fromStdString(NativePath(path)), read);
+    if (!error.isEmpty()) FUi.ShowWarning(this, error);
+    return read.Root ? read.Root.get() : nullptr;
+  };
+
+  // The search's results when its list has the focus.
+  if (pnl_Search && pnl_Search->isVisible() && pnl_Search->lst_Results->hasFocus() && pnl_Search->ResultCount() > 0) {
+    content.Title = Text(res::ExportSearchResults);
+    for (const TSearchPanel::TFound& found : pnl_Search->Found()) {
+      const QString name = NameOf(*found.Entry);
+      if (content.Journals.empty() || content.Journals.back().Name != name) content.Journals.push_back({name, nullptr, {}});
+      AddFoundDream(content.Journals.back(), *found.Holder, *found.Experience);
+    }
+    return job;
+  }
+  const TSelectedEntry selected = SelectedEntry();
+  if (!selected.Element || !selected.Document) return nullptr;
+  const TXMLNode& element = *selected.Element;
+  if (selected.Document == FLibrary) {
+    content.Title = NameOf(element);
+    if (content.Title.isEmpty()) content.Title = Text(res::SearchWholeLibrary);
+    content.Journals = JournalsBelow(element, {}, open);
+  } else if (element.Name == tagJournal) {
+    content.Title = journalName(selected.Document);
+    content.Journals.push_back(JournalPart(content.Title, element, {}));
+  } else if (element.Name == tagDay) {
+    const QString journal = journalName(selected.Document);
+    content.Title = journal + QStringLiteral(" ") + NameOf(element);
+    content.Journals.push_back(NightPart(journal, element));
+  } else if (element.Name == tagExperience) {
+    const TXMLNode* day = DayOf(*selected.Document->Root, &element);
+    if (!day) return nullptr;
+    const QString journal = journalName(selected.Document);
+    content.Title = FromCp(element.GetAttribute(attrNumber)) + QStringLiteral(" ") + FromCp(element.GetAttribute(attrTitle));
+    content.Journals.push_back(DreamPart(journal, *day, element));
+  } else {
+    return nullptr;
+  }
+  return job;
+}
+
+TExportOptions Tfrm_MainForm::ExportOptions(QProgressDialog& dialog, QElapsedTimer& shown) {
+  TExportOptions options;
+  options.PictureFile = [this](const std::string& path) { return QString::fromStdString(NativePath(ResolvePath(path))); };
+  options.Progress = [&dialog, &shown](int done, int total) {
+    // The dialog moves about every 50 ms. Only the dialog's own events are taken meanwhile: the
+    // window is blocked by it, and the file watch (socket notifiers) waits, so no document the
+    // export reads is read again or changed under it.
+    if (shown.isValid() && shown.elapsed() < 50 && done < total) return true;
+    shown.start();
+    dialog.setMaximum(std::max(total, 1));
+    dialog.setValue(std::min(done, std::max(total, 1) - 1));
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+    return !dialog.wasCanceled();
+  };
+  return options;
+}
+
+void Tfrm_MainForm::ExportSelection() {
+  const std::unique_ptr<TExportJob> job = ExportJobOfSelection();
+  if (!job) return FUi.ShowWarning(this, Text(res::ExportNothing));
+  QStringList filters;
+  for (TExportFormat format : kFormats) filters << Text(FilterOf(format));
+  QString filter = filters.first();
+  const QString proposed = QDir::home().filePath(ProposedFileName(job->Content, TExportFormat::Html));
+  QString file = FUi.AskExportFile(this, proposed, filters, filter);
+  if (file.isEmpty()) return;
+  TExportFormat format = kFormats[std::max<qsizetype>(0, filters.indexOf(filter))];
+  // A name typed with a known suffix says the format; one without gets the filter's.
+  if (const auto bySuffix = ExportFormatOfName(QFileInfo(file).suffix())) format = *bySuffix;
+  else file += QLatin1Char('.') + ExportSuffix(format);
+  if (QFileInfo::exists(file) && !FUi.AskReplaceFile(this, file)) return;
+
+  QProgressDialog dialog(Text(res::ExportProgress), Text(res::ExportCancel), 0, std::max(job->Content.DreamCount(), 1), this);
+  dialog.setWindowModality(Qt::WindowModal);
+  dialog.setMinimumDuration(500);
+  QElapsedTimer shown;
+  TExportOptions options = ExportOptions(dialog, shown);
+  options.Format = format;
+  options.Output = file;
+  FExporting = true;
+  const auto done = qScopeGuard([this] { FExporting = false; });
+  const TExportResult result = Export(job->Content, options);
+  dialog.reset();
+  if (result.Outcome == TExportResult::Failed) FUi.ShowError(this, result.Error);
+}
+
+void Tfrm_MainForm::PrintSelection() {
+  const std::unique_ptr<TExportJob> job = ExportJobOfSelection();
+  if (!job) return FUi.ShowWarning(this, Text(res::ExportNothing));
+  // The preview paints again whenever asked, from the same documents, until it is closed.
+  FExporting = true;
+  const auto done = qScopeGuard([this] { FExporting = false; });
+  FUi.ShowPrintPreview(this, [this, &job](QPrinter& printer) {
+    QProgressDialog dialog(Text(res::PrintProgress), Text(res::ExportCancel), 0, std::max(job->Content.DreamCount(), 1), this);
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(500);
+    QElapsedTimer shown;
+    const TExportOptions options = ExportOptions(dialog, shown);
+    PaintPages(job->Content, printer, options);
+    dialog.reset();
+  });
+}

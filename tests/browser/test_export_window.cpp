@@ -1,0 +1,67 @@
+// Exporting from the window: Ctrl+E on the selection asks for a file (proposing a name from what
+// is exported), writes it in the format of the filter chosen, and asks before replacing a file;
+// Ctrl+P prints the same.
+#include <QFileInfo>
+#include <QPrinter>
+
+#include "vlm_TestSupport.h"
+
+namespace {
+class TExportAnswers : public TScriptedInteraction {
+public:
+  QString AskExportFile(QWidget*, const QString& proposed, const QStringList& filters, QString& filter) override {
+    Proposed << proposed;
+    filter = filters.value(2);  // text
+    return Answer;
+  }
+  // The preview's print button, to a PDF file.
+  void ShowPrintPreview(QWidget*, const std::function<void(QPrinter&)>& paint) override {
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Printed);
+    paint(printer);
+  }
+  QStringList Proposed;
+  QString Answer, Printed;
+};
+}  // namespace
+
+class ExportWindowTest : public BrowserTest {
+protected:
+  void TearDown() override { Form.reset(); }  // the window goes before the Answers it holds
+  TExportAnswers Answers;
+};
+
+TEST_F(ExportWindowTest, CtrlEWritesTheSelectedJournalAsksBeforeReplacingAFileAndCtrlPPrintsIt) {
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n  <directory name=\"A\"><file name=\"Журнал\" path=\"j.xml\" /></directory>\n"
+      "</dreamlibrary>\n"));
+  Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral(
+      "<velmora>\n  <day name=\"01.02.03\"><experience number=\"1\" title=\"Лес\" />"
+      "<experience number=\"2\" title=\"Море\" /></day>\n</velmora>\n"));
+  Answers.Answer = Library.Path(QStringLiteral("out"));
+  Form = std::make_unique<Tfrm_MainForm>(Answers, Library.Dir.path() + QLatin1Char('/'));
+  Form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  ClickItem(Item(QStringLiteral("Журнал")));
+  Form->tre_Directory->setFocus();
+  QTest::keyClick(Form->tre_Directory, Qt::Key_E, Qt::ControlModifier);
+  ASSERT_EQ(Answers.Proposed.size(), 1);
+  EXPECT_EQ(QFileInfo(Answers.Proposed[0]).fileName(), QStringLiteral("Журнал.html"));
+  const QString text = QString::fromUtf8(Library.Read(QStringLiteral("out.txt")));
+  EXPECT_TRUE(text.contains(QStringLiteral("1. Лес\n"))) << text.toStdString();
+  EXPECT_TRUE(text.indexOf(QStringLiteral("2. Море")) > text.indexOf(QStringLiteral("1. Лес")));
+
+  QFile kept(Library.Path(QStringLiteral("out.txt")));
+  ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+  kept.write("mine");
+  kept.close();
+  QTest::keyClick(Form->tre_Directory, Qt::Key_E, Qt::ControlModifier);  // the question is answered "no"
+  EXPECT_EQ(Answers.ReplaceQuestions, QStringList{Library.Path(QStringLiteral("out.txt"))});
+  EXPECT_EQ(Library.Read(QStringLiteral("out.txt")), QByteArray("mine"));
+  EXPECT_TRUE(Answers.Errors.isEmpty());
+
+  Answers.Printed = Library.Path(QStringLiteral("printed.pdf"));
+  QTest::keyClick(Form->tre_Directory, Qt::Key_P, Qt::ControlModifier);
+  EXPECT_TRUE(Library.Read(QStringLiteral("printed.pdf")).startsWith("%PDF"));
+}

@@ -1,0 +1,145 @@
+// Exports read back: HTML through Qt's HTML reader, text line by line, PDF through pdftotext;
+// a cancelled export leaves no file behind and the old file whole.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextDocument>
+
+#include "vlm_Export.h"
+#include "vlm_Search.h"
+#include "vlm_Types.h"
+#include "xml_node.h"
+#include "xml_functions.h"
+#include "xml_mainUnit.h"
+
+namespace {
+QString Read(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+const QString kTricky = QStringLiteral("Кот <b> & \"мышь\"");
+
+class ExportTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(Dir.isValid());
+    const std::string library = Utf8ToCp1251(
+        "<?xml version=\"1.0\"?>\r\n<dreamlibrary name=\"Мои сны\">\r\n"
+        "  <label caption=\"Осознанное\" />\r\n  <label caption=\"Астрал\" />\r\n</dreamlibrary>\r\n");
+    ASSERT_EQ(Library.LoadFromString(library), xrOk);
+    const std::string journal = Utf8ToCp1251(
+        "<?xml version=\"1.0\"?>\r\n<velmora>\r\n"
+        "  <day name=\"01.12.26\">\r\n"
+        "    <experience number=\"001\" title=\"Раньше срока\"><description>Вне диапазона.</description></experience>\r\n"
+        "  </day>\r\n  <day name=\"03.12.26\">\r\n"
+        "    <experience number=\"002\" title=\"Полёт над городом\">\r\n"
+        "      <description>Летал над крышами, ёж смотрел снизу.</description>\r\n"
+        "      <properties label1=\"true\" label2=\"false\" />\r\n      <energy level=\"30\" />\r\n"
+        "      <comment>Проснулся в пять.</comment>\r\n    </experience>\r\n"
+        "    <experience number=\"003\" title=\"Кот\" />\r\n"
+        "    <comment>Ночь длинная.</comment>\r\n"
+        "  </day>\r\n  <day name=\"05.12.26\">\r\n"
+        "    <experience number=\"004\" title=\"Море под окном\"><energy level=\"150\" /></experience>\r\n"
+        "  </day>\r\n</velmora>\r\n");
+    ASSERT_EQ(Journal.LoadFromString(journal), xrOk);
+    // As typed in the title field (a file cannot hold "<" or a quote in a value).
+    Journal.Root->GetChild(1)->GetChild(1)->SetAttribute(attrTitle, Utf8ToCp1251(kTricky.toStdString()));
+    ReadLabelCaptions(Library.Root.get(), Content);
+    Content.Title = QStringLiteral("Дневник");
+    TExportRange range{DayNumber(2026, 12, 2), DayNumber(2026, 12, 31)};
+    Content.Journals.push_back(JournalPart(QStringLiteral("Дневник"), *Journal.Root, range));
+  }
+  TExportResult Run(TExportFormat format, const QString& name) {
+    TExportOptions options;
+    options.Format = format;
+    options.Output = Dir.filePath(name);
+    return Export(Content, options);
+  }
+  QTemporaryDir Dir;
+  TXMLParser Library, Journal;
+  TExportContent Content;
+  const QStringList Expected{QStringLiteral("002. Полёт над городом"), QStringLiteral("003. ") + kTricky,
+                             QStringLiteral("004. Море под окном")};
+};
+
+// Where each of `parts` is found in `text`, in order; -1 for one missing or out of order.
+bool InOrder(const QString& text, const QStringList& parts) {
+  qsizetype at = 0;
+  for (const QString& part : parts) {
+    at = text.indexOf(part, at);
+    if (at < 0) return false;
+    at += part.size();
+  }
+  return true;
+}
+}  // namespace
+
+TEST_F(ExportTest, HtmlReadsBackWithEveryDreamOfTheRangeInOrderAndEscaped) {
+  ASSERT_EQ(Run(TExportFormat::Html, QStringLiteral("out.html")).Outcome, TExportResult::Done);
+  const QString html = Read(Dir.filePath(QStringLiteral("out.html")));
+  EXPECT_TRUE(html.contains(QStringLiteral("Кот &lt;b&gt; &amp; &quot;мышь&quot;")));
+  EXPECT_FALSE(html.contains(QStringLiteral("<b>")));
+  EXPECT_TRUE(html.contains(QStringLiteral("data:image/png;base64,")));  // the charts
+  QTextDocument document;
+  document.setHtml(html);
+  const QString text = document.toPlainText();
+  EXPECT_TRUE(InOrder(text, QStringList{QStringLiteral("Ночь 03.12.26")} + Expected)) << text.toStdString();
+  EXPECT_FALSE(text.contains(QStringLiteral("Раньше срока")));
+  EXPECT_TRUE(InOrder(text, {QStringLiteral("Метки: Осознанное"), QStringLiteral("Энергетика: очень высокая (0,7)"),
+                             QStringLiteral("Летал над крышами, ёж смотрел снизу."), QStringLiteral("Проснулся в пять."),
+                             QStringLiteral("Энергетика: очень низкая (-0,5)")}));
+}
+
+TEST_F(ExportTest, TextListsEveryDreamOfTheRangeLineByLine) {
+  ASSERT_EQ(Run(TExportFormat::Text, QStringLiteral("out.txt")).Outcome, TExportResult::Done);
+  const QStringList lines = Read(Dir.filePath(QStringLiteral("out.txt"))).split(QLatin1Char('\n'));
+  static const QRegularExpression dream(QStringLiteral("^\\d{3}\\. .+$"));
+  QStringList titles, nights;
+  for (const QString& line : lines) {
+    if (dream.match(line).hasMatch()) titles << line;
+    if (line.startsWith(QStringLiteral("Ночь "))) nights << line;
+  }
+  EXPECT_EQ(titles, Expected);
+  EXPECT_EQ(nights, (QStringList{QStringLiteral("Ночь 03.12.26"), QStringLiteral("Ночь 05.12.26")}));
+  EXPECT_TRUE(lines.contains(QStringLiteral("Комментарий к ночи: Ночь длинная.")));
+}
+
+TEST_F(ExportTest, PdfTextHoldsTheTitles) {
+  const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+  if (pdftotext.isEmpty()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  ASSERT_EQ(Run(TExportFormat::Pdf, QStringLiteral("out.pdf")).Outcome, TExportResult::Done);
+  QProcess process;
+  process.start(pdftotext, {QStringLiteral("-layout"), Dir.filePath(QStringLiteral("out.pdf")), QStringLiteral("-")});
+  ASSERT_TRUE(process.waitForFinished(30000));
+  ASSERT_EQ(process.exitCode(), 0);
+  const QString text = QString::fromUtf8(process.readAllStandardOutput());
+  EXPECT_TRUE(InOrder(text, Expected)) << text.toStdString();
+  EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("—\\s*1\\s*—"))));  // the page number
+}
+
+TEST_F(ExportTest, CancelledExportLeavesNoFileAndTheOldOneWhole) {
+  QFile old(Dir.filePath(QStringLiteral("old.md")));
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("kept");
+  old.close();
+  for (TExportFormat format : {TExportFormat::Html, TExportFormat::Markdown, TExportFormat::Text, TExportFormat::Pdf}) {
+    TExportOptions options;
+    options.Format = format;
+    int calls = 0;
+    options.Progress = [&calls](int, int) { return ++calls < 2; };
+    for (const QString& name : {QStringLiteral("new.") + ExportSuffix(format), QStringLiteral("old.md")}) {
+      options.Output = Dir.filePath(name);
+      calls = 0;
+      EXPECT_EQ(Export(Content, options).Outcome, TExportResult::Cancelled) << name.toStdString();
+    }
+  }
+  const QStringList left = QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  EXPECT_EQ(left, QStringList{QStringLiteral("old.md")});
+  EXPECT_EQ(Read(Dir.filePath(QStringLiteral("old.md"))), QStringLiteral("kept"));
+}
