@@ -22,7 +22,7 @@ struct TReader {
   std::string_view Text = Stream.Text();
   std::size_t TokenEnd = 0;  // the "<" after a text node or the ">" of a tag; npos at the end
   struct Slot {
-    std::string_view Name, Value;
+    TXMLStringRef Name, Value;
   } Names[128] = {};
 
   // Makes the text hold the whole of the next text node or tag, or all that is left.
@@ -32,11 +32,12 @@ struct TReader {
     TokenEnd = Pos < Text.size() ? Stream.Need(Pos, Text[Pos] == '<' ? ">" : "<") : std::string_view::npos;
     Text = Stream.Text();
   }
-  void Copy(TXMLString& field, std::string_view s) { field.Borrow(Arena.CopyString(s)); }
+  static std::string_view View(const TXMLStringRef& s) { return TXMLString::View(s.Word, reinterpret_cast<const char*>(&s.Word)); }
+  void Copy(TXMLString& field, std::string_view s) { field.Borrow(Arena.NewString(s)); }
   Slot& CopyName(TXMLString& field, std::string_view s) {
     const unsigned h = s.empty() ? 0 : s.size() * 7 + static_cast<unsigned char>(s.front()) * 31 + static_cast<unsigned char>(s.back());
     Slot& slot = Names[h & 127];
-    if (slot.Name != s) slot = {Arena.CopyString(s), {}};
+    if (View(slot.Name) != s) slot = {Arena.NewString(s), {}};
     field.Borrow(slot.Name);
     return slot;
   }
@@ -81,7 +82,7 @@ TXMLResult ParseAttributes(TXMLNode& node, TReader& r) {
     }
     TReader::Slot& slot = r.CopyName(list[i].Name, bodies[i].substr(0, eq));
     const std::string_view value = UnquotedPart(bodies[i].substr(eq + 1));
-    if (slot.Value != value) slot.Value = r.Arena.CopyString(value);
+    if (TReader::View(slot.Value) != value) slot.Value = r.Arena.NewString(value);
     list[i].Value.Borrow(slot.Value);
   }
   return xrOk;
