@@ -1,5 +1,6 @@
 // Reading a node from text and writing it back (the tree operations are in xml_node.cpp).
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -34,11 +35,17 @@ struct TReader {
   }
   static std::string_view View(const TXMLStringRef& s) { return TXMLString::View(s.Word, reinterpret_cast<const char*>(&s.Word)); }
   void Copy(TXMLString& field, std::string_view s) { field.Borrow(Arena.NewString(s)); }
+  // `kept` when it holds s, else a new string of s (a short one is compared as one word).
+  TXMLStringRef Share(TXMLStringRef kept, std::string_view s) {
+    if (s.size() - 1 < TXMLString::MaxInline) return {TXMLString::InlineWord(s)};
+    return View(kept) == s ? kept : Arena.NewString(s);
+  }
   Slot& CopyName(TXMLString& field, std::string_view s) {
     const unsigned h = s.empty() ? 0 : s.size() * 7 + static_cast<unsigned char>(s.front()) * 31 + static_cast<unsigned char>(s.back());
     Slot& slot = Names[h & 127];
-    if (View(slot.Name) != s) slot = {Arena.NewString(s), {}};
-    field.Borrow(slot.Name);
+    const TXMLStringRef name = Share(slot.Name, s);
+    if (name.Word != slot.Name.Word) slot = {name, {}};
+    field.Borrow(name);
     return slot;
   }
 };
@@ -82,7 +89,7 @@ TXMLResult ParseAttributes(TXMLNode& node, TReader& r) {
     }
     TReader::Slot& slot = r.CopyName(list[i].Name, bodies[i].substr(0, eq));
     const std::string_view value = UnquotedPart(bodies[i].substr(eq + 1));
-    if (TReader::View(slot.Value) != value) slot.Value = r.Arena.NewString(value);
+    slot.Value = r.Share(slot.Value, value);
     list[i].Value.Borrow(slot.Value);
   }
   return xrOk;

@@ -129,9 +129,18 @@ public:
   }
   // The word of a short string (s.size() <= MaxInline, not empty).
   static std::uint64_t InlineWord(std::string_view s) noexcept {
-    std::uint64_t w = 0;
-    std::memcpy(&w, s.data(), s.size());
-    return w | (std::uint64_t{0x80} | s.size()) << 56;
+    const std::size_t n = s.size();
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    std::uint64_t w;
+    if (n >= 4) {  // two loads that overlap, instead of a call to memcpy of a variable size
+      std::uint32_t lo, hi;
+      std::memcpy(&lo, p, 4);
+      std::memcpy(&hi, p + n - 4, 4);
+      w = lo | std::uint64_t{hi} << (8 * (n - 4));
+    } else {
+      w = p[0] | std::uint64_t{p[n / 2]} << (8 * (n / 2)) | std::uint64_t{p[n - 1]} << (8 * (n - 1));
+    }
+    return w | (std::uint64_t{0x80} | n) << 56;
   }
   // The word of a long string whose 4-byte length stands at `p`, its bytes after it.
   static std::uint64_t AddressWord(const char* p) {
