@@ -7,6 +7,7 @@
 
 #include "xml_functions.h"
 #include "xml_node.h"
+#include "xml_scan.h"
 #include "xml_textFile.h"
 #include "xml_textStream.h"
 
@@ -65,10 +66,10 @@ TXMLResult ParseAttributes(TXMLNode& node, TReader& r) {
   bodies.clear();
   std::size_t p = 0;
   while (p <= rest.size()) {
-    std::size_t q1 = rest.find('"', p);
-    std::size_t q2 = q1 == std::string_view::npos ? q1 : rest.find('"', q1 + 1);
+    const std::size_t q1 = FindByte(rest, '"', p);
+    const std::size_t q2 = q1 == rest.size() ? q1 : FindByte(rest, '"', q1 + 1);
     std::string_view body;
-    if (q2 == std::string_view::npos) {
+    if (q2 == rest.size()) {
       body = rest.substr(p);
       p = rest.size() + 1;
     } else {
@@ -82,8 +83,8 @@ TXMLResult ParseAttributes(TXMLNode& node, TReader& r) {
   std::uninitialized_default_construct_n(list, n);
   node.Attributes.Adopt(list, n);
   for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t eq = bodies[i].find('=');
-    if (eq == std::string_view::npos) {
+    const std::size_t eq = FindByte(bodies[i], '=', 0);
+    if (eq == bodies[i].size()) {
       node.Attributes.erase(node.Attributes.begin() + i + 1, node.Attributes.end());  // the tree as far as it was read
       return xrMalformedAttribute;
     }
