@@ -29,6 +29,14 @@ struct TReader {
 
   // Makes the text hold the whole of the next text node or tag, or all that is left.
   void NeedToken() {
+    Text = Stream.Text();
+    if (Pos < Text.size()) {  // the usual case: the token ends in the text the window holds
+      const std::size_t end = FindByte(Text, Text[Pos] == '<' ? '>' : '<', Pos);
+      if (end < Text.size()) {
+        TokenEnd = end;
+        return;
+      }
+    }
     Stream.NeedBytes(Pos, 1);
     Text = Stream.Text();
     TokenEnd = Pos < Text.size() ? Stream.Need(Pos, Text[Pos] == '<' ? ">" : "<") : std::string_view::npos;
