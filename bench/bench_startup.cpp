@@ -1,7 +1,8 @@
 // Start-up of the program to a shown window, each round in a fresh process: a library whose
 // default journal is a generated journal of 1, 10 or 50 years. The time runs from starting the
 // process to the window's first paint, as the parent sees it (loading the program, Qt, the
-// library, the journal and the tree included).
+// library, the journal and the tree included); the process's peak resident memory until then is
+// reported beside it.
 //
 //   build/bin/velmora_bench_startup                  all sizes
 //   build/bin/velmora_bench_startup --child DIR FD   one start (used by the rounds themselves)
@@ -57,7 +58,7 @@ public:
         getrusage(RUSAGE_SELF, &usage);
         const long long micros = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000LL +
                                  usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
-        const std::string text = std::to_string(micros) + "\n";
+        const std::string text = std::to_string(micros) + " " + std::to_string(usage.ru_maxrss) + "\n";
         if (write(FFd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::_Exit(4);
         std::_Exit(0);
       });
@@ -143,6 +144,7 @@ std::string gSelf;
 struct TStart {
   double Seconds = 0;     // from starting the process to its first paint
   double CpuSeconds = 0;  // the process's processor time until then
+  double PeakKiB = 0;     // the process's peak resident memory until then
 };
 
 // One start in a fresh process.
@@ -167,19 +169,23 @@ TStart StartOnce(const std::string& dir) {
   }
   // The round ended without its shut-down: its lock is stale, and the next start need not judge it.
   QFile::remove(QString::fromStdString(dir + ".velmora.lock"));
-  return {std::chrono::duration<double>(end - start).count(), std::atoll(text) / 1e6};
+  char* rest = nullptr;
+  const double micros = static_cast<double>(std::strtoll(text, &rest, 10));
+  return {std::chrono::duration<double>(end - start).count(), micros / 1e6, static_cast<double>(std::strtoll(rest, nullptr, 10))};
 }
 
 void StartUp(benchmark::State& state) {
   const std::string dir = PrepareLibrary(static_cast<int>(state.range(0)));
   StartOnce(dir);  // the files into the page cache, as for a user who starts the program again
-  double cpu = 0;
+  double cpu = 0, peak = 0;
   for (auto _ : state) {
     const TStart once = StartOnce(dir);
     state.SetIterationTime(once.Seconds);
     cpu += once.CpuSeconds;
+    peak += once.PeakKiB;
   }
   state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
+  state.counters["peak_rss_mib"] = benchmark::Counter(peak / 1024, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(StartUp)
     ->Arg(1)

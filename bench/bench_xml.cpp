@@ -2,8 +2,9 @@
 // pugixml on the same files. Prints the ratios the library is held to at the end.
 //   velmora_bench_xml [benchmark options]   the benchmarks in one process, then the figures of
 //                                           loading in fresh processes (what start-up pays)
-//   velmora_bench_xml --once velmora|pugixml FILE   one load and free in this process: prints
-//                                           load ms, free ms, peak RSS KiB, RSS KiB before and after
+//   velmora_bench_xml --once velmora|pugixml FILE   one load, walk and free in this process: prints
+//                                           load ms, free ms, peak RSS KiB, RSS KiB before and after,
+//                                           experiences, walk ms, processor ms of the load
 //   velmora_bench_xml --write-journals DIR   write the generated journals into DIR and stop
 #include <benchmark/benchmark.h>
 #include <sys/wait.h>
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -218,54 +220,72 @@ double MillisecondsSince(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
-// One load and one free of FILE in this (fresh) process.
+// Processor time of this process in ms (user and system): on a busy machine it varies less than
+// the wall clock.
+double ProcessorMs() {
+  timespec t{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// One load, walk and free of FILE in this (fresh) process. The walk is the first one over the new
+// tree, as at start-up.
 int OnceMode(bool pugixml, const char* file) {
   const long before = StatusKiB("VmRSS:");
-  double loadMs = 0, freeMs = 0;
+  double loadMs = 0, freeMs = 0, walkMs = 0, loadCpuMs = 0;
   long peak = 0;
   long count = 0;
   if (!pugixml) {
+    const double cpu0 = ProcessorMs();
     auto t0 = std::chrono::steady_clock::now();
     auto doc = std::make_unique<TXMLParser>();
     doc->LoadFromFile(file);
     loadMs = MillisecondsSince(t0);
+    loadCpuMs = ProcessorMs() - cpu0;
     if (doc->Status != xrOk) return 1;
+    t0 = std::chrono::steady_clock::now();
     count = WalkVelmora(*doc).first;
+    walkMs = MillisecondsSince(t0);
     peak = PeakResidentKiB();
     t0 = std::chrono::steady_clock::now();
     doc.reset();
     freeMs = MillisecondsSince(t0);
   } else {
+    const double cpu0 = ProcessorMs();
     auto t0 = std::chrono::steady_clock::now();
     auto doc = std::make_unique<pugi::xml_document>();
     if (!doc->load_file(file)) return 1;
     loadMs = MillisecondsSince(t0);
+    loadCpuMs = ProcessorMs() - cpu0;
+    t0 = std::chrono::steady_clock::now();
     count = WalkPugixml(*doc).first;
+    walkMs = MillisecondsSince(t0);
     peak = PeakResidentKiB();
     t0 = std::chrono::steady_clock::now();
     doc.reset();
     freeMs = MillisecondsSince(t0);
   }
-  std::printf("%.3f %.3f %ld %ld %ld %ld\n", loadMs, freeMs, peak, before, StatusKiB("VmRSS:"), count);
+  std::printf("%.3f %.3f %ld %ld %ld %ld %.3f %.3f\n", loadMs, freeMs, peak, before, StatusKiB("VmRSS:"), count, walkMs, loadCpuMs);
   return 0;
 }
 
 struct FreshFigures {
-  double loadMs = 0, freeMs = 0, peakKiB = 0, beforeKiB = 0, afterFreeKiB = 0;
+  double loadMs = 0, freeMs = 0, peakKiB = 0, beforeKiB = 0, afterFreeKiB = 0, walkMs = 0, loadCpuMs = 0;
 };
 
 // Medians of `rounds` fresh processes of each library, run alternately.
 std::map<std::string, FreshFigures> MeasureFresh(const std::string& file, int rounds) {
-  std::map<std::string, std::vector<std::array<double, 5>>> samples;
+  std::map<std::string, std::vector<std::array<double, 7>>> samples;
   const std::string self = fs::read_symlink("/proc/self/exe").string();
   for (int round = 0; round < rounds; ++round)
     for (const char* who : {"velmora", "pugixml"}) {
       const std::string command = "'" + self + "' --once " + who + " '" + file + "'";
       FILE* out = ::popen(command.c_str(), "r");
       if (!out) continue;
-      std::array<double, 5> v{};
+      std::array<double, 7> v{};
       long count = 0;
-      if (std::fscanf(out, "%lf %lf %lf %lf %lf %ld", &v[0], &v[1], &v[2], &v[3], &v[4], &count) == 6) samples[who].push_back(v);
+      if (std::fscanf(out, "%lf %lf %lf %lf %lf %ld %lf %lf", &v[0], &v[1], &v[2], &v[3], &v[4], &count, &v[5], &v[6]) == 8)
+        samples[who].push_back(v);
       ::pclose(out);
     }
   std::map<std::string, FreshFigures> result;
@@ -276,7 +296,7 @@ std::map<std::string, FreshFigures> MeasureFresh(const std::string& file, int ro
       std::sort(xs.begin(), xs.end());
       return xs.empty() ? 0.0 : xs[xs.size() / 2];
     };
-    result[who] = {median(0), median(1), median(2), median(3), median(4)};
+    result[who] = {median(0), median(1), median(2), median(3), median(4), median(5), median(6)};
   }
   return result;
 }
@@ -289,6 +309,9 @@ void PrintFresh(const std::string& file, int rounds) {
   std::printf("\nIn a fresh process, 50-year journal (%.1f MiB), medians of %d rounds each:\n", mib, rounds);
   std::printf("  %-34s %10s %10s %8s\n", "", "velmora", "pugixml", "speed");
   std::printf("  %-34s %7.1f ms %7.1f ms %7.2fx\n", "load", v.loadMs, p.loadMs, v.loadMs > 0 ? p.loadMs / v.loadMs : 0);
+  std::printf("  %-34s %7.1f ms %7.1f ms %7.2fx\n", "  processor time of the load", v.loadCpuMs, p.loadCpuMs,
+              v.loadCpuMs > 0 ? p.loadCpuMs / v.loadCpuMs : 0);
+  std::printf("  %-34s %7.1f ms %7.1f ms %7.2fx\n", "first walk over the tree", v.walkMs, p.walkMs, v.walkMs > 0 ? p.walkMs / v.walkMs : 0);
   std::printf("  %-34s %7.1f ms %7.1f ms %7.2fx\n", "free", v.freeMs, p.freeMs, v.freeMs > 0 ? p.freeMs / v.freeMs : 0);
   std::printf("  %-34s %6.1f MiB %6.1f MiB\n", "peak RSS after load", v.peakKiB / 1024, p.peakKiB / 1024);
   std::printf("  %-34s %9.2fx %9.2fx\n", "  over the file size", v.peakKiB / 1024 / mib, p.peakKiB / 1024 / mib);

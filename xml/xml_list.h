@@ -29,12 +29,14 @@ public:
   T* AllocateArray(std::size_t n) {
     return static_cast<T*>(Allocate(n * sizeof(T), alignof(T)));
   }
-  // A copy of s that lives as long as the arena.
-  std::string_view CopyString(std::string_view s) {
-    if (s.empty()) return {};
-    char* copy = static_cast<char*>(FStrings.Take(s.size(), 1, FBlocks));
-    std::memcpy(copy, s.data(), s.size());
-    return {copy, s.size()};
+  // A copy of s that lives as long as the arena; a short one is kept in the string itself.
+  TXMLStringRef NewString(std::string_view s) {
+    if (s.size() <= TXMLString::MaxInline) return {s.empty() ? 0 : TXMLString::InlineWord(s)};
+    char* copy = static_cast<char*>(FStrings.Take(4 + s.size(), 1, FBlocks));
+    const auto size = static_cast<std::uint32_t>(s.size());  // the reader's text is under MaxSize
+    std::memcpy(copy, &size, 4);
+    std::memcpy(copy + 4, s.data(), s.size());
+    return {TXMLString::AddressWord(copy)};
   }
 
   std::size_t Nodes = 0;  // nodes made in this arena

@@ -1,11 +1,13 @@
 // Reading a node from text and writing it back (the tree operations are in xml_node.cpp).
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "xml_functions.h"
 #include "xml_node.h"
+#include "xml_scan.h"
 #include "xml_textFile.h"
 #include "xml_textStream.h"
 
@@ -22,22 +24,37 @@ struct TReader {
   std::string_view Text = Stream.Text();
   std::size_t TokenEnd = 0;  // the "<" after a text node or the ">" of a tag; npos at the end
   struct Slot {
-    std::string_view Name, Value;
+    TXMLStringRef Name, Value;
   } Names[128] = {};
 
   // Makes the text hold the whole of the next text node or tag, or all that is left.
   void NeedToken() {
+    Text = Stream.Text();
+    if (Pos < Text.size()) {  // the usual case: the token ends in the text the window holds
+      const std::size_t end = FindByte(Text, Text[Pos] == '<' ? '>' : '<', Pos);
+      if (end < Text.size()) {
+        TokenEnd = end;
+        return;
+      }
+    }
     Stream.NeedBytes(Pos, 1);
     Text = Stream.Text();
     TokenEnd = Pos < Text.size() ? Stream.Need(Pos, Text[Pos] == '<' ? ">" : "<") : std::string_view::npos;
     Text = Stream.Text();
   }
-  void Copy(TXMLString& field, std::string_view s) { field.Borrow(Arena.CopyString(s)); }
+  static std::string_view View(const TXMLStringRef& s) { return TXMLString::View(s.Word, reinterpret_cast<const char*>(&s.Word)); }
+  void Copy(TXMLString& field, std::string_view s) { field.Borrow(Arena.NewString(s)); }
+  // `kept` when it holds s, else a new string of s (a short one is compared as one word).
+  TXMLStringRef Share(TXMLStringRef kept, std::string_view s) {
+    if (s.size() - 1 < TXMLString::MaxInline) return {TXMLString::InlineWord(s)};
+    return View(kept) == s ? kept : Arena.NewString(s);
+  }
   Slot& CopyName(TXMLString& field, std::string_view s) {
     const unsigned h = s.empty() ? 0 : s.size() * 7 + static_cast<unsigned char>(s.front()) * 31 + static_cast<unsigned char>(s.back());
     Slot& slot = Names[h & 127];
-    if (slot.Name != s) slot = {Arena.CopyString(s), {}};
-    field.Borrow(slot.Name);
+    const TXMLStringRef name = Share(slot.Name, s);
+    if (name.Word != slot.Name.Word) slot = {name, {}};
+    field.Borrow(name);
     return slot;
   }
 };
@@ -57,10 +74,10 @@ TXMLResult ParseAttributes(TXMLNode& node, TReader& r) {
   bodies.clear();
   std::size_t p = 0;
   while (p <= rest.size()) {
-    std::size_t q1 = rest.find('"', p);
-    std::size_t q2 = q1 == std::string_view::npos ? q1 : rest.find('"', q1 + 1);
+    const std::size_t q1 = FindByte(rest, '"', p);
+    const std::size_t q2 = q1 == rest.size() ? q1 : FindByte(rest, '"', q1 + 1);
     std::string_view body;
-    if (q2 == std::string_view::npos) {
+    if (q2 == rest.size()) {
       body = rest.substr(p);
       p = rest.size() + 1;
     } else {
@@ -74,14 +91,14 @@ TXMLResult ParseAttributes(TXMLNode& node, TReader& r) {
   std::uninitialized_default_construct_n(list, n);
   node.Attributes.Adopt(list, n);
   for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t eq = bodies[i].find('=');
-    if (eq == std::string_view::npos) {
+    const std::size_t eq = FindByte(bodies[i], '=', 0);
+    if (eq == bodies[i].size()) {
       node.Attributes.erase(node.Attributes.begin() + i + 1, node.Attributes.end());  // the tree as far as it was read
       return xrMalformedAttribute;
     }
     TReader::Slot& slot = r.CopyName(list[i].Name, bodies[i].substr(0, eq));
     const std::string_view value = UnquotedPart(bodies[i].substr(eq + 1));
-    if (slot.Value != value) slot.Value = r.Arena.CopyString(value);
+    slot.Value = r.Share(slot.Value, value);
     list[i].Value.Borrow(slot.Value);
   }
   return xrOk;

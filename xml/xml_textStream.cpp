@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "xml_scan.h"
 #include "xml_string.h"
 
 namespace {
@@ -116,7 +117,8 @@ std::size_t TXMLTextStream::Need(std::size_t& pos, std::string_view needle) {
   std::size_t from = pos;
   for (;;) {
     const std::string_view text = Text();
-    const std::size_t at = needle.size() == 1 ? text.find(needle[0], from) : text.find(needle, from);
+    std::size_t at = needle.size() == 1 ? FindByte(text, needle[0], from) : text.find(needle, from);
+    if (at == text.size()) at = std::string_view::npos;
     if (at != std::string_view::npos || FEnd) return at;
     from = std::max(pos, FSettled - std::min(FSettled, needle.size() - 1));
     from -= pos;

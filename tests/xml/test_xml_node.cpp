@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "xml_node.h"
@@ -245,6 +246,38 @@ TEST(XmlNode, StringsTakenOutOfALoadedTreeOutliveTheDocument) {
   EXPECT_EQ(attribute.Name, "a");
   EXPECT_EQ(attribute.Value, "value");
   EXPECT_EQ(value, "value");
+}
+
+// Strings of up to seven bytes are kept in the string itself, longer ones elsewhere: names, values
+// and text of every length around that boundary (and a value far longer than a tag usually is)
+// read, copy, move and assign alike, and outlive their document.
+TEST(XmlNode, StringsOfEveryLengthReadCopyAndMoveAlike) {
+  auto letters = [](std::size_t n, int from) {  // Cyrillic letters, each byte different from the next
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += static_cast<char>(0xC0 + (from + i) % 64);
+    return s;
+  };
+  for (std::size_t n : {1, 2, 3, 4, 6, 7, 8, 9, 70000}) {
+    const std::string name = letters(n, 0), value = letters(n, 7), text = letters(n - 1, 3) + '\0';
+    auto doc = std::make_unique<TXMLParser>();
+    ASSERT_EQ(doc->LoadFromString(Doc("<r " + name + "=\"" + value + "\" k=\"" + value + "\">" + text + "</r>")), xrOk) << n;
+    const TXMLNode& root = *doc->Root;
+    ASSERT_EQ(root.Attributes.size(), 2u);
+    EXPECT_EQ(root.Attributes[0].Name, name) << n;
+    EXPECT_EQ(root.Attributes[0].Value, value) << n;
+    EXPECT_EQ(root.Attributes[1].Value, value) << n;
+    ASSERT_EQ(root.ChildCount(), 1);
+    EXPECT_EQ(root.GetChild(0)->Text, text) << n;
+    TXMLString copied = root.Attributes[0].Value;
+    TXMLString moved = std::move(doc->Root->GetChild(0)->Text);
+    TXMLString assigned;
+    assigned = std::string_view(value).substr(1);
+    assigned = assigned.view();  // from its own bytes
+    doc.reset();
+    EXPECT_EQ(copied, value) << n;
+    EXPECT_EQ(moved, text) << n;
+    EXPECT_EQ(assigned, value.substr(1)) << n;
+  }
 }
 
 // A loaded tree lives in its document's memory; changed (nodes added and deleted, strings and
