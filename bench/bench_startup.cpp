@@ -143,6 +143,7 @@ std::string gSelf;
 struct TStart {
   double Seconds = 0;     // from starting the process to its first paint
   double CpuSeconds = 0;  // the process's processor time until then
+  double PeakMb = 0;      // its resident memory at the most (it ends right after the first paint)
 };
 
 // One start in a fresh process.
@@ -160,26 +161,30 @@ TStart StartOnce(const std::string& dir) {
   const auto end = std::chrono::steady_clock::now();
   close(ready[0]);
   int status = 0;
-  waitpid(child, &status, 0);
+  struct rusage usage {};
+  wait4(child, &status, 0, &usage);
   if (!painted || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::fprintf(stderr, "a start failed (status %d)\n", status);
     std::exit(1);
   }
   // The round ended without its shut-down: its lock is stale, and the next start need not judge it.
   QFile::remove(QString::fromStdString(dir + ".velmora.lock"));
-  return {std::chrono::duration<double>(end - start).count(), std::atoll(text) / 1e6};
+  return {std::chrono::duration<double>(end - start).count(), std::atoll(text) / 1e6,
+          static_cast<double>(usage.ru_maxrss) / 1024};
 }
 
 void StartUp(benchmark::State& state) {
   const std::string dir = PrepareLibrary(static_cast<int>(state.range(0)));
   StartOnce(dir);  // the files into the page cache, as for a user who starts the program again
-  double cpu = 0;
+  double cpu = 0, peak = 0;
   for (auto _ : state) {
     const TStart once = StartOnce(dir);
     state.SetIterationTime(once.Seconds);
     cpu += once.CpuSeconds;
+    peak += once.PeakMb;
   }
   state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
+  state.counters["peak_rss_mb"] = benchmark::Counter(peak, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(StartUp)
     ->Arg(1)

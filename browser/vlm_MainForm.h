@@ -3,7 +3,8 @@
 // The implementation is split by concern:
 //   vlm_MainForm.cpp            controls, anchors, FormResize
 //   vlm_MainForm_Life.cpp       FormCreate, shut-down, geometry, closing with failure handling
-//   vlm_MainForm_Tree.cpp       BuildDirectoryTree, AddTreeBranch, tree pictures and binding
+//   vlm_MainForm_Tree.cpp       BuildDirectoryTree, the default journal, what a tree row stands for
+//                               (the rows come from the model in vlm_LibraryModel.h)
 //   vlm_MainForm_Login.cpp      the login check and btn_AuthorizationClick
 //   vlm_MainForm_Selection.cpp  tre_DirectoryChanging, journal loading, the default journal
 //   vlm_MainForm_Statistics.cpp the statistics of a journal or a day in the work area
