@@ -282,7 +282,9 @@ private:
   // True when the element of `node` is in a document that is never written (not readable at all).
   bool InUnwrittenDocument(const QModelIndex& node) const;
   void MarkDefaultJournal(TXMLNode* fileElement);
-  void SetCreationButtons(bool tool1, bool tool2, bool tool3, bool tool4);
+  // The one place that enables the tool buttons for a row: creation by its kind, moving by its
+  // position, none of either where its document is only viewed.
+  void EnableButtonsFor(const QModelIndex& node);
   // Actions on the documents.
   void ConnectActions();
   void ConnectUndo();

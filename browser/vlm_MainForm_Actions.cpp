@@ -154,8 +154,7 @@ void Tfrm_MainForm::MoveCurrentBy(int step) {
   if (!document) throw std::runtime_error(res::MsgTreeOutOfStep);
   // The model moves the rows; the selection and the editors stay with the current one.
   FCore->Exchange(*document, *NodeOf(parent), position, other);
-  btn_MoveUp->setEnabled(FCurrentNode.row() > 0);
-  btn_MoveDown->setEnabled(FCurrentNode.row() < FTreeModel->rowCount(FCurrentNode.parent()) - 1);
+  EnableButtonsFor(FCurrentNode);
 }
 
 void Tfrm_MainForm::btn_MoveUpClick() { MoveCurrentBy(-1); }

@@ -44,14 +44,6 @@ void Tfrm_MainForm::ShowReadOnlyState(const QModelIndex& node) {
   const QString reason = ReadOnlyReason(node);
   lbl_ReadOnlyReason->setText(reason);
   lbl_ReadOnlyReason->setVisible(!reason.isEmpty());
-  if (reason.isEmpty()) return;
-  lbl_ReadOnlyReason->raise();
-  SetCreationButtons(false, false, false, false);
-  // A journal's own node stands for its library entry, which can still be moved or deleted.
-  const TXMLNode* element = NodeOf(node);
-  if (!element || element->Name != tagJournal || LibraryState().ReadOnly() || !FViewOnly.isEmpty()) {
-    btn_MoveUp->setEnabled(false);
-    btn_MoveDown->setEnabled(false);
-    btn_Delete->setEnabled(false);
-  }
+  if (!reason.isEmpty()) lbl_ReadOnlyReason->raise();
+  EnableButtonsFor(node);  // the reason may be new (a file another program removed)
 }

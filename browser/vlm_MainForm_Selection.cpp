@@ -18,11 +18,22 @@
 #include "vlm_Types.h"
 #include "vlm_Widgets.h"
 
-void Tfrm_MainForm::SetCreationButtons(bool tool1, bool tool2, bool tool3, bool tool4) {
-  btn_Tool_01->setEnabled(tool1);
-  btn_Tool_02->setEnabled(tool2);
-  btn_Tool_03->setEnabled(tool3);
-  btn_Tool_04->setEnabled(tool4);
+void Tfrm_MainForm::EnableButtonsFor(const QModelIndex& node) {
+  const TXMLNode* element = NodeOf(node);
+  if (!element) return;
+  const std::string& name = element->Name;
+  const bool top = !node.parent().isValid();  // the library itself is never moved or deleted
+  const bool readOnly = !ReadOnlyReason(node).isEmpty();
+  btn_Tool_01->setEnabled(!readOnly && (name == tagDreamLibrary || name == tagDirectory));
+  btn_Tool_02->setEnabled(!readOnly && name == tagDirectory);
+  btn_Tool_03->setEnabled(!readOnly && (name == tagFile || name == tagJournal));
+  btn_Tool_04->setEnabled(!readOnly && name == tagDay);
+  // A journal's own row stands for its library entry, which can still be moved or deleted while
+  // the journal is only viewed.
+  const bool placed = !top && (!readOnly || (name == tagJournal && !LibraryState().ReadOnly() && FViewOnly.isEmpty()));
+  btn_Delete->setEnabled(placed);
+  btn_MoveUp->setEnabled(placed && node.row() > 0);
+  btn_MoveDown->setEnabled(placed && node.row() < FTreeModel->rowCount(node.parent()) - 1);
 }
 
 void Tfrm_MainForm::tre_DirectoryChanging(const QModelIndex& node) {
@@ -32,6 +43,7 @@ void Tfrm_MainForm::tre_DirectoryChanging(const QModelIndex& node) {
   pnl_WorkArea->Edit(node, element, DocumentOfNode(node));
   if (!element) return;
   pnl_WorkArea->SetDocumentReadOnly(InUnwrittenDocument(node));
+  EnableButtonsFor(node);
   const std::string& name = element->Name;
   if (name == tagDreamLibrary) {
     {
@@ -41,27 +53,16 @@ void Tfrm_MainForm::tre_DirectoryChanging(const QModelIndex& node) {
     }
     pnl_WorkArea->FillEditors(ekLibrary, element);
     pnl_WorkArea->ArrangeEditors(ekLibrary);
-    SetCreationButtons(true, false, false, false);
-    btn_MoveUp->setEnabled(false);
-    btn_MoveDown->setEnabled(false);
-    btn_Delete->setEnabled(false);
     return;
   }
-  btn_Delete->setEnabled(true);
   const QModelIndex parent = node.parent();
-  const int index = node.row();
-  const int count = FTreeModel->rowCount(parent);
-  btn_MoveUp->setEnabled(index > 0);
-  btn_MoveDown->setEnabled(index < count - 1);
 
   if (name == tagDirectory) {
     pnl_WorkArea->FillEditors(ekCatalog, element);
     pnl_WorkArea->ArrangeEditors(ekCatalog);
-    SetCreationButtons(true, true, false, false);
   } else if (name == tagFile) {
     pnl_WorkArea->FillEditors(ekJournal, element);
     pnl_WorkArea->ArrangeEditors(ekJournal);
-    SetCreationButtons(false, false, true, false);
     if (element->GetAttribute(attrPath) != litUndefined) {
       LoadJournal(element);
       if (!FStepping) MarkDefaultJournal(element);  // a step taken back shows it; the user chose nothing
@@ -70,20 +71,17 @@ void Tfrm_MainForm::tre_DirectoryChanging(const QModelIndex& node) {
   } else if (name == tagJournal) {
     pnl_WorkArea->FillEditors(ekJournal, element);
     pnl_WorkArea->ArrangeEditors(ekJournal);
-    SetCreationButtons(false, false, true, false);
     TXMLNode* entry = LibraryEntryOfNode(node);  // its own entry, also when two share the journal
     if (!FStepping) MarkDefaultJournal(entry ? entry : FPairs->FirstOf(element));
     ShowJournalStatistics(node);
   } else if (name == tagDay) {
     pnl_WorkArea->FillEditors(ekDay, element);
     pnl_WorkArea->ArrangeEditors(ekDay);
-    SetCreationButtons(false, false, false, true);
     if (parent.isValid()) UpdateNextNumber(NodeOf(parent));
     ShowDayStatistics();
   } else if (name == tagExperience) {
     pnl_WorkArea->FillEditors(ekExperience, element);
     pnl_WorkArea->ArrangeEditors(ekExperience);
-    SetCreationButtons(false, false, false, false);
     if (element->GetAttribute(attrReadOnly) == litTrue)
       pnl_WorkArea->LockEditors();
     else
