@@ -152,7 +152,6 @@ public:
   static TXMLNode* NodeOf(const QModelIndex& index);
   static TXMLNode* EntryOf(const QModelIndex& index);
   static int PictureOf(const QModelIndex& index);
-  static QString ExperienceCaption(const TXMLNode* experience);
   // Takes back (or does again) the last step of the library's history; the tree follows through
   // its model and the row where it happened is selected.
   void TakeStep(bool redo);

@@ -30,8 +30,6 @@ int Tfrm_MainForm::PictureOf(const QModelIndex& index) {
   return element ? TLibraryModel::PictureOf(element) : -1;
 }
 
-QString Tfrm_MainForm::ExperienceCaption(const TXMLNode* experience) { return TLibraryModel::CaptionOf(experience); }
-
 QString Tfrm_MainForm::ToolTipOf(const QModelIndex& node) const {
   // The library's row and a journal's that is only viewed say why.
   const TXMLNode* element = NodeOf(node);
