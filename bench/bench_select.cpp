@@ -11,13 +11,16 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QPersistentModelIndex>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "journal_generator.h"
 #include "vlm_MainForm.h"
+#include "vlm_Types.h"
+#include "vlm_Widgets.h"
 #include "silent_interaction.h"
 
 namespace {
@@ -58,13 +61,24 @@ std::unique_ptr<Tfrm_MainForm> NewWindow(TUserInteraction& ui) {
   return form;
 }
 
-QTreeWidgetItem* Find(Tfrm_MainForm& form, const char* caption) {
-  const auto found = form.tre_Directory->findItems(QString::fromUtf8(caption), Qt::MatchExactly | Qt::MatchRecursive);
-  return found.isEmpty() ? nullptr : found.first();
+// The row captioned `caption` among the library's catalogs (journals are not entered).
+QPersistentModelIndex Find(Tfrm_MainForm& form, const char* caption) {
+  QAbstractItemModel* model = form.tre_Directory->model();
+  for (std::vector<QModelIndex> pending{model->index(0, 0)}; !pending.empty();) {
+    const QModelIndex index = pending.back();
+    pending.pop_back();
+    if (index.data().toString() == QString::fromUtf8(caption)) return index;
+    const TXMLNode* element = Tfrm_MainForm::NodeOf(index);
+    if (element && element->Name == tagJournal) continue;
+    for (int i = model->rowCount(index) - 1; i >= 0; --i) pending.push_back(model->index(i, 0, index));
+  }
+  return {};
 }
 
-void Select(Tfrm_MainForm& form, QTreeWidgetItem* item) {
-  form.tre_Directory->setCurrentItem(item);
+int Rows(Tfrm_MainForm& form, const QModelIndex& index) { return form.tre_Directory->model()->rowCount(index); }
+
+void Select(Tfrm_MainForm& form, const QModelIndex& item) {
+  form.tre_Directory->setCurrentIndex(item);
   QApplication::processEvents();  // the tree and the charts repainted
 }
 
@@ -74,11 +88,11 @@ void BM_FirstSelection(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     auto form = NewWindow(ui);
-    QTreeWidgetItem* journal = Find(*form, "Ten");
+    const QPersistentModelIndex journal = Find(*form, "Ten");
     state.ResumeTiming();
     Select(*form, journal);
     state.PauseTiming();
-    days = journal->childCount();
+    days = Rows(*form, journal);
     form.reset();  // writes the journal back, untimed
     state.ResumeTiming();
   }
@@ -89,8 +103,8 @@ void BM_FirstSelection(benchmark::State& state) {
 void BM_Reselection(benchmark::State& state) {
   TSilentInteraction ui;
   auto form = NewWindow(ui);
-  QTreeWidgetItem* journal = Find(*form, "Ten");
-  QTreeWidgetItem* catalog = Find(*form, "C");
+  const QPersistentModelIndex journal = Find(*form, "Ten");
+  const QPersistentModelIndex catalog = Find(*form, "C");
   Select(*form, journal);
   for (auto _ : state) {
     state.PauseTiming();
@@ -123,12 +137,12 @@ void DayDeletionStep(benchmark::State& state, bool timeRedo) {
   static TFiftyYears folder;
   auto form = std::make_unique<Tfrm_MainForm>(ui, folder.Dir.path() + QLatin1Char('/'));
   form->show();
-  QTreeWidgetItem* journal = Find(*form, "Fifty");
-  if (!journal || journal->childCount() < 18000) {
+  const QPersistentModelIndex journal = Find(*form, "Fifty");
+  if (!journal.isValid() || Rows(*form, journal) < 18000) {
     state.SkipWithError("the 50-year journal is not in the tree");
     return;
   }
-  Select(*form, journal->child(9000));
+  Select(*form, form->tre_Directory->model()->index(9000, 0, journal));
   form->btn_DeleteClick();
   QApplication::processEvents();
   for (auto _ : state) {

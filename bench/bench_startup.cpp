@@ -162,7 +162,8 @@ TStart StartOnce(const std::string& dir) {
   const auto end = std::chrono::steady_clock::now();
   close(ready[0]);
   int status = 0;
-  waitpid(child, &status, 0);
+  struct rusage usage {};
+  wait4(child, &status, 0, &usage);
   if (!painted || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::fprintf(stderr, "a start failed (status %d)\n", status);
     std::exit(1);

@@ -8,7 +8,6 @@
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QToolButton>
-#include <QTreeWidgetItem>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <type_traits>
@@ -52,7 +51,7 @@ TEditorPanel::TEditorPanel(TUserInteraction& ui, const QString& appDir, QWidget*
   ConnectHandlers();
 }
 
-void TEditorPanel::Edit(QTreeWidgetItem* node, TXMLNode* element, TXMLParser* document) {
+void TEditorPanel::Edit(const QModelIndex& node, TXMLNode* element, TXMLParser* document) {
   FNode = node;
   FElement = element;
   FDocument = document;

@@ -7,6 +7,7 @@
 //   vlm_EditorPanel.cpp           controls as designed, FillEditors, ArrangeEditors, locking
 //   vlm_EditorPanel_Handlers.cpp  the change handlers of the editors
 #include <QString>
+#include <QPersistentModelIndex>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -21,7 +22,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QSlider;
 class QToolButton;
-class QTreeWidgetItem;
 class TBevel;
 class TEditorSpelling;
 class TLevelLabel;
@@ -41,10 +41,10 @@ public:
   // What the editors change from now on: `element` of `document`, shown by the tree node `node`
   // (whose caption the name and number editors keep in step). Every change goes through the
   // library core as a step that can be undone. Any may be null: nothing is changed.
-  void Edit(QTreeWidgetItem* node, TXMLNode* element, TXMLParser* document);
+  void Edit(const QModelIndex& node, TXMLNode* element, TXMLParser* document);
   // Edits nothing any more: call before the element being edited is freed.
-  void Detach() { Edit(nullptr, nullptr, nullptr); }
-  QTreeWidgetItem* CurrentNode() const { return FNode; }
+  void Detach() { Edit(QModelIndex(), nullptr, nullptr); }
+  QModelIndex CurrentNode() const { return FNode; }
   TXMLNode* CurrentElement() const { return FElement; }
 
   // True while the element edited belongs to a document that is never written (a journal or
@@ -185,7 +185,7 @@ private:
   TUserInteraction& FUi;
   QString FAppDir;
   TAnchorLayout* FLayout = nullptr;
-  QTreeWidgetItem* FNode = nullptr;
+  QPersistentModelIndex FNode;
   TXMLNode* FElement = nullptr;
   TXMLParser* FDocument = nullptr;
   bool FDocumentReadOnly = false;

@@ -9,7 +9,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
-#include <QTreeWidgetItem>
 
 #include "vlm_EditorPanel.h"
 #include "vlm_EntryFields.h"
@@ -22,12 +21,6 @@
 #include "vlm_UserInteraction.h"
 #include "vlm_Widgets.h"
 #include "xml_node.h"
-
-namespace {
-
-const QString kSeparator = QStringLiteral(". ");
-
-}  // namespace
 
 void TEditorPanel::ConnectHandlers() {
   auto refused = [this](const QString& bad) { ShowNotice(Text(res::MsgCharactersRefused).arg(bad)); };
@@ -88,12 +81,7 @@ void TEditorPanel::edt_NumberChange() {
   if (FShowing || !Editing(tagExperience)) return;
   std::string number;
   if (!Encode(edt_Number->text(), number)) return;
-  Core->SetText(*FDocument, *FElement, tfNumber, number);
-  if (!FNode) return;
-  // The separator and the title stay as the tree shows them.
-  const QString old = FNode->text(0);
-  const qsizetype separator = old.indexOf(kSeparator);
-  FNode->setText(0, edt_Number->text() + (separator >= 0 ? old.mid(separator) : old));
+  Core->SetText(*FDocument, *FElement, tfNumber, number);  // the tree's caption follows the core
 }
 
 void TEditorPanel::edt_NameChange() {
@@ -103,20 +91,13 @@ void TEditorPanel::edt_NameChange() {
   const std::string& kind = FElement->Name;
   if (kind == tagDreamLibrary || kind == tagDirectory || kind == tagFile || kind == tagDay) {
     Core->SetText(*FDocument, *FElement, tfName, name);
-    if (FNode) FNode->setText(0, edt_Name->text());
   } else if (kind == tagJournal) {
     // A journal's name is kept by its library entry, not by the journal file.
     TXMLNode* entry = LibraryEntryOf ? LibraryEntryOf(FElement) : nullptr;
     if (!entry) return;
     Core->SetText(Core->Document(), *entry, tfName, name);
-    if (FNode) FNode->setText(0, edt_Name->text());
   } else if (kind == tagExperience) {
     Core->SetText(*FDocument, *FElement, tfTitle, name);
-    if (!FNode) return;
-    const QString old = FNode->text(0);
-    const qsizetype separator = old.indexOf(kSeparator);
-    const QString number = separator >= 0 ? old.left(separator) : FromCp(FElement->GetAttribute(attrNumber));
-    FNode->setText(0, number + kSeparator + edt_Name->text());
   }
 }
 

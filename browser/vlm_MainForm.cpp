@@ -10,10 +10,10 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "vlm_LibraryModel.h"
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_StatisticsView.h"
@@ -80,7 +80,10 @@ void Tfrm_MainForm::CreateControls() {
   layout->addWidget(spt_Splitter, 1);
 
   tre_Directory = new TDirectoryTree(spt_Splitter);
-  tre_Directory->setColumnCount(1);
+  FTreeModel = new TLibraryModel(*FCore, this);
+  FTreeModel->Icon = [this](int picture) { return iml_TreeImages.NodeIcon(picture); };
+  FTreeModel->ToolTip = [this](const QModelIndex& node) { return ToolTipOf(node); };
+  tre_Directory->setModel(FTreeModel);
   tre_Directory->setHeaderHidden(true);
   tre_Directory->setUniformRowHeights(true);  // one picture and one line a row: laid out without measuring each
   tre_Directory->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -159,8 +162,9 @@ void Tfrm_MainForm::CreateToolBar() {
 }
 
 void Tfrm_MainForm::ConnectHandlers() {
-  connect(tre_Directory, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
-    if (current)
+  connect(tre_Directory->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+    if (FQuietTree) return;  // the rows change under way: whoever changes them selects afterwards
+    if (current.isValid())
       Run([this, current] {
         tre_DirectoryChanging(current);
         ShowReadOnlyState(current);
@@ -168,8 +172,6 @@ void Tfrm_MainForm::ConnectHandlers() {
     else
       pnl_WorkArea->Detach();  // nothing selected: the editors write nowhere
   });
-  connect(tre_Directory, &QTreeWidget::itemExpanded, this,
-          [this](QTreeWidgetItem* item) { Run([this, item] { BuildPendingNodes(item); }); });
   connect(btn_Tool_05, &QToolButton::clicked, this, [this] { Run([this] { btn_Tool_05Click(); }); });
   connect(btn_Tool_06, &QToolButton::clicked, this, [this] { Run([this] { btn_Tool_06Click(); }); });
   connect(btn_Authorization, &QToolButton::clicked, this, [this] { Run([this] { btn_AuthorizationClick(); }); });

@@ -3,7 +3,8 @@
 // The implementation is split by concern:
 //   vlm_MainForm.cpp            controls, anchors, FormResize
 //   vlm_MainForm_Life.cpp       FormCreate, shut-down, geometry, closing with failure handling
-//   vlm_MainForm_Tree.cpp       BuildDirectoryTree, AddTreeBranch, tree pictures and binding
+//   vlm_MainForm_Tree.cpp       BuildDirectoryTree, the default journal, what a tree row stands for
+//                               (the rows come from the model in vlm_LibraryModel.h)
 //   vlm_MainForm_Login.cpp      the login check and btn_AuthorizationClick
 //   vlm_MainForm_Selection.cpp  tre_DirectoryChanging, journal loading, the default journal
 //   vlm_MainForm_Statistics.cpp the statistics of a journal or a day in the work area
@@ -14,6 +15,8 @@
 #include <QDate>
 #include <QIcon>
 #include <QImage>
+#include <QModelIndex>
+#include <QPersistentModelIndex>
 #include <QPixmap>
 #include <QString>
 #include <QStringList>
@@ -45,9 +48,9 @@ class QPlainTextEdit;
 class QSlider;
 class QSplitter;
 class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
 class TBevel;
+class TDirectoryTree;
+class TLibraryModel;
 class TCalendarPanel;
 class TFileWatch;
 class TClickImage;
@@ -119,15 +122,9 @@ public:
   void btn_SaveClick();
   void CreateGraphs();
   void BuildDirectoryTree();
-  QTreeWidgetItem* AddTreeBranch(QTreeWidgetItem* parent, TXMLNode* element);
-  // The nodes of a day whose dreams were not added yet (it shows the expand arrow); nothing for
-  // any other node. Runs when the day is expanded or selected, and before anything is added to it.
-  void BuildPendingNodes(QTreeWidgetItem* node);
-  // Every node not added yet, in the whole tree (a search for a node by its caption needs them).
-  void BuildAllPendingNodes();
-  void tre_DirectoryChanging(QTreeWidgetItem* node);
+  void tre_DirectoryChanging(const QModelIndex& node);
   // The statistics of the journal of `node`, or of the day being edited, drawn into the work area.
-  void ShowJournalStatistics(QTreeWidgetItem* node);
+  void ShowJournalStatistics(const QModelIndex& node);
   void ShowDayStatistics();
   void UpdateNextNumber(TXMLNode* journalRoot);
   static int CountExperiences(const TXMLNode* element);
@@ -143,10 +140,10 @@ public:
   void ReportBackups(const TSaveReport& report);
   // Why the document behind `node` (a journal's node, day or experience, or a library node) is
   // only viewed, for the user; empty when it may be changed. Editors and creation follow it.
-  QString ReadOnlyReason(const QTreeWidgetItem* node) const;
+  QString ReadOnlyReason(const QModelIndex& node) const;
   // Disables creation (and moving and deleting inside the document) for a read-only node's
   // document and shows the reason in the work area; hides it otherwise.
-  void ShowReadOnlyState(const QTreeWidgetItem* node);
+  void ShowReadOnlyState(const QModelIndex& node);
   // A message of `pattern` (UTF-8, "%1" for the list) listing the failed files.
   static QString FailureText(const char* pattern, const std::vector<TJournalSaveFailure>& failures);
   // Runs a handler inside the error boundary.
@@ -154,37 +151,18 @@ public:
 
   // The element a tree node stands for in its parent's element (for a loaded journal its own
   // library entry, also when another entry shares the journal), or none when out of step.
-  TXMLNode* LibraryEntryOfNode(const QTreeWidgetItem* node) const;
-  // Tree binding and pictures.
-  static TXMLNode* NodeOf(const QTreeWidgetItem* item);
-  static void Bind(QTreeWidgetItem* item, TXMLNode* element);
-  // A loaded journal's node: bound to the journal's root, and standing for its library entry.
-  static void BindJournal(QTreeWidgetItem* item, TXMLNode* entry, TXMLNode* root);
-  // The element a node stands for among its parent's children: a loaded journal's entry, else
-  // the element it is bound to.
-  static TXMLNode* EntryOf(const QTreeWidgetItem* item);
-  static int PictureOf(const QTreeWidgetItem* item);
-  void SetNodePicture(QTreeWidgetItem* item, int index);
-  void RefreshNodePictures();
-  // A tree node for `element` as the last child of `parent`, with caption and picture.
-  QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, TXMLNode* element, const QString& caption, int picture);
-  static QString ExperienceCaption(const TXMLNode* experience);
-  // Frees every node of the tree from the deepest up, without recursion.
-  static void TearDownTree(QTreeWidget* tree);
-  // The same for one branch taken out of the tree.
-  static void FreeBranch(QTreeWidgetItem* top);
-  // The nodes below `item` built again from its element, expansion kept (after an undo or redo).
-  void RebuildChildren(QTreeWidgetItem* item);
-  // The nodes below `item` follow its element's children when one child was added, removed, or
-  // two were exchanged; false (nothing changed) for anything else.
-  bool FollowChildren(QTreeWidgetItem* item);
-  // A free node for `element` with its branch (a day's dreams pending, a loaded journal's days).
-  QTreeWidgetItem* NewBranch(TXMLNode* element);
-  // Takes back (or does again) the last step of the library's history; the tree follows and the
-  // node where it happened is selected.
+  TXMLNode* LibraryEntryOfNode(const QModelIndex& node) const;
+  // The element of a tree row (a loaded journal's root for its entry's row), and the element the
+  // row stands for among its parent's children (vlm_LibraryModel.h).
+  static TXMLNode* NodeOf(const QModelIndex& index);
+  static TXMLNode* EntryOf(const QModelIndex& index);
+  static int PictureOf(const QModelIndex& index);
+  // Takes back (or does again) the last step of the library's history; the tree follows through
+  // its model and the row where it happened is selected.
   void TakeStep(bool redo);
-  // The captions of every node that shows `element` (or, for a journal entry, its journal).
-  void RefreshCaptions(const TXMLNode* element);
+  // Selects `node` (expanding its ancestors) and shows it in the editors without the selection
+  // handler's side effects on the default journal (a step, a file read again).
+  void SelectQuietly(const QModelIndex& node);
   // A path from the library resolved for use (current directory, FLibraryDir, then FAppDir).
   std::string ResolvePath(const std::string& cp1251Path) const;
   // FAppDir as a document path (Windows-1251 bytes).
@@ -208,7 +186,7 @@ public:
   TLibrary& Library() { return *FCore; }
   TXMLParser* FLibrary = nullptr;
   TJournalHash* FJournals = nullptr;
-  QTreeWidgetItem* FCurrentNode = nullptr;
+  QPersistentModelIndex FCurrentNode;
   TXMLPairList* FPairs = nullptr;
   std::unique_ptr<TVLGraph> FGraph;
   std::unique_ptr<TVLGraph> FQualityGraph;
@@ -237,7 +215,8 @@ public:
 
   // Tree and splitter.
   QSplitter* spt_Splitter = nullptr;
-  QTreeWidget* tre_Directory = nullptr;  // a TDirectoryTree (vlm_Widgets.h)
+  TDirectoryTree* tre_Directory = nullptr;  // a QTreeView (vlm_Widgets.h)
+  TLibraryModel* FTreeModel = nullptr;     // its model over the library core
   TImageList iml_TreeImages;
 
   // Work area: the editors and the chart image.
@@ -307,19 +286,22 @@ private:
   void ApplySettings(const TLibrarySettings& settings, QStringList& problems);
   void ReadIcon(const TIconSetting& icon, QStringList& problems);
   void ApplyGeometry(const TFormGeometry& form);
-  void LoadJournal(QTreeWidgetItem* node, TXMLNode* fileElement);
-  // A node for each child of a journal's root, in order, below the journal's `node`. A day holding
-  // only dreams gets their nodes when it is first expanded or otherwise needed (BuildPendingNodes).
-  void AddJournalBranches(QTreeWidgetItem* node, const TXMLNode& root);
-  // A free node for a day holding only dreams (and its own comment), its dreams still pending.
-  QTreeWidgetItem* AddPendingDay(TXMLNode* day);
+  // Opens the journal of a library entry; the entry's rows show its days.
+  void LoadJournal(TXMLNode* fileElement);
+  // The tool tip of a row: why the library or a journal is only viewed.
+  QString ToolTipOf(const QModelIndex& node) const;
+  // The journal entries marked as default below `top` selected and expanded, as at start-up (and
+  // in a journal when it is first read).
+  void SelectDefaultJournals(const QModelIndex& top);
   // The document that holds the element of `node`: the journal above a journal's root, day or
   // dream (for the root itself: its journal), the library for the rest; none when out of step.
-  TXMLParser* DocumentOfNode(const QTreeWidgetItem* node) const;
+  TXMLParser* DocumentOfNode(const QModelIndex& node) const;
   // True when the element of `node` is in a document that is never written (not readable at all).
-  bool InUnwrittenDocument(const QTreeWidgetItem* node) const;
+  bool InUnwrittenDocument(const QModelIndex& node) const;
   void MarkDefaultJournal(TXMLNode* fileElement);
-  void SetCreationButtons(bool tool1, bool tool2, bool tool3, bool tool4);
+  // The one place that enables the tool buttons for a row: creation by its kind, moving by its
+  // position, none of either where its document is only viewed.
+  void EnableButtonsFor(const QModelIndex& node);
   // Actions on the documents.
   void ConnectActions();
   void ConnectUndo();
@@ -331,17 +313,15 @@ private:
   TExportOptions ExportOptions(QProgressDialog& dialog, QElapsedTimer& shown);
   // A typed text as document bytes; characters without a Windows-1251 byte are left out, said once.
   std::string DocumentText(const QString& text);
-  bool MayChangeBelow(const QTreeWidgetItem* parent);
-  // Adds a node for a new element below the current node, expands it and selects the new node.
-  void AttachNew(TXMLNode* element, const QString& caption, int picture);
+  bool MayChangeBelow(const QModelIndex& parent);
+  // Selects the row of a new element below the current row (the model added it), expanded.
+  void AttachNew(TXMLNode* element);
   // The element `node` stands for in its parent's element; raises when the tree is out of step.
-  TXMLNode* EntryOfNode(const QTreeWidgetItem* node) const;
+  TXMLNode* EntryOfNode(const QModelIndex& node) const;
   void MoveCurrentBy(int step);
-  // After a change below `changedBelow`: the other tree entries of the same journal follow it.
-  void ShowJournalChangeElsewhere(QTreeWidgetItem* changedBelow);
 
   std::unique_ptr<TLibrary> FCore = std::make_unique<TLibrary>();
-  bool FRebuilding = false;  // nodes are built again: the default journal is not selected on the way
+  bool FQuietTree = false;  // the model changes rows under way: the selection handler waits
   // While a step is taken back or done again: what it changed, for the tree to follow.
   bool FStepping = false;
   std::vector<TXMLNode*> FSteppedEntries;
@@ -357,7 +337,6 @@ private:
   bool FCentred = false;       // the first showing centres the window
   bool FCloseAccepted = false;  // the shut-down writing ran and the user let the window close
   QImage FScratch;  // the last icon picture read while building the tree
-  std::vector<const TXMLParser*> FLoading;  // journals whose branches are being added
   // Saving by itself and dated backups.
   void ReportBackupProblems();
   // What the last run, which ended without closing, had written: each file's last write.
@@ -377,8 +356,8 @@ private:
   TAutoSave* FAutoSave = nullptr;  // a child of the window
   std::unique_ptr<TBackupKeeper> FBackups;
   // The calendar's node: a journal, catalog or the library (compared only, it may be gone).
-  QTreeWidgetItem* CalendarScope();
-  std::vector<QTreeWidgetItem*> NightsOfCalendar(QTreeWidgetItem* scope, bool load);
-  QTreeWidgetItem* FCalendarScope = nullptr;
+  QModelIndex CalendarScope();
+  std::vector<QModelIndex> NightsOfCalendar(const QModelIndex& scope, bool load);
+  QPersistentModelIndex FCalendarScope;
   bool FCalendarPending = false;
 };

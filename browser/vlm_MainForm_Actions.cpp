@@ -2,11 +2,10 @@
 // moving an item up or down, deleting it, and saving. The structural work is done by the
 // operations of vlm_LibraryOps; these handlers ask the user and keep the tree in step.
 #include <QToolButton>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <stdexcept>
 
 #include "vlm_Cp1251Validator.h"
+#include "vlm_LibraryModel.h"
 #include "vlm_LibraryOps.h"
 #include "vlm_MainForm.h"
 #include "vlm_Paths.h"
@@ -14,33 +13,8 @@
 #include "vlm_Settings.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
+#include "vlm_Widgets.h"
 #include "xml_functions.h"
-
-namespace {
-// Pictures of the new nodes' kinds in the tree's image list.
-constexpr int kPictureCatalog = 2;
-constexpr int kPictureJournal = 3;
-constexpr int kPictureDay = 4;
-constexpr int kPictureExperience = 5;
-
-
-// The position of a node among its parent's children; -1 for a top-level node.
-int PositionOf(const QTreeWidgetItem* node) {
-  return node->parent() ? node->parent()->indexOfChild(const_cast<QTreeWidgetItem*>(node)) : -1;
-}
-
-// The expanded nodes of a subtree, to be expanded again after the subtree was moved in the tree.
-std::vector<QTreeWidgetItem*> ExpandedIn(QTreeWidgetItem* top) {
-  std::vector<QTreeWidgetItem*> expanded, pending{top};
-  while (!pending.empty()) {
-    QTreeWidgetItem* item = pending.back();
-    pending.pop_back();
-    if (item->isExpanded()) expanded.push_back(item);
-    for (int i = 0; i < item->childCount(); ++i) pending.push_back(item->child(i));
-  }
-  return expanded;
-}
-}  // namespace
 
 void Tfrm_MainForm::ConnectActions() {
   const std::pair<QToolButton*, void (Tfrm_MainForm::*)()> actions[] = {
@@ -64,38 +38,24 @@ std::string Tfrm_MainForm::DocumentText(const QString& text) {
 }
 
 // Changes below `parent` are refused, with the reason, when its document is only viewed.
-bool Tfrm_MainForm::MayChangeBelow(const QTreeWidgetItem* parent) {
+bool Tfrm_MainForm::MayChangeBelow(const QModelIndex& parent) {
   const QString reason = ReadOnlyReason(parent);
   if (reason.isEmpty()) return true;
   FUi.ShowWarning(this, reason);
   return false;
 }
 
-void Tfrm_MainForm::AttachNew(TXMLNode* element, const QString& caption, int picture) {
-  QTreeWidgetItem* parent = FCurrentNode;
-  QTreeWidgetItem* node = AddNode(parent, element, caption, picture);
-  parent->setExpanded(true);
-  tre_Directory->setCurrentItem(node);  // runs the selection handler for the new node
-  ShowJournalChangeElsewhere(parent);
-}
-
-void Tfrm_MainForm::ShowJournalChangeElsewhere(QTreeWidgetItem* changedBelow) {
-  QTreeWidgetItem* journalNode = changedBelow;
-  while (journalNode && (!NodeOf(journalNode) || NodeOf(journalNode)->Name != tagJournal))
-    journalNode = journalNode->parent();
-  if (!journalNode) return;
-  // Another entry of the same journal shows the same elements: its nodes are built again, so that
-  // none of them keeps an element that was removed or misses one that was added.
-  TXMLNode* root = NodeOf(journalNode);
-  std::vector<QTreeWidgetItem*> others;
-  for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it)
-    if (*it != journalNode && NodeOf(*it) == root) others.push_back(*it);
-  for (QTreeWidgetItem* other : others) {
-    const bool expanded = other->isExpanded();
-    qDeleteAll(other->takeChildren());
-    AddJournalBranches(other, *root);
-    other->setExpanded(expanded);
+void Tfrm_MainForm::AttachNew(TXMLNode* element) {
+  // The model has its row already, under every entry that shows the same journal.
+  const QModelIndex parent = FCurrentNode;
+  tre_Directory->expand(parent);
+  for (int i = FTreeModel->rowCount(parent) - 1; i >= 0; --i) {
+    const QModelIndex node = FTreeModel->index(i, 0, parent);
+    if (EntryOf(node) != element && NodeOf(node) != element) continue;
+    tre_Directory->setCurrentIndex(node);  // runs the selection handler for the new row
+    return;
   }
+  throw std::runtime_error(res::MsgTreeOutOfStep);
 }
 
 void Tfrm_MainForm::btn_Tool_01Click() {
@@ -105,7 +65,7 @@ void Tfrm_MainForm::btn_Tool_01Click() {
   const TNewElementResult answer = FUi.AskNewElement(this, neCatalog, 0, {});
   if (!answer.Accepted) return;
   const std::string name = DocumentText(answer.First);
-  AttachNew(FCore->AddCatalog(*parent, name), FromCp(name), kPictureCatalog);
+  AttachNew(FCore->AddCatalog(*parent, name));
 }
 
 void Tfrm_MainForm::btn_Tool_02Click() {
@@ -138,7 +98,7 @@ void Tfrm_MainForm::btn_Tool_02Click() {
     FUi.ShowError(this, Text(res::MsgJournalNotCreated).arg(FromCp(file), FromAnyText(error.Reason)));
     return;
   }
-  AttachNew(created.Document->Root.get(), FromCp(name), kPictureJournal);
+  AttachNew(created.Document->Root.get());
 }
 
 void Tfrm_MainForm::btn_Tool_03Click() {
@@ -150,7 +110,7 @@ void Tfrm_MainForm::btn_Tool_03Click() {
   const std::string name = DocumentText(answer.First);
   TXMLParser* document = DocumentOfNode(FCurrentNode);
   if (!document) throw std::runtime_error(res::MsgTreeOutOfStep);
-  AttachNew(FCore->AddDay(*document, name), FromCp(name), kPictureDay);
+  AttachNew(FCore->AddDay(*document, name));
 }
 
 void Tfrm_MainForm::btn_Tool_04Click() {
@@ -160,21 +120,20 @@ void Tfrm_MainForm::btn_Tool_04Click() {
   if (!answer.Accepted) return;
   TXMLParser* document = DocumentOfNode(FCurrentNode);
   if (!document) throw std::runtime_error(res::MsgTreeOutOfStep);
-  BuildPendingNodes(FCurrentNode);  // else the new dream would be added twice
   TXMLNode* experience =
       FCore->AddExperience(*document, *day, DocumentText(answer.First), DocumentText(answer.Second));
-  AttachNew(experience, ExperienceCaption(experience), kPictureExperience);
+  AttachNew(experience);
 }
 
-TXMLNode* Tfrm_MainForm::LibraryEntryOfNode(const QTreeWidgetItem* node) const {
-  const QTreeWidgetItem* parent = node ? node->parent() : nullptr;
-  if (!parent || !NodeOf(parent) || !FPairs) return nullptr;
-  TXMLNode* entry = ShownChild(*NodeOf(parent), PositionOf(node));
+TXMLNode* Tfrm_MainForm::LibraryEntryOfNode(const QModelIndex& node) const {
+  const QModelIndex parent = node.parent();
+  if (!parent.isValid() || !NodeOf(parent) || !FPairs) return nullptr;
+  TXMLNode* entry = ShownChild(*NodeOf(parent), node.row());
   return StandsFor(entry, NodeOf(node), *FPairs) ? entry : nullptr;
 }
 
-TXMLNode* Tfrm_MainForm::EntryOfNode(const QTreeWidgetItem* node) const {
-  if (!node || !node->parent()) return nullptr;
+TXMLNode* Tfrm_MainForm::EntryOfNode(const QModelIndex& node) const {
+  if (!node.isValid() || !node.parent().isValid()) return nullptr;
   // The tree and the document must agree before either is changed.
   TXMLNode* entry = LibraryEntryOfNode(node);
   if (!entry) throw std::runtime_error(res::MsgTreeOutOfStep);
@@ -182,27 +141,20 @@ TXMLNode* Tfrm_MainForm::EntryOfNode(const QTreeWidgetItem* node) const {
 }
 
 void Tfrm_MainForm::MoveCurrentBy(int step) {
-  QTreeWidgetItem* node = FCurrentNode;
-  QTreeWidgetItem* parent = node ? node->parent() : nullptr;
-  if (!parent) return;
-  const int position = PositionOf(node);
+  const QModelIndex node = FCurrentNode;
+  const QModelIndex parent = node.parent();
+  if (!node.isValid() || !parent.isValid()) return;
+  const int position = node.row();
   const int other = position + step;
-  if (other < 0 || other >= parent->childCount()) return;
-  QTreeWidgetItem* sibling = parent->child(other);
+  if (other < 0 || other >= FTreeModel->rowCount(parent)) return;
   EntryOfNode(node);
-  EntryOfNode(sibling);
+  EntryOfNode(FTreeModel->index(other, 0, parent));
   if (!MayChangeBelow(parent)) return;
   TXMLParser* document = DocumentOfNode(parent);
   if (!document) throw std::runtime_error(res::MsgTreeOutOfStep);
+  // The model moves the rows; the selection and the editors stay with the current one.
   FCore->Exchange(*document, *NodeOf(parent), position, other);
-  // The sibling moves rather than the current node, so the selection and the editors stay put.
-  const std::vector<QTreeWidgetItem*> expanded = ExpandedIn(sibling);
-  parent->takeChild(other);
-  parent->insertChild(position, sibling);
-  for (QTreeWidgetItem* item : expanded) item->setExpanded(true);
-  ShowJournalChangeElsewhere(parent);
-  btn_MoveUp->setEnabled(PositionOf(node) > 0);
-  btn_MoveDown->setEnabled(PositionOf(node) < parent->childCount() - 1);
+  EnableButtonsFor(FCurrentNode);
 }
 
 void Tfrm_MainForm::btn_MoveUpClick() { MoveCurrentBy(-1); }
@@ -210,32 +162,31 @@ void Tfrm_MainForm::btn_MoveUpClick() { MoveCurrentBy(-1); }
 void Tfrm_MainForm::btn_MoveDownClick() { MoveCurrentBy(+1); }
 
 void Tfrm_MainForm::btn_DeleteClick() {
-  QTreeWidgetItem* node = FCurrentNode;
-  QTreeWidgetItem* parent = node ? node->parent() : nullptr;
-  if (!parent) return;  // the library itself is never deleted
+  const QPersistentModelIndex node = FCurrentNode;
+  const QPersistentModelIndex parent = node.parent();
+  if (!node.isValid() || !parent.isValid()) return;  // the library itself is never deleted
   EntryOfNode(node);
   if (!MayChangeBelow(parent)) return;
   TXMLParser* document = DocumentOfNode(parent);
   if (!document) throw std::runtime_error(res::MsgTreeOutOfStep);
   if (FConfirmDelete) {
-    const QString question = Text(res::QuestionDeleteBegin) + node->text(0) + Text(res::QuestionDeleteEnd);
+    const QString question =
+        Text(res::QuestionDeleteBegin) + node.data(Qt::DisplayRole).toString() + Text(res::QuestionDeleteEnd);
     const TConfirmationResult answer = FUi.AskConfirmation(this, question);
     if (!answer.Accepted) return;
     FConfirmDelete = !answer.ShowAgainOff;
     FCore->SetConfirmDelete(FConfirmDelete);
   }
-  // Another node is selected before the element goes, so the editors never hold a freed element.
-  const int position = PositionOf(node);
-  QTreeWidgetItem* next = parent->child(position + 1);
-  if (!next) next = parent->child(position - 1);
-  if (!next) next = parent;
+  // Another row is selected before the element goes, so the editors never hold a freed element.
+  const int position = node.row();
+  QModelIndex next = FTreeModel->index(position + 1, 0, parent);
+  if (!next.isValid()) next = FTreeModel->index(position - 1, 0, parent);
+  if (!next.isValid()) next = parent;
   pnl_WorkArea->Detach();
-  tre_Directory->setCurrentItem(next);
-  FCore->Remove(*document, *NodeOf(parent), position);
-  delete parent->takeChild(position);
-  ShowJournalChangeElsewhere(parent);
+  tre_Directory->setCurrentIndex(next);
+  FCore->Remove(*document, *NodeOf(parent), position);  // the model takes the row away
   // Shown again: positions, counts and the proposed number changed with the deletion.
-  if (QTreeWidgetItem* current = tre_Directory->currentItem()) tre_DirectoryChanging(current);
+  if (FCurrentNode.isValid()) tre_DirectoryChanging(FCurrentNode);
 }
 
 void Tfrm_MainForm::btn_SaveClick() { SaveAndReport(); }

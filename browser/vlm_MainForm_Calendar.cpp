@@ -4,12 +4,12 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <algorithm>
 #include <unordered_set>
 
 #include "vlm_CalendarPanel.h"
 #include "vlm_DreamCalendar.h"
+#include "vlm_LibraryModel.h"
 #include "vlm_MainForm.h"
 #include "vlm_Paths.h"
 #include "vlm_Resources.h"
@@ -69,8 +69,8 @@ void Tfrm_MainForm::CreateCalendarPanel() {
     ScheduleCalendar();
   });
   // After the selection has been handled (a journal loads on its first selection).
-  connect(tre_Directory, &QTreeWidget::currentItemChanged, this, [this] { ScheduleCalendar(); });
-  connect(tre_Directory, &QTreeWidget::itemChanged, this, [this] { ScheduleCalendar(); });
+  connect(tre_Directory->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { ScheduleCalendar(); });
+  connect(FTreeModel, &QAbstractItemModel::dataChanged, this, [this] { ScheduleCalendar(); });
 }
 
 void Tfrm_MainForm::ScheduleCalendar() {
@@ -82,64 +82,72 @@ void Tfrm_MainForm::ScheduleCalendar() {
   });
 }
 
-QTreeWidgetItem* Tfrm_MainForm::CalendarScope() {
-  QTreeWidgetItem* current = tre_Directory->currentItem();
+QModelIndex Tfrm_MainForm::CalendarScope() {
+  const QModelIndex current = tre_Directory->currentIndex();
   const TXMLNode* element = NodeOf(current);
-  if (!current || !element) return FCalendarScope = nullptr;
+  if (!current.isValid() || !element) return FCalendarScope = QModelIndex();
   if (element->Name != tagDay && element->Name != tagExperience) return FCalendarScope = current;
-  // A night keeps the calendar it was chosen in (the old scope is only compared, never followed,
-  // until it is found among the night's live ancestors); else its journal's.
-  for (QTreeWidgetItem* up = current; up; up = up->parent())
+  // A night keeps the calendar it was chosen in (while that row is among the night's ancestors);
+  // else its journal's.
+  for (QModelIndex up = current; up.isValid(); up = up.parent())
     if (up == FCalendarScope) return up;
-  for (QTreeWidgetItem* up = current; up; up = up->parent()) {
+  for (QModelIndex up = current; up.isValid(); up = up.parent()) {
     const TXMLNode* e = NodeOf(up);
     if (e && e->Name == tagJournal) return FCalendarScope = up;
   }
   return FCalendarScope = current;
 }
 
-std::vector<QTreeWidgetItem*> Tfrm_MainForm::NightsOfCalendar(QTreeWidgetItem* scope, bool load) {
-  // Every day node below `scope` in the tree's order, each day once (two entries may show one
-  // journal), with an explicit stack; journals not loaded yet are loaded when `load` says so.
-  std::vector<QTreeWidgetItem*> nights;
+std::vector<QModelIndex> Tfrm_MainForm::NightsOfCalendar(const QModelIndex& scope, bool load) {
+  // Every day row below `scope` in the tree's order, each day once (two entries may show one
+  // journal, a journal may name itself), with an explicit stack; journals not loaded yet are
+  // loaded when `load` says so.
+  std::vector<QModelIndex> nights;
   std::unordered_set<const TXMLNode*> seen;
-  std::vector<QTreeWidgetItem*> pending{scope};
+  std::vector<QModelIndex> pending{scope};
   while (!pending.empty()) {
-    QTreeWidgetItem* item = pending.back();
+    const QModelIndex item = pending.back();
     pending.pop_back();
     TXMLNode* element = NodeOf(item);
-      if (!element) continue;
+    if (!element) continue;
     if (element->Name == tagDay) {
       if (seen.insert(element).second) nights.push_back(item);
       continue;  // its dreams hold no nights
     }
+    if (element->Name == tagJournal && !seen.insert(element).second) continue;
     if (load && element->Name == tagFile && element->GetAttribute(attrPath) != litUndefined) {
       const std::string path = ResolvePath(element->GetAttribute(attrPath));
       // A missing file would start an empty journal that counts as changed.
-      if (FJournals->Find(path) || PathExists(path)) LoadJournal(item, element);
+      if (FJournals->Find(path) || PathExists(path)) {
+        LoadJournal(element);
+        if (NodeOf(item) != element) {  // its row shows the journal now
+          pending.push_back(item);
+          continue;
+        }
+      }
     }
-    for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
+    for (int i = FTreeModel->rowCount(item) - 1; i >= 0; --i) pending.push_back(FTreeModel->index(i, 0, item));
   }
   return nights;
 }
 
 void Tfrm_MainForm::RefreshCalendar() {
   if (!pnl_Calendar->isVisibleTo(this)) return;
-  QTreeWidgetItem* scope = CalendarScope();
+  const QModelIndex scope = CalendarScope();
   std::vector<QDate> marked;
   QStringList undated;
-  if (scope)
-    for (QTreeWidgetItem* night : NightsOfCalendar(scope, true)) {
+  if (scope.isValid())
+    for (const QModelIndex& night : NightsOfCalendar(scope, true)) {
       const TXMLNode* day = NodeOf(night);
       const QDate date = TDreamCalendar::DateOfName(day->GetAttribute(attrName));
       if (!date.isValid())
-        undated << night->text(0);
+        undated << night.data().toString();
       else if (HasDreams(*day))
         marked.push_back(date);
     }
   pnl_Calendar->Show(marked, undated);
   // A selected night shows its month.
-  const TXMLNode* current = NodeOf(tre_Directory->currentItem());
+  const TXMLNode* current = NodeOf(tre_Directory->currentIndex());
   if (current && current->Name == tagDay) {
     const QDate date = TDreamCalendar::DateOfName(current->GetAttribute(attrName));
     if (date.isValid()) pnl_Calendar->cal_Month->setSelectedDate(date);
@@ -147,19 +155,19 @@ void Tfrm_MainForm::RefreshCalendar() {
 }
 
 void Tfrm_MainForm::SelectNight(QDate date, int undatedRow) {
-  QTreeWidgetItem* scope = CalendarScope();
-  if (!scope) return;
-  QTreeWidgetItem* found = nullptr;
+  const QModelIndex scope = CalendarScope();
+  if (!scope.isValid()) return;
+  QModelIndex found;
   int row = 0;
-  for (QTreeWidgetItem* night : NightsOfCalendar(scope, false)) {
+  for (const QModelIndex& night : NightsOfCalendar(scope, false)) {
     const QDate own = TDreamCalendar::DateOfName(NodeOf(night)->GetAttribute(attrName));
     if (date.isValid() ? own == date : (!own.isValid() && row++ == undatedRow)) {
       found = night;
       break;
     }
   }
-  if (!found) return;  // no night that day
-  TDirectoryTree::ExpandAncestors(found);
-  tre_Directory->setCurrentItem(found);
-  tre_Directory->scrollToItem(found);
+  if (!found.isValid()) return;  // no night that day
+  tre_Directory->ExpandAncestors(found);
+  tre_Directory->setCurrentIndex(found);
+  tre_Directory->scrollTo(found);
 }

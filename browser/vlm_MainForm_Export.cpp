@@ -10,7 +10,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QScopeGuard>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <deque>
 
 #include "vlm_Export.h"
@@ -21,6 +21,7 @@
 #include "vlm_SearchPanel.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
+#include "vlm_Widgets.h"
 #include "xml_functions.h"
 #include "xml_node.h"
 
@@ -58,7 +59,7 @@ struct Tfrm_MainForm::TExportJob {
 };
 
 Tfrm_MainForm::TSelectedEntry Tfrm_MainForm::SelectedEntry() const {
-  return {NodeOf(FCurrentNode), FCurrentNode ? DocumentOfNode(FCurrentNode) : nullptr};
+  return {NodeOf(FCurrentNode), FCurrentNode.isValid() ? DocumentOfNode(FCurrentNode) : nullptr};
 }
 
 void Tfrm_MainForm::CreateExportActions() {

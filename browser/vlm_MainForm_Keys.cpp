@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QShortcut>
 #include <QToolButton>
-#include <QTreeWidget>
 
 #include "vlm_MainForm.h"
+#include "vlm_Widgets.h"
 #include "vlm_Types.h"
 
 namespace {
@@ -44,10 +44,10 @@ void Tfrm_MainForm::ConnectKeys() {
   btn_Tool_04->setToolTip(WithKey(btn_Tool_04->toolTip(), QKeySequence(Qt::CTRL | Qt::Key_N)));
   // A new dream or night also from a node below where it is made: its day or journal is selected.
   auto newBelow = [this](const std::string_view kind, QToolButton* tool) {
-    for (QTreeWidgetItem* node = FCurrentNode; node; node = node->parent()) {
+    for (QModelIndex node = FCurrentNode; node.isValid(); node = node.parent()) {
       const TXMLNode* element = NodeOf(node);
       if (!element || element->Name != kind) continue;
-      if (node != FCurrentNode) tre_Directory->setCurrentItem(node);
+      if (node != FCurrentNode) tre_Directory->setCurrentIndex(node);
       if (tool->isEnabled()) tool->click();
       return;
     }

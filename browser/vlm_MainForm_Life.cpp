@@ -9,14 +9,15 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 
 #include "vlm_ErrorBoundary.h"
+#include "vlm_LibraryModel.h"
 #include "vlm_MainForm.h"
+#include "vlm_Widgets.h"
 #include "vlm_Paths.h"
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
@@ -250,8 +251,9 @@ Tfrm_MainForm::~Tfrm_MainForm() {
   // Freed in this order while the controls still exist; every journal has been written. The
   // charts go first: nothing may repaint from freed painters or elements.
   FStatistics.reset();
-  // A tree as deep as the library's catalogs would overflow the stack of its own destructor.
-  TearDownTree(tre_Directory);
+  // The rows go before the documents they point into; nothing is selected on the way.
+  FQuietTree = true;
+  FTreeModel->Clear();
   FLibrary = nullptr;
   FJournals = nullptr;
   FPairs = nullptr;

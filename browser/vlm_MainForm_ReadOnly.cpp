@@ -2,10 +2,10 @@
 // read at all is never written, so nothing may be added to it, and the user is told why.
 #include <QLabel>
 #include <QToolButton>
-#include <QTreeWidget>
 
 #include "vlm_EditorPanel.h"
 #include "vlm_MainForm.h"
+#include "vlm_Widgets.h"
 #include "vlm_Resources.h"
 #include "vlm_Types.h"
 
@@ -24,9 +24,9 @@ void Tfrm_MainForm::CreateReadOnlyNotice() {
   lbl_ReadOnlyReason->hide();
 }
 
-QString Tfrm_MainForm::ReadOnlyReason(const QTreeWidgetItem* node) const {
-  if (node && !FViewOnly.isEmpty()) return FViewOnly;  // nothing at all is written
-  for (const QTreeWidgetItem* up = node; up; up = up->parent()) {
+QString Tfrm_MainForm::ReadOnlyReason(const QModelIndex& node) const {
+  if (node.isValid() && !FViewOnly.isEmpty()) return FViewOnly;  // nothing at all is written
+  for (QModelIndex up = node; up.isValid(); up = up.parent()) {
     const TXMLNode* element = NodeOf(up);
     if (!element || element->Name != tagJournal) continue;
     const TXMLParser* journal = FJournals ? FJournals->DocumentOfRoot(element) : nullptr;
@@ -35,23 +35,15 @@ QString Tfrm_MainForm::ReadOnlyReason(const QTreeWidgetItem* node) const {
           .arg(QString::fromStdString(FJournals->StateOf(journal).Reason));
     return {};  // a journal that can be written, in a library that could be read
   }
-  if (node && LibraryState().ReadOnly())
+  if (node.isValid() && LibraryState().ReadOnly())
     return QString::fromUtf8(res::MsgLibraryReadOnly).arg(QString::fromStdString(LibraryState().Reason));
   return {};
 }
 
-void Tfrm_MainForm::ShowReadOnlyState(const QTreeWidgetItem* node) {
+void Tfrm_MainForm::ShowReadOnlyState(const QModelIndex& node) {
   const QString reason = ReadOnlyReason(node);
   lbl_ReadOnlyReason->setText(reason);
   lbl_ReadOnlyReason->setVisible(!reason.isEmpty());
-  if (reason.isEmpty()) return;
-  lbl_ReadOnlyReason->raise();
-  SetCreationButtons(false, false, false, false);
-  // A journal's own node stands for its library entry, which can still be moved or deleted.
-  const TXMLNode* element = NodeOf(node);
-  if (!element || element->Name != tagJournal || LibraryState().ReadOnly() || !FViewOnly.isEmpty()) {
-    btn_MoveUp->setEnabled(false);
-    btn_MoveDown->setEnabled(false);
-    btn_Delete->setEnabled(false);
-  }
+  if (!reason.isEmpty()) lbl_ReadOnlyReason->raise();
+  EnableButtonsFor(node);  // the reason may be new (a file another program removed)
 }

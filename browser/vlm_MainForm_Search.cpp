@@ -3,28 +3,13 @@
 #include <QCheckBox>
 #include <QShortcut>
 #include <QSplitter>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
+#include "vlm_LibraryModel.h"
 #include "vlm_MainForm.h"
 #include "vlm_Paths.h"
 #include "vlm_SearchPanel.h"
 #include "vlm_Types.h"
 #include "vlm_Widgets.h"
-
-namespace {
-// The node of `element` in the branch below `top` (explicit stack: the file decides the depth).
-QTreeWidgetItem* FindBelow(QTreeWidgetItem* top, const TXMLNode* element) {
-  std::vector<QTreeWidgetItem*> pending{top};
-  while (!pending.empty()) {
-    QTreeWidgetItem* item = pending.back();
-    pending.pop_back();
-    if (item != top && Tfrm_MainForm::NodeOf(item) == element) return item;
-    for (int i = item->childCount() - 1; i >= 0; --i) pending.push_back(item->child(i));
-  }
-  return nullptr;
-}
-}  // namespace
 
 void Tfrm_MainForm::CreateSearchPanel() {
   // The tree shares the left side with the panel, which stays hidden until it is asked for.
@@ -43,13 +28,7 @@ void Tfrm_MainForm::CreateSearchPanel() {
     return entry->GetAttribute(attrPath) != litUndefined && (FJournals->Find(path) || PathExists(path));
   };
   pnl_Search->LoadEntry = [this](TXMLNode* entry) {
-    Run([this, entry] {
-      for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it)
-        if (NodeOf(*it) == entry) {
-          LoadJournal(*it, entry);  // its node shows the journal, as a selection would
-          return;
-        }
-    });
+    Run([this, entry] { LoadJournal(entry); });  // its rows show the journal, as a selection would
   };
   pnl_Search->OpenDream = [this](TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience) {
     Run([&] { ShowSearchResult(entry, holder, experience); });
@@ -69,19 +48,13 @@ void Tfrm_MainForm::CreateSearchPanel() {
 }
 
 void Tfrm_MainForm::ShowSearchResult(TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience) {
-  QTreeWidgetItem* journal = nullptr;
-  for (QTreeWidgetItemIterator it(tre_Directory); *it && !journal; ++it)
-    if (EntryOf(*it) == entry) journal = *it;
-  if (!journal) return;
-  QTreeWidgetItem* dream = FindBelow(journal, experience);
-  if (!dream) {
-    // A day's dreams get their nodes when first needed.
-    QTreeWidgetItem* day = FindBelow(journal, holder);
-    BuildPendingNodes(day);
-    if (day) dream = FindBelow(day, experience);
-  }
-  if (!dream) return;
-  TDirectoryTree::ExpandAncestors(dream);
-  tre_Directory->setCurrentItem(dream);
-  tre_Directory->scrollToItem(dream);
+  const QModelIndexList rows = FTreeModel->RowsOf(entry);
+  const QModelIndex journal = rows.isEmpty() ? FTreeModel->Find(FTreeModel->index(0, 0), entry) : rows.first();
+  if (!journal.isValid()) return;
+  const QModelIndex day = holder ? FTreeModel->Find(journal, holder) : QModelIndex();
+  const QModelIndex dream = FTreeModel->Find(day.isValid() ? day : journal, experience);
+  if (!dream.isValid()) return;
+  tre_Directory->ExpandAncestors(dream);
+  tre_Directory->setCurrentIndex(dream);
+  tre_Directory->scrollTo(dream);
 }

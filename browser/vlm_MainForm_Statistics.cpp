@@ -26,7 +26,7 @@ void Tfrm_MainForm::CreateGraphs() {
   FStatistics->CurrentElement = [this]() -> const TXMLNode* { return NodeOf(FCurrentNode); };
 }
 
-void Tfrm_MainForm::ShowJournalStatistics(QTreeWidgetItem* node) {
+void Tfrm_MainForm::ShowJournalStatistics(const QModelIndex& node) {
   const TXMLNode* root = NodeOf(node);
   if (!root || !FStatistics) return;
   if (root->Name != tagJournal) {

@@ -5,17 +5,17 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QShortcut>
-#include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
+#include "vlm_LibraryModel.h"
 #include "vlm_MainForm.h"
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
+#include "vlm_Widgets.h"
 
 namespace {
 QString Hint(const char* withStep, const char* without, const QString& step) {
@@ -83,71 +83,44 @@ void Tfrm_MainForm::ConnectUndo() {
 void Tfrm_MainForm::TakeStep(bool redo) {
   QUndoStack& stack = FCore->UndoStack();
   if (redo ? !stack.canRedo() : !stack.canUndo()) return;
-  // The editors hold nothing of their own: what they show is shown again from the documents.
+  const TXMLNode* before = NodeOf(FCurrentNode);
+  // The editors hold nothing of their own: what they show is shown again from the documents. The
+  // model follows the step as it is taken; the selection handler waits until it is done.
   FStepping = true;
   FSteppedEntries.clear();
   FSteppedParents.clear();
   {
+    const QScopedValueRollback quiet(FQuietTree, true);
     const auto done = qScopeGuard([this] { FStepping = false; });
     if (redo)
       stack.redo();
     else
       stack.undo();
   }
-  const TXMLNode* before = NodeOf(FCurrentNode);
-  TXMLNode* show = nullptr;  // where the step happened
-  {
-    const QSignalBlocker quiet(tre_Directory);
-    for (const auto& [parent, child] : FSteppedParents) {
-      std::vector<QTreeWidgetItem*> items;
-      for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it)
-        if (NodeOf(*it) == parent) items.push_back(*it);
-      for (QTreeWidgetItem* item : items)
-        if (!FollowChildren(item)) RebuildChildren(item);
-      show = child ? child : parent;
-    }
-    for (TXMLNode* element : FSteppedEntries) {
-      RefreshCaptions(element);
-      show = element;
-    }
-  }
-  // The node where the step happened is selected and shown; else the one selected before, when
+  const TXMLNode* show = nullptr;  // where the step happened
+  for (const auto& [parent, child] : FSteppedParents) show = child ? child : parent;
+  for (const TXMLNode* element : FSteppedEntries) show = element;
+  // The row where the step happened is selected and shown; else the one selected before, when
   // it is still there; else the library.
-  QTreeWidgetItem* target = nullptr;
-  for (const TXMLNode* wanted : {static_cast<const TXMLNode*>(show), before}) {
-    if (!wanted || target) continue;
-    for (QTreeWidgetItemIterator it(tre_Directory); *it && !target; ++it)
-      if (NodeOf(*it) == wanted || EntryOf(*it) == wanted) target = *it;
+  QModelIndex target = FTreeModel->FindAnywhere(show);
+  if (!target.isValid()) {
+    const QModelIndexList rows = FTreeModel->RowsOf(before);
+    if (!rows.isEmpty()) target = rows.first();
   }
-  if (!target && !show && FCurrentNode && tre_Directory->indexFromItem(FCurrentNode).isValid()) target = FCurrentNode;
-  if (!target) {
-    // The entry the step changed lies in a day whose dreams have no nodes yet.
-    BuildAllPendingNodes();
-    for (QTreeWidgetItemIterator it(tre_Directory); *it && !target; ++it)
-      if (NodeOf(*it) == show) target = *it;
-  }
-  if (!target) target = tre_Directory->topLevelItem(0);
-  if (!target) return;
-  for (QTreeWidgetItem* up = target->parent(); up; up = up->parent()) up->setExpanded(true);
-  {
-    const QSignalBlocker quiet(tre_Directory);
-    tre_Directory->setCurrentItem(target);
-  }
-  FStepping = true;
-  const auto shown = qScopeGuard([this] { FStepping = false; });
-  tre_DirectoryChanging(target);
-  ShowReadOnlyState(target);
+  if (!target.isValid() && !show && FCurrentNode.isValid()) target = FCurrentNode;
+  if (!target.isValid()) target = FTreeModel->index(0, 0);
+  if (target.isValid()) SelectQuietly(target);
 }
 
-void Tfrm_MainForm::RefreshCaptions(const TXMLNode* element) {
-  for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it) {
-    QTreeWidgetItem* item = *it;
-    const TXMLNode* bound = NodeOf(item);
-    if (bound == element && element->Name == tagExperience)
-      item->setText(0, ExperienceCaption(element));
-    else if (bound == element && element->Name != tagJournal)
-      item->setText(0, FromCp(element->GetAttribute(attrName)));
-    else if (bound && bound->Name == tagJournal && EntryOf(item) == element)
-      item->setText(0, FromCp(element->GetAttribute(attrName)));
+void Tfrm_MainForm::SelectQuietly(const QModelIndex& node) {
+  tre_Directory->ExpandAncestors(node);
+  {
+    const QScopedValueRollback quiet(FQuietTree, true);
+    tre_Directory->setCurrentIndex(node);
   }
+  tre_Directory->scrollTo(node);
+  FStepping = true;  // nothing the user chose: the default journal stays
+  const auto shown = qScopeGuard([this] { FStepping = false; });
+  tre_DirectoryChanging(node);
+  ShowReadOnlyState(node);
 }

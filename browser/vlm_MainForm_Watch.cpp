@@ -4,14 +4,12 @@
 // when the user says so. The library file itself is not read again while the program runs.
 #include <QDir>
 #include <QFileInfo>
-#include <QScopeGuard>
-#include <QSignalBlocker>
+#include <QScopedValueRollback>
 #include <QTimer>
-#include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <ctime>
 
 #include "vlm_FileWatch.h"
+#include "vlm_LibraryModel.h"
 #include "vlm_MainForm.h"
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
@@ -93,18 +91,24 @@ void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
 }
 
 void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
-  // Where the selection is below the journal's node, by captions, to find it again.
+  // Where the selection is below the journal's row, by captions, to find it again.
   const TXMLNode* old = journal.Root.get();
-  QTreeWidgetItem* journalItem = nullptr;
+  QPersistentModelIndex journalRow;
   QStringList trail;
-  for (QTreeWidgetItem* up = FCurrentNode; up && !journalItem; up = up->parent()) {
+  for (QModelIndex up = FCurrentNode; up.isValid() && !journalRow.isValid(); up = up.parent()) {
     if (NodeOf(up) == old)
-      journalItem = up;
+      journalRow = up;
     else
-      trail.prepend(up->text(0));
+      trail.prepend(up.data().toString());
   }
   const QString shown = Shown(journal.FileName);
-  if (!FCore->ReadAgain(journal)) {
+  bool readAgain = false;
+  {
+    // The model shows the new days under every entry of the journal as the core reads them.
+    const QScopedValueRollback quiet(FQuietTree, true);
+    readAgain = FCore->ReadAgain(journal) != nullptr;
+  }
+  if (!readAgain) {
     TXMLParser check;
     check.LoadFromFile(journal.FileName);
     pnl_WorkArea->ShowNotice(
@@ -112,37 +116,16 @@ void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
     return;
   }
   FWatch->Known(FromCp(journal.FileName));
-  TXMLNode* root = journal.Root.get();
-  {
-    const QSignalBlocker quiet(tre_Directory);
-    std::vector<QTreeWidgetItem*> items;
-    for (QTreeWidgetItemIterator it(tre_Directory); *it; ++it)
-      if (NodeOf(*it) == old) items.push_back(*it);
-    for (QTreeWidgetItem* item : items) {
-      BindJournal(item, EntryOf(item), root);
-      RebuildChildren(item);
-    }
-  }
-  if (journalItem) {
-    QTreeWidgetItem* at = journalItem;
+  if (journalRow.isValid()) {
+    QModelIndex at = journalRow;
     for (const QString& caption : trail) {
-      BuildPendingNodes(at);
-      QTreeWidgetItem* next = nullptr;
-      for (int i = 0; i < at->childCount() && !next; ++i)
-        if (at->child(i)->text(0) == caption) next = at->child(i);
+      QModelIndex next;
+      for (int i = 0; i < FTreeModel->rowCount(at) && !next.isValid(); ++i)
+        if (FTreeModel->index(i, 0, at).data().toString() == caption) next = FTreeModel->index(i, 0, at);
       at = next;
-      if (!at) break;
+      if (!at.isValid()) break;
     }
-    QTreeWidgetItem* target = at ? at : journalItem;  // gone: the journal's node
-    for (QTreeWidgetItem* up = target->parent(); up; up = up->parent()) up->setExpanded(true);
-    {
-      const QSignalBlocker quiet(tre_Directory);
-      tre_Directory->setCurrentItem(target);
-    }
-    FStepping = true;  // nothing the user chose: the default journal stays
-    const auto shownAgain = qScopeGuard([this] { FStepping = false; });
-    tre_DirectoryChanging(target);
-    ShowReadOnlyState(target);
+    SelectQuietly(at.isValid() ? at : QModelIndex(journalRow));  // gone: the journal's row
   }
   pnl_WorkArea->ShowNotice(Text(res::MsgFileReadAgain).arg(shown));
 }

@@ -72,60 +72,59 @@ void ShowReadOnlyLook(QWidget* root) {
   }
 }
 
-TDirectoryTree::TDirectoryTree(QWidget* parent) : QTreeWidget(parent) {
-  // The last line of defence: whatever expanded a node too deep, it is collapsed again before the
+TDirectoryTree::TDirectoryTree(QWidget* parent) : QTreeView(parent) {
+  // The last line of defence: whatever expanded a row too deep, it is collapsed again before the
   // view lays out its rows once more.
-  connect(this, &QTreeWidget::itemExpanded, this, [](QTreeWidgetItem* item) {
-    if (DepthOf(item) >= kMaxExpandedDepth) item->setExpanded(false);
+  connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+    if (DepthOf(index) >= kMaxExpandedDepth) collapse(index);
   });
 }
 
-int TDirectoryTree::DepthOf(const QTreeWidgetItem* item) {
+int TDirectoryTree::DepthOf(const QModelIndex& index) {
   int depth = 0;
-  for (const QTreeWidgetItem* up = item ? item->parent() : nullptr; up && depth <= kMaxExpandedDepth; up = up->parent())
-    ++depth;
+  for (QModelIndex up = index.parent(); up.isValid() && depth <= kMaxExpandedDepth; up = up.parent()) ++depth;
   return depth;
 }
 
-void TDirectoryTree::ExpandAncestors(QTreeWidgetItem* item) {
-  std::vector<QTreeWidgetItem*> ancestors;  // from the parent up to the top-level node
-  for (QTreeWidgetItem* up = item ? item->parent() : nullptr; up; up = up->parent()) ancestors.push_back(up);
-  // The top-level node has depth 0: the first kMaxExpandedDepth levels may be expanded.
+void TDirectoryTree::ExpandAncestors(const QModelIndex& index) {
+  std::vector<QModelIndex> ancestors;  // from the parent up to the top-level row
+  for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) ancestors.push_back(up);
+  // The top-level row has depth 0: the first kMaxExpandedDepth levels may be expanded.
   const std::size_t expandable = std::min<std::size_t>(ancestors.size(), kMaxExpandedDepth);
-  for (std::size_t depth = 0; depth < expandable; ++depth) ancestors[ancestors.size() - 1 - depth]->setExpanded(true);
+  for (std::size_t depth = 0; depth < expandable; ++depth) expand(ancestors[ancestors.size() - 1 - depth]);
 }
 
 void TDirectoryTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
-  // Qt's view expands every ancestor of the node it scrolls to.
+  // Qt's view expands every ancestor of the row it scrolls to.
   QModelIndex shown = index;
-  if (DepthOf(itemFromIndex(index)) > kMaxExpandedDepth) {
+  if (DepthOf(index) > kMaxExpandedDepth) {
     std::vector<QModelIndex> path;
     for (QModelIndex up = index; up.isValid(); up = up.parent()) path.push_back(up);
     shown = path[path.size() - 1 - kMaxExpandedDepth];
   }
-  QTreeWidget::scrollTo(shown, hint);
+  QTreeView::scrollTo(shown, hint);
 }
 
-void TDirectoryTree::ExpandBranch(QTreeWidgetItem* top) {
-  // Expanding marks the nodes only; the rows are laid out once afterwards.
+void TDirectoryTree::ExpandBranch(const QModelIndex& top) {
+  // Expanding marks the rows only; they are laid out once afterwards.
   scheduleDelayedItemsLayout();
-  std::vector<std::pair<QTreeWidgetItem*, int>> pending{{top, DepthOf(top)}};
+  std::vector<std::pair<QModelIndex, int>> pending{{top, DepthOf(top)}};
   while (!pending.empty()) {
-    const auto [item, depth] = pending.back();
+    const auto [index, depth] = pending.back();
     pending.pop_back();
     if (depth >= kMaxExpandedDepth) continue;
-    item->setExpanded(true);  // a night's dreams get their nodes as it is expanded
-    for (int i = item->childCount() - 1; i >= 0; --i) pending.emplace_back(item->child(i), depth + 1);
+    expand(index);
+    for (int i = model()->rowCount(index) - 1; i >= 0; --i) pending.emplace_back(model()->index(i, 0, index), depth + 1);
   }
 }
 
 void TDirectoryTree::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Asterisk) {
-    if (currentItem() && itemsExpandable()) ExpandBranch(currentItem());
+    if (currentIndex().isValid() && itemsExpandable()) ExpandBranch(currentIndex());
     event->accept();
     return;
   }
-  QTreeWidget::keyPressEvent(event);
+  QTreeView::keyPressEvent(event);
 }
 
 void TDirectoryTree::OnRow(QMouseEvent* event, const std::function<void(QMouseEvent*)>& handler) {
@@ -145,24 +144,24 @@ void TDirectoryTree::OnRow(QMouseEvent* event, const std::function<void(QMouseEv
 }
 
 void TDirectoryTree::mousePressEvent(QMouseEvent* event) {
-  OnRow(event, [this](QMouseEvent* e) { QTreeWidget::mousePressEvent(e); });
+  OnRow(event, [this](QMouseEvent* e) { QTreeView::mousePressEvent(e); });
 }
 
 void TDirectoryTree::mouseReleaseEvent(QMouseEvent* event) {
-  OnRow(event, [this](QMouseEvent* e) { QTreeWidget::mouseReleaseEvent(e); });
+  OnRow(event, [this](QMouseEvent* e) { QTreeView::mouseReleaseEvent(e); });
 }
 
 void TDirectoryTree::mouseDoubleClickEvent(QMouseEvent* event) {
-  OnRow(event, [this](QMouseEvent* e) { QTreeWidget::mouseDoubleClickEvent(e); });
+  OnRow(event, [this](QMouseEvent* e) { QTreeView::mouseDoubleClickEvent(e); });
 }
 
 void TDirectoryTree::mouseMoveEvent(QMouseEvent* event) {
-  OnRow(event, [this](QMouseEvent* e) { QTreeWidget::mouseMoveEvent(e); });
+  OnRow(event, [this](QMouseEvent* e) { QTreeView::mouseMoveEvent(e); });
 }
 
 QItemSelectionModel::SelectionFlags TDirectoryTree::selectionCommand(const QModelIndex& index,
                                                                      const QEvent* event) const {
   // The highlight always marks the current node: Ctrl+click on it does not take it away either.
-  const QItemSelectionModel::SelectionFlags flags = QTreeWidget::selectionCommand(index, event);
+  const QItemSelectionModel::SelectionFlags flags = QTreeView::selectionCommand(index, event);
   return flags.testFlag(QItemSelectionModel::Deselect) ? QItemSelectionModel::NoUpdate : flags;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Small controls of the window's design that Qt lacks as such.
 #include <QLabel>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QWidget>
 #include <functional>
 
@@ -61,17 +61,17 @@ void ShowReadOnlyLook(QWidget* root);
 //   catalogs go. So no node deeper than kMaxExpandedDepth is ever expanded: not by the program,
 //   not by a click, not by "*" (Qt's expand-all key), not by scrolling to a deeper node. Deeper
 //   nodes stay collapsed, and selecting one still shows it in the editors.
-class TDirectoryTree : public QTreeWidget {
+class TDirectoryTree : public QTreeView {
   Q_OBJECT
 public:
   // 2,000 levels take about 0.6 MB of the stack: a wide margin even for a 1 MB stack.
   static constexpr int kMaxExpandedDepth = 2000;
 
   explicit TDirectoryTree(QWidget* parent = nullptr);
-  // 0 for a top-level node; counting stops at kMaxExpandedDepth + 1.
-  static int DepthOf(const QTreeWidgetItem* item);
-  // Expands the ancestors of `item` down to the depth that may be expanded.
-  static void ExpandAncestors(QTreeWidgetItem* item);
+  // 0 for a top-level row; counting stops at kMaxExpandedDepth + 1.
+  static int DepthOf(const QModelIndex& index);
+  // Expands the ancestors of `index` down to the depth that may be expanded.
+  void ExpandAncestors(const QModelIndex& index);
   // Scrolls to `index`, or to its deepest ancestor that can be shown when it cannot be.
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
@@ -88,6 +88,6 @@ private:
   // Hands `event` to `handler` at the same height on the caption column, or drops it when no row
   // is there.
   void OnRow(QMouseEvent* event, const std::function<void(QMouseEvent*)>& handler);
-  // "*": the current node and every node below it, as deep as may be expanded, without recursion.
-  void ExpandBranch(QTreeWidgetItem* top);
+  // "*": the current row and every row below it, as deep as may be expanded, without recursion.
+  void ExpandBranch(const QModelIndex& top);
 };

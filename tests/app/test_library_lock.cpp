@@ -102,7 +102,7 @@ TEST_F(LibraryLockTest, ASecondProgramOnTheSameLibraryEndsWithoutWriting) {
     EXPECT_TRUE(form.AlreadyOpen());
     ASSERT_EQ(ui.Errors.size(), 1);
     EXPECT_EQ(ui.Errors[0], QString::fromUtf8(res::MsgLibraryAlreadyOpen).arg(Program));
-    EXPECT_TRUE(form.tre_Directory->topLevelItemCount() == 0) << "the library is not even read";
+    EXPECT_TRUE(form.tre_Directory->model()->rowCount() == 0) << "the library is not even read";
     EXPECT_TRUE(form.close());
   }
   EXPECT_EQ(Get(Program + QStringLiteral("dreams.ini")), before);
@@ -126,7 +126,7 @@ TEST_F(LibraryLockTest, TheLockOfAProgramThatCrashedIsTakenOver) {
     Tfrm_MainForm form(ui, Program);
     EXPECT_FALSE(form.AlreadyOpen());
     EXPECT_TRUE(ui.Errors.isEmpty());
-    ASSERT_EQ(form.tre_Directory->topLevelItemCount(), 1);
+    ASSERT_EQ(form.tre_Directory->model()->rowCount(), 1);
     // The start says that the last run ended without closing and when each file was last written.
     ASSERT_EQ(ui.Warnings.size(), 1);
     EXPECT_TRUE(ui.Warnings[0].startsWith(QString::fromUtf8(res::MsgLastRunCrashed).section(QLatin1Char(':'), 0, 0)));
@@ -178,7 +178,7 @@ TEST_F(LibraryLockTest, AnythingButALockThatARunningCopyHoldsIsTakenOverAndNamed
       EXPECT_TRUE(ui.Warnings[0].startsWith(QString::fromUtf8(res::MsgLockTakenOver).left(20)));
       EXPECT_TRUE(Get(LockFile()).startsWith(ownPid)) << "the lock is not this program's";
       EXPECT_EQ(Get(library), before) << "the library was changed through the lock's place";
-      EXPECT_EQ(form.tre_Directory->topLevelItemCount(), 1);
+      EXPECT_EQ(form.tre_Directory->model()->rowCount(), 1);
       EXPECT_TRUE(form.ViewOnly().isEmpty());
     }
     EXPECT_FALSE(QFileInfo(LockFile()).exists() || QFileInfo(LockFile()).isSymLink()) << "the lock was not let go";
@@ -217,7 +217,7 @@ TEST_F(LibraryLockTest, WithoutAnyLockTheLibraryIsOnlyViewedAndNothingIsWritten)
     ASSERT_EQ(ui.Warnings.size(), 1);
     EXPECT_TRUE(ui.Warnings[0].startsWith(QString::fromUtf8(res::MsgLibraryNotLocked).arg(Program).left(60)));
     ASSERT_EQ(form.FJournals->Documents().size(), 1u) << "the default journal is shown";
-    EXPECT_EQ(form.ReadOnlyReason(form.tre_Directory->topLevelItem(0)), form.ViewOnly());
+    EXPECT_EQ(form.ReadOnlyReason(form.tre_Directory->model()->index(0, 0)), form.ViewOnly());
     EXPECT_FALSE(form.btn_Save->isEnabled());
     // Closing writes nothing (another copy may be writing this library) and reports no failure.
     form.FJournals->Documents()[0]->Root->SetAttribute("edited", "yes");

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QToolButton>
-#include <QTreeWidgetItemIterator>
 
 #include "vlm_Strings.h"
 #include "vlm_TestSupport.h"
@@ -41,16 +40,16 @@ protected:
     Library.WriteJournal(QStringLiteral("k.xml"), QStringLiteral("<velmora>\n  <day name=\"k1\" />\n</velmora>\n"));
   }
   void Select(const QString& caption) {
-    QTreeWidgetItem* item = Item(caption);
+    TItem item = Item(caption);
     ASSERT_NE(item, nullptr) << caption.toStdString();
-    Form->tre_Directory->setCurrentItem(item);
+    Form->tre_Directory->setCurrentIndex(item);
     ASSERT_EQ(Form->FCurrentNode, item);
   }
   void Click(QToolButton* button) {
     ASSERT_TRUE(button->isEnabled());
     QTest::mouseClick(button, Qt::LeftButton);
   }
-  QStringList Captions(const QTreeWidgetItem* parent) const {
+  QStringList Captions(const TItem parent) const {
     QStringList list;
     for (int i = 0; i < parent->childCount(); ++i) list << parent->child(i)->text(0);
     return list;
@@ -67,7 +66,7 @@ TEST_F(ActionsTest, EachCreationAddsItsElementAndNodeOnlyWithOk) {
   Open();
   TXMLParser* journal = Form->FJournals->Documents().front().get();
   const std::string libraryBefore = Form->FLibrary->SaveToString(), journalBefore = journal->SaveToString();
-  const int nodes = Form->tre_Directory->topLevelItem(0)->childCount();
+  const int nodes = TopItem()->childCount();
   // Cancel on every button: nothing changes.
   for (const auto& [caption, button] : {std::pair{QStringLiteral("L"), Form->btn_Tool_01},
                                          {QStringLiteral("C"), Form->btn_Tool_02},
@@ -80,7 +79,7 @@ TEST_F(ActionsTest, EachCreationAddsItsElementAndNodeOnlyWithOk) {
   EXPECT_EQ(Ui.NewElementNumbers.back(), 12);  // 11 dreams over two days
   EXPECT_EQ(Form->FLibrary->SaveToString(), libraryBefore);
   EXPECT_EQ(journal->SaveToString(), journalBefore);
-  EXPECT_EQ(Form->tre_Directory->topLevelItem(0)->childCount(), nodes);
+  EXPECT_EQ(TopItem()->childCount(), nodes);
 
   // A catalog of the root goes behind the settings elements and is selected.
   Select(QStringLiteral("L"));
@@ -88,8 +87,8 @@ TEST_F(ActionsTest, EachCreationAddsItsElementAndNodeOnlyWithOk) {
   Click(Form->btn_Tool_01);
   EXPECT_TRUE(LibraryText().endsWith(
       QStringLiteral("  </directory>\r\n  <directory name=\"Сны\">\r\n  </directory>\r\n</dreamlibrary>\r\n")));
-  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("Сны"));
-  EXPECT_TRUE(Form->FCurrentNode->parent()->isExpanded());
+  EXPECT_EQ(TItem(Form->FCurrentNode)->text(0), QStringLiteral("Сны"));
+  EXPECT_TRUE(TItem(Form->FCurrentNode)->parent()->isExpanded());
 
   // A journal is written at once, becomes the default and holds the new day and dream.
   Ui.NewElements = {Answer(QStringLiteral("Декабрь"), QStringLiteral("dec.xml"))};
@@ -105,7 +104,7 @@ TEST_F(ActionsTest, EachCreationAddsItsElementAndNodeOnlyWithOk) {
   Ui.NewElements = {Answer(QStringLiteral("001"), QStringLiteral("Полёт"))};
   Click(Form->btn_Tool_04);
   EXPECT_EQ(Ui.NewElementNumbers.back(), 1);
-  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("001. Полёт"));
+  EXPECT_EQ(TItem(Form->FCurrentNode)->text(0), QStringLiteral("001. Полёт"));
   EXPECT_FALSE(Form->btn_Tool_04->isEnabled());
 
   Restart();
@@ -150,7 +149,7 @@ TEST_F(ActionsTest, MovingExchangesEntriesAroundHiddenElementsAndKeepsSelectionA
   Item(QStringLiteral("C"))->setExpanded(true);
   TXMLNode* edited = Form->pnl_WorkArea->CurrentElement();
   Click(Form->btn_MoveUp);
-  QTreeWidgetItem* root = Form->tre_Directory->topLevelItem(0);
+  TItem root = TopItem();
   EXPECT_EQ(Captions(root), QStringList({QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("B")}));
   EXPECT_TRUE(Item(QStringLiteral("C"))->isExpanded());
   EXPECT_EQ(Form->pnl_WorkArea->CurrentElement(), edited);
@@ -174,7 +173,7 @@ TEST_F(ActionsTest, MovingExchangesEntriesAroundHiddenElementsAndKeepsSelectionA
   EXPECT_LT(journal.indexOf("\"002\""), journal.indexOf("<comment>"));
   EXPECT_LT(journal.indexOf("<comment>"), journal.indexOf("\"001\""));
   Restart();
-  EXPECT_EQ(Captions(Form->tre_Directory->topLevelItem(0)),
+  EXPECT_EQ(Captions(TopItem()),
             QStringList({QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("B")}));
 }
 
@@ -195,7 +194,7 @@ TEST_F(ActionsTest, DeletingAsksUnlessSwitchedOffAndTheAnswerSurvivesARestart) {
   EXPECT_EQ(Form->Library().DefaultJournal(), nullptr);
   EXPECT_FALSE(LibraryText().contains(QStringLiteral("<options")));  // the answer changed no setting
   // The editors follow the node selected next, never the freed element.
-  ASSERT_NE(Form->FCurrentNode, nullptr);
+  ASSERT_TRUE(Form->FCurrentNode.isValid());
   EXPECT_EQ(Form->pnl_WorkArea->CurrentElement(), Tfrm_MainForm::NodeOf(Form->FCurrentNode));
 
   Select(QStringLiteral("K"));
@@ -216,7 +215,7 @@ TEST_F(ActionsTest, DeletingAsksUnlessSwitchedOffAndTheAnswerSurvivesARestart) {
   Click(Form->btn_Delete);
   EXPECT_EQ(Ui.Questions.size(), 3);
   // Nothing left below the root: the root is selected and edited.
-  EXPECT_EQ(Form->FCurrentNode, Form->tre_Directory->topLevelItem(0));
+  EXPECT_EQ(Form->FCurrentNode, TopItem());
   EXPECT_EQ(Form->pnl_WorkArea->CurrentElement(), Form->FLibrary->Root.get());
   // The library's editor switches the question on again.
   QCheckBox* ask = Form->pnl_WorkArea->box_ConfirmDelete;
@@ -240,9 +239,9 @@ TEST_F(ActionsTest, TwoEntriesOfOneJournalAreMovedAndDeletedEachOnItsOwn) {
   Select(QStringLiteral("One"));
   Select(QStringLiteral("Two"));
   // A dream deleted below one entry is gone below the other one too; a new day shows under both.
-  QTreeWidgetItem* two = Item(QStringLiteral("Two"));
+  TItem two = Item(QStringLiteral("Two"));
   Item(QStringLiteral("One"))->child(0)->setExpanded(true);
-  Form->tre_Directory->setCurrentItem(Item(QStringLiteral("One"))->child(0)->child(0));
+  Form->tre_Directory->setCurrentIndex(Item(QStringLiteral("One"))->child(0)->child(0));
   Ui.Confirmations = {{true, false}};
   Click(Form->btn_Delete);
   two->child(0)->setExpanded(true);
@@ -251,7 +250,7 @@ TEST_F(ActionsTest, TwoEntriesOfOneJournalAreMovedAndDeletedEachOnItsOwn) {
   Ui.NewElements = {Answer(QStringLiteral("d3"))};
   Click(Form->btn_Tool_03);
   EXPECT_EQ(Captions(two), QStringList({QStringLiteral("d1"), QStringLiteral("d2"), QStringLiteral("d3")}));
-  Form->tre_Directory->setCurrentItem(Item(QStringLiteral("One"))->child(0));
+  Form->tre_Directory->setCurrentIndex(Item(QStringLiteral("One"))->child(0));
   Click(Form->btn_MoveDown);
   EXPECT_EQ(Captions(two), QStringList({QStringLiteral("d2"), QStringLiteral("d1"), QStringLiteral("d3")}));
   Select(QStringLiteral("Two"));  // its own entry is named and marked, not the first one's
@@ -322,9 +321,8 @@ TEST_F(ActionsTest, EveryStepIsUndoneAndRedoneWithTheTreeFollowing) {
         .remove(QRegularExpression(QStringLiteral(" default=\"\\w+\"")));
   };
   const auto captions = [&] {
-    Form->BuildAllPendingNodes();
     QStringList all;
-    for (QTreeWidgetItemIterator it(Form->tre_Directory); *it; ++it) all << (*it)->text(0);
+    for (const TItem& item : AllItems()) all << item->text(0);
     return all;
   };
   const QString startTexts = texts();
@@ -341,10 +339,10 @@ TEST_F(ActionsTest, EveryStepIsUndoneAndRedoneWithTheTreeFollowing) {
   title->end(false);
   for (const QChar ch : QStringLiteral("ище"))
     QTest::sendKeyEvent(QTest::Click, title, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("012. Сонище"));
+  EXPECT_EQ(TItem(Form->FCurrentNode)->text(0), QStringLiteral("012. Сонище"));
   EXPECT_EQ(Form->btn_Undo->toolTip(), QStringLiteral("Отменить: изменение заголовка (Ctrl+Z)"));
   QTest::keyClick(title, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("012. Сон"));
+  EXPECT_EQ(TItem(Form->FCurrentNode)->text(0), QStringLiteral("012. Сон"));
   EXPECT_EQ(title->text(), QStringLiteral("Сон"));
   EXPECT_TRUE(Form->btn_Redo->isEnabled());  // the field's own undo would have made a new step
   Select(QStringLiteral("d2"));
@@ -374,14 +372,14 @@ TEST_F(ActionsTest, EveryActionHasItsKey) {
     where->setFocus();
     QTest::keyClick(where, key, modifiers);
   };
-  QTreeWidget* tree = Form->tre_Directory;
+  TDirectoryTree* tree = Form->tre_Directory;
   Ui.NewElements = {Answer(QStringLiteral("012"), QStringLiteral("a")), Answer(QStringLiteral("d3")),
                     Answer(QStringLiteral("013"), QStringLiteral("b"))};
   press(tree, Qt::Key_N, Qt::ControlModifier);                      // a dream in the day
   press(tree, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);  // a night in its journal
   press(tree, Qt::Key_Insert);                                      // in a night: a dream
   EXPECT_EQ(Ui.NewElementKinds, std::vector<TNewElementKind>({neExperience, neDay, neExperience}));
-  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("013. b"));
+  EXPECT_EQ(TItem(Form->FCurrentNode)->text(0), QStringLiteral("013. b"));
   press(tree, Qt::Key_F2);
   EXPECT_TRUE(Form->pnl_WorkArea->edt_Name->hasFocus());
   Select(QStringLiteral("d3"));
@@ -429,12 +427,12 @@ TEST_F(ActionsTest, SaveWritesEveryFileItCanAndNamesTheOneItCannot) {
 // A day's dreams get their nodes when the day is first expanded or needed; each exactly once.
 TEST_F(ActionsTest, DreamsOfADayNeverExpandedAppearOnceWhenShownCreatedOrMoved) {
   Open();
-  QTreeWidgetItem* journal = Form->tre_Directory->currentItem();
+  TItem journal = CurrentItem();
   ASSERT_EQ(Captions(journal), QStringList({QStringLiteral("d1"), QStringLiteral("d2")}));
-  QTreeWidgetItem* d1 = journal->child(0);
-  QTreeWidgetItem* d2 = journal->child(1);
+  TItem d1 = journal->child(0);
+  TItem d2 = journal->child(1);
   // The first day is moved below the second, which was never expanded, then expanded twice.
-  Form->tre_Directory->setCurrentItem(d1);
+  Form->tre_Directory->setCurrentIndex(d1);
   Click(Form->btn_MoveDown);
   ASSERT_EQ(journal->child(0), d2);
   d2->setExpanded(true);
@@ -444,14 +442,14 @@ TEST_F(ActionsTest, DreamsOfADayNeverExpandedAppearOnceWhenShownCreatedOrMoved) 
   EXPECT_EQ(d2->child(0)->text(0), QStringLiteral("3. t"));
   EXPECT_EQ(d2->child(8)->text(0), QStringLiteral("11. t"));
   // A dream created in a day selected but never expanded is shown once, also after expanding.
-  Form->tre_Directory->setCurrentItem(d1);
+  Form->tre_Directory->setCurrentIndex(d1);
   Ui.NewElements = {Answer(QStringLiteral("012"), QStringLiteral("новый"))};
   Click(Form->btn_Tool_04);
   d1->setExpanded(false);
   d1->setExpanded(true);
   EXPECT_EQ(Captions(d1), QStringList({QStringLiteral("001. a"), QStringLiteral("002. b"), QStringLiteral("012. новый")}));
   // Deleting the expanded day leaves the moved one with its dreams; the document agrees.
-  Form->tre_Directory->setCurrentItem(d2);
+  Form->tre_Directory->setCurrentIndex(d2);
   Form->FConfirmDelete = false;
   Click(Form->btn_Delete);
   ASSERT_EQ(Captions(journal), QStringList({QStringLiteral("d1")}));
@@ -465,8 +463,8 @@ TEST_F(ActionsTest, DreamsOfADayNeverExpandedAppearOnceWhenShownCreatedOrMoved) 
 // selected and shows its own dreams.
 TEST_F(ActionsTest, DeletingSelectsTheNextSiblingAndADayNeverExpandedKeepsItsDreams) {
   Open();
-  QTreeWidgetItem* journal = Form->tre_Directory->currentItem();
-  Form->tre_Directory->setCurrentItem(journal->child(0));
+  TItem journal = CurrentItem();
+  Form->tre_Directory->setCurrentIndex(journal->child(0));
   Form->FConfirmDelete = false;
   Click(Form->btn_Delete);
   ASSERT_EQ(Captions(journal), QStringList({QStringLiteral("d2")}));
@@ -474,15 +472,15 @@ TEST_F(ActionsTest, DeletingSelectsTheNextSiblingAndADayNeverExpandedKeepsItsDre
   EXPECT_EQ(journal->child(0)->childCount(), 9);
   EXPECT_EQ(Form->FNextNumber, 10);
   // A sibling in the middle: the next one, not the one before.
-  Form->tre_Directory->setCurrentItem(journal->child(0)->child(4));
+  Form->tre_Directory->setCurrentIndex(journal->child(0)->child(4));
   Click(Form->btn_Delete);
-  EXPECT_EQ(Form->FCurrentNode->text(0), QStringLiteral("8. t"));
+  EXPECT_EQ(TItem(Form->FCurrentNode)->text(0), QStringLiteral("8. t"));
 }
 
 // "*" expands the journal with every day below it: the days' dreams are there.
 TEST_F(ActionsTest, ExpandingAJournalWithEverythingBelowShowsTheDaysDreams) {
   Open();
-  QTreeWidgetItem* journal = Form->tre_Directory->currentItem();
+  TItem journal = CurrentItem();
   Form->tre_Directory->setFocus();
   QTest::keyClick(Form->tre_Directory, Qt::Key_Asterisk);
   ASSERT_TRUE(journal->child(1)->isExpanded());

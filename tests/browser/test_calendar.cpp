@@ -34,7 +34,7 @@ protected:
     for (int i = 0; i < Panel().lst_Undated->count(); ++i) names << Panel().lst_Undated->item(i)->text();
     return names;
   }
-  QString Current() const { return Form->tre_Directory->currentItem()->text(0); }
+  QString Current() const { return CurrentItem()->text(0); }
 };
 
 TEST_F(CalendarTest, MarksNightsWithDreamsAndListsNamesThatAreNoDates) {
@@ -72,7 +72,7 @@ TEST_F(CalendarTest, ClickingADateOrAnUndatedNightSelectsIt) {
   ASSERT_TRUE(grid);
   QTest::keyClick(grid, Qt::Key_Return);
   EXPECT_EQ(Current(), QStringLiteral("10.02.03"));
-  EXPECT_TRUE(Form->tre_Directory->currentItem()->parent()->isExpanded());
+  EXPECT_TRUE(CurrentItem()->parent()->isExpanded());
   EXPECT_TRUE(Form->pnl_WorkArea->isVisible());
   QCoreApplication::processEvents();
   EXPECT_TRUE(Marked(1));  // a night chosen in the library's calendar keeps the library's

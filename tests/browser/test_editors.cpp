@@ -9,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QToolButton>
-#include <QTreeWidgetItemIterator>
 #include <algorithm>
 
 #include "vlm_EntryFields.h"
@@ -70,9 +69,9 @@ protected:
   TEditorPanel* Panel() const { return Form->pnl_WorkArea; }
   TXMLNode* Element(const QString& caption) const { return Tfrm_MainForm::NodeOf(Item(caption)); }
   void Select(const QString& caption) {
-    QTreeWidgetItem* item = Item(caption);
+    TItem item = Item(caption);
     ASSERT_NE(item, nullptr) << caption.toStdString();
-    for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
+    for (TItem up = item->parent(); up; up = up->parent()) up->setExpanded(true);
     ClickItem(item);
     ASSERT_EQ(Form->FCurrentNode, item);
   }
@@ -137,11 +136,10 @@ TEST_F(EditorsTest, ShowingWritesNothingAndOnlyWhatTheUserChangesIsWritten) {
   TXMLParser* journal = Form->FJournals->Documents().front().get();
   const std::string library = Form->FLibrary->SaveToString(), before = journal->SaveToString();
   // Every node, twice in both orders, so each one follows one with other values.
-  Form->BuildAllPendingNodes();
-  QList<QTreeWidgetItem*> nodes;
-  for (QTreeWidgetItemIterator it(Form->tre_Directory); *it; ++it) nodes << *it;
+  QList<TItem> nodes;
+  for (const TItem& item : AllItems()) nodes << item;
   for (int round = 0; round < 2; ++round) {
-    for (QTreeWidgetItem* node : nodes) Form->tre_Directory->setCurrentItem(node);
+    for (TItem node : nodes) Form->tre_Directory->setCurrentIndex(node);
     std::reverse(nodes.begin(), nodes.end());
   }
   EXPECT_EQ(journal->SaveToString(), before);
@@ -221,7 +219,7 @@ TEST_F(EditorsTest, EnergyColoursDoubleClicksAndTheReadOnlyBox) {
 
 TEST_F(EditorsTest, NamesAndNumbersKeepTheTreeText) {
   OpenAt(QStringLiteral("001. Полёт"));
-  QTreeWidgetItem* node = Form->FCurrentNode;
+  TItem node = Form->FCurrentNode;
   Panel()->edt_Name->setText(QStringLiteral("Полёт. Снова"));
   Panel()->edt_Number->setText(QStringLiteral("7"));
   EXPECT_EQ(node->text(0), QStringLiteral("7. Полёт. Снова"));

@@ -33,7 +33,7 @@ protected:
   }
   void ExpectNothingWrittenAfterEnd() {
     ASSERT_TRUE(Form->LoginFailed());
-    EXPECT_EQ(Form->tre_Directory->topLevelItem(0)->childCount(), 0);  // no catalog was shown
+    EXPECT_EQ(TopItem()->childCount(), 0);  // no catalog was shown
     EXPECT_TRUE(Form->FJournals->Documents().empty());
     Form->close();
     Form.reset();

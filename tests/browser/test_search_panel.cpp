@@ -36,12 +36,12 @@ protected:
     QTRY_VERIFY(!Panel().Loading());
   }
   std::string Current() const {
-    const QTreeWidgetItem* item = Form->tre_Directory->currentItem();
+    const TItem item = CurrentItem();
     return item ? item->text(0).toStdString() : std::string();
   }
   // The caption of the library entry above the current node.
   std::string CurrentEntry() const {
-    for (QTreeWidgetItem* up = Form->tre_Directory->currentItem(); up; up = up->parent())
+    for (TItem up = CurrentItem(); up; up = up->parent())
       if (Tfrm_MainForm::EntryOf(up) && Tfrm_MainForm::EntryOf(up)->Name == tagFile) return up->text(0).toStdString();
     return {};
   }
@@ -67,7 +67,7 @@ TEST_F(SearchPanelTest, KeysOfTheFieldAndTheList) {
   QTest::keyClick(Panel().lst_Results, Qt::Key_Down);
   QTest::keyClick(Panel().lst_Results, Qt::Key_Return);
   EXPECT_EQ(Current(), "3. Лесное озеро");
-  EXPECT_TRUE(Form->tre_Directory->currentItem()->parent()->isExpanded());
+  EXPECT_TRUE(CurrentItem()->parent()->isExpanded());
 
   QTest::keyClick(Panel().lst_Results, Qt::Key_Escape);  // clears the search
   EXPECT_TRUE(Panel().edt_Search->text().isEmpty());
@@ -89,5 +89,5 @@ TEST_F(SearchPanelTest, AResultOpensUnderTheEntryChosenAsScope) {
   EXPECT_EQ(Current(), "3. Лесное озеро");
   EXPECT_EQ(CurrentEntry(), "J2");
   // The editors show the dream found.
-  EXPECT_EQ(Form->pnl_WorkArea->CurrentNode(), Form->tre_Directory->currentItem());
+  EXPECT_EQ(Form->pnl_WorkArea->CurrentNode(), CurrentItem());
 }

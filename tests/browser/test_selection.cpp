@@ -42,7 +42,7 @@ protected:
     return s;
   }
   std::string Select(const QString& caption) {
-    QTreeWidgetItem* item = Item(caption);
+    TItem item = Item(caption);
     EXPECT_NE(item, nullptr) << caption.toStdString();
     if (!item) return {};
     ClickItem(item);
@@ -75,7 +75,7 @@ TEST_F(SelectionTest, AJournalIsLoadedOnceAndMarkedAsDefault) {
   EXPECT_TRUE(Form->FJournals->Documents().empty());
   TXMLNode* file = Tfrm_MainForm::NodeOf(Item(QStringLiteral("J")));
   Select(QStringLiteral("J"));
-  QTreeWidgetItem* journal = Item(QStringLiteral("J"));
+  TItem journal = Item(QStringLiteral("J"));
   ASSERT_EQ(journal->childCount(), 2);
   EXPECT_EQ(Tfrm_MainForm::NodeOf(journal)->Name, tagJournal);
   EXPECT_EQ(file->GetAttribute(attrDefault), litYes);
@@ -103,18 +103,18 @@ TEST_F(SelectionTest, OnlyCatalogHasNoMovesAndEditorsMatchTheKind) {
 // selects its row, and a click below the rows keeps the highlighted node the current one.
 TEST_F(SelectionTest, AClickBesideARowSelectsItAndOneBelowTheRowsChangesNothing) {
   Open();
-  QTreeWidget* tree = Form->tre_Directory;
-  QTreeWidgetItem* b = Item(QStringLiteral("B"));
+  TDirectoryTree* tree = Form->tre_Directory;
+  TItem b = Item(QStringLiteral("B"));
   Select(QStringLiteral("A"));
   const int right = tree->viewport()->width() - 3;
-  ASSERT_GT(right, tree->visualItemRect(b).right());
-  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(right, tree->visualItemRect(b).center().y()));
+  ASSERT_GT(right, tree->visualRect(b).right());
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(right, tree->visualRect(b).center().y()));
   EXPECT_EQ(Form->FCurrentNode, b);
-  EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{b});
-  ASSERT_GT(tree->viewport()->height() - 3, tree->visualItemRect(b).bottom());
+  EXPECT_EQ(tree->selectionModel()->selectedIndexes(), QModelIndexList{b});
+  ASSERT_GT(tree->viewport()->height() - 3, tree->visualRect(b).bottom());
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(20, tree->viewport()->height() - 3));
   EXPECT_EQ(Form->FCurrentNode, b);
-  EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{b});
+  EXPECT_EQ(tree->selectionModel()->selectedIndexes(), QModelIndexList{b});
 }
 
 TEST_F(SelectionTest, DayAndExperienceEditorsAndTheReadOnlyState) {

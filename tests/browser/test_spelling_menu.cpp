@@ -36,9 +36,9 @@ protected:
         "      <description>Летал над крышамии.</description>\n    </experience>\n  </day>\n</velmora>\n"));
     Open();
     for (const char* caption : {"J", "d1", "001. Полёт"}) {
-      QTreeWidgetItem* item = Item(QString::fromUtf8(caption));
-      ASSERT_NE(item, nullptr) << caption;
-      for (QTreeWidgetItem* up = item->parent(); up; up = up->parent()) up->setExpanded(true);
+      const TItem item = Item(QString::fromUtf8(caption));
+      ASSERT_TRUE(item) << caption;
+      for (TItem up = item.parent(); up; up = up.parent()) up.setExpanded(true);
       ClickItem(item);
     }
     ASSERT_NE(Form->pnl_WorkArea->Spelling(), nullptr);

@@ -43,27 +43,27 @@ TEST_F(StartupTest, NestedCatalogsGiveTreeShapeCaptionsPicturesAndSettings) {
       "  <directory name=\"Последний\" />\n"
       "</dreamlibrary>\n").arg(Library.SixIcons()));
   Open();
-  QTreeWidget* tree = Form->tre_Directory;
-  ASSERT_EQ(tree->topLevelItemCount(), 1);
-  QTreeWidgetItem* root = tree->topLevelItem(0);
+  TDirectoryTree* tree = Form->tre_Directory;
+  ASSERT_EQ(tree->model()->rowCount(), 1);
+  TItem root = TopItem();
   EXPECT_EQ(root->text(0), QStringLiteral("Библиотека"));
   EXPECT_EQ(Tfrm_MainForm::NodeOf(root)->Name, tagDreamLibrary);
   // A file placed directly under the root is not shown.
   ASSERT_EQ(root->childCount(), 2);
   EXPECT_EQ(root->child(0)->text(0), QStringLiteral("Первый"));
   EXPECT_EQ(root->child(1)->text(0), QStringLiteral("Последний"));
-  QTreeWidgetItem* second = root->child(0)->child(0);
+  TItem second = root->child(0)->child(0);
   ASSERT_EQ(second->text(0), QStringLiteral("Второй"));
-  QTreeWidgetItem* third = second->child(0);
+  TItem third = second->child(0);
   ASSERT_EQ(third->text(0), QStringLiteral("undefined"));
   ASSERT_EQ(third->childCount(), 1);
-  QTreeWidgetItem* journal = third->child(0);
+  TItem journal = third->child(0);
   EXPECT_EQ(journal->text(0), QStringLiteral("Журнал"));
-  QTreeWidgetItem* experience = root->child(0)->child(1);
+  TItem experience = root->child(0)->child(1);
   EXPECT_EQ(experience->text(0), QStringLiteral("7. Полёт"));
 
   // Pictures by kind, and picture 0 for whichever node is selected.
-  for (QTreeWidgetItem* catalog : {root->child(0), second, third, root->child(1)}) {
+  for (TItem catalog : {root->child(0), second, third, root->child(1)}) {
     EXPECT_EQ(Tfrm_MainForm::PictureOf(catalog), 2);
     EXPECT_EQ(PictureColour(catalog, QIcon::Normal), TLibraryFolder::IconColour(2));
   }
@@ -127,7 +127,7 @@ TEST_F(StartupTest, BadPictureAndBadGeometryAreReportedOnceAndTheWalkGoesOn) {
   EXPECT_EQ(Form->height(), 555);
   EXPECT_EQ(Form->width(), Tfrm_MainForm::kDesignWidth);
   EXPECT_FALSE(Form->FConfirmDelete);
-  QTreeWidgetItem* catalog = Item(QStringLiteral("После"));
+  TItem catalog = Item(QStringLiteral("После"));
   ASSERT_NE(catalog, nullptr);
   // The blank picture kept the slot: index 3 is still d.bmp, 4 the absolute path's picture;
   // an icon without path adds no picture.
@@ -156,7 +156,7 @@ TEST_F(StartupTest, JournalBranchesKeepTheDocumentsOrderAroundACatalogHoldingADe
       "</velmora>\n"));
   Library.WriteJournal(QStringLiteral("inner.xml"), QStringLiteral("<velmora>\n  <day name=\"i1\" />\n</velmora>\n"));
   Open();
-  QTreeWidgetItem* outer = Item(QStringLiteral("Outer"));
+  TItem outer = Item(QStringLiteral("Outer"));
   ASSERT_NE(outer, nullptr);
   ASSERT_EQ(outer->childCount(), 3);
   EXPECT_EQ(outer->child(0)->text(0), QStringLiteral("d1"));
@@ -166,7 +166,7 @@ TEST_F(StartupTest, JournalBranchesKeepTheDocumentsOrderAroundACatalogHoldingADe
   ASSERT_EQ(outer->child(2)->childCount(), 2);
   EXPECT_EQ(outer->child(2)->child(1)->text(0), QStringLiteral("3. c"));
   // The inner journal was loaded while the outer one was added.
-  QTreeWidgetItem* inner = Item(QStringLiteral("Inner"));
+  TItem inner = Item(QStringLiteral("Inner"));
   ASSERT_NE(inner, nullptr);
   ASSERT_EQ(inner->childCount(), 1);
   EXPECT_EQ(inner->child(0)->text(0), QStringLiteral("i1"));
@@ -201,16 +201,16 @@ protected:
 TEST_F(DefaultJournalTest, BothAreLoadedTheSecondStaysSelectedAndAloneMarked) {
   Open();
   ASSERT_EQ(Form->FJournals->Documents().size(), 2u);
-  QTreeWidgetItem* j1 = Item(QStringLiteral("J1"));
-  QTreeWidgetItem* j2 = Item(QStringLiteral("J2"));
+  TItem j1 = Item(QStringLiteral("J1"));
+  TItem j2 = Item(QStringLiteral("J2"));
   ASSERT_TRUE(j1 && j2);
-  EXPECT_EQ(Form->tre_Directory->currentItem(), j2);
+  EXPECT_EQ(CurrentItem(), j2);
   EXPECT_EQ(Form->FCurrentNode, j2);
   EXPECT_TRUE(j2->isExpanded());
   EXPECT_TRUE(j2->isSelected());
   ASSERT_EQ(j2->childCount(), 2);
   ASSERT_EQ(j1->childCount(), 1);
-  QTreeWidgetItem* day = j2->child(0);
+  TItem day = j2->child(0);
   EXPECT_EQ(day->text(0), QStringLiteral("02.01.26"));
   EXPECT_FALSE(day->isExpanded());
   day->setExpanded(true);  // its dreams are shown from here on
@@ -241,7 +241,7 @@ TEST_F(DefaultJournalTest, MissingJournalStartsEmptyIsToldAndIsCreatedAtExit) {
       "  </directory>\n"
       "</dreamlibrary>\n"));
   Open();
-  QTreeWidgetItem* journal = Item(QStringLiteral("Нет файла"));
+  TItem journal = Item(QStringLiteral("Нет файла"));
   ASSERT_NE(journal, nullptr);
   EXPECT_EQ(journal->childCount(), 0);
   EXPECT_EQ(Tfrm_MainForm::NodeOf(journal)->Name, tagJournal);
@@ -304,7 +304,7 @@ TEST_F(DefaultJournalTest, JournalThatCannotBeReadIsOnlyViewedNeverWrittenAndNot
     ASSERT_EQ(Ui.Warnings.size(), 1);
     const QString reason = QString::fromUtf8(res::ReasonIsFolder);
     EXPECT_TRUE(Ui.Warnings[0].contains(reason));
-    QTreeWidgetItem* journal = Item(QStringLiteral("Папка"));
+    TItem journal = Item(QStringLiteral("Папка"));
     ASSERT_NE(journal, nullptr);
     EXPECT_TRUE(journal->toolTip(0).contains(reason));
     EXPECT_EQ(Form->ReadOnlyReason(journal), journal->toolTip(0));
@@ -327,9 +327,9 @@ TEST_F(DefaultJournalTest, JournalThatCannotBeReadIsOnlyViewedNeverWrittenAndNot
 
 TEST_F(StartupTest, MissingLibraryIsAWorkingRootAndExitWritesAValidFile) {
   Open();
-  QTreeWidget* tree = Form->tre_Directory;
-  ASSERT_EQ(tree->topLevelItemCount(), 1);
-  QTreeWidgetItem* root = tree->topLevelItem(0);
+  TDirectoryTree* tree = Form->tre_Directory;
+  ASSERT_EQ(tree->model()->rowCount(), 1);
+  TItem root = TopItem();
   EXPECT_EQ(root->text(0), QStringLiteral("undefined"));
   EXPECT_TRUE(Ui.Warnings.isEmpty());  // a first run is not an error
   ClickItem(root);
@@ -384,7 +384,7 @@ TEST_F(StartupTest, LibraryThatCannotBeOpenedIsToldOnlyViewedAndNeverReplaced) {
   Open();
   ASSERT_EQ(Ui.Warnings.size(), 1);
   EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("dreams.ini")));
-  QTreeWidgetItem* root = Form->tre_Directory->topLevelItem(0);
+  TItem root = TopItem();
   EXPECT_TRUE(root->toolTip(0).contains(QString::fromUtf8(res::ReasonDanglingLink)));
   ClickItem(root);
   EXPECT_FALSE(Form->btn_Tool_01->isEnabled());
@@ -425,7 +425,7 @@ TEST_F(StartupTest, LibraryNestedFourHundredThousandCatalogsDeepOpensAndCloses) 
   Open();
   EXPECT_TRUE(Ui.Warnings.isEmpty());
   int depth = 0;
-  for (QTreeWidgetItem* item = Form->tre_Directory->topLevelItem(0); item->childCount() > 0; item = item->child(0)) ++depth;
+  for (TItem item = TopItem(); item->childCount() > 0; item = item->child(0)) ++depth;
   EXPECT_EQ(depth, kDepth);
   ASSERT_TRUE(Close());
   Form.reset();
@@ -451,19 +451,19 @@ TEST_F(StartupTest, DefaultJournalAHundredThousandCatalogsDeepIsShownWithTheDeep
   Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral("<velmora>\n  <day name=\"d1\" />\n</velmora>\n"));
 
   Open();
-  QTreeWidget* tree = Form->tre_Directory;
-  QTreeWidgetItem* journal = tree->currentItem();
+  TDirectoryTree* tree = Form->tre_Directory;
+  TItem journal = CurrentItem();
   ASSERT_NE(journal, nullptr);
   EXPECT_EQ(journal->text(0), QStringLiteral("J"));
   EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J"));
   const auto expanded = [&] {
     int count = 0;
-    for (QTreeWidgetItem* item = tree->topLevelItem(0); item; item = item->child(0)) count += item->isExpanded();
+    for (TItem item = TopItem(); item; item = item->child(0)) count += item->isExpanded();
     return count;
   };
   EXPECT_EQ(expanded(), TDirectoryTree::kMaxExpandedDepth);
-  tree->scrollToItem(journal);
-  tree->setCurrentItem(tree->topLevelItem(0));
+  tree->scrollTo(journal);
+  tree->setCurrentIndex(TopItem());
   QTest::keyClick(tree, Qt::Key_Asterisk);
   tree->doItemsLayout();
   EXPECT_EQ(expanded(), TDirectoryTree::kMaxExpandedDepth);

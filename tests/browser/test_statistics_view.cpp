@@ -42,7 +42,7 @@ protected:
                           "  <label caption=\"Три\" />\n  <label caption=\"Четыре\" />\n");
   }
   void Select(const QString& caption) {
-    QTreeWidgetItem* item = Item(caption);
+    TItem item = Item(caption);
     ASSERT_NE(item, nullptr);
     ClickItem(item);
   }
@@ -84,7 +84,7 @@ TEST_F(StatisticsViewTest, JournalChartsAreThePaintersDrawingOfTheTreesCounts) {
   Open();
   Select(QStringLiteral("J"));
   // The counts are those of the tree below the journal, whose days were never expanded.
-  QTreeWidgetItem* journal = Item(QStringLiteral("J"));
+  TItem journal = Item(QStringLiteral("J"));
   ASSERT_EQ(journal->childCount(), 3);
   EXPECT_EQ(Points(*Form->FGraph), (std::vector<std::pair<double, double>>{{1, 2}, {2, 0}, {3, 1}}));
   journal->child(0)->setExpanded(true);

@@ -37,8 +37,8 @@ TEST_F(WatchTest, AJournalChangedElsewhereIsReadAgainAfterOurOwnSave) {
   Library.WriteJournal(QStringLiteral("j.xml"),
                        QStringLiteral("<velmora>\n  <day name=\"d1\" />\n  <day name=\"d2\" />\n</velmora>\n"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return Item(QStringLiteral("d2")) != nullptr; }, 5000));
-  ASSERT_NE(Form->tre_Directory->currentItem(), nullptr);
-  EXPECT_EQ(Form->tre_Directory->currentItem()->text(0), QStringLiteral("d1")) << "the selection stays";
+  ASSERT_NE(CurrentItem(), nullptr);
+  EXPECT_EQ(CurrentItem()->text(0), QStringLiteral("d1")) << "the selection stays";
   EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("j.xml")));
   EXPECT_FALSE(Form->Library().IsChanged(Journal));
   EXPECT_TRUE(ConflictCopies().isEmpty());

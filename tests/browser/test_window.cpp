@@ -104,8 +104,8 @@ TEST_F(WindowTest, ErrorBoundaryShowsTheErrorAndTheProgramGoesOn) {
   EXPECT_EQ(Ui.Errors[0], QStringLiteral("cannot write: Журнал.xml"));
   EXPECT_EQ(after, 0);
   // The window still answers.
-  ClickItem(Form->tre_Directory->topLevelItem(0));
-  EXPECT_EQ(Form->FCurrentNode, Form->tre_Directory->topLevelItem(0));
+  ClickItem(TopItem());
+  EXPECT_EQ(Form->FCurrentNode, TopItem());
   EXPECT_TRUE(Guard(Ui, nullptr, [&] { ++after; }));
   EXPECT_EQ(after, 1);
   EXPECT_FALSE(Guard(Ui, nullptr, [] { throw 42; }));

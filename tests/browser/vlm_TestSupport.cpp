@@ -1,6 +1,10 @@
 #include "vlm_TestSupport.h"
 
 #include <QStringEncoder>
+#include <set>
+
+#include "vlm_Types.h"
+#include "vlm_Widgets.h"
 
 void TLibraryFolder::Write(const QString& name, const QString& utf8) const {
   QString text = utf8;
@@ -43,6 +47,7 @@ QString TLibraryFolder::SixIcons() const {
 Tfrm_MainForm* BrowserTest::Open() {
   Form.reset();  // the window before holds the library's lock until it is freed
   Form = std::make_unique<Tfrm_MainForm>(Ui, Library.Dir.path() + QLatin1Char('/'));
+  TItem::View = Form->tre_Directory;
   if (!Form->LoginFailed()) {
     Form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
@@ -50,24 +55,41 @@ Tfrm_MainForm* BrowserTest::Open() {
   return Form.get();
 }
 
-QTreeWidgetItem* BrowserTest::Item(const QString& caption) const {
-  auto found = Form->tre_Directory->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
-  if (found.isEmpty()) {  // a dream of a day never expanded: its node is made when needed
-    Form->BuildAllPendingNodes();
-    found = Form->tre_Directory->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+std::vector<TItem> BrowserTest::AllItems() const {
+  std::vector<TItem> all;
+  QAbstractItemModel* model = Form->tre_Directory->model();
+  std::set<const TXMLNode*> journals;
+  for (std::vector<QModelIndex> pending{model->index(0, 0)}; !pending.empty();) {
+    const QModelIndex index = pending.back();
+    pending.pop_back();
+    if (!index.isValid()) continue;
+    all.emplace_back(index);
+    const TXMLNode* element = Tfrm_MainForm::NodeOf(index);
+    if (element && element->Name == tagJournal && !journals.insert(element).second) continue;
+    for (int i = model->rowCount(index) - 1; i >= 0; --i) pending.push_back(model->index(i, 0, index));
   }
-  return found.isEmpty() ? nullptr : found.first();
+  return all;
 }
 
-void BrowserTest::ClickItem(QTreeWidgetItem* item) const {
-  QTreeWidget* tree = Form->tre_Directory;
-  tree->scrollToItem(item);
-  const QRect rect = tree->visualItemRect(item);
+TItem BrowserTest::Item(const QString& caption) const {
+  for (const TItem& item : AllItems())
+    if (item.text() == caption) return item;
+  return {};
+}
+
+TItem BrowserTest::TopItem() const { return Form->tre_Directory->model()->index(0, 0); }
+
+TItem BrowserTest::CurrentItem() const { return Form->tre_Directory->currentIndex(); }
+
+void BrowserTest::ClickItem(const TItem& item) const {
+  TDirectoryTree* tree = Form->tre_Directory;
+  tree->scrollTo(item);
+  const QRect rect = tree->visualRect(item);
   ASSERT_TRUE(rect.isValid());
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
-QRgb BrowserTest::PictureColour(const QTreeWidgetItem* item, QIcon::Mode mode) {
+QRgb BrowserTest::PictureColour(const TItem& item, QIcon::Mode mode) {
   const QImage image = item->icon(0).pixmap(QSize(16, 16), mode).toImage();
   return image.isNull() ? 0 : image.pixel(8, 8);
 }

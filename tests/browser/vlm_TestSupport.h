@@ -9,7 +9,9 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QIcon>
+#include <QPersistentModelIndex>
+#include <QTreeView>
 #include <deque>
 #include <memory>
 #include <string>
@@ -17,6 +19,7 @@
 
 #include "vlm_MainForm.h"
 #include "vlm_UserInteraction.h"
+#include "vlm_Widgets.h"
 
 class TScriptedInteraction : public TUserInteraction {
 public:
@@ -116,16 +119,52 @@ public:
   QTemporaryDir Dir;
 };
 
+// A row of the window's tree as the tests handle it: a handle on the model's index with the few
+// questions the tests ask of a row (its caption, picture, children, expansion in the view).
+class TItem {
+public:
+  TItem() = default;
+  TItem(std::nullptr_t) {}
+  TItem(const QModelIndex& index) : Index(index) {}
+  TItem(const QPersistentModelIndex& index) : Index(index) {}
+  const TItem* operator->() const { return this; }
+  operator QModelIndex() const { return Index; }
+  explicit operator bool() const { return Index.isValid(); }
+  QString text(int = 0) const { return Index.data().toString(); }
+  QString toolTip(int = 0) const { return Index.data(Qt::ToolTipRole).toString(); }
+  QIcon icon(int = 0) const { return Index.data(Qt::DecorationRole).value<QIcon>(); }
+  int childCount() const { return Index.isValid() ? Index.model()->rowCount(Index) : 0; }
+  TItem child(int row) const { return Index.isValid() ? Index.model()->index(row, 0, Index) : QModelIndex(); }
+  TItem parent() const { return QModelIndex(Index).parent(); }
+  bool isExpanded() const { return View && View->isExpanded(Index); }
+  void setExpanded(bool expanded) const { View->setExpanded(Index, expanded); }
+  bool isSelected() const { return View && View->selectionModel()->isSelected(Index); }
+  friend bool operator==(const TItem& a, const TItem& b) { return a.Index == b.Index; }
+  friend bool operator==(const TItem& a, std::nullptr_t) { return !a.Index.isValid(); }
+  friend bool operator==(const QPersistentModelIndex& a, const TItem& b) { return a == b.Index; }
+  friend bool operator==(const QModelIndex& a, const TItem& b) { return b.Index == a; }
+  friend std::ostream& operator<<(std::ostream& out, const TItem& item) { return out << item.text().toStdString(); }
+
+  QPersistentModelIndex Index;
+  inline static QTreeView* View = nullptr;  // the tree of the window under test
+};
+
 // Builds and shows windows on a library folder.
 class BrowserTest : public ::testing::Test {
 protected:
   Tfrm_MainForm* Open();
-  // The tree node whose caption is `caption`, searched in the whole tree.
-  QTreeWidgetItem* Item(const QString& caption) const;
-  // A real mouse click on a tree node.
-  void ClickItem(QTreeWidgetItem* item) const;
-  // The colour in the middle of a node's picture, in the given mode.
-  static QRgb PictureColour(const QTreeWidgetItem* item, QIcon::Mode mode);
+  // The tree row whose caption is `caption`, searched in the whole tree (rows not shown yet are
+  // built on the way; a journal shown again below itself is searched once).
+  TItem Item(const QString& caption) const;
+  // Every row of the tree in its order, built as Item builds them.
+  std::vector<TItem> AllItems() const;
+  // The library's row and the current row.
+  TItem TopItem() const;
+  TItem CurrentItem() const;
+  // A real mouse click on a tree row.
+  void ClickItem(const TItem& item) const;
+  // The colour in the middle of a row's picture, in the given mode.
+  static QRgb PictureColour(const TItem& item, QIcon::Mode mode);
   // Closes the window with the close box's path; true when it closed.
   bool Close();
 
