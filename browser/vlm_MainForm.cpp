@@ -175,6 +175,7 @@ void Tfrm_MainForm::ConnectHandlers() {
   ConnectActions();
   ConnectUndo();
   ConnectKeys();
+  ConnectRestore();
 }
 
 QCheckBox* Tfrm_MainForm::LabelBox(int n) const { return pnl_WorkArea->LabelBox(n); }

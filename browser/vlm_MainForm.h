@@ -264,6 +264,12 @@ public:
   TAutoSave* AutoSave() const { return FAutoSave; }
   TBackupKeeper* Backups() const { return FBackups.get(); }
 
+  // Bringing back a dated backup of the selected journal or of the library file
+  // (vlm_MainForm_Restore.cpp): the tree's context menu and Ctrl+R.
+  void ConnectRestore();
+  void RestoreFromBackup();
+  void RestoreLibraryFile(TXMLParser& restored, const QString& shown, const QString& when);
+
   // The first showing places the window centred on the screen.
   void setVisible(bool visible) override;
 
@@ -347,6 +353,8 @@ private:
   void AfterOwnWrites(const TSaveReport& report);
   void FileChangedByOthers(const QString& path);
   void ReadJournalAgain(TXMLParser& journal);
+  // The nodes that showed a journal's `old` root show `root`, the selection found again by captions.
+  void FollowJournalRoot(const TXMLNode* old, TXMLNode* root);
   TFileWatch* FWatch = nullptr;  // a child of the window; none while nothing may be written
   std::vector<std::string> FOwnWrites;             // files the save under way replaces
   std::vector<TSaveReport::TBackup> FConflicts;    // their versions kept by the save under way

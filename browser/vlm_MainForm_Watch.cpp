@@ -1,7 +1,8 @@
 // Files another program changes while they are open (a sync tool, a text editor, a second
 // computer): a journal without unsaved changes is read again; with them, the other program's
 // version is kept beside the file before ours is written; a file removed is written again only
-// when the user says so. The library file itself is not read again while the program runs.
+// when the user says so. The library file itself is not read again while the program runs. The
+// tree follows a journal's new root (read again, restored, or that undone) in FollowJournalRoot.
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -90,8 +91,20 @@ void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
 }
 
 void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
+  const QString shown = Shown(journal.FileName);
+  if (!FCore->ReadAgain(journal)) {  // else the tree followed the new root (FollowJournalRoot)
+    TXMLParser check;
+    check.LoadFromFile(journal.FileName);
+    pnl_WorkArea->ShowNotice(
+        Text(res::MsgFileNotReadAgain).arg(shown, QString::fromStdString(res::LoadStatusText(check.Status))));
+    return;
+  }
+  FWatch->Known(FromCp(journal.FileName));
+  pnl_WorkArea->ShowNotice(Text(res::MsgFileReadAgain).arg(shown));
+}
+
+void Tfrm_MainForm::FollowJournalRoot(const TXMLNode* old, TXMLNode* root) {
   // Where the selection is below the journal's node, by captions, to find it again.
-  const TXMLNode* old = journal.Root.get();
   QTreeWidgetItem* journalItem = nullptr;
   QStringList trail;
   for (QTreeWidgetItem* up = FCurrentNode; up && !journalItem; up = up->parent()) {
@@ -100,16 +113,6 @@ void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
     else
       trail.prepend(up->text(0));
   }
-  const QString shown = Shown(journal.FileName);
-  if (!FCore->ReadAgain(journal)) {
-    TXMLParser check;
-    check.LoadFromFile(journal.FileName);
-    pnl_WorkArea->ShowNotice(
-        Text(res::MsgFileNotReadAgain).arg(shown, QString::fromStdString(res::LoadStatusText(check.Status))));
-    return;
-  }
-  FWatch->Known(FromCp(journal.FileName));
-  TXMLNode* root = journal.Root.get();
   {
     const QSignalBlocker quiet(tre_Directory);
     std::vector<QTreeWidgetItem*> items;
@@ -120,26 +123,27 @@ void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
       RebuildChildren(item);
     }
   }
-  if (journalItem) {
-    QTreeWidgetItem* at = journalItem;
-    for (const QString& caption : trail) {
-      BuildPendingNodes(at);
-      QTreeWidgetItem* next = nullptr;
-      for (int i = 0; i < at->childCount() && !next; ++i)
-        if (at->child(i)->text(0) == caption) next = at->child(i);
-      at = next;
-      if (!at) break;
-    }
-    QTreeWidgetItem* target = at ? at : journalItem;  // gone: the journal's node
-    for (QTreeWidgetItem* up = target->parent(); up; up = up->parent()) up->setExpanded(true);
-    {
-      const QSignalBlocker quiet(tre_Directory);
-      tre_Directory->setCurrentItem(target);
-    }
-    FStepping = true;  // nothing the user chose: the default journal stays
-    const auto shownAgain = qScopeGuard([this] { FStepping = false; });
-    tre_DirectoryChanging(target);
-    ShowReadOnlyState(target);
+  // An undo or redo of a restore: its nodes are built already, and the selection found below.
+  std::erase_if(FSteppedParents, [root](const auto& step) { return step.first == root; });
+  if (!journalItem) return;
+  QTreeWidgetItem* at = journalItem;
+  for (const QString& caption : trail) {
+    BuildPendingNodes(at);
+    QTreeWidgetItem* next = nullptr;
+    for (int i = 0; i < at->childCount() && !next; ++i)
+      if (at->child(i)->text(0) == caption) next = at->child(i);
+    at = next;
+    if (!at) break;
   }
-  pnl_WorkArea->ShowNotice(Text(res::MsgFileReadAgain).arg(shown));
+  QTreeWidgetItem* target = at ? at : journalItem;  // gone: the journal's node
+  for (QTreeWidgetItem* up = target->parent(); up; up = up->parent()) up->setExpanded(true);
+  {
+    const QSignalBlocker quiet(tre_Directory);
+    tre_Directory->setCurrentItem(target);
+  }
+  const bool stepping = FStepping;
+  FStepping = true;  // nothing the user chose: the default journal stays
+  const auto shownAgain = qScopeGuard([this, stepping] { FStepping = stepping; });
+  tre_DirectoryChanging(target);
+  ShowReadOnlyState(target);
 }

@@ -9,6 +9,7 @@
 #include "vlm_FileDialogLanguage.h"
 #include "vlm_MessageForm.h"
 #include "vlm_Resources.h"
+#include "vlm_RestoreForm.h"
 
 namespace {
 // A window that is not shown yet (the login at start-up) cannot place a dialog: the screen does.
@@ -91,4 +92,10 @@ QString TQtUserInteraction::AskOpenImage(QWidget* parent) {
 void TQtUserInteraction::ShowAbout(QWidget* parent) {
   Tfrm_About about([this](const QUrl& url) { OpenUrl(url); }, Owner(parent));
   about.exec();
+}
+
+QString TQtUserInteraction::AskBackupToRestore(QWidget* parent, const QString& file,
+                                               const std::vector<TBackupFile>& backups, bool library) {
+  TRestoreForm form(file, backups, library, Owner(parent));
+  return form.exec() == QDialog::Accepted ? form.ChosenPath() : QString();
 }

@@ -4,8 +4,10 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <vector>
 
 #include "vlm_AuthorizationForm.h"
+#include "vlm_Backups.h"
 #include "vlm_NewElementForm.h"
 
 class QWidget;
@@ -52,6 +54,13 @@ public:
   virtual QString AskOpenImage(QWidget* parent) = 0;
   // The about box, shown modally; its link opens through OpenUrl.
   virtual void ShowAbout(QWidget* parent) = 0;
+  // The backups of `file` (as ListBackups gives them) to choose one to restore (vlm_RestoreForm):
+  // its path (native), or empty when none was chosen. Nothing is chosen unless overridden.
+  virtual QString AskBackupToRestore(QWidget* parent, const QString& file, const std::vector<TBackupFile>& backups,
+                                     bool library) {
+    (void)parent, (void)file, (void)backups, (void)library;
+    return {};
+  }
 };
 
 class TQtUserInteraction : public TUserInteraction {
@@ -67,4 +76,6 @@ public:
   bool AskReplaceFile(QWidget* parent, const QString& file) override;
   QString AskOpenImage(QWidget* parent) override;
   void ShowAbout(QWidget* parent) override;
+  QString AskBackupToRestore(QWidget* parent, const QString& file, const std::vector<TBackupFile>& backups,
+                             bool library) override;
 };

@@ -81,6 +81,7 @@ const TXMLNode* TLibrary::ReadAgain(TXMLParser& journal) {
   FSavedEdits[&journal] = FEdits[&journal];
   emit ChangedDocumentsChanged();
   emit ChildrenChanged(journal.Root.get(), nullptr);
+  emit RootReplaced(old, journal.Root.get());
   return old;
 }
 
@@ -217,6 +218,10 @@ void TLibrary::SetReadOnly(TXMLParser& document, TXMLNode& experience, bool lock
   FUndo.push(new TFieldCommand(*this, &document, experience, {}, -1,
                                [locked](TXMLNode& e) { e.SetAttribute(attrReadOnly, BoolText(locked)); },
                                Step(res::StepReadOnly)));
+}
+
+void TLibrary::Restore(TXMLParser& journal, std::unique_ptr<TXMLNode> root) {
+  FUndo.push(new TRestoreCommand(*this, journal, std::move(root), Step(res::StepRestore)));
 }
 
 bool TLibrary::IsChanged(const TXMLParser* document) const {

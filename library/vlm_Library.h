@@ -73,6 +73,9 @@ public:
   // An empty path clears the picture.
   void SetPicture(TXMLParser& document, TXMLNode& experience, const std::string& path);
   void SetReadOnly(TXMLParser& document, TXMLNode& experience, bool locked);
+  // The journal takes `root` (a backup's tree, see CopyTree) in place of its own; undone, it gets
+  // its own tree back.
+  void Restore(TXMLParser& journal, std::unique_ptr<TXMLNode> root);
 
   QUndoStack& UndoStack() { return FUndo; }
 
@@ -98,10 +101,14 @@ signals:
   void ChildrenChanged(TXMLNode* parent, TXMLNode* child);
   // The set of changed documents is different.
   void ChangedDocumentsChanged();
+  // A journal's whole tree was replaced (read again, restored, or that undone): `old` is no longer
+  // its root (compare only; it may be freed), `root` is.
+  void RootReplaced(const TXMLNode* old, TXMLNode* root);
 
 private:
   friend class TLibraryCommand;
   friend class TRemoveCommand;
+  friend class TRestoreCommand;
   // Called by the history's steps as they are done and undone.
   void Touched(const TXMLParser* document);
 

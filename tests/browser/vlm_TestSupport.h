@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,6 +74,11 @@ public:
     return path;
   }
   void ShowAbout(QWidget*) override { ++AboutShown; }
+  // The restore dialog: the backup ChooseBackup picks from those offered; none without it.
+  QString AskBackupToRestore(QWidget*, const QString&, const std::vector<TBackupFile>& backups, bool) override {
+    return ChooseBackup ? ChooseBackup(backups) : QString();
+  }
+  std::function<QString(const std::vector<TBackupFile>&)> ChooseBackup;
 
   std::deque<TLoginResult> Logins;
   std::vector<TAuthorizationMode> Modes;
