@@ -57,6 +57,7 @@ void Tfrm_MainForm::RestoreFromBackup() {
   if (FCore->MutableStateOf(document).ReadOnly()) return FUi.ShowWarning(this, Text(res::MsgRestoreNeedsWritable));
   const bool library = document == FLibrary;
   const QString shown = Shown(document->FileName);
+  FBackups->Wait(TBackupKeeper::kCloseWait);  // a backup just made is listed too
   const std::vector<TBackupFile> backups = ListBackups(FBackups->Folder(), FBackups->StemOf(NativePath(document->FileName)));
   if (backups.empty()) return FUi.ShowWarning(this, Text(res::MsgNoBackups).arg(shown));
   const QString chosen = FUi.AskBackupToRestore(this, shown, backups, library);
