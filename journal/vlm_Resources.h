@@ -376,7 +376,10 @@ inline constexpr const char* MsgLibraryRestored =
     "копиях. Перезапустите программу: до тех пор файл библиотеки не записывается.";
 inline constexpr const char* MsgRestoreKeepFailed =
     "Не удалось сохранить текущую версию файла \"%1\" в резервных копиях; восстановление отменено.";
-inline constexpr const char* ReasonLibraryRestored = "файл библиотеки восстановлен из резервной копии; нужен перезапуск";
+inline constexpr const char* ReasonLibraryRestored =
+    "файл библиотеки восстановлен из резервной копии; он будет прочитан при следующем запуске программы";
+// %1 ReasonLibraryRestored.
+inline constexpr const char* MsgLibraryRestoredViewOnly = "Только просмотр: %1.";
 inline constexpr const char* ReasonBackupNotOpened = "файл не открывается";
 inline constexpr const char* ReasonBackupNotGzip = "это не архив gzip";
 // %1 the unpacker's reason.
