@@ -180,6 +180,8 @@ void Tfrm_MainForm::ConnectHandlers() {
   ConnectUndo();
   ConnectKeys();
   CreateExportActions();
+  ConnectRestore();
+  ConnectTreeMenu();
 }
 
 QCheckBox* Tfrm_MainForm::LabelBox(int n) const { return pnl_WorkArea->LabelBox(n); }

@@ -257,9 +257,16 @@ public:
   void PrintSelection();
   QAction* act_Export = nullptr;
   QAction* act_Print = nullptr;
+  QAction* act_Restore = nullptr;
   // An export or print is under way: its documents are not read again meanwhile.
   bool FExporting = false;
   TBackupKeeper* Backups() const { return FBackups.get(); }
+
+  // Bringing back a dated backup of the selected journal or of the library file
+  // (vlm_MainForm_Restore.cpp): the tree's context menu and Ctrl+R.
+  void ConnectRestore();
+  void RestoreFromBackup();
+  void RestoreLibraryFile(TXMLParser& restored, const QString& shown, const QString& when);
 
   // The first showing places the window centred on the screen.
   void setVisible(bool visible) override;
@@ -307,6 +314,8 @@ private:
   void ConnectUndo();
   void ConnectKeys();
   void CreateExportActions();
+  // The tree's context menu: the row under the mouse is selected, then its actions are offered.
+  void ConnectTreeMenu();
   struct TExportJob;
   // What the selection exports; none when nothing exportable is selected.
   std::unique_ptr<TExportJob> ExportJobOfSelection();
@@ -349,6 +358,10 @@ private:
   void AfterOwnWrites(const TSaveReport& report);
   void FileChangedByOthers(const QString& path);
   void ReadJournalAgain(TXMLParser& journal);
+  // Runs `replace`, which gives the journal a new root (read again, restored); the selection below
+  // the journal is found again by its captions. Returns what `replace` returned.
+  bool ReplaceJournalRoot(const TXMLParser& journal, const std::function<bool()>& replace);
+  // The nodes that showed a journal's `old` root show `root`, the selection found again by captions.
   TFileWatch* FWatch = nullptr;  // a child of the window; none while nothing may be written
   std::vector<std::string> FOwnWrites;             // files the save under way replaces
   std::vector<TSaveReport::TBackup> FConflicts;    // their versions kept by the save under way

@@ -71,10 +71,8 @@ void Tfrm_MainForm::CreateExportActions() {
     action->setShortcutContext(Qt::WindowShortcut);
     action->setShortcutVisibleInContextMenu(true);
     addAction(action);
-    // The selection's context menu offers both.
-    tre_Directory->addAction(action);
+    tre_Directory->addAction(action);  // on the tree's context menu
   }
-  tre_Directory->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(act_Export, &QAction::triggered, this, [this] { Run([this] { ExportSelection(); }); });
   connect(act_Print, &QAction::triggered, this, [this] { Run([this] { PrintSelection(); }); });
 }

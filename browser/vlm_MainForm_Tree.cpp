@@ -1,6 +1,7 @@
 // The directory tree: showing the library at start-up (which also reads the settings), the
 // default journal's selection, and what a tree row stands for (its model: vlm_LibraryModel.h).
 #include <QCheckBox>
+#include <QMenu>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QToolButton>
@@ -124,3 +125,12 @@ void Tfrm_MainForm::ApplyGeometry(const TFormGeometry& form) {
   }
 }
 
+
+void Tfrm_MainForm::ConnectTreeMenu() {
+  tre_Directory->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(tre_Directory, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    const QModelIndex row = tre_Directory->indexAt(at);
+    if (row.isValid() && row != tre_Directory->currentIndex()) tre_Directory->setCurrentIndex(row);
+    if (row.isValid()) QMenu::exec(tre_Directory->actions(), tre_Directory->viewport()->mapToGlobal(at), nullptr, this);
+  });
+}

@@ -91,6 +91,19 @@ void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
 }
 
 void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
+  const QString shown = Shown(journal.FileName);
+  if (!ReplaceJournalRoot(journal, [&] { return FCore->ReadAgain(journal) != nullptr; })) {
+    TXMLParser check;
+    check.LoadFromFile(journal.FileName);
+    pnl_WorkArea->ShowNotice(
+        Text(res::MsgFileNotReadAgain).arg(shown, QString::fromStdString(res::LoadStatusText(check.Status))));
+    return;
+  }
+  FWatch->Known(FromCp(journal.FileName));
+  pnl_WorkArea->ShowNotice(Text(res::MsgFileReadAgain).arg(shown));
+}
+
+bool Tfrm_MainForm::ReplaceJournalRoot(const TXMLParser& journal, const std::function<bool()>& replace) {
   // Where the selection is below the journal's row, by captions, to find it again.
   const TXMLNode* old = journal.Root.get();
   QPersistentModelIndex journalRow;
@@ -101,31 +114,21 @@ void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
     else
       trail.prepend(up.data().toString());
   }
-  const QString shown = Shown(journal.FileName);
-  bool readAgain = false;
+  bool replaced = false;
   {
-    // The model shows the new days under every entry of the journal as the core reads them.
+    // The model shows the new days under every entry of the journal as the core replaces them.
     const QScopedValueRollback quiet(FQuietTree, true);
-    readAgain = FCore->ReadAgain(journal) != nullptr;
+    replaced = replace();
   }
-  if (!readAgain) {
-    TXMLParser check;
-    check.LoadFromFile(journal.FileName);
-    pnl_WorkArea->ShowNotice(
-        Text(res::MsgFileNotReadAgain).arg(shown, QString::fromStdString(res::LoadStatusText(check.Status))));
-    return;
+  if (!replaced || !journalRow.isValid()) return replaced;
+  QModelIndex at = journalRow;
+  for (const QString& caption : trail) {
+    QModelIndex next;
+    for (int i = 0; i < FTreeModel->rowCount(at) && !next.isValid(); ++i)
+      if (FTreeModel->index(i, 0, at).data().toString() == caption) next = FTreeModel->index(i, 0, at);
+    at = next;
+    if (!at.isValid()) break;
   }
-  FWatch->Known(FromCp(journal.FileName));
-  if (journalRow.isValid()) {
-    QModelIndex at = journalRow;
-    for (const QString& caption : trail) {
-      QModelIndex next;
-      for (int i = 0; i < FTreeModel->rowCount(at) && !next.isValid(); ++i)
-        if (FTreeModel->index(i, 0, at).data().toString() == caption) next = FTreeModel->index(i, 0, at);
-      at = next;
-      if (!at.isValid()) break;
-    }
-    SelectQuietly(at.isValid() ? at : QModelIndex(journalRow));  // gone: the journal's row
-  }
-  pnl_WorkArea->ShowNotice(Text(res::MsgFileReadAgain).arg(shown));
+  SelectQuietly(at.isValid() ? at : QModelIndex(journalRow));  // gone: the journal's row
+  return true;
 }

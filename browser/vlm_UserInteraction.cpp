@@ -11,6 +11,7 @@
 #include "vlm_FileDialogLanguage.h"
 #include "vlm_MessageForm.h"
 #include "vlm_Resources.h"
+#include "vlm_RestoreForm.h"
 
 namespace {
 // A window that is not shown yet (the login at start-up) cannot place a dialog: the screen does.
@@ -116,4 +117,10 @@ void TQtUserInteraction::ShowPrintPreview(QWidget* parent, const std::function<v
   preview.setWindowTitle(QString::fromUtf8(res::HintPrint));
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [&paint](QPrinter* target) { paint(*target); });
   preview.exec();
+}
+
+QString TQtUserInteraction::AskBackupToRestore(QWidget* parent, const QString& file,
+                                               const std::vector<TBackupFile>& backups, bool library) {
+  TRestoreForm form(file, backups, library, Owner(parent));
+  return form.exec() == QDialog::Accepted ? form.ChosenPath() : QString();
 }

@@ -5,8 +5,10 @@
 #include <QStringList>
 #include <QUrl>
 #include <functional>
+#include <vector>
 
 #include "vlm_AuthorizationForm.h"
+#include "vlm_Backups.h"
 #include "vlm_NewElementForm.h"
 
 class QPrinter;
@@ -63,6 +65,13 @@ public:
   }
   // The print preview, from which the user prints; `paint` paints the pages on the printer.
   virtual void ShowPrintPreview(QWidget* /*parent*/, const std::function<void(QPrinter& printer)>& /*paint*/) {}
+  // The backups of `file` (as ListBackups gives them) to choose one to restore (vlm_RestoreForm):
+  // its path (native), or empty when none was chosen. Nothing is chosen unless overridden.
+  virtual QString AskBackupToRestore(QWidget* parent, const QString& file, const std::vector<TBackupFile>& backups,
+                                     bool library) {
+    (void)parent, (void)file, (void)backups, (void)library;
+    return {};
+  }
 };
 
 class TQtUserInteraction : public TUserInteraction {
@@ -80,4 +89,6 @@ public:
   void ShowAbout(QWidget* parent) override;
   QString AskExportFile(QWidget* parent, const QString& proposed, const QStringList& filters, QString& filter) override;
   void ShowPrintPreview(QWidget* parent, const std::function<void(QPrinter& printer)>& paint) override;
+  QString AskBackupToRestore(QWidget* parent, const QString& file, const std::vector<TBackupFile>& backups,
+                             bool library) override;
 };

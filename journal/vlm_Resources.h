@@ -391,6 +391,52 @@ inline constexpr const char* CliNoFile = "Файл не найден: %1";
 inline constexpr const char* CliSameFile = "Файл экспорта не может совпадать с файлом журнала или библиотеки: %1";
 inline constexpr const char* CliDone = "Экспортировано сновидений: %1 в %2";
 
+// Bringing back a dated backup of a journal or of the library file.
+inline constexpr const char* HintRestore = "Восстановить из резервной копии";
+inline constexpr const char* StepRestore = "восстановление из резервной копии";
+// %1 the file.
+inline constexpr const char* RestoreTitle = "Резервные копии файла \"%1\"";
+inline constexpr const char* RestoreColumnTime = "Дата и время";
+inline constexpr const char* RestoreColumnDays = "Дней";
+inline constexpr const char* RestoreColumnDreams = "Снов";
+inline constexpr const char* RestoreColumnSize = "Размер";
+inline constexpr const char* RestoreCounting = "…";
+inline constexpr const char* RestoreDamaged = "повреждена";
+inline constexpr const char* RestoreButton = "Восстановить";
+inline constexpr const char* RestoreCancel = "Отмена";
+inline constexpr const char* RestorePreviewHint = "Содержимое выбранной копии (только просмотр):";
+// %1 the size in kilobytes.
+inline constexpr const char* RestoreSizeKb = "%1 КБ";
+// %1 the file.
+inline constexpr const char* MsgNoBackups = "Резервных копий файла \"%1\" пока нет.";
+inline constexpr const char* MsgRestoreNeedsWritable =
+    "Восстановление невозможно: файлы библиотеки сейчас только просматриваются.";
+inline constexpr const char* MsgRestoreSelectJournal =
+    "Выберите журнал (или корень библиотеки), чтобы восстановить его из резервной копии.";
+// %1 the backup, %2 why it cannot be used. The journal is not changed.
+inline constexpr const char* MsgRestoreRefused =
+    "Резервную копию \"%1\" нельзя восстановить: %2. Журнал не изменён.";
+// %1 the file, %2 the backup's date and time.
+inline constexpr const char* MsgRestored =
+    "Файл \"%1\" восстановлен из копии от %2; прежняя версия сохранена в копиях (отменить: Ctrl+Z).";
+inline constexpr const char* MsgLibraryRestored =
+    "Файл библиотеки \"%1\" восстановлен из резервной копии от %2; прежняя версия сохранена в резервных "
+    "копиях. Перезапустите программу: до тех пор файл библиотеки не записывается.";
+inline constexpr const char* MsgRestoreKeepFailed =
+    "Не удалось сохранить текущую версию файла \"%1\" в резервных копиях; восстановление отменено.";
+inline constexpr const char* ReasonLibraryRestored =
+    "файл библиотеки восстановлен из резервной копии; он будет прочитан при следующем запуске программы";
+// %1 ReasonLibraryRestored.
+inline constexpr const char* MsgLibraryRestoredViewOnly = "Только просмотр: %1.";
+inline constexpr const char* ReasonBackupNotOpened = "файл не открывается";
+inline constexpr const char* ReasonBackupNotGzip = "это не архив gzip";
+// %1 the unpacker's reason.
+inline constexpr const char* ReasonBackupDamaged = "архив повреждён (%1)";
+// %1 the reader's reason.
+inline constexpr const char* ReasonBackupNotWhole = "копия прочитана не полностью (%1)";
+inline constexpr const char* ReasonBackupNotJournal = "в копии нет журнала";
+inline constexpr const char* ReasonBackupNotLibrary = "в копии нет библиотеки";
+
 // The reason text for a load status; "" for 0 (success).
 std::string LoadStatusText(int status);
 

@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -149,17 +151,22 @@ TBackupKeeper::~TBackupKeeper() {
   if (FWorker.joinable()) FWorker.join();
 }
 
-void TBackupKeeper::BeforeReplace(const std::string& cp1251Path) {
+bool TBackupKeeper::Keep(const std::string& cp1251Path, bool always) {
   const std::string native = NativePath(cp1251Path);
   struct stat st {};
-  if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;  // nothing to keep yet
+  if (::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;  // nothing to keep yet
   const std::string stem = StemOf(native);
-  const std::time_t now = FClock();
+  std::time_t now = FClock();
   std::time_t latest = FLatest.count(stem) ? FLatest[stem] : 0;
   if (const auto listed = ListBackups(FFolder, stem); !listed.empty()) latest = std::max(latest, listed.back().Time);
-  if (latest != 0 && now - latest <= kGap) return;
+  if (!always && latest != 0 && now - latest <= kGap) return false;
+  if (now <= latest) now = latest + 1;  // a name of its own: never in place of a backup made this second
 
-  if (::mkdir(FFolder.c_str(), 0700) != 0 && errno != EEXIST) return Problem(stem, native, SystemErrorText(errno));
+  auto problem = [&](int error) {
+    Problem(stem, native, SystemErrorText(error));
+    return false;
+  };
+  if (::mkdir(FFolder.c_str(), 0700) != 0 && errno != EEXIST) return problem(errno);
   TJob job;
   job.Stem = stem;
   job.Final = FFolder + BackupName(stem, now);
@@ -171,12 +178,11 @@ void TBackupKeeper::BeforeReplace(const std::string& cp1251Path) {
   ::unlink(job.Pending.c_str());
   if (::linkat(AT_FDCWD, native.c_str(), AT_FDCWD, job.Pending.c_str(), AT_SYMLINK_FOLLOW) != 0) {
     const int error = errno;
-    if (error != EXDEV && error != EPERM && error != EMLINK && error != EOPNOTSUPP)
-      return Problem(stem, native, SystemErrorText(error));
+    if (error != EXDEV && error != EPERM && error != EMLINK && error != EOPNOTSUPP) return problem(error);
     // Another file system (or one without links): the bytes are read now.
     job.Pending.clear();
     const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return Problem(stem, native, SystemErrorText(errno));
+    if (fd < 0) return problem(errno);
     job.Bytes.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
     while (got < job.Bytes.size()) {
@@ -192,9 +198,11 @@ void TBackupKeeper::BeforeReplace(const std::string& cp1251Path) {
   {
     std::lock_guard lock(FMutex);
     FJobs.push_back(std::move(job));
+    FHoldUntil = std::chrono::steady_clock::now() + kHold;
   }
   FChanged.notify_all();
   if (!FWorker.joinable()) FWorker = std::thread([this] { Work(); });
+  return true;
 }
 
 std::string TBackupKeeper::StemOf(const std::string& nativePath) const {
@@ -218,6 +226,8 @@ std::string TBackupKeeper::StemOf(const std::string& nativePath) const {
 
 bool TBackupKeeper::Wait(std::chrono::milliseconds limit) {
   std::unique_lock lock(FMutex);
+  FHoldUntil = {};
+  FChanged.notify_all();
   return FChanged.wait_for(lock, limit, [this] { return FJobs.empty() && !FBusy; });
 }
 
@@ -242,12 +252,23 @@ void TBackupKeeper::Succeeded(const std::string& stem) {
 }
 
 void TBackupKeeper::Work() {
+  // The lowest priorities of this thread alone (Linux: a thread's nice and I/O class are its own).
+  const auto self = static_cast<id_t>(::syscall(SYS_gettid));
+  ::setpriority(PRIO_PROCESS, self, 19);
+  constexpr int kIoPrioClassIdle = 3, kIoPrioClassShift = 13, kIoPrioWhoProcess = 1;
+  ::syscall(SYS_ioprio_set, kIoPrioWhoProcess, static_cast<int>(self), kIoPrioClassIdle << kIoPrioClassShift);
   for (;;) {
     TJob job;
     {
       std::unique_lock lock(FMutex);
-      FChanged.wait(lock, [this] { return FStop || !FJobs.empty(); });
-      if (FStop) return;  // what is left stays pending on disk for the next start
+      for (;;) {
+        if (FStop) return;  // what is left stays pending on disk for the next start
+        if (!FJobs.empty() && std::chrono::steady_clock::now() >= FHoldUntil) break;
+        if (FJobs.empty())
+          FChanged.wait(lock);
+        else
+          FChanged.wait_until(lock, FHoldUntil);
+      }
       job = std::move(FJobs.front());
       FJobs.pop_front();
       FBusy = true;

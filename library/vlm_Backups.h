@@ -4,7 +4,10 @@
 // keeper's clock; NAME: StemOf), when the newest backup of
 // that file is more than an hour old. The save only hard-links the old file there under a hidden
 // name (`.NAME-YYYY-MM-DD-HHMMSS.xml.pending`; its bytes are read at once only where no link can be
-// made); a worker thread compresses it, names the result and thins out the older backups. A
+// made); a worker thread compresses it, names the result and thins out the older backups. The
+// worker starts kHold after the last file was kept (the save that keeps it writes meanwhile, and
+// a save of several files keeps each), or at once when waited for; it runs at the lowest CPU and
+// disk priority, so that it never slows the save or the window. A
 // pending copy left by a program that ended first is compressed when the next keeper starts.
 // A backup that fails is reported (Problems) and never stops the save.
 #include <atomic>
@@ -46,10 +49,14 @@ public:
   TBackupKeeper(const TBackupKeeper&) = delete;
   TBackupKeeper& operator=(const TBackupKeeper&) = delete;
   static constexpr std::chrono::seconds kCloseWait{5};
+  static constexpr std::chrono::milliseconds kHold{1500};
 
   // Called before the file at `cp1251Path` is replaced by a save; never raises, never waits.
-  void BeforeReplace(const std::string& cp1251Path);
-  // True when nothing is left to compress, waiting at most `limit`.
+  void BeforeReplace(const std::string& cp1251Path) { Keep(cp1251Path, false); }
+  // Keeps the file's present version now, however recent the newest backup (before a restore puts
+  // another in its place). False, and a problem reported, when it could not be.
+  bool KeepNow(const std::string& cp1251Path) { return Keep(cp1251Path, true); }
+  // True when nothing is left to compress, waiting at most `limit` (the hold ends at once).
   bool Wait(std::chrono::milliseconds limit);
   // The backups that failed since the last call, one message each (UTF-8). A file whose backups
   // keep failing is named once until one succeeds again.
@@ -69,6 +76,7 @@ private:
     std::time_t Now = 0;
     std::string Shown;  // the file's path for messages (UTF-8)
   };
+  bool Keep(const std::string& cp1251Path, bool always);
   void Problem(const std::string& stem, const std::string& shown, const std::string& reason);
   void Succeeded(const std::string& stem);
   void Work();
@@ -82,6 +90,7 @@ private:
   std::condition_variable FChanged;
   std::deque<TJob> FJobs;
   bool FBusy = false;
+  std::chrono::steady_clock::time_point FHoldUntil{};  // the worker starts no job before
   std::atomic<bool> FStop{false};
   std::vector<std::string> FProblems;
   std::map<std::string, bool> FFailing;  // stem: its last backup failed (and was named)

@@ -219,6 +219,10 @@ void TLibrary::SetReadOnly(TXMLParser& document, TXMLNode& experience, bool lock
                                Step(res::StepReadOnly)));
 }
 
+void TLibrary::Restore(TXMLParser& journal, std::unique_ptr<TXMLNode> root) {
+  FUndo.push(new TRestoreCommand(*this, journal, std::move(root), Step(res::StepRestore)));
+}
+
 bool TLibrary::IsChanged(const TXMLParser* document) const {
   const auto edits = FEdits.find(document);
   if (edits == FEdits.end()) return false;

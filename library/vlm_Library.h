@@ -73,6 +73,9 @@ public:
   // An empty path clears the picture.
   void SetPicture(TXMLParser& document, TXMLNode& experience, const std::string& path);
   void SetReadOnly(TXMLParser& document, TXMLNode& experience, bool locked);
+  // The journal takes `root` (a backup's tree, see CopyTree) in place of its own; undone, it gets
+  // its own tree back.
+  void Restore(TXMLParser& journal, std::unique_ptr<TXMLNode> root);
 
   QUndoStack& UndoStack() { return FUndo; }
 
@@ -102,6 +105,7 @@ signals:
 private:
   friend class TLibraryCommand;
   friend class TRemoveCommand;
+  friend class TRestoreCommand;
   // Called by the history's steps as they are done and undone.
   void Touched(const TXMLParser* document);
 

@@ -4,6 +4,7 @@
 
 #include "vlm_Library.h"
 #include "vlm_LibraryOps.h"
+#include "xml_mainUnit.h"
 #include "xml_node.h"
 
 namespace {
@@ -139,4 +140,18 @@ void TExchangeCommand::redo() {
   if (!ExchangeEntries(FParent, FPosition, FOther)) return;
   Touch();
   Children(&FParent, FMoved);
+}
+
+TRestoreCommand::TRestoreCommand(TLibrary& library, TXMLParser& journal, std::unique_ptr<TXMLNode> root,
+                                 const QString& text)
+    : TLibraryCommand(library, &journal, text), FJournal(journal), FOther(std::move(root)) {}
+
+void TRestoreCommand::Exchange() {
+  std::swap(FJournal.Root, FOther);
+  const TXMLNode* old = FOther.get();
+  TXMLNode* root = FJournal.Root.get();
+  for (TXMLPair& pair : FLibrary.Pairs().Pairs)
+    if (pair.Second == old) pair.Second = root;
+  Touch();
+  Children(root, nullptr);
 }

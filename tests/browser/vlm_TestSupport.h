@@ -13,6 +13,7 @@
 #include <QPersistentModelIndex>
 #include <QTreeView>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +77,11 @@ public:
     return path;
   }
   void ShowAbout(QWidget*) override { ++AboutShown; }
+  // The restore dialog: the backup ChooseBackup picks from those offered; none without it.
+  QString AskBackupToRestore(QWidget*, const QString&, const std::vector<TBackupFile>& backups, bool) override {
+    return ChooseBackup ? ChooseBackup(backups) : QString();
+  }
+  std::function<QString(const std::vector<TBackupFile>&)> ChooseBackup;
 
   std::deque<TLoginResult> Logins;
   std::vector<TAuthorizationMode> Modes;

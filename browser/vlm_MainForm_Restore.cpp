@@ -1,0 +1,95 @@
+// Bringing back a dated backup. A journal: the backup is chosen in the restore dialog (through the
+// dialog seam) and read whole or refused; what the user typed is saved and the journal's present
+// file kept as a backup; then the journal takes the backup's tree as one step of the history
+// (undo gives its own tree back) and is saved. The library file: its present version is kept,
+// the backup written in its place, and the library is not written again until the next start,
+// which reads it (reloading every view while journals stay open is more than a restore is worth).
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QAction>
+
+#include "vlm_FileWatch.h"
+#include "vlm_MainForm.h"
+#include "vlm_Resources.h"
+#include "vlm_Restore.h"
+#include "vlm_Strings.h"
+#include "vlm_Types.h"
+#include "vlm_Widgets.h"
+#include "vlm_WritingFiles.h"
+#include "xml_functions.h"
+
+namespace {
+QString Shown(const std::string& cp1251) { return QDir::toNativeSeparators(FromCp(cp1251)); }
+}  // namespace
+
+void Tfrm_MainForm::ConnectRestore() {
+  act_Restore = new QAction(Text(res::HintRestore), this);
+  act_Restore->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  act_Restore->setShortcutContext(Qt::WindowShortcut);
+  act_Restore->setShortcutVisibleInContextMenu(true);
+  addAction(act_Restore);
+  tre_Directory->addAction(act_Restore);  // on the tree's context menu
+  connect(act_Restore, &QAction::triggered, this, [this] { Run([this] { RestoreFromBackup(); }); });
+}
+
+void Tfrm_MainForm::RestoreFromBackup() {
+  if (!FBackups) return FUi.ShowWarning(this, Text(res::MsgRestoreNeedsWritable));
+  // The journal the selection lies in, or the library when its root is selected.
+  TXMLParser* document = nullptr;
+  for (QModelIndex up = FCurrentNode; up.isValid() && !document; up = up.parent()) {
+    const TXMLNode* element = NodeOf(up);
+    if (element && element->Name == tagJournal)
+      document = const_cast<TXMLParser*>(FJournals->DocumentOfRoot(element));
+    else if (element && element->Name == tagDreamLibrary && FCurrentNode == up)
+      document = FLibrary;
+  }
+  if (!document) return FUi.ShowWarning(this, Text(res::MsgRestoreSelectJournal));
+  if (FCore->MutableStateOf(document).ReadOnly()) return FUi.ShowWarning(this, Text(res::MsgRestoreNeedsWritable));
+  const bool library = document == FLibrary;
+  const QString shown = Shown(document->FileName);
+  FBackups->Wait(TBackupKeeper::kCloseWait);  // a backup just made is listed too
+  const std::vector<TBackupFile> backups = ListBackups(FBackups->Folder(), FBackups->StemOf(NativePath(document->FileName)));
+  if (backups.empty()) return FUi.ShowWarning(this, Text(res::MsgNoBackups).arg(shown));
+  const QString chosen = FUi.AskBackupToRestore(this, shown, backups, library);
+  if (chosen.isEmpty()) return;
+
+  const std::string path = QFile::encodeName(chosen).toStdString();
+  TBackupContent content = ReadBackup(path, library);
+  if (!content.Document)
+    return FUi.ShowError(this, Text(res::MsgRestoreRefused)
+                                   .arg(QDir::toNativeSeparators(chosen), QString::fromUtf8(content.Problem.c_str())));
+  QString when;
+  for (const TBackupFile& backup : backups)
+    if (backup.Path == path)
+      when = QDateTime::fromSecsSinceEpoch(backup.Time).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+
+  // Ours first: what was typed reaches the file, and the file is kept as a backup however recent
+  // the last one, so that the restore can itself be undone from the backups.
+  if (FCore->IsChanged(document) && !SaveAndReport()) return;
+  if (!FBackups->KeepNow(document->FileName)) return FUi.ShowError(this, Text(res::MsgRestoreKeepFailed).arg(shown));
+  if (library) return RestoreLibraryFile(*content.Document, shown, when);
+  ReplaceJournalRoot(*document, [&] {
+    FCore->Restore(*document, CopyTree(*content.Document->Root));
+    return true;
+  });
+  content.Document.reset();
+  if (SaveAndReport()) pnl_WorkArea->ShowNotice(Text(res::MsgRestored).arg(shown, when));
+}
+
+void Tfrm_MainForm::RestoreLibraryFile(TXMLParser& restored, const QString& shown, const QString& when) {
+  const std::string file = FLibrary->FileName;
+  try {
+    const TWritingFiles writing;
+    restored.SaveToFile(file);  // replaces the file whole or leaves it
+  } catch (const EInOutError& error) {
+    return FUi.ShowError(this, FailureText(res::MsgSaveFailed, {{error.FileName, error.Reason}}));
+  }
+  if (FWatch) FWatch->Known(FromCp(file));
+  // The running program's library would write over it: it is only viewed until the next start.
+  TDocumentState& state = FCore->MutableStateOf(FLibrary);
+  state.Read = rsUnreadable;
+  state.Reason = res::ReasonLibraryRestored;
+  ShowReadOnlyState(FCurrentNode);
+  FUi.ShowWarning(this, Text(res::MsgLibraryRestored).arg(shown, when));
+}

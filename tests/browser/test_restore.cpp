@@ -1,0 +1,150 @@
+// Bringing back a dated backup: a restore and its undo, a backup that cannot be used, and the
+// restore dialog's list and preview.
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "vlm_RestoreForm.h"
+#include "vlm_TestSupport.h"
+
+namespace {
+
+class RestoreTest : public BrowserTest {
+protected:
+  void SetUp() override {
+    Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"A\">\n"
+                                        "    <file name=\"J\" path=\"j.xml\" default=\"yes\" />\n"
+                                        "  </directory>\n</dreamlibrary>\n"));
+    Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral("<velmora>\n  <day name=\"d1\" />\n</velmora>\n"));
+    Open();
+    Journal = Form->Library().OpenJournal(Library.Path(QStringLiteral("j.xml")).toStdString());
+    // The first save keeps the file as it was (d1 alone) as a backup.
+    ClickItem(Item(QStringLiteral("J")));
+    Ui.NewElements.push_back({true, QStringLiteral("d2"), QString()});
+    Form->btn_Tool_03Click();
+    ASSERT_NE(Item(QStringLiteral("d2")), nullptr);
+    ASSERT_TRUE(Form->SaveAndReport());
+    ASSERT_TRUE(Form->Backups()->Wait(std::chrono::seconds(10)));
+    ASSERT_EQ(Backups().size(), 1u);
+    ClickItem(Item(QStringLiteral("d2")));
+  }
+  std::vector<TBackupFile> Backups() const { return ListBackups(Form->Backups()->Folder(), "j"); }
+
+  TXMLParser* Journal = nullptr;
+};
+
+TEST_F(RestoreTest, ARestoreKeepsTheJournalFirstAndIsUndoneToTheSameBytes) {
+  const QByteArray before = Library.Read(QStringLiteral("j.xml"));
+  Ui.ChooseBackup = [](const std::vector<TBackupFile>& offered) {
+    return offered.empty() ? QString() : QString::fromLocal8Bit(offered.front().Path.c_str());
+  };
+  Form->RestoreFromBackup();
+  ASSERT_TRUE(Ui.Errors.isEmpty()) << Ui.Errors.join('\n').toStdString();
+  EXPECT_FALSE(Library.Read(QStringLiteral("j.xml")).contains("d2")) << "the restored version is on disk";
+  EXPECT_EQ(Item(QStringLiteral("d2")), nullptr);
+  ASSERT_NE(Item(QStringLiteral("d1")), nullptr);
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("j.xml")));
+  ASSERT_TRUE(Form->Backups()->Wait(std::chrono::seconds(10)));
+  EXPECT_EQ(Backups().size(), 2u) << "the version before the restore was kept, however recent the last backup";
+
+  Form->TakeStep(false);
+  ASSERT_NE(Item(QStringLiteral("d2")), nullptr);
+  ASSERT_TRUE(Form->SaveAndReport());
+  EXPECT_EQ(Library.Read(QStringLiteral("j.xml")), before);
+  Form->TakeStep(true);  // and done again
+  EXPECT_EQ(Item(QStringLiteral("d2")), nullptr);
+  EXPECT_TRUE(Ui.Errors.isEmpty()) << Ui.Errors.join('\n').toStdString();
+}
+
+TEST_F(RestoreTest, ABackupThatCannotBeUsedIsRefusedAndTheJournalStaysAsItIs) {
+  const QByteArray before = Library.Read(QStringLiteral("j.xml"));
+  const QString folder = QString::fromLocal8Bit(Form->Backups()->Folder().c_str());
+  const QString good = QString::fromLocal8Bit(Backups().front().Path.c_str());
+  // Not gzip; a gzip cut short; a whole gzip of another kind of file (the library's own backup).
+  QFile plain(folder + QStringLiteral("j-2020-01-01-000000.xml.gz"));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  plain.write(Library.Read(QStringLiteral("j.xml")));
+  plain.close();
+  const QString cut = folder + QStringLiteral("j-2020-01-02-000000.xml.gz");
+  ASSERT_TRUE(QFile::copy(good, cut));
+  ASSERT_TRUE(QFile::resize(cut, QFileInfo(cut).size() / 2));
+  const QString other = folder + QStringLiteral("j-2020-01-03-000000.xml.gz");
+  Form->Backups()->KeepNow(Library.Path(QStringLiteral("dreams.ini")).toStdString());
+  ASSERT_TRUE(Form->Backups()->Wait(std::chrono::seconds(10)));
+  ASSERT_EQ(ListBackups(Form->Backups()->Folder(), "dreams").size(), 1u);
+  ASSERT_TRUE(QFile::rename(QString::fromLocal8Bit(ListBackups(Form->Backups()->Folder(), "dreams").front().Path.c_str()), other));
+
+  const int steps = Form->Library().UndoStack().count();
+  for (const QString& bad : {plain.fileName(), cut, other}) {
+    Ui.Errors.clear();
+    Ui.ChooseBackup = [bad](const std::vector<TBackupFile>&) { return bad; };
+    Form->RestoreFromBackup();
+    ASSERT_EQ(Ui.Errors.size(), 1) << bad.toStdString();
+    EXPECT_TRUE(Ui.Errors.front().contains(QFileInfo(bad).fileName())) << Ui.Errors.front().toStdString();
+    EXPECT_EQ(Library.Read(QStringLiteral("j.xml")), before);
+    EXPECT_EQ(Form->Library().UndoStack().count(), steps);
+    EXPECT_FALSE(Form->Library().IsChanged(Journal));
+    ASSERT_NE(Item(QStringLiteral("d2")), nullptr);
+  }
+  EXPECT_EQ(Backups().size(), 4u) << "nothing was kept for a restore that did not happen";
+}
+
+TEST(RestoreForm, ListsBackupsNewestFirstWithTheirCountsAndPreviewsTheChosenOne) {
+  QTemporaryDir dir;
+  const QString journal = dir.path() + QStringLiteral("/j.xml");
+  std::time_t now = 1700000000;
+  TBackupKeeper keeper(QFile::encodeName(dir.path() + QStringLiteral("/backups/")).toStdString(), [&] { return now; });
+  const char* versions[] = {"<day name=\"a\" />",
+                            "<day name=\"a\"><experience number=\"1\" title=\"t\"><description>text</description>"
+                            "</experience></day><day name=\"b\" />",
+                            "<day name=\"a\"><experience number=\"1\" title=\"t\" /><experience number=\"2\" /></day>"
+                            "<day name=\"b\" /><day name=\"c\" />"};
+  for (const char* days : versions) {
+    QFile file(journal);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n<velmora>") + days + "</velmora>\r\n");
+    file.close();
+    ASSERT_TRUE(keeper.KeepNow(QFile::encodeName(journal).toStdString()));
+    ASSERT_TRUE(keeper.Wait(std::chrono::seconds(10)));
+    now += 86400;
+  }
+  std::vector<TBackupFile> backups = ListBackups(keeper.Folder(), "j");
+  ASSERT_EQ(backups.size(), 3u);
+  // A fourth, damaged: its row says so and it cannot be restored.
+  const std::string damaged = keeper.Folder() + BackupName("j", now);
+  ASSERT_TRUE(QFile(QString::fromLocal8Bit(backups.front().Path.c_str())).copy(QString::fromLocal8Bit(damaged.c_str())));
+  ASSERT_TRUE(QFile::resize(QString::fromLocal8Bit(damaged.c_str()), 20));
+  backups = ListBackups(keeper.Folder(), "j");
+
+  TRestoreForm form(QStringLiteral("j.xml"), backups, false);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.Counted(); }, 10000));
+  ASSERT_EQ(form.lst_Backups->topLevelItemCount(), 4);
+  const QString expected[4][3] = {{QString(), QString(), QString()},
+                                  {QStringLiteral("16.11.2023"), QStringLiteral("3"), QStringLiteral("2")},
+                                  {QStringLiteral("15.11.2023"), QStringLiteral("2"), QStringLiteral("1")},
+                                  {QStringLiteral("14.11.2023"), QStringLiteral("1"), QStringLiteral("0")}};
+  for (int row = 1; row < 4; ++row) {
+    const QTreeWidgetItem* item = form.lst_Backups->topLevelItem(row);
+    EXPECT_TRUE(item->text(0).startsWith(expected[row][0])) << item->text(0).toStdString();
+    EXPECT_EQ(item->text(1), expected[row][1]);
+    EXPECT_EQ(item->text(2), expected[row][2]);
+    EXPECT_TRUE(item->text(3).endsWith(QStringLiteral("КБ")));
+  }
+  EXPECT_EQ(form.lst_Backups->topLevelItem(0)->text(1), QStringLiteral("повреждена"));
+  EXPECT_FALSE(form.btn_Restore->isEnabled()) << "the newest, damaged, is chosen first";
+  EXPECT_TRUE(form.ChosenPath().isEmpty());
+
+  form.lst_Backups->setCurrentItem(form.lst_Backups->topLevelItem(2));
+  EXPECT_TRUE(form.btn_Restore->isEnabled());
+  ASSERT_EQ(form.tre_Preview->topLevelItemCount(), 2);
+  QTreeWidgetItem* dream = form.tre_Preview->topLevelItem(0)->child(0);
+  ASSERT_NE(dream, nullptr);
+  EXPECT_EQ(dream->text(0), QStringLiteral("1. t"));
+  form.tre_Preview->setCurrentItem(dream);
+  EXPECT_EQ(form.mem_Text->toPlainText(), QStringLiteral("text"));
+  EXPECT_TRUE(form.mem_Text->isReadOnly());
+  EXPECT_EQ(form.ChosenPath(), QString::fromLocal8Bit(backups[1].Path.c_str()));
+}
+
+}  // namespace
