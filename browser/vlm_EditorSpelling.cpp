@@ -19,6 +19,7 @@
 namespace {
 constexpr int kMostSuggestions = 7;
 constexpr int kReadingPollMs = 100;
+constexpr int kReadingDelayMs = 1000;
 }  // namespace
 
 void TEditorPanel::StartSpelling(const QString& personalFile) {
@@ -50,7 +51,11 @@ TEditorSpelling::TEditorSpelling(TEditorPanel& panel, std::unique_ptr<TSpellChec
     });
   });
   connect(name, &QLineEdit::textChanged, this, [this, name] { Underline(name); });
-  WaitForDictionaries();
+  // The dictionaries take half a second of a core to read: after the window has started.
+  QTimer::singleShot(kReadingDelayMs, this, [this] {
+    FChecker->StartReading();
+    WaitForDictionaries();
+  });
 }
 
 TEditorSpelling::~TEditorSpelling() {

@@ -143,8 +143,7 @@ struct TDictionariesReading {
 };
 
 TSpellChecker::TSpellChecker(const QString& personalFile, const QStringList& folders, const QStringList& languages)
-    : FPersonalFile(personalFile) {
-  FReading = std::make_unique<TDictionariesReading>(TDictionariesReading{Shared(folders, languages)});
+    : FFolders(folders), FLanguages(languages), FPersonalFile(personalFile) {
   QStringList words;
   FPersonalReadWhole = ReadPersonal(words);
   for (const QString& w : words) FPersonal.insert(w);
@@ -163,11 +162,17 @@ bool TSpellChecker::DictionaryPresent(const QStringList& folders, const QStringL
   return !DictionaryFiles(folders, languages).empty();
 }
 
+void TSpellChecker::StartReading() {
+  if (!FReading && !FDictionaries)
+    FReading = std::make_unique<TDictionariesReading>(TDictionariesReading{Shared(FFolders, FLanguages)});
+}
+
 bool TSpellChecker::Ready() {
   return FDictionaries || (FReading && FReading->Future.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
 }
 
 bool TSpellChecker::Available() {
+  StartReading();
   if (!FDictionaries && FReading) {
     FDictionaries = FReading->Future.get();
     FReading.reset();

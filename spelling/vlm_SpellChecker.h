@@ -2,7 +2,7 @@
 // Spell checking against the installed Hunspell dictionaries (Russian and English by default) and
 // the user's own word list, a UTF-8 text file of one word a line kept beside the library.
 //
-// The dictionaries are read once per process, in the background from the first checker on, and
+// The dictionaries are read once per process, in the background from the first StartReading on, and
 // shared by every checker; a word is right when any dictionary or the own list knows it. Results
 // are remembered per word, so checking a paragraph again as it is typed costs a lookup a word.
 #include <QHash>
@@ -30,6 +30,9 @@ public:
   static bool DictionaryPresent(const QStringList& folders = DefaultFolders(),
                                 const QStringList& languages = DefaultLanguages());
 
+  // Starts reading the dictionaries in the background (once; the first Available starts it too).
+  // Not at construction: a window that starts need not share its first moments with the reading.
+  void StartReading();
   // True once the dictionaries have been read (never waits).
   bool Ready();
   // Waits for the dictionaries; false when none could be read: every word then counts as right.
@@ -49,7 +52,8 @@ private:
   bool CheckUncached(const QString& word);
   bool ReadPersonal(QStringList& words);
 
-  std::unique_ptr<TDictionariesReading> FReading;  // until the dictionaries are first needed
+  std::unique_ptr<TDictionariesReading> FReading;  // from StartReading until they are first needed
+  QStringList FFolders, FLanguages;
   std::shared_ptr<TDictionaries> FDictionaries;
   QString FPersonalFile;
   QString FFailure;
