@@ -19,16 +19,6 @@
 #include "xml_node.h"
 
 namespace {
-TFont ChartFont(int size, TColor colour, bool bold) {
-  TFont font;
-  font.Name = res::GraphFontName;
-  font.Size = size;
-  font.Color = colour;
-  font.Bold = bold;
-  font.Charset = RUSSIAN_CHARSET;
-  return font;
-}
-
 // The 16 x 16 glyph's middle, for the 15 x 15 chart buttons.
 QIcon Glyph(const char* path) {
   const QPixmap picture{QLatin1String(path)};
@@ -56,20 +46,7 @@ TStatisticsView::TStatisticsView(const TControls& controls, TVLGraph& graph, TVL
 TStatisticsView::~TStatisticsView() = default;
 
 void TStatisticsView::SetUpPainters(TVLGraph& graph, TVLGraph& quality) {
-  for (TVLGraph* g : {&graph, &quality}) {
-    g->AxisFont = ChartFont(6, clBlack, true);
-    g->Title.Font = ChartFont(8, clNavy, true);
-    g->Title.Alignment = 0;
-    g->Footer.Font = ChartFont(7, clNavy, false);
-    g->Footer.Alignment = 1;
-    g->OutlineColor = clNavy;
-    g->AxisColor = clBlack;
-    g->BackColor = clNone;
-  }
-  graph.Kind = gkLineCircles;
-  graph.SetColors({clMaroon, clRed, clYellow, clWhite});
-  quality.Kind = gkHorzBars;
-  quality.SetColors({clPurple, clNavy, clBlue, clAqua, clWhite});
+  SetUpJournalCharts(graph, quality, res::GraphFontName);
 }
 
 void TStatisticsView::ShowJournalStatistics(const TXMLNode& journalRoot, const std::array<bool, kLabelCount>& defined,

@@ -11,28 +11,6 @@
 #include "xml_functions.h"
 
 namespace {
-TFont ChartFont(int size, TColor colour, bool bold) {
-  TFont font;
-  font.Name = res::GraphFontName;
-  font.Size = size;
-  font.Color = colour;
-  font.Bold = bold;
-  font.Charset = RUSSIAN_CHARSET;
-  return font;
-}
-
-// The settings of the work area's painters: fonts, headers, colours.
-void SetUp(TVLGraph& g) {
-  g.AxisFont = ChartFont(6, clBlack, true);
-  g.Title.Font = ChartFont(8, clNavy, true);
-  g.Title.Alignment = 0;
-  g.Footer.Font = ChartFont(7, clNavy, false);
-  g.Footer.Alignment = 1;
-  g.OutlineColor = clNavy;
-  g.AxisColor = clBlack;
-  g.BackColor = clNone;
-}
-
 QImage Draw(TVLGraph& graph, int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(Qt::white);
@@ -48,9 +26,8 @@ TJournalCharts DrawJournalCharts(const TXMLNode& root, const TExportContent& con
   TJournalCharts charts;
 
   TVLGraph graph;
-  SetUp(graph);
-  graph.Kind = gkLineCircles;
-  graph.SetColors({clMaroon, clRed, clYellow, clWhite});
+  TVLGraph quality;
+  SetUpJournalCharts(graph, quality, res::GraphFontName);
   graph.XMin = 1.0;
   graph.XMax = static_cast<double>(counts.DreamsPerDay.size());
   graph.YMin = 0.0;
@@ -63,10 +40,6 @@ TJournalCharts DrawJournalCharts(const TXMLNode& root, const TExportContent& con
   graph.BarWidth = 10.0 / kChartWidth;
   charts.PerDay = Draw(graph, kChartWidth, kChartHeight);
 
-  TVLGraph quality;
-  SetUp(quality);
-  quality.Kind = gkHorzBars;
-  quality.SetColors({clPurple, clNavy, clBlue, clAqua, clWhite});
   int highest = 0;
   for (int k = 0; k < kLabelCount; ++k)
     if (content.LabelDefined[k]) highest = k + 1;

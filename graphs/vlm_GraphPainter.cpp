@@ -308,3 +308,29 @@ void TVLGraph::DrawHorzBars() {
       DrawRectOutline(&c, OutlineColor, box.Left, y0, box.Left + len, y0 - box.S);
   }
 }
+
+void SetUpJournalCharts(TVLGraph& perDay, TVLGraph& quality, const std::string& fontName) {
+  const auto font = [&fontName](int size, TColor colour, bool bold) {
+    TFont f;
+    f.Name = fontName;
+    f.Size = size;
+    f.Color = colour;
+    f.Bold = bold;
+    f.Charset = RUSSIAN_CHARSET;
+    return f;
+  };
+  for (TVLGraph* g : {&perDay, &quality}) {
+    g->AxisFont = font(6, clBlack, true);
+    g->Title.Font = font(8, clNavy, true);
+    g->Title.Alignment = 0;
+    g->Footer.Font = font(7, clNavy, false);
+    g->Footer.Alignment = 1;
+    g->OutlineColor = clNavy;
+    g->AxisColor = clBlack;
+    g->BackColor = clNone;
+  }
+  perDay.Kind = gkLineCircles;
+  perDay.SetColors({clMaroon, clRed, clYellow, clWhite});
+  quality.Kind = gkHorzBars;
+  quality.SetColors({clPurple, clNavy, clBlue, clAqua, clWhite});
+}

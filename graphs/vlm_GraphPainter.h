@@ -110,3 +110,7 @@ private:
   void DrawMarker(const TDataBox& box, int p, int h, bool round);
   std::vector<std::uint32_t> GradientTable(int first, int last, int extent) const;
 };
+
+// The look of a journal's two charts wherever they are drawn (the work area, an export): fonts,
+// headers and colours of the dreams-per-day line and of the labels' bars.
+void SetUpJournalCharts(TVLGraph& perDay, TVLGraph& quality, const std::string& fontName);
