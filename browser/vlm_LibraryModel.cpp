@@ -43,6 +43,7 @@ TLibraryModel::TLibraryModel(TLibrary& library, QObject* parent)
   FTop->IsBuilt = true;
   connect(&library, &TLibrary::EntryChanged, this, &TLibraryModel::EntryChanged);
   connect(&library, &TLibrary::ChildrenChanged, this, [this](TXMLNode* parent, TXMLNode*) { ChildrenChanged(parent); });
+  connect(&library, &TLibrary::RootReplacing, this, &TLibraryModel::ForgetRoot);
 }
 
 TLibraryModel::~TLibraryModel() = default;
@@ -235,6 +236,26 @@ void TLibraryModel::ChildrenChanged(TXMLNode* parent) {
   // A row below another one of the list may go with it.
   for (const QPersistentModelIndex& row : rows)
     if (row.isValid()) Follow(*NodeAt(row));
+}
+
+void TLibraryModel::ForgetRoot(const TXMLNode* old) {
+  // Every row showing the old root gives up its rows while their elements are still there (a view
+  // may read any row while one of them goes); until the new root follows, it shows no rows.
+  QList<QPersistentModelIndex> showing;
+  for (TNode* node : AllNodes())
+    if (node->Root == old) showing << QPersistentModelIndex(IndexOf(node));
+  for (const QPersistentModelIndex& row : showing) {
+    if (!row.isValid()) continue;
+    TNode& node = *NodeAt(row);
+    if (!node.Children.empty()) {
+      beginRemoveRows(row, 0, static_cast<int>(node.Children.size()) - 1);
+      TNode::Free(node.Children);
+      endRemoveRows();
+    }
+    node.IsBuilt = true;
+  }
+  for (const QPersistentModelIndex& row : showing)
+    if (row.isValid()) NodeAt(row)->Root = nullptr;
 }
 
 void TLibraryModel::FollowPairs() {

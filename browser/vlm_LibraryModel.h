@@ -69,6 +69,7 @@ private:
   std::vector<TNode*> AllNodes() const;
   void EntryChanged(TXMLNode* element);
   void ChildrenChanged(TXMLNode* parent);
+  void ForgetRoot(const TXMLNode* old);
   // The rows below `node` follow its element's children: one added, removed, or two exchanged;
   // anything else takes every row away and shows them again.
   void Follow(TNode& node);

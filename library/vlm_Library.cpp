@@ -71,6 +71,7 @@ const TXMLNode* TLibrary::ReadAgain(TXMLParser& journal) {
   if (check.Status != xrOk) return nullptr;
   FUndo.clear();
   const TXMLNode* old = journal.Root.get();
+  emit RootReplacing(old);
   const std::string fileName = journal.FileName;
   journal.LoadFromFile(fileName);
   TDocumentState& state = FJournals.MutableStateOf(&journal);

@@ -101,6 +101,9 @@ signals:
   void ChildrenChanged(TXMLNode* parent, TXMLNode* child);
   // The set of changed documents is different.
   void ChangedDocumentsChanged();
+  // A journal's root is about to be replaced (read again, restored, or that undone): whoever shows
+  // elements below `old` lets go of them now; they may be freed before ChildrenChanged follows.
+  void RootReplacing(const TXMLNode* old);
 
 private:
   friend class TLibraryCommand;

@@ -147,6 +147,7 @@ TRestoreCommand::TRestoreCommand(TLibrary& library, TXMLParser& journal, std::un
     : TLibraryCommand(library, &journal, text), FJournal(journal), FOther(std::move(root)) {}
 
 void TRestoreCommand::Exchange() {
+  emit FLibrary.RootReplacing(FJournal.Root.get());
   std::swap(FJournal.Root, FOther);
   const TXMLNode* old = FOther.get();
   TXMLNode* root = FJournal.Root.get();
