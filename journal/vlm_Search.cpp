@@ -158,6 +158,7 @@ TJournalIndex::TJournalIndex(const TXMLNode& root) {
     std::size_t Next;
   };
   std::vector<TFrame> stack{{&root, 0}};
+  std::vector<std::string_view> fields;  // kFieldCount a dream
   while (!stack.empty()) {
     TFrame& frame = stack.back();
     if (frame.Next >= frame.Node->Children.size()) {
@@ -177,17 +178,24 @@ TJournalIndex::TJournalIndex(const TXMLNode& root) {
     dream.Energy = ReadEnergyLevel(*child).Level;
     for (int n = 1; n <= 4; ++n)
       if (ReadLabelFlag(*child, n)) dream.Labels |= static_cast<std::uint8_t>(1u << (n - 1));
-    if (FText.size() > std::numeric_limits<std::uint32_t>::max() / 2) throw std::length_error("TJournalIndex");
-    dream.Begin = static_cast<std::uint32_t>(FText.size());
-    for (int f = 0; f < kFieldCount; ++f) {
-      const std::string_view field = FieldText(dream, static_cast<TField>(f));
-      const std::size_t at = FText.size();
-      FText.resize(at + field.size());
-      for (std::size_t i = 0; i < field.size(); ++i) FText[at + i] = static_cast<char>(kFold[static_cast<unsigned char>(field[i])]);
-      dream.FieldEnd[f] = static_cast<std::uint32_t>(FText.size());
-      FText += '\0';
-    }
     FDreams.push_back(dream);
+    for (int f = 0; f < kFieldCount; ++f) fields.push_back(FieldText(dream, static_cast<TField>(f)));
+  }
+  // The folded text in one buffer, sized once: growing it would copy tens of megabytes again.
+  std::size_t total = 0;
+  for (const std::string_view field : fields) total += field.size() + 1;
+  if (total > std::numeric_limits<std::uint32_t>::max() / 2) throw std::length_error("TJournalIndex");
+  FText.reset(new char[total]);
+  FTextSize = total;
+  char* out = FText.get();
+  const std::string_view* field = fields.data();
+  for (TDream& dream : FDreams) {
+    dream.Begin = static_cast<std::uint32_t>(out - FText.get());
+    for (int f = 0; f < kFieldCount; ++f, ++field) {
+      for (const char c : *field) *out++ = static_cast<char>(kFold[static_cast<unsigned char>(c)]);
+      dream.FieldEnd[f] = static_cast<std::uint32_t>(out - FText.get());
+      *out++ = '\0';
+    }
   }
 }
 

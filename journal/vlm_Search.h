@@ -4,6 +4,7 @@
 // the filters by label, energy level and date. Works on the Windows-1251 bytes as they are kept;
 // never changes a document. Plain C++ below the search panel.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,7 +59,7 @@ public:
 
   explicit TJournalIndex(const TXMLNode& root);
   const std::vector<TDream>& Dreams() const { return FDreams; }
-  std::string_view Text() const { return FText; }
+  std::string_view Text() const { return {FText.get(), FTextSize}; }
   std::uint32_t End(std::size_t dream) const { return FDreams[dream].FieldEnd[kFieldCount - 1] + 1; }
   bool Passes(const TDream& dream, const TSearchFilter& filter) const;
   // The original (unfolded) bytes of a field of a dream.
@@ -66,7 +67,8 @@ public:
 
 private:
   std::vector<TDream> FDreams;
-  std::string FText;
+  std::unique_ptr<char[]> FText;  // not zero-filled first: every byte is written once
+  std::size_t FTextSize = 0;
 };
 
 struct TSearchHit {
