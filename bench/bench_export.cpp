@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "journal_generator.h"
+#include "offscreen_main.h"
 #include "vlm_Export.h"
 #include "xml_mainUnit.h"
 
@@ -66,11 +67,4 @@ BENCHMARK(BM_Markdown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations
 BENCHMARK(BM_Text)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_Pdf)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunOffscreen<QGuiApplication>(argc, argv); }

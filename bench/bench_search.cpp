@@ -17,6 +17,7 @@
 #include <string>
 
 #include "journal_generator.h"
+#include "offscreen_main.h"
 #include "vlm_MainForm.h"
 #include "vlm_SearchPanel.h"
 #include "silent_interaction.h"
@@ -126,11 +127,4 @@ BENCHMARK(BM_FirstSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterati
 BENCHMARK(BM_Keystroke)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(110);
 BENCHMARK(BM_SearchAnew)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunOffscreen<QApplication>(argc, argv); }

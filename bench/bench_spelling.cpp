@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "offscreen_main.h"
 #include "vlm_SpellChecker.h"
 #include "vlm_SpellHighlighter.h"
 #include "vlm_Words.h"
@@ -119,11 +120,4 @@ BENCHMARK(BM_Show)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20)
 BENCHMARK(BM_ShowAgain)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Keystroke)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunOffscreen<QGuiApplication>(argc, argv); }

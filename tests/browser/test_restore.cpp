@@ -10,15 +10,10 @@
 
 namespace {
 
-class RestoreTest : public BrowserTest {
+class RestoreTest : public OneJournalTest {
 protected:
   void SetUp() override {
-    Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"A\">\n"
-                                        "    <file name=\"J\" path=\"j.xml\" default=\"yes\" />\n"
-                                        "  </directory>\n</dreamlibrary>\n"));
-    Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral("<velmora>\n  <day name=\"d1\" />\n</velmora>\n"));
-    Open();
-    Journal = Form->Library().OpenJournal(Library.Path(QStringLiteral("j.xml")).toStdString());
+    OneJournalTest::SetUp();
     // The first save keeps the file as it was (d1 alone) as a backup.
     ClickItem(Item(QStringLiteral("J")));
     Ui.NewElements.push_back({true, QStringLiteral("d2"), QString()});
@@ -30,8 +25,6 @@ protected:
     ClickItem(Item(QStringLiteral("d2")));
   }
   std::vector<TBackupFile> Backups() const { return ListBackups(Form->Backups()->Folder(), "j"); }
-
-  TXMLParser* Journal = nullptr;
 };
 
 TEST_F(RestoreTest, ARestoreKeepsTheJournalFirstAndIsUndoneToTheSameBytes) {

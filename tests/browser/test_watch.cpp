@@ -9,20 +9,11 @@
 
 namespace {
 
-class WatchTest : public BrowserTest {
+class WatchTest : public OneJournalTest {
 protected:
-  void SetUp() override {
-    Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"A\">\n"
-                                        "    <file name=\"J\" path=\"j.xml\" default=\"yes\" />\n"
-                                        "  </directory>\n</dreamlibrary>\n"));
-    Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral("<velmora>\n  <day name=\"d1\" />\n</velmora>\n"));
-    Open();
-    Journal = Form->Library().OpenJournal(Library.Path(QStringLiteral("j.xml")).toStdString());
-  }
   QStringList ConflictCopies() const {
     return QDir(Library.Path()).entryList({QStringLiteral("j.conflict-*.xml")}, QDir::Files);
   }
-  TXMLParser* Journal = nullptr;
 };
 
 TEST_F(WatchTest, AJournalChangedElsewhereIsReadAgainAfterOurOwnSave) {

@@ -178,3 +178,18 @@ protected:
   TScriptedInteraction Ui;
   std::unique_ptr<Tfrm_MainForm> Form;
 };
+
+// A window on a library whose one journal, J (`j.xml`, the night d1), is the default; Journal is
+// its document.
+class OneJournalTest : public BrowserTest {
+protected:
+  void SetUp() override {
+    Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"A\">\n"
+                                        "    <file name=\"J\" path=\"j.xml\" default=\"yes\" />\n"
+                                        "  </directory>\n</dreamlibrary>\n"));
+    Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral("<velmora>\n  <day name=\"d1\" />\n</velmora>\n"));
+    Open();
+    Journal = Form->Library().OpenJournal(Library.Path(QStringLiteral("j.xml")).toStdString());
+  }
+  TXMLParser* Journal = nullptr;
+};
