@@ -16,7 +16,7 @@
 #include <memory>
 #include <string>
 
-#include "journal_generator.h"
+#include "fifty_years.h"
 #include "offscreen_main.h"
 #include "vlm_MainForm.h"
 #include "vlm_SearchPanel.h"
@@ -26,20 +26,8 @@
 namespace {
 
 // The journal in a library that does not load it at the start.
-struct TFiftyYears {
-  QTemporaryDir Dir;
-  TFiftyYears() {
-    const std::string journal = GenerateJournal(50);
-    QFile file(Dir.filePath(QStringLiteral("fifty.xml")));
-    if (file.open(QIODevice::WriteOnly)) file.write(journal.data(), static_cast<qint64>(journal.size()));
-    QFile library(Dir.filePath(QStringLiteral("dreams.ini")));
-    if (!library.open(QIODevice::WriteOnly)) return;
-    library.write("<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n"
-                  "<dreamlibrary name=\"L\">\r\n  <directory name=\"C\">\r\n"
-                  "    <file name=\"Fifty\" path=\"" + Dir.filePath(QStringLiteral("fifty.xml")).toUtf8() +
-                  "\" />\r\n  </directory>\r\n</dreamlibrary>\r\n");
-  }
-  std::string Path() const { return Dir.filePath(QStringLiteral("fifty.xml")).toStdString(); }
+struct TFiftyYears : TFiftyYearsLibrary {
+  TFiftyYears() : TFiftyYearsLibrary(false) {}
 };
 
 TFiftyYears& Folder() {

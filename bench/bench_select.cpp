@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "fifty_years.h"
 #include "journal_generator.h"
 #include "vlm_MainForm.h"
 #include "vlm_Types.h"
@@ -117,19 +118,8 @@ void BM_Reselection(benchmark::State& state) {
 
 // A 50-year journal as the default one, with a day of it deleted: taking the deletion back and
 // doing it again, each with the tree following and the window repainted.
-struct TFiftyYears {
-  QTemporaryDir Dir;
-  TFiftyYears() {
-    const std::string journal = GenerateJournal(50);
-    QFile file(Dir.filePath(QStringLiteral("fifty.xml")));
-    if (file.open(QIODevice::WriteOnly)) file.write(journal.data(), static_cast<qint64>(journal.size()));
-    QFile library(Dir.filePath(QStringLiteral("dreams.ini")));
-    if (!library.open(QIODevice::WriteOnly)) return;
-    library.write("<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n"
-                  "<dreamlibrary name=\"L\">\r\n  <options confirmdelete=\"no\" />\r\n  <directory name=\"C\">\r\n"
-                  "    <file name=\"Fifty\" path=\"" + Dir.filePath(QStringLiteral("fifty.xml")).toUtf8() +
-                  "\" default=\"yes\" />\r\n  </directory>\r\n</dreamlibrary>\r\n");
-  }
+struct TFiftyYears : TFiftyYearsLibrary {
+  TFiftyYears() : TFiftyYearsLibrary(true) {}
 };
 
 void DayDeletionStep(benchmark::State& state, bool timeRedo) {
