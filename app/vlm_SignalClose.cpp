@@ -13,21 +13,35 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
+#include <ctime>
 
 #include "vlm_MainForm.h"
 #include "vlm_WritingFiles.h"
 
 namespace {
-int gPipe[2] = {-1, -1};  // [0] read by the event loop, [1] written by the handler
-// Signals written but not yet read. When three went unanswered the event loop is stuck, and the
-// next signal ends the program the old way rather than being ignored for ever; but a program that
-// is writing its files is busy, not stuck, and ending it would lose what it writes.
+int gPipe[2] = {-1, -1};  // [0] read by the event loop, [1] written by the handler; kept for life
+// Signals written but not yet read, and when the oldest of them came. When signals have gone
+// unanswered for a while the event loop is stuck (or the program is past it, winding down and
+// stuck there), and a signal ends the program the old way rather than being ignored for ever. A
+// burst of signals during a long exit save is not that: a program that is writing its files, or
+// that answers within the grace period, is busy, not stuck, and ending it would lose its files.
 std::atomic<int> gPending{0};
+std::atomic<std::int64_t> gOldestPendingNs{0};
+constexpr std::int64_t kStuckAfterNs = 2'000'000'000;
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
+
+std::int64_t NowNs() {
+  timespec now {};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);  // async-signal-safe
+  return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
 
 void OnSignal(int signal) {
   const int savedErrno = errno;
-  if (gPending.fetch_add(1) >= 3 && gWritingFiles.load() == 0) {
+  const std::int64_t now = NowNs();
+  if (gPending.fetch_add(1) == 0) gOldestPendingNs.store(now);
+  if (now - gOldestPendingNs.load() > kStuckAfterNs && gWritingFiles.load() == 0) {
     ::signal(signal, SIG_DFL);
     ::raise(signal);
   }
@@ -35,36 +49,41 @@ void OnSignal(int signal) {
   [[maybe_unused]] const auto written = ::write(gPipe[1], &byte, 1);
   errno = savedErrno;
 }
-}  // namespace
 
-TSignalListener::TSignalListener(QObject* parent) : QObject(parent) {
-  if (gPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gPipe) != 0) return;
+// Once per process: the pipe stays open and the handlers installed after a listener is gone, so
+// that a late signal never writes into a descriptor the program has since reused for a file.
+bool InstallHandlers() {
+  if (gPipe[0] >= 0) return true;
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gPipe) != 0) return false;
   ::fcntl(gPipe[1], F_SETFL, ::fcntl(gPipe[1], F_GETFL) | O_NONBLOCK);
   ::fcntl(gPipe[0], F_SETFL, ::fcntl(gPipe[0], F_GETFL) | O_NONBLOCK);
-  FNotifier = new QSocketNotifier(gPipe[0], QSocketNotifier::Read, this);
-  connect(FNotifier, &QSocketNotifier::activated, this, &TSignalListener::Drain);
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  FInstalled = true;
-  for (int s : kSignals) FInstalled = ::sigaction(s, &action, nullptr) == 0 && FInstalled;
+  bool installed = true;
+  for (int s : kSignals) installed = ::sigaction(s, &action, nullptr) == 0 && installed;
+  return installed;
+}
+}  // namespace
+
+TSignalListener::TSignalListener(QObject* parent) : QObject(parent) {
+  FInstalled = InstallHandlers();
+  if (gPipe[0] < 0) return;
+  FNotifier = new QSocketNotifier(gPipe[0], QSocketNotifier::Read, this);
+  connect(FNotifier, &QSocketNotifier::activated, this, &TSignalListener::Drain);
 }
 
-TSignalListener::~TSignalListener() {
-  if (!FNotifier) return;
-  // Back to the default: a signal that comes while the program winds down ends it at once.
-  for (int s : kSignals) ::signal(s, SIG_DFL);
-  ::close(gPipe[0]);
-  ::close(gPipe[1]);
-  gPipe[0] = gPipe[1] = -1;
-}
+// Signals from here on are no longer answered: if winding down stalls, one that comes after the
+// grace period ends the program at once.
+TSignalListener::~TSignalListener() = default;
 
 void TSignalListener::Drain() {
   unsigned char bytes[16];
   ssize_t n;
   while ((n = ::read(gPipe[0], bytes, sizeof bytes)) > 0) {
-    gPending.fetch_sub(static_cast<int>(n));
+    // Any left came during this read: they wait from now.
+    if (gPending.fetch_sub(static_cast<int>(n)) > n) gOldestPendingNs.store(NowNs());
     for (ssize_t i = 0; i < n; ++i) emit Received(bytes[i]);
   }
 }

@@ -25,5 +25,6 @@ private:
 
 // Tells `window` it closes for a signal (it asks nothing and shows no notice that waits from now
 // on), ends every modal dialog (as if cancelled), then closes `window` on the event loop. Signals
-// that come while the program writes its files never end it (vlm_WritingFiles.h).
+// that come while the program writes its files (vlm_WritingFiles.h), or that it answers within two
+// seconds, never end it.
 void CloseForSignal(class Tfrm_MainForm* window);
