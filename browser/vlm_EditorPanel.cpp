@@ -48,16 +48,61 @@ QIcon Glyph(bool cross) {
 TEditorPanel::TEditorPanel(TUserInteraction& ui, const QString& appDir, QWidget* parent)
     : QWidget(parent), FUi(ui), FAppDir(appDir) {
   CreateControls();
+  NameObjects();
   ConnectHandlers();
 }
 
-void TEditorPanel::Edit(const QModelIndex& node, TXMLNode* element, TXMLParser* document) {
-  FNode = node;
-  FElement = element;
-  FDocument = document;
+void TEditorPanel::LoadEntry(TEditorKind kind, const TXMLNode& element, bool documentReadOnly,
+                             const TXMLNode* nameEntry) {
+  const TShowing showing(*this);
+  FLoaded = true;
+  FDocumentReadOnly = documentReadOnly;
   // A notice speaks of the entry shown before.
   lbl_Notice->hide();
   lbl_Notice->clear();
+  FillEditors(kind, element, nameEntry);
+  ArrangeEditors(kind);
+  if (kind != ekExperience) return;
+  if (element.GetAttribute(attrReadOnly) == litTrue)
+    LockEditors();
+  else
+    UnlockEditors();
+}
+
+void TEditorPanel::ShowConfirmDelete(bool ask, bool enabled) {
+  const TShowing showing(*this);
+  box_ConfirmDelete->setChecked(ask);
+  box_ConfirmDelete->setEnabled(enabled);
+}
+
+bool TEditorPanel::FocusName() {
+  if (!edt_Name->isVisible()) return false;
+  edt_Name->setFocus(Qt::ShortcutFocusReason);
+  edt_Name->selectAll();
+  return true;
+}
+
+QString TEditorPanel::LabelCaption(int n) const { return LabelBox(n) ? LabelBox(n)->text() : QString(); }
+
+void TEditorPanel::SetLabelCaption(int n, const QString& caption) {
+  if (QCheckBox* box = LabelBox(n)) box->setText(caption);
+}
+
+// By their names the controls are found as a user finds them on screen (tests, accessibility).
+void TEditorPanel::NameObjects() {
+  const std::pair<QWidget*, const char*> named[] = {
+      {img_Graphs, "img_Graphs"}, {lbl_Number, "lbl_Number"}, {edt_Number, "edt_Number"},
+      {lbl_Name, "lbl_Name"}, {edt_Name, "edt_Name"}, {lbl_Description, "lbl_Description"},
+      {mmo_Description, "mmo_Description"}, {lbl_Energy, "lbl_Energy"}, {trb_Energy, "trb_Energy"},
+      {lbl_HighEnergyLevel, "lbl_HighEnergyLevel"}, {lbl_ZeroEnergyLevel, "lbl_ZeroEnergyLevel"},
+      {lbl_LowEnergyLevel, "lbl_LowEnergyLevel"}, {lbl_Comment, "lbl_Comment"}, {mmo_Comment, "mmo_Comment"},
+      {lbl_Image, "lbl_Image"}, {img_Image, "img_Image"}, {btn_LoadImage, "btn_LoadImage"},
+      {btn_ClearImage, "btn_ClearImage"}, {box_Label1, "box_Label1"}, {box_Label2, "box_Label2"},
+      {box_Label3, "box_Label3"}, {box_Label4, "box_Label4"}, {bvl_Border, "bvl_Border"},
+      {btn_Copy_1, "btn_Copy_1"}, {btn_Copy_2, "btn_Copy_2"}, {btn_Copy_3, "btn_Copy_3"},
+      {btn_Refresh_1, "btn_Refresh_1"}, {btn_Refresh_2, "btn_Refresh_2"}, {btn_Refresh_3, "btn_Refresh_3"},
+      {btn_ReadOnly, "btn_ReadOnly"}, {box_ConfirmDelete, "box_ConfirmDelete"}, {lbl_Notice, "lbl_Notice"}};
+  for (const auto& [widget, name] : named) widget->setObjectName(QLatin1String(name));
 }
 
 void TEditorPanel::CreateControls() {
@@ -206,32 +251,29 @@ void TEditorPanel::FollowResize() {
   PlaceComment();
 }
 
-void TEditorPanel::FillEditors(TEditorKind kind, TXMLNode* element) {
-  if (!element) return;
+void TEditorPanel::FillEditors(TEditorKind kind, const TXMLNode& element, const TXMLNode* nameEntry) {
   const TShowing showing(*this);
   switch (kind) {
     case ekLibrary:
     case ekCatalog:
-      edt_Name->setText(Shown(element->GetAttribute(attrName)));
+      edt_Name->setText(Shown(element.GetAttribute(attrName)));
       break;
-    case ekJournal:
-      if (element->Name == tagFile && element->GetAttribute(attrName) != litUndefined) {
-        edt_Name->setText(Shown(element->GetAttribute(attrName)));
-      } else if (element->Name == tagJournal && LibraryEntryOf) {
-        if (const TXMLNode* file = LibraryEntryOf(element)) edt_Name->setText(Shown(file->GetAttribute(attrName)));
-      }
+    case ekJournal: {
+      const TXMLNode& named = nameEntry ? *nameEntry : element;
+      edt_Name->setText(Shown(named.GetAttribute(attrName)));
       break;
+    }
     case ekDay:
-      edt_Name->setText(Shown(element->GetAttribute(attrName)));
-      mmo_Comment->setPlainText(FromCp(ChildText(*element, tagComment)));
+      edt_Name->setText(Shown(element.GetAttribute(attrName)));
+      mmo_Comment->setPlainText(FromCp(ChildText(element, tagComment)));
       break;
     case ekExperience:
-      FillExperience(*element);
+      FillExperience(element);
       break;
   }
 }
 
-void TEditorPanel::FillExperience(TXMLNode& experience) {
+void TEditorPanel::FillExperience(const TXMLNode& experience) {
   edt_Number->setText(Shown(experience.GetAttribute(attrNumber)));
   edt_Name->setText(Shown(experience.GetAttribute(attrTitle)));
   // A description read back is one paragraph; one stored in this run keeps its CR LF breaks.

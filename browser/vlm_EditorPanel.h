@@ -1,19 +1,18 @@
 #pragma once
-// The work area: the editors of the selected tree node, laid out for its kind, writing every change
-// straight into the element they are told to edit; and the chart image with its buttons, which the
-// statistics views draw into. The main window tells the panel which node it edits (Edit) and fills
-// and arranges it on each selection.
+// The work area: the editors of the selected tree node, laid out for its kind, and the chart image
+// with its buttons, which the statistics views draw into. The window loads an entry into the
+// panel on each selection; the panel shows it and emits the user's edits of it, which the window
+// applies through the library core. The panel never writes into a document itself.
 //
-//   vlm_EditorPanel.cpp           controls as designed, FillEditors, ArrangeEditors, locking
-//   vlm_EditorPanel_Handlers.cpp  the change handlers of the editors
+//   vlm_EditorPanel.cpp           controls as designed, showing an entry, layout per kind, locking
+//   vlm_EditorPanel_Handlers.cpp  the change handlers of the editors, which emit the edits
 #include <QString>
-#include <QPersistentModelIndex>
 #include <QWidget>
 #include <functional>
 #include <string>
-#include <string_view>
 
 #include "vlm_Anchors.h"
+#include "vlm_Library.h"
 
 class QCheckBox;
 class QImage;
@@ -25,10 +24,8 @@ class QToolButton;
 class TBevel;
 class TEditorSpelling;
 class TLevelLabel;
-class TLibrary;
 class TUserInteraction;
 class TXMLNode;
-class TXMLParser;
 
 enum TEditorKind { ekLibrary = 0, ekCatalog = 1, ekJournal = 2, ekDay = 3, ekExperience = 4 };
 
@@ -38,46 +35,24 @@ public:
   // `appDir`: the executable's directory, ending in "/", where "empty.bmp" is looked for.
   TEditorPanel(TUserInteraction& ui, const QString& appDir, QWidget* parent = nullptr);
 
-  // What the editors change from now on: `element` of `document`, shown by the tree node `node`
-  // (whose caption the name and number editors keep in step). Every change goes through the
-  // library core as a step that can be undone. Any may be null: nothing is changed.
-  void Edit(const QModelIndex& node, TXMLNode* element, TXMLParser* document);
-  // Edits nothing any more: call before the element being edited is freed.
-  void Detach() { Edit(QModelIndex(), nullptr, nullptr); }
-  QModelIndex CurrentNode() const { return FNode; }
-  TXMLNode* CurrentElement() const { return FElement; }
-
-  // True while the element edited belongs to a document that is never written (a journal or
-  // library that could not be read): its editors stay read-only whatever the element says.
-  void SetDocumentReadOnly(bool readOnly) { FDocumentReadOnly = readOnly; }
-
-  // While one of these lives, the editors only show: filling and arranging them, locking and
-  // unlocking, never write into the element (a file only looked at keeps its bytes).
-  class TShowing {
-  public:
-    explicit TShowing(TEditorPanel& panel) : FPanel(panel), FWas(panel.FShowing) { panel.FShowing = true; }
-    ~TShowing() { FPanel.FShowing = FWas; }
-    TShowing(const TShowing&) = delete;
-    TShowing& operator=(const TShowing&) = delete;
-
-  private:
-    TEditorPanel& FPanel;
-    bool FWas;
-  };
-  bool Showing() const { return FShowing; }
-
-  // Shows the entry (inside a TShowing of its own): nothing is written.
-  void FillEditors(TEditorKind kind, TXMLNode* element);
-  void ArrangeEditors(TEditorKind kind);
-  void LockEditors();
-  void UnlockEditors();
+  // Shows `element` in the editors laid out for `kind`, writing nothing, and emits the user's
+  // edits of it from now on. A journal's name is read from `nameEntry` (its library entry) when
+  // given. With `documentReadOnly` (a document that is never written) the editors only show,
+  // whatever the element says. The element is read here and not kept.
+  void LoadEntry(TEditorKind kind, const TXMLNode& element, bool documentReadOnly, const TXMLNode* nameEntry = nullptr);
+  // Emits nothing until the next LoadEntry (nothing is selected, or the entry is going away).
+  void Unload() { FLoaded = false; }
   // The layout last arranged; -1 before the first.
   int Kind() const { return FKind; }
 
-  // The core the edits go through.
-  TLibrary* Core = nullptr;
-  // The library entry (`file` element) of a loaded journal's root, or null: the pair list's FirstOf.
-  std::function<TXMLNode*(const TXMLNode*)> LibraryEntryOf;
+  // The library's own box "ask before deleting": shown as `ask`, enabled when the library is written.
+  void ShowConfirmDelete(bool ask, bool enabled);
+  // The name editor takes the focus with its text selected; false when it is not shown.
+  bool FocusName();
+  // The caption of label box n = 1..4; a box without one is not shown.
+  QString LabelCaption(int n) const;
+  void SetLabelCaption(int n, const QString& caption);
+
   // A picture path as stored (Windows-1251) resolved for use; used as written when not set.
   std::function<std::string(const std::string&)> ResolvePath;
   // Runs after the work area's controls followed a new size of the area (the window's or the
@@ -89,7 +64,6 @@ public:
   TBevel* Border() const { return bvl_Border; }
   QToolButton* CopyButton(int n) const;
   QToolButton* RefreshButton(int n) const;
-  QCheckBox* LabelBox(int n) const;  // box_Label1 .. box_Label4 for n = 1..4
   TAnchorLayout* Anchors() const { return FLayout; }
 
   // What could not be shown or stored, as the panel tells it without a modal box; empty when fine.
@@ -102,8 +76,46 @@ public:
   void StartSpelling(const QString& personalFile);
   TEditorSpelling* Spelling() const { return FSpelling; }
 
-  // Handlers of the editors. Each runs when its control's value changes and writes into the
-  // element being edited, except while the panel is only showing an entry (TShowing).
+  static constexpr int kDesignWidth = 452;
+  static constexpr int kDesignHeight = 383;
+  static constexpr int kMinCommentWidth = 120;
+
+signals:
+  // The user's edits of the entry loaded, as they are to be stored (Windows-1251): its name (a
+  // dream's is tfTitle), number, description or comment.
+  void TextEdited(TTextField field, const std::string& text);
+  void LabelEdited(int n, bool on);
+  void PictureEdited(const std::string& path);  // empty: no picture
+  void EnergyEdited(int level);
+  void ReadOnlyEdited(bool readOnly);
+  void ConfirmDeleteEdited(bool ask);
+
+private:
+  friend class TEditorSpelling;  // runs its menu's actions inside the panel's error boundary
+  // While one of these lives, the editors only show: filling and arranging them, locking and
+  // unlocking, never emit an edit.
+  class TShowing {
+  public:
+    explicit TShowing(TEditorPanel& panel) : FPanel(panel), FWas(panel.FShowing) { panel.FShowing = true; }
+    ~TShowing() { FPanel.FShowing = FWas; }
+    TShowing(const TShowing&) = delete;
+    TShowing& operator=(const TShowing&) = delete;
+
+  private:
+    TEditorPanel& FPanel;
+    bool FWas;
+  };
+  // True when the user's edits of an entry of this kind may be emitted now.
+  bool Editing(TEditorKind kind) const { return FLoaded && !FShowing && FKind == kind; }
+  void FillEditors(TEditorKind kind, const TXMLNode& element, const TXMLNode* nameEntry);
+  void ArrangeEditors(TEditorKind kind);
+  void LockEditors();
+  void UnlockEditors();
+  QCheckBox* LabelBox(int n) const;  // box_Label1 .. box_Label4 for n = 1..4
+  void NameObjects();
+
+  // Handlers of the editors. Each runs when its control's value changes and emits the edit,
+  // except while the panel is only showing an entry (TShowing).
   void edt_NumberChange();
   void edt_NameChange();
   void mmo_DescriptionChange();
@@ -116,10 +128,6 @@ public:
   void lbl_ZeroEnergyLevelDblClick();
   void lbl_LowEnergyLevelDblClick();
   void btn_ReadOnlyClick();
-
-  static constexpr int kDesignWidth = 452;
-  static constexpr int kDesignHeight = 383;
-  static constexpr int kMinCommentWidth = 120;
 
   // Controls of the design.
   QLabel* img_Graphs = nullptr;
@@ -152,11 +160,9 @@ public:
   QToolButton* btn_Refresh_2 = nullptr;
   QToolButton* btn_Refresh_3 = nullptr;
   QCheckBox* btn_ReadOnly = nullptr;
-  QCheckBox* box_ConfirmDelete = nullptr;  // the library's: ask before deleting (the window handles it)
+  QCheckBox* box_ConfirmDelete = nullptr;  // the library's: ask before deleting
   QLabel* lbl_Notice = nullptr;  // one line of what could not be shown or stored
 
-private:
-  friend class TEditorSpelling;  // runs its menu's actions inside the panel's error boundary
   void CreateControls();
   void ConnectHandlers();
   // Runs a handler inside the error boundary.
@@ -165,10 +171,8 @@ private:
   bool Encode(const QString& text, std::string& bytes);
   // Removes from a memo what Windows-1251 cannot hold; true when something was removed.
   bool RefuseForeignCharacters(QPlainTextEdit* memo);
-  // True when the element edited is of this kind and changes may go through the core.
-  bool Editing(std::string_view elementName) const;
   void SetEditorsWritable(bool writable);
-  void FillExperience(TXMLNode& experience);
+  void FillExperience(const TXMLNode& experience);
   // Shows `picture` in img_Image, made smaller to fit when it is larger than the box.
   void ShowPicture(const QImage& picture);
   // The blank picture "empty.bmp" of the program's folder; a null image (with a notice) when missing.
@@ -185,9 +189,7 @@ private:
   TUserInteraction& FUi;
   QString FAppDir;
   TAnchorLayout* FLayout = nullptr;
-  QPersistentModelIndex FNode;
-  TXMLNode* FElement = nullptr;
-  TXMLParser* FDocument = nullptr;
+  bool FLoaded = false;  // an entry is loaded: its edits are emitted
   bool FDocumentReadOnly = false;
   int FKind = -1;
   bool FRefusing = false;  // a memo is being cleaned of characters it cannot keep

@@ -1,5 +1,5 @@
-// The change handlers of the editors: every change goes straight into the element being edited,
-// and the tree caption follows the name and the number.
+// The change handlers of the editors: each emits the user's edit of the entry loaded, as it is to
+// be stored.
 #include <QCheckBox>
 #include <QImage>
 #include <QLabel>
@@ -12,7 +12,6 @@
 
 #include "vlm_EditorPanel.h"
 #include "vlm_EntryFields.h"
-#include "vlm_Library.h"
 #include "vlm_ErrorBoundary.h"
 #include "vlm_Pictures.h"
 #include "vlm_Resources.h"
@@ -20,7 +19,6 @@
 #include "vlm_Types.h"
 #include "vlm_UserInteraction.h"
 #include "vlm_Widgets.h"
-#include "xml_node.h"
 
 void TEditorPanel::ConnectHandlers() {
   auto refused = [this](const QString& bad) { ShowNotice(Text(res::MsgCharactersRefused).arg(bad)); };
@@ -39,13 +37,14 @@ void TEditorPanel::ConnectHandlers() {
   connect(lbl_ZeroEnergyLevel, &TLevelLabel::doubleClicked, this, [this] { Run([this] { lbl_ZeroEnergyLevelDblClick(); }); });
   connect(lbl_LowEnergyLevel, &TLevelLabel::doubleClicked, this, [this] { Run([this] { lbl_LowEnergyLevelDblClick(); }); });
   connect(btn_ReadOnly, &QCheckBox::toggled, this, [this] { Run([this] { btn_ReadOnlyClick(); }); });
+  connect(box_ConfirmDelete, &QCheckBox::toggled, this, [this](bool ask) {
+    Run([this, ask] {
+      if (!FShowing) emit ConfirmDeleteEdited(ask);
+    });
+  });
 }
 
 void TEditorPanel::Run(const std::function<void()>& handler) { Guard(FUi, this, handler); }
-
-bool TEditorPanel::Editing(std::string_view elementName) const {
-  return FElement && FDocument && Core && FElement->Name == elementName;
-}
 
 bool TEditorPanel::Encode(const QString& text, std::string& bytes) {
   QString bad;
@@ -78,54 +77,39 @@ bool TEditorPanel::RefuseForeignCharacters(QPlainTextEdit* memo) {
 }
 
 void TEditorPanel::edt_NumberChange() {
-  if (FShowing || !Editing(tagExperience)) return;
+  if (!Editing(ekExperience)) return;
   std::string number;
-  if (!Encode(edt_Number->text(), number)) return;
-  Core->SetText(*FDocument, *FElement, tfNumber, number);  // the tree's caption follows the core
+  if (Encode(edt_Number->text(), number)) emit TextEdited(tfNumber, number);
 }
 
 void TEditorPanel::edt_NameChange() {
-  if (FShowing || !FElement || !FDocument || !Core) return;
+  if (!FLoaded || FShowing) return;
   std::string name;
-  if (!Encode(edt_Name->text(), name)) return;
-  const std::string& kind = FElement->Name;
-  if (kind == tagDreamLibrary || kind == tagDirectory || kind == tagFile || kind == tagDay) {
-    Core->SetText(*FDocument, *FElement, tfName, name);
-  } else if (kind == tagJournal) {
-    // A journal's name is kept by its library entry, not by the journal file.
-    TXMLNode* entry = LibraryEntryOf ? LibraryEntryOf(FElement) : nullptr;
-    if (!entry) return;
-    Core->SetText(Core->Document(), *entry, tfName, name);
-  } else if (kind == tagExperience) {
-    Core->SetText(*FDocument, *FElement, tfTitle, name);
-  }
+  if (Encode(edt_Name->text(), name)) emit TextEdited(FKind == ekExperience ? tfTitle : tfName, name);
 }
 
 void TEditorPanel::mmo_DescriptionChange() {
-  if (FShowing || FRefusing || !Editing(tagExperience)) return;
+  if (FRefusing || !Editing(ekExperience)) return;
   RefuseForeignCharacters(mmo_Description);
   std::string text;
-  if (!Encode(mmo_Description->toPlainText(), text)) return;
-  Core->SetText(*FDocument, *FElement, tfDescription, DescriptionText(text));
+  if (Encode(mmo_Description->toPlainText(), text)) emit TextEdited(tfDescription, DescriptionText(text));
 }
 
 void TEditorPanel::mmo_CommentChange() {
-  if (FShowing || FRefusing || !(Editing(tagExperience) || Editing(tagDay))) return;
+  if (FRefusing || !(Editing(ekExperience) || Editing(ekDay))) return;
   RefuseForeignCharacters(mmo_Comment);
   std::string text;
-  if (!Encode(mmo_Comment->toPlainText(), text)) return;
-  Core->SetText(*FDocument, *FElement, tfComment, JoinCommentLines(text));
+  if (Encode(mmo_Comment->toPlainText(), text)) emit TextEdited(tfComment, JoinCommentLines(text));
 }
 
 void TEditorPanel::box_LabelClick(int n) {
-  if (FShowing || !Editing(tagExperience)) return;
-  Core->SetLabel(*FDocument, *FElement, n, LabelBox(n)->isChecked());
+  if (Editing(ekExperience)) emit LabelEdited(n, LabelBox(n)->isChecked());
 }
 
 void TEditorPanel::btn_LoadImageClick() {
-  if (!Editing(tagExperience)) return;
+  if (!Editing(ekExperience)) return;
   const QString chosen = FUi.AskOpenImage(this);
-  if (chosen.isEmpty()) return;
+  if (chosen.isEmpty() || !Editing(ekExperience)) return;  // the entry may have gone meanwhile
   std::string path;
   QString bad;
   if (!ToCp(chosen, path, &bad)) {
@@ -138,14 +122,14 @@ void TEditorPanel::btn_LoadImageClick() {
     return;
   }
   ShowPicture(picture);
-  Core->SetPicture(*FDocument, *FElement, path);
+  emit PictureEdited(path);
 }
 
 void TEditorPanel::btn_ClearImageClick() {
-  if (!Editing(tagExperience)) return;
+  if (!Editing(ekExperience)) return;
   // Cleared even when the blank picture itself is missing: the user asked for no picture.
   ShowPicture(BlankPicture());
-  Core->SetPicture(*FDocument, *FElement, {});
+  emit PictureEdited({});
 }
 
 void TEditorPanel::ColourLevels(int position) {
@@ -164,7 +148,7 @@ void TEditorPanel::ColourLevels(int position) {
 }
 
 void TEditorPanel::trb_EnergyChange() {
-  if (!FShowing && Editing(tagExperience)) Core->SetEnergy(*FDocument, *FElement, trb_Energy->value());
+  if (Editing(ekExperience)) emit EnergyEdited(trb_Energy->value());
   ColourLevels(trb_Energy->value());
 }
 
@@ -172,7 +156,7 @@ void TEditorPanel::SetEnergyByLabel(int level) {
   if (!trb_Energy->isEnabled()) return;
   // Stored even when the track bar shows that level already (a dream without a level shows the
   // middle): the user asked for it.
-  if (trb_Energy->value() == level && Editing(tagExperience)) Core->SetEnergy(*FDocument, *FElement, level);
+  if (trb_Energy->value() == level && Editing(ekExperience)) emit EnergyEdited(level);
   trb_Energy->setValue(level);
 }
 
@@ -183,9 +167,9 @@ void TEditorPanel::lbl_ZeroEnergyLevelDblClick() { SetEnergyByLabel(trb_Energy->
 void TEditorPanel::lbl_LowEnergyLevelDblClick() { SetEnergyByLabel(trb_Energy->maximum()); }
 
 void TEditorPanel::btn_ReadOnlyClick() {
-  if (!Editing(tagExperience)) return;
+  if (FKind != ekExperience) return;
   const bool locked = btn_ReadOnly->isChecked();
-  if (!FShowing && !FDocumentReadOnly) Core->SetReadOnly(*FDocument, *FElement, locked);
+  if (Editing(ekExperience) && !FDocumentReadOnly) emit ReadOnlyEdited(locked);
   if (locked)
     LockEditors();
   else

@@ -100,13 +100,6 @@ void Tfrm_MainForm::CreateControls() {
   pnl_WorkArea = new TEditorPanel(FUi, FAppDir, spt_Splitter);
   pnl_WorkArea->setMinimumWidth(kMinPaneWidth);
   pnl_WorkArea->ResolvePath = [this](const std::string& path) { return ResolvePath(path); };
-  pnl_WorkArea->Core = FCore.get();
-  pnl_WorkArea->LibraryEntryOf = [this](const TXMLNode* root) -> TXMLNode* {
-    // The entry of the node being edited: two entries may share one journal.
-    TXMLNode* own = LibraryEntryOfNode(pnl_WorkArea->CurrentNode());
-    if (own && NodeOf(pnl_WorkArea->CurrentNode()) == root) return own;
-    return FPairs ? FPairs->FirstOf(root) : nullptr;
-  };
   // The work area's controls follow its size first; then the charts are redrawn.
   pnl_WorkArea->OnResize = [this] { Run([this] { FormResize(); }); };
   // The user's own words for the spell checker live beside the library file.
@@ -170,7 +163,7 @@ void Tfrm_MainForm::ConnectHandlers() {
         ShowReadOnlyState(current);
       });
     else
-      pnl_WorkArea->Detach();  // nothing selected: the editors write nowhere
+      pnl_WorkArea->Unload();  // nothing selected: no edits
   });
   connect(btn_Tool_05, &QToolButton::clicked, this, [this] { Run([this] { btn_Tool_05Click(); }); });
   connect(btn_Tool_06, &QToolButton::clicked, this, [this] { Run([this] { btn_Tool_06Click(); }); });
@@ -179,12 +172,11 @@ void Tfrm_MainForm::ConnectHandlers() {
   ConnectActions();
   ConnectUndo();
   ConnectKeys();
+  ConnectEditorPanel();
   CreateExportActions();
   ConnectRestore();
   ConnectTreeMenu();
 }
-
-QCheckBox* Tfrm_MainForm::LabelBox(int n) const { return pnl_WorkArea->LabelBox(n); }
 
 void Tfrm_MainForm::FormResize() {
   // The work area has placed its own controls (the zero label, the bevel) by now; the charts are

@@ -222,7 +222,6 @@ public:
   // Work area: the editors and the chart image.
   TEditorPanel* pnl_WorkArea = nullptr;
   QLabel* lbl_ReadOnlyReason = nullptr;  // why the selected node's document is only viewed
-  QCheckBox* LabelBox(int n) const;  // box_Label1 .. box_Label4 for n = 1..4
 
   // Searching (vlm_MainForm_Search.cpp): the panel below the tree, shown by Ctrl+F.
   QSplitter* spt_Left = nullptr;  // the tree above, the search panel below
@@ -313,6 +312,15 @@ private:
   void ConnectActions();
   void ConnectUndo();
   void ConnectKeys();
+  // The editor panel's edits applied to the selected entry (vlm_MainForm_Edits.cpp).
+  void ConnectEditorPanel();
+  struct TEditTarget {
+    TXMLParser* Document = nullptr;
+    TXMLNode* Element = nullptr;
+    explicit operator bool() const { return Document && Element; }
+  };
+  // Where an edit of the selected entry goes; for a journal's name (`ofName`) its library entry.
+  TEditTarget EditTarget(bool ofName = false) const;
   void CreateExportActions();
   // The tree's context menu: the row under the mouse is selected, then its actions are offered.
   void ConnectTreeMenu();

@@ -182,7 +182,7 @@ void Tfrm_MainForm::btn_DeleteClick() {
   QModelIndex next = FTreeModel->index(position + 1, 0, parent);
   if (!next.isValid()) next = FTreeModel->index(position - 1, 0, parent);
   if (!next.isValid()) next = parent;
-  pnl_WorkArea->Detach();
+  pnl_WorkArea->Unload();
   tre_Directory->setCurrentIndex(next);
   FCore->Remove(*document, *NodeOf(parent), position);  // the model takes the row away
   // Shown again: positions, counts and the proposed number changed with the deletion.

@@ -62,18 +62,6 @@ void Tfrm_MainForm::ConnectKeys() {
     for (QToolButton* tool : {btn_Tool_04, btn_Tool_03, btn_Tool_02, btn_Tool_01})
       if (tool->isEnabled()) return tool->click();
   });
-  // The question before deleting, switched off in its window, is switched on again in the library's editor.
-  connect(pnl_WorkArea->box_ConfirmDelete, &QCheckBox::toggled, this, [this](bool ask) {
-    Run([this, ask] {
-      FConfirmDelete = ask;
-      FCore->SetConfirmDelete(ask);
-    });
-  });
   // F2: the name, or a dream's title.
-  key(QKeySequence(Qt::Key_F2), tre_Directory, [this] {
-    QLineEdit* name = pnl_WorkArea->edt_Name;
-    if (!name->isVisible()) return;
-    name->setFocus(Qt::ShortcutFocusReason);
-    name->selectAll();
-  });
+  key(QKeySequence(Qt::Key_F2), tre_Directory, [this] { pnl_WorkArea->FocusName(); });
 }

@@ -33,7 +33,7 @@ void Tfrm_MainForm::CreateSearchPanel() {
   pnl_Search->OpenDream = [this](TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience) {
     Run([&] { ShowSearchResult(entry, holder, experience); });
   };
-  pnl_Search->LabelCaption = [this](int n) { return LabelBox(n)->text(); };
+  pnl_Search->LabelCaption = [this](int n) { return pnl_WorkArea->LabelCaption(n); };
   pnl_Search->Hidden = [this] { tre_Directory->setFocus(); };
 
   auto* find = new QShortcut(QKeySequence::Find, this);

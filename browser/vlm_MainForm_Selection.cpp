@@ -39,53 +39,43 @@ void Tfrm_MainForm::EnableButtonsFor(const QModelIndex& node) {
 void Tfrm_MainForm::tre_DirectoryChanging(const QModelIndex& node) {
   FCurrentNode = node;
   TXMLNode* element = NodeOf(node);
-  const TEditorPanel::TShowing showing(*pnl_WorkArea);  // showing an entry never writes into it
-  pnl_WorkArea->Edit(node, element, DocumentOfNode(node));
-  if (!element) return;
-  pnl_WorkArea->SetDocumentReadOnly(InUnwrittenDocument(node));
+  if (!element) {
+    pnl_WorkArea->Unload();
+    return;
+  }
+  const bool unwritten = InUnwrittenDocument(node);
   EnableButtonsFor(node);
   const std::string& name = element->Name;
   if (name == tagDreamLibrary) {
-    {
-      const QSignalBlocker quiet(pnl_WorkArea->box_ConfirmDelete);
-      pnl_WorkArea->box_ConfirmDelete->setChecked(FConfirmDelete);
-      pnl_WorkArea->box_ConfirmDelete->setEnabled(ReadOnlyReason(node).isEmpty());
-    }
-    pnl_WorkArea->FillEditors(ekLibrary, element);
-    pnl_WorkArea->ArrangeEditors(ekLibrary);
+    pnl_WorkArea->ShowConfirmDelete(FConfirmDelete, ReadOnlyReason(node).isEmpty());
+    pnl_WorkArea->LoadEntry(ekLibrary, *element, unwritten);
     return;
   }
   const QModelIndex parent = node.parent();
 
   if (name == tagDirectory) {
-    pnl_WorkArea->FillEditors(ekCatalog, element);
-    pnl_WorkArea->ArrangeEditors(ekCatalog);
+    pnl_WorkArea->LoadEntry(ekCatalog, *element, unwritten);
   } else if (name == tagFile) {
-    pnl_WorkArea->FillEditors(ekJournal, element);
-    pnl_WorkArea->ArrangeEditors(ekJournal);
+    pnl_WorkArea->LoadEntry(ekJournal, *element, unwritten);
     if (element->GetAttribute(attrPath) != litUndefined) {
       LoadJournal(element);
       if (!FStepping) MarkDefaultJournal(element);  // a step taken back shows it; the user chose nothing
     }
     ShowJournalStatistics(node);  // an entry without a file shows empty charts
   } else if (name == tagJournal) {
-    pnl_WorkArea->FillEditors(ekJournal, element);
-    pnl_WorkArea->ArrangeEditors(ekJournal);
     TXMLNode* entry = LibraryEntryOfNode(node);  // its own entry, also when two share the journal
-    if (!FStepping) MarkDefaultJournal(entry ? entry : FPairs->FirstOf(element));
+    if (!entry && FPairs) entry = FPairs->FirstOf(element);
+    pnl_WorkArea->LoadEntry(ekJournal, *element, unwritten, entry);
+    if (!FStepping) MarkDefaultJournal(entry);
     ShowJournalStatistics(node);
   } else if (name == tagDay) {
-    pnl_WorkArea->FillEditors(ekDay, element);
-    pnl_WorkArea->ArrangeEditors(ekDay);
+    pnl_WorkArea->LoadEntry(ekDay, *element, unwritten);
     if (parent.isValid()) UpdateNextNumber(NodeOf(parent));
     ShowDayStatistics();
   } else if (name == tagExperience) {
-    pnl_WorkArea->FillEditors(ekExperience, element);
-    pnl_WorkArea->ArrangeEditors(ekExperience);
-    if (element->GetAttribute(attrReadOnly) == litTrue)
-      pnl_WorkArea->LockEditors();
-    else
-      pnl_WorkArea->UnlockEditors();
+    pnl_WorkArea->LoadEntry(ekExperience, *element, unwritten);
+  } else {
+    pnl_WorkArea->Unload();
   }
 }
 

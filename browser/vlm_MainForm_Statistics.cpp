@@ -38,7 +38,7 @@ void Tfrm_MainForm::ShowJournalStatistics(const QModelIndex& node) {
   std::array<std::string, kLabelCount> captions;
   for (int n = 1; n <= kLabelCount; ++n) {
     defined[n - 1] = FLabelDefined[n - 1];
-    captions[n - 1] = Utf8ToCp1251(LabelBox(n)->text().toStdString());
+    captions[n - 1] = Utf8ToCp1251(pnl_WorkArea->LabelCaption(n).toStdString());
   }
   FStatistics->ShowJournalStatistics(*root, defined, captions);
 }

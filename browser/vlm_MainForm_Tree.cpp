@@ -90,7 +90,7 @@ void Tfrm_MainForm::ApplySettings(const TLibrarySettings& settings, QStringList&
   for (const TIconSetting& icon : settings.Icons) ReadIcon(icon, problems);
   for (int n = 1; n <= 4; ++n) {
     if (!settings.LabelDefined[n - 1]) continue;
-    LabelBox(n)->setText(FromCp(settings.LabelCaptions[n - 1]));
+    pnl_WorkArea->SetLabelCaption(n, FromCp(settings.LabelCaptions[n - 1]));
     FLabelDefined[n - 1] = true;
   }
   ApplyGeometry(settings.Form);

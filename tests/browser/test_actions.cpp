@@ -147,12 +147,13 @@ TEST_F(ActionsTest, MovingExchangesEntriesAroundHiddenElementsAndKeepsSelectionA
   Open();
   Select(QStringLiteral("C"));
   Item(QStringLiteral("C"))->setExpanded(true);
-  TXMLNode* edited = Form->pnl_WorkArea->CurrentElement();
+  TXMLNode* edited = Tfrm_MainForm::NodeOf(Form->FCurrentNode);
   Click(Form->btn_MoveUp);
   TItem root = TopItem();
   EXPECT_EQ(Captions(root), QStringList({QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("B")}));
   EXPECT_TRUE(Item(QStringLiteral("C"))->isExpanded());
-  EXPECT_EQ(Form->pnl_WorkArea->CurrentElement(), edited);
+  EXPECT_EQ(Tfrm_MainForm::NodeOf(Form->FCurrentNode), edited);
+  EXPECT_EQ(Editors().edt_Name->text(), QStringLiteral("C"));
   EXPECT_TRUE(Form->btn_MoveUp->isEnabled());
   EXPECT_TRUE(Form->btn_MoveDown->isEnabled());
   Click(Form->btn_MoveUp);
@@ -193,9 +194,9 @@ TEST_F(ActionsTest, DeletingAsksUnlessSwitchedOffAndTheAnswerSurvivesARestart) {
   EXPECT_EQ(Item(QStringLiteral("J")), nullptr);
   EXPECT_EQ(Form->Library().DefaultJournal(), nullptr);
   EXPECT_FALSE(LibraryText().contains(QStringLiteral("<options")));  // the answer changed no setting
-  // The editors follow the node selected next, never the freed element.
+  // The editors show the node selected next.
   ASSERT_TRUE(Form->FCurrentNode.isValid());
-  EXPECT_EQ(Form->pnl_WorkArea->CurrentElement(), Tfrm_MainForm::NodeOf(Form->FCurrentNode));
+  EXPECT_EQ(Editors().edt_Name->text(), CurrentItem().text());
 
   Select(QStringLiteral("K"));
   EXPECT_EQ(LibraryText().count(QStringLiteral("default=\"yes\"")), 1);
@@ -216,9 +217,9 @@ TEST_F(ActionsTest, DeletingAsksUnlessSwitchedOffAndTheAnswerSurvivesARestart) {
   EXPECT_EQ(Ui.Questions.size(), 3);
   // Nothing left below the root: the root is selected and edited.
   EXPECT_EQ(Form->FCurrentNode, TopItem());
-  EXPECT_EQ(Form->pnl_WorkArea->CurrentElement(), Form->FLibrary->Root.get());
+  EXPECT_EQ(Editors().edt_Name->text(), TopItem().text());
   // The library's editor switches the question on again.
-  QCheckBox* ask = Form->pnl_WorkArea->box_ConfirmDelete;
+  QCheckBox* ask = Editors().box_ConfirmDelete;
   ASSERT_TRUE(ask->isVisible());
   EXPECT_FALSE(ask->isChecked());
   ask->click();
@@ -334,7 +335,7 @@ TEST_F(ActionsTest, EveryStepIsUndoneAndRedoneWithTheTreeFollowing) {
   Ui.NewElements = {Answer(QStringLiteral("012"), QStringLiteral("Сон"))};
   Click(Form->btn_Tool_04);
   // Typing is one step; Ctrl+Z in the field takes back the window's step, not the field's own.
-  QLineEdit* title = Form->pnl_WorkArea->edt_Name;
+  QLineEdit* title = Editors().edt_Name;
   title->setFocus();
   title->end(false);
   for (const QChar ch : QStringLiteral("ище"))
@@ -381,7 +382,7 @@ TEST_F(ActionsTest, EveryActionHasItsKey) {
   EXPECT_EQ(Ui.NewElementKinds, std::vector<TNewElementKind>({neExperience, neDay, neExperience}));
   EXPECT_EQ(TItem(Form->FCurrentNode)->text(0), QStringLiteral("013. b"));
   press(tree, Qt::Key_F2);
-  EXPECT_TRUE(Form->pnl_WorkArea->edt_Name->hasFocus());
+  EXPECT_TRUE(Editors().edt_Name->hasFocus());
   Select(QStringLiteral("d3"));
   press(tree, Qt::Key_Up, Qt::AltModifier);
   EXPECT_EQ(Captions(Item(QStringLiteral("J"))), QStringList({QStringLiteral("d1"), QStringLiteral("d3"), QStringLiteral("d2")}));
@@ -390,7 +391,7 @@ TEST_F(ActionsTest, EveryActionHasItsKey) {
   press(tree, Qt::Key_Delete);
   EXPECT_EQ(Item(QStringLiteral("d3")), nullptr);
   // Delete in a text field is the field's own.
-  press(Form->pnl_WorkArea->edt_Name, Qt::Key_Delete);
+  press(Editors().edt_Name, Qt::Key_Delete);
   EXPECT_EQ(Ui.Questions.size(), 1);
   press(tree, Qt::Key_F1);
   EXPECT_EQ(Ui.AboutShown, 1);

@@ -66,7 +66,7 @@ protected:
         "</velmora>\n").arg(Library.Path(QStringLiteral("flight.bmp")), Library.Path(QStringLiteral("gone.bmp"))));
   }
 
-  TEditorPanel* Panel() const { return Form->pnl_WorkArea; }
+  TEditors Panel() const { return Editors(); }
   TXMLNode* Element(const QString& caption) const { return Tfrm_MainForm::NodeOf(Item(caption)); }
   void Select(const QString& caption) {
     TItem item = Item(caption);
@@ -92,40 +92,40 @@ protected:
     }
   }
   QRgb PictureColour() const {
-    const QImage picture = Panel()->img_Image->pixmap().toImage();
+    const QImage picture = Panel().img_Image->pixmap().toImage();
     return picture.isNull() ? 0 : picture.pixel(picture.width() / 2, picture.height() / 2);
   }
   static bool Red(const QLabel* label) { return label->palette().color(QPalette::WindowText) == QColor(255, 0, 0); }
   std::string Levels() const {
-    return std::string{Red(Panel()->lbl_HighEnergyLevel) ? 'R' : '-', Red(Panel()->lbl_ZeroEnergyLevel) ? 'R' : '-',
-                       Red(Panel()->lbl_LowEnergyLevel) ? 'R' : '-'};
+    return std::string{Red(Panel().lbl_HighEnergyLevel) ? 'R' : '-', Red(Panel().lbl_ZeroEnergyLevel) ? 'R' : '-',
+                       Red(Panel().lbl_LowEnergyLevel) ? 'R' : '-'};
   }
   std::string Boxes() const {
     std::string s;
-    for (int n = 1; n <= 4; ++n) s += Panel()->LabelBox(n)->isChecked() ? '1' : '0';
+    for (int n = 1; n <= 4; ++n) s += Panel().LabelBox(n)->isChecked() ? '1' : '0';
     return s;
   }
 };
 
 TEST_F(EditorsTest, ADreamIsShownWholeAndTheNextOneKeepsNothingOfIt) {
   OpenAt(QStringLiteral("001. Полёт"));
-  EXPECT_EQ(Panel()->edt_Number->text(), QStringLiteral("001"));
-  EXPECT_EQ(Panel()->edt_Name->text(), QStringLiteral("Полёт"));
-  EXPECT_EQ(Panel()->mmo_Description->toPlainText(), QStringLiteral("Летал над крышами."));
-  EXPECT_EQ(Panel()->mmo_Comment->toPlainText(), QStringLiteral("Проснулся рано."));
+  EXPECT_EQ(Panel().edt_Number->text(), QStringLiteral("001"));
+  EXPECT_EQ(Panel().edt_Name->text(), QStringLiteral("Полёт"));
+  EXPECT_EQ(Panel().mmo_Description->toPlainText(), QStringLiteral("Летал над крышами."));
+  EXPECT_EQ(Panel().mmo_Comment->toPlainText(), QStringLiteral("Проснулся рано."));
   EXPECT_EQ(Boxes(), "1001");
-  EXPECT_EQ(Panel()->trb_Energy->value(), 40);
+  EXPECT_EQ(Panel().trb_Energy->value(), 40);
   EXPECT_EQ(PictureColour(), kFlight);
-  for (int n = 1; n <= 4; ++n) EXPECT_TRUE(Panel()->LabelBox(n)->isVisible());
-  EXPECT_TRUE(Panel()->Notice().isEmpty());
+  for (int n = 1; n <= 4; ++n) EXPECT_TRUE(Panel().LabelBox(n)->isVisible());
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().isEmpty());
 
   Select(QStringLiteral("002. Пусто"));
   TXMLNode* empty = Element(QStringLiteral("002. Пусто"));
   EXPECT_EQ(Boxes(), "0000");
-  EXPECT_EQ(Panel()->trb_Energy->value(), 100);
+  EXPECT_EQ(Panel().trb_Energy->value(), 100);
   EXPECT_EQ(Levels(), "-R-");
   EXPECT_EQ(PictureColour(), kBlank);
-  EXPECT_TRUE(Panel()->mmo_Description->toPlainText().isEmpty());
+  EXPECT_TRUE(Panel().mmo_Description->toPlainText().isEmpty());
   // Showing it wrote nothing into it.
   EXPECT_TRUE(empty->Children.empty());
 }
@@ -152,18 +152,18 @@ TEST_F(EditorsTest, ShowingWritesNothingAndOnlyWhatTheUserChangesIsWritten) {
       "<velmora>\n  <day name=\"n2\">\n    <experience number=\"005\" title=\"x\">\n"
       "      <comment>Своё</comment>\n    </experience>\n  </day>\n</velmora>\n"));
   OpenAt(QStringLiteral("n2"));
-  EXPECT_TRUE(Panel()->mmo_Comment->toPlainText().isEmpty());
-  Type(Panel()->mmo_Comment, QStringLiteral("ночь"));
+  EXPECT_TRUE(Panel().mmo_Comment->toPlainText().isEmpty());
+  Type(Panel().mmo_Comment, QStringLiteral("ночь"));
   EXPECT_EQ(ChildText(*Element(QStringLiteral("n2")), tagComment), Cp(QStringLiteral("ночь")));
   EXPECT_EQ(ChildText(*Element(QStringLiteral("005. x")), tagComment), Cp(QStringLiteral("Своё")));
   // Tab leaves the description and the comment: no tab character is stored.
   Select(QStringLiteral("005. x"));
-  Type(Panel()->mmo_Description, QStringLiteral("a"));
-  QTest::keyClick(Panel()->mmo_Description, Qt::Key_Tab);
-  EXPECT_FALSE(Panel()->mmo_Description->hasFocus());
+  Type(Panel().mmo_Description, QStringLiteral("a"));
+  QTest::keyClick(Panel().mmo_Description, Qt::Key_Tab);
+  EXPECT_FALSE(Panel().mmo_Description->hasFocus());
   EXPECT_EQ(ChildText(*Element(QStringLiteral("005. x")), tagDescription), "a");
   // Double-clicking the middle level of a dream without one stores it, though the bar shows it.
-  QTest::mouseDClick(Panel()->lbl_ZeroEnergyLevel, Qt::LeftButton);
+  QTest::mouseDClick(Panel().lbl_ZeroEnergyLevel, Qt::LeftButton);
   EXPECT_EQ(DirectChild(*Element(QStringLiteral("005. x")), tagEnergy)->GetAttribute(attrLevel), "100");
 }
 
@@ -174,20 +174,20 @@ TEST_F(EditorsTest, OlderLabelsMoveAndABadPictureOrLevelStillFinishesTheSelectio
   EXPECT_EQ(Boxes(), "1000");  // nothing left of 001's labels; "yes" is not a flag word
   EXPECT_EQ(properties->GetAttribute(attrLucidDream), litTrue);  // shown, not written
   // A flag the user sets moves to its current name.
-  Panel()->box_Label1->click();
+  Panel().box_Label1->click();
   EXPECT_EQ(properties->GetAttribute(attrLucidDream), litUndefined);
   EXPECT_EQ(properties->GetAttribute(attrLabel1), litFalse);
   EXPECT_EQ(properties->GetAttribute(attrOutOfBody), litFalse);
   // Neutral level and the blank picture, told without a box; the stored text is kept.
-  EXPECT_EQ(Panel()->trb_Energy->value(), 100);
+  EXPECT_EQ(Panel().trb_Energy->value(), 100);
   EXPECT_EQ(PictureColour(), kBlank);
-  EXPECT_TRUE(Panel()->Notice().contains(QStringLiteral("gone.bmp")));
-  EXPECT_TRUE(Panel()->Notice().contains(QStringLiteral("много")));
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("gone.bmp")));
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("много")));
   EXPECT_TRUE(Ui.Errors.isEmpty());
   EXPECT_EQ(DirectChild(*Element(QStringLiteral("003. Старое")), tagEnergy)->GetAttribute(attrLevel), Cp(QStringLiteral("много")));
-  EXPECT_FALSE(Panel()->edt_Name->isReadOnly());
+  EXPECT_FALSE(Panel().edt_Name->isReadOnly());
   Select(QStringLiteral("002. Пусто"));
-  EXPECT_TRUE(Panel()->Notice().isEmpty());
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().isEmpty());
 }
 
 TEST_F(EditorsTest, EnergyColoursDoubleClicksAndTheReadOnlyBox) {
@@ -196,41 +196,41 @@ TEST_F(EditorsTest, EnergyColoursDoubleClicksAndTheReadOnlyBox) {
   auto level = [&] { return DirectChild(*dream, tagEnergy)->GetAttribute(attrLevel); };
   const std::pair<int, const char*> colours[] = {{19, "R--"}, {90, "---"}, {95, "-R-"}, {110, "---"}, {181, "--R"}};
   for (const auto& [position, expected] : colours) {
-    Panel()->trb_Energy->setValue(position);
+    Panel().trb_Energy->setValue(position);
     EXPECT_EQ(Levels(), expected) << position;
   }
   EXPECT_EQ(level(), "181");
-  QTest::mouseDClick(Panel()->lbl_LowEnergyLevel, Qt::LeftButton);
+  QTest::mouseDClick(Panel().lbl_LowEnergyLevel, Qt::LeftButton);
   EXPECT_EQ(level(), "200");
-  QTest::mouseDClick(Panel()->lbl_HighEnergyLevel, Qt::LeftButton);
+  QTest::mouseDClick(Panel().lbl_HighEnergyLevel, Qt::LeftButton);
   EXPECT_EQ(level(), "0");
 
-  QTest::mouseClick(Panel()->btn_ReadOnly, Qt::LeftButton);
+  QTest::mouseClick(Panel().btn_ReadOnly, Qt::LeftButton);
   EXPECT_EQ(dream->GetAttribute(attrReadOnly), litTrue);
-  EXPECT_FALSE(Panel()->trb_Energy->isEnabled());
-  EXPECT_FALSE(Panel()->box_Label1->isEnabled());
-  EXPECT_TRUE(Panel()->mmo_Description->isReadOnly());
-  QTest::mouseDClick(Panel()->lbl_ZeroEnergyLevel, Qt::LeftButton);
+  EXPECT_FALSE(Panel().trb_Energy->isEnabled());
+  EXPECT_FALSE(Panel().box_Label1->isEnabled());
+  EXPECT_TRUE(Panel().mmo_Description->isReadOnly());
+  QTest::mouseDClick(Panel().lbl_ZeroEnergyLevel, Qt::LeftButton);
   EXPECT_EQ(level(), "0");  // locked: nothing changes
-  QTest::mouseClick(Panel()->btn_ReadOnly, Qt::LeftButton);
+  QTest::mouseClick(Panel().btn_ReadOnly, Qt::LeftButton);
   EXPECT_EQ(dream->GetAttribute(attrReadOnly), litFalse);
-  EXPECT_TRUE(Panel()->trb_Energy->isEnabled());
+  EXPECT_TRUE(Panel().trb_Energy->isEnabled());
 }
 
 TEST_F(EditorsTest, NamesAndNumbersKeepTheTreeText) {
   OpenAt(QStringLiteral("001. Полёт"));
   TItem node = Form->FCurrentNode;
-  Panel()->edt_Name->setText(QStringLiteral("Полёт. Снова"));
-  Panel()->edt_Number->setText(QStringLiteral("7"));
+  Panel().edt_Name->setText(QStringLiteral("Полёт. Снова"));
+  Panel().edt_Number->setText(QStringLiteral("7"));
   EXPECT_EQ(node->text(0), QStringLiteral("7. Полёт. Снова"));
   EXPECT_EQ(Element(QStringLiteral("7. Полёт. Снова"))->GetAttribute(attrNumber), "7");
-  Panel()->edt_Name->setText(QStringLiteral("Ещё"));
+  Panel().edt_Name->setText(QStringLiteral("Ещё"));
   EXPECT_EQ(node->text(0), QStringLiteral("7. Ещё"));
 
   // A loaded journal's name is its library entry's.
   Select(QStringLiteral("d1"));
   Select(QStringLiteral("J"));
-  Panel()->edt_Name->setText(QStringLiteral("Журнал"));
+  Panel().edt_Name->setText(QStringLiteral("Журнал"));
   EXPECT_EQ(Item(QStringLiteral("Журнал"))->parent(), Item(QStringLiteral("A")));
   EXPECT_EQ(Form->FPairs->FirstOf(Element(QStringLiteral("Журнал")))->GetAttribute(attrName), Cp(QStringLiteral("Журнал")));
   EXPECT_EQ(Element(QStringLiteral("Журнал"))->GetAttribute(attrName), litUndefined);
@@ -238,32 +238,32 @@ TEST_F(EditorsTest, NamesAndNumbersKeepTheTreeText) {
 
 TEST_F(EditorsTest, CommentsAndDescriptionsAsStored) {
   OpenAt(QStringLiteral("d1"));
-  EXPECT_EQ(Panel()->mmo_Comment->toPlainText(), QStringLiteral("Ночь"));
-  Panel()->mmo_Comment->setPlainText(QStringLiteral("Проснулся\nрано"));
+  EXPECT_EQ(Panel().mmo_Comment->toPlainText(), QStringLiteral("Ночь"));
+  Panel().mmo_Comment->setPlainText(QStringLiteral("Проснулся\nрано"));
   TXMLNode* day = Element(QStringLiteral("d1"));
   EXPECT_EQ(ChildText(*day, tagComment), Cp(QStringLiteral("Проснулся рано")));
   EXPECT_EQ(ChildText(*Element(QStringLiteral("001. Полёт")), tagComment), Cp(QStringLiteral("Проснулся рано.")));
   Select(QStringLiteral("002. Пусто"));
-  Panel()->mmo_Description->setPlainText(QStringLiteral("  Летал   низко \nи долго  "));
+  Panel().mmo_Description->setPlainText(QStringLiteral("  Летал   низко \nи долго  "));
   EXPECT_EQ(ChildText(*Element(QStringLiteral("002. Пусто")), tagDescription), Cp(QStringLiteral("Летал низко \r\nи долго")));
 }
 
 TEST_F(EditorsTest, APictureIsLoadedThroughTheDialogAndCleared) {
   OpenAt(QStringLiteral("002. Пусто"));
   TXMLNode* dream = Element(QStringLiteral("002. Пусто"));
-  QTest::mouseClick(Panel()->btn_ClearImage, Qt::LeftButton);
+  QTest::mouseClick(Panel().btn_ClearImage, Qt::LeftButton);
   EXPECT_EQ(DirectChild(*dream, tagImage), nullptr);
-  QTest::mouseClick(Panel()->btn_LoadImage, Qt::LeftButton);  // cancelled
+  QTest::mouseClick(Panel().btn_LoadImage, Qt::LeftButton);  // cancelled
   EXPECT_EQ(DirectChild(*dream, tagImage), nullptr);
   Ui.ImageAnswers = {Library.Path(QStringLiteral("中.bmp")), Library.Path(QStringLiteral("other.bmp"))};
-  QTest::mouseClick(Panel()->btn_LoadImage, Qt::LeftButton);
+  QTest::mouseClick(Panel().btn_LoadImage, Qt::LeftButton);
   EXPECT_EQ(DirectChild(*dream, tagImage), nullptr);  // a path the files cannot keep is refused
-  EXPECT_TRUE(Panel()->Notice().contains(QStringLiteral("中")));
-  QTest::mouseClick(Panel()->btn_LoadImage, Qt::LeftButton);
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("中")));
+  QTest::mouseClick(Panel().btn_LoadImage, Qt::LeftButton);
   EXPECT_EQ(Ui.ImageQuestions, 3);
   EXPECT_EQ(PictureColour(), kOther);
   EXPECT_EQ(DirectChild(*dream, tagImage)->GetAttribute(attrPath), Cp(Library.Path(QStringLiteral("other.bmp"))));
-  QTest::mouseClick(Panel()->btn_ClearImage, Qt::LeftButton);
+  QTest::mouseClick(Panel().btn_ClearImage, Qt::LeftButton);
   EXPECT_EQ(PictureColour(), kBlank);
   EXPECT_EQ(DirectChild(*dream, tagImage)->GetAttribute(attrPath), litUndefined);
 }
@@ -276,38 +276,36 @@ TEST_F(EditorsTest, ANamedPipeAsAPictureIsNotRead) {
   ::alarm(30);  // a read from the pipe ends the test binary instead of hanging it
   OpenAt(QStringLiteral("001. Полёт"));
   Ui.ImageAnswers = {pipe};
-  QTest::mouseClick(Panel()->btn_LoadImage, Qt::LeftButton);
+  QTest::mouseClick(Panel().btn_LoadImage, Qt::LeftButton);
   EXPECT_EQ(PictureColour(), kFlight);
   EXPECT_EQ(DirectChild(*Element(QStringLiteral("001. Полёт")), tagImage)->GetAttribute(attrPath), Cp(Library.Path(QStringLiteral("flight.bmp"))));
-  EXPECT_TRUE(Panel()->Notice().contains(pipe));
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(pipe));
   DirectChild(*Element(QStringLiteral("003. Старое")), tagImage)->SetAttribute(attrPath, Cp(pipe));
   Select(QStringLiteral("003. Старое"));
   EXPECT_EQ(PictureColour(), kBlank);
-  EXPECT_TRUE(Panel()->Notice().contains(pipe));
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(pipe));
   ::alarm(0);
 }
 
 TEST_F(EditorsTest, ReadOnlyStaysWithTheLockedDreamAndTheUnreadableJournal) {
   OpenAt(QStringLiteral("004. Закрыто"));
-  EXPECT_TRUE(Panel()->edt_Name->isReadOnly());
-  EXPECT_TRUE(Panel()->mmo_Comment->isReadOnly());
+  EXPECT_TRUE(Panel().edt_Name->isReadOnly());
+  EXPECT_TRUE(Panel().mmo_Comment->isReadOnly());
   Select(QStringLiteral("d1"));
-  EXPECT_FALSE(Panel()->edt_Name->isReadOnly());
-  EXPECT_FALSE(Panel()->mmo_Comment->isReadOnly());
+  EXPECT_FALSE(Panel().edt_Name->isReadOnly());
+  EXPECT_FALSE(Panel().mmo_Comment->isReadOnly());
   Select(QStringLiteral("A"));
-  EXPECT_FALSE(Panel()->edt_Name->isReadOnly());
+  EXPECT_FALSE(Panel().edt_Name->isReadOnly());
 
   // A document that is never written keeps its editors read-only, whatever the dream says.
-  Select(QStringLiteral("002. Пусто"));
-  Panel()->SetDocumentReadOnly(true);
-  Panel()->UnlockEditors();
-  EXPECT_TRUE(Panel()->edt_Name->isReadOnly());
-  EXPECT_FALSE(Panel()->trb_Energy->isEnabled());
-  EXPECT_FALSE(Panel()->btn_ReadOnly->isEnabled());
-  EXPECT_FALSE(Panel()->btn_LoadImage->isVisible());
+  Form->pnl_WorkArea->LoadEntry(ekExperience, *Element(QStringLiteral("002. Пусто")), true);
+  EXPECT_TRUE(Panel().edt_Name->isReadOnly());
+  EXPECT_FALSE(Panel().trb_Energy->isEnabled());
+  EXPECT_FALSE(Panel().btn_ReadOnly->isEnabled());
+  EXPECT_FALSE(Panel().btn_LoadImage->isVisible());
   EXPECT_EQ(Element(QStringLiteral("002. Пусто"))->GetAttribute(attrReadOnly), litUndefined);
-  Panel()->ArrangeEditors(ekDay);
-  EXPECT_TRUE(Panel()->mmo_Comment->isReadOnly());
+  Form->pnl_WorkArea->LoadEntry(ekDay, *Element(QStringLiteral("d1")), true);
+  EXPECT_TRUE(Panel().mmo_Comment->isReadOnly());
 
   // A library file that cannot be read at all: its name is only viewed.
   Form.reset();
@@ -315,19 +313,19 @@ TEST_F(EditorsTest, ReadOnlyStaysWithTheLockedDreamAndTheUnreadableJournal) {
   ASSERT_TRUE(QDir().mkdir(Library.Path(QStringLiteral("dreams.ini"))));
   Open();
   Select(QStringLiteral("undefined"));
-  EXPECT_TRUE(Panel()->edt_Name->isReadOnly());
+  EXPECT_TRUE(Panel().edt_Name->isReadOnly());
 }
 
 TEST_F(EditorsTest, CharactersOutsideTheCodePageAreRefusedWhereTyped) {
   OpenAt(QStringLiteral("002. Пусто"));
   TXMLNode* dream = Element(QStringLiteral("002. Пусто"));
-  Type(Panel()->edt_Name, QStringLiteral("中"));
-  EXPECT_EQ(Panel()->edt_Name->text(), QStringLiteral("Пусто"));
-  EXPECT_TRUE(Panel()->Notice().contains(QStringLiteral("中")));
-  Panel()->edt_Name->insert(QStringLiteral("-а中б"));  // a paste keeps what the files can hold
+  Type(Panel().edt_Name, QStringLiteral("中"));
+  EXPECT_EQ(Panel().edt_Name->text(), QStringLiteral("Пусто"));
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("中")));
+  Panel().edt_Name->insert(QStringLiteral("-а中б"));  // a paste keeps what the files can hold
   EXPECT_EQ(dream->GetAttribute(attrTitle), Cp(QStringLiteral("Пусто-аб")));
-  Panel()->mmo_Comment->setPlainText(QStringLiteral("до 😀 после 中"));
-  EXPECT_EQ(Panel()->mmo_Comment->toPlainText(), QStringLiteral("до  после "));
+  Panel().mmo_Comment->setPlainText(QStringLiteral("до 😀 после 中"));
+  EXPECT_EQ(Panel().mmo_Comment->toPlainText(), QStringLiteral("до  после "));
   EXPECT_EQ(ChildText(*dream, tagComment), Cp(QStringLiteral("до после")));
 }
 
@@ -339,39 +337,39 @@ TEST_F(EditorsTest, TheCommentKeepsAUsableWidthAtEverySize) {
   Select(QStringLiteral("001. Полёт"));
   Form->resize(Form->minimumSize());
   QApplication::processEvents();
-  const QRect comment = Panel()->mmo_Comment->geometry();
+  const QRect comment = Panel().mmo_Comment->geometry();
   EXPECT_GE(comment.width(), TEditorPanel::kMinCommentWidth);
-  EXPECT_EQ(comment.right() + 5, Panel()->img_Image->x());  // as designed: 4 pixels before the picture
+  EXPECT_EQ(comment.right() + 5, Panel().img_Image->x());  // as designed: 4 pixels before the picture
 }
 
 TEST_F(EditorsTest, CyrillicTypedIntoEveryEditorIsReadBackAfterARestart) {
   OpenAt(QStringLiteral("001. Полёт"));
-  Panel()->edt_Number->selectAll();
-  Type(Panel()->edt_Number, QStringLiteral("№5"));
-  Panel()->edt_Name->selectAll();
-  Type(Panel()->edt_Name, QStringLiteral("Сон"));
-  Panel()->mmo_Description->selectAll();
-  Type(Panel()->mmo_Description, QStringLiteral("Ёлка\nи снег"));
-  Panel()->mmo_Comment->selectAll();
-  Type(Panel()->mmo_Comment, QStringLiteral("Утро\nясное"));
-  QTest::mouseClick(Panel()->box_Label2, Qt::LeftButton, {}, QPoint(6, Panel()->box_Label2->height() / 2));
-  Panel()->trb_Energy->setValue(150);
+  Panel().edt_Number->selectAll();
+  Type(Panel().edt_Number, QStringLiteral("№5"));
+  Panel().edt_Name->selectAll();
+  Type(Panel().edt_Name, QStringLiteral("Сон"));
+  Panel().mmo_Description->selectAll();
+  Type(Panel().mmo_Description, QStringLiteral("Ёлка\nи снег"));
+  Panel().mmo_Comment->selectAll();
+  Type(Panel().mmo_Comment, QStringLiteral("Утро\nясное"));
+  QTest::mouseClick(Panel().box_Label2, Qt::LeftButton, {}, QPoint(6, Panel().box_Label2->height() / 2));
+  Panel().trb_Energy->setValue(150);
   Select(QStringLiteral("d1"));
-  Panel()->edt_Name->selectAll();
-  Type(Panel()->edt_Name, QStringLiteral("Ночь 1"));
-  Panel()->mmo_Comment->selectAll();
-  Type(Panel()->mmo_Comment, QStringLiteral("Тихо"));
+  Panel().edt_Name->selectAll();
+  Type(Panel().edt_Name, QStringLiteral("Ночь 1"));
+  Panel().mmo_Comment->selectAll();
+  Type(Panel().mmo_Comment, QStringLiteral("Тихо"));
   ASSERT_TRUE(Close());
   EXPECT_TRUE(Library.Read(QStringLiteral("j.xml")).contains(QByteArray::fromStdString(Cp(QStringLiteral("Ёлка")))));
 
   Form.reset();
   OpenAt(QStringLiteral("Ночь 1"));
-  EXPECT_EQ(Panel()->mmo_Comment->toPlainText(), QStringLiteral("Тихо"));
+  EXPECT_EQ(Panel().mmo_Comment->toPlainText(), QStringLiteral("Тихо"));
   Select(QStringLiteral("№5. Сон"));
-  EXPECT_EQ(Panel()->mmo_Description->toPlainText(), QStringLiteral("Ёлка и снег"));  // read back as one paragraph
-  EXPECT_EQ(Panel()->mmo_Comment->toPlainText(), QStringLiteral("Утро ясное"));
+  EXPECT_EQ(Panel().mmo_Description->toPlainText(), QStringLiteral("Ёлка и снег"));  // read back as one paragraph
+  EXPECT_EQ(Panel().mmo_Comment->toPlainText(), QStringLiteral("Утро ясное"));
   EXPECT_EQ(Boxes(), "1101");
-  EXPECT_EQ(Panel()->trb_Energy->value(), 150);
+  EXPECT_EQ(Panel().trb_Energy->value(), 150);
 }
 
 TEST_F(EditorsTest, TheDefaultMarkMovesToTheJournalSelected) {

@@ -89,5 +89,5 @@ TEST_F(SearchPanelTest, AResultOpensUnderTheEntryChosenAsScope) {
   EXPECT_EQ(Current(), "3. Лесное озеро");
   EXPECT_EQ(CurrentEntry(), "J2");
   // The editors show the dream found.
-  EXPECT_EQ(Form->pnl_WorkArea->CurrentNode(), CurrentItem());
+  EXPECT_EQ(Editors().edt_Name->text(), QStringLiteral("Лесное озеро"));
 }

@@ -79,24 +79,24 @@ TEST_F(SelectionTest, AJournalIsLoadedOnceAndMarkedAsDefault) {
   ASSERT_EQ(journal->childCount(), 2);
   EXPECT_EQ(Tfrm_MainForm::NodeOf(journal)->Name, tagJournal);
   EXPECT_EQ(file->GetAttribute(attrDefault), litYes);
-  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J"));
+  EXPECT_EQ(Editors().edt_Name->text(), QStringLiteral("J"));
   Select(QStringLiteral("B"));
   EXPECT_EQ(Select(QStringLiteral("J")), "0010011");  // now a loaded journal
   EXPECT_EQ(journal->childCount(), 2);
   EXPECT_EQ(Form->FJournals->Documents().size(), 1u);
   EXPECT_EQ(Form->Library().DefaultJournal(), file);
-  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J"));
+  EXPECT_EQ(Editors().edt_Name->text(), QStringLiteral("J"));
 }
 
 TEST_F(SelectionTest, OnlyCatalogHasNoMovesAndEditorsMatchTheKind) {
   Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"Only\" />\n</dreamlibrary>\n"));
   Open();
   EXPECT_EQ(Select(QStringLiteral("Only")), "1100001");
-  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("Only"));
-  EXPECT_FALSE(Form->pnl_WorkArea->edt_Number->isVisible());
-  EXPECT_FALSE(Form->pnl_WorkArea->img_Graphs->isVisible());
-  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->x(), 4);
-  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->width(), Form->pnl_WorkArea->width() - 6);
+  EXPECT_EQ(Editors().edt_Name->text(), QStringLiteral("Only"));
+  EXPECT_FALSE(Editors().edt_Number->isVisible());
+  EXPECT_FALSE(Editors().img_Graphs->isVisible());
+  EXPECT_EQ(Editors().edt_Name->x(), 4);
+  EXPECT_EQ(Editors().edt_Name->width(), Form->pnl_WorkArea->width() - 6);
 }
 
 // The caption column is only as wide as the widest caption: a click beside a shorter one still
@@ -121,25 +121,25 @@ TEST_F(SelectionTest, DayAndExperienceEditorsAndTheReadOnlyState) {
   Open();
   Select(QStringLiteral("J"));
   Select(QStringLiteral("d1"));
-  EXPECT_EQ(Form->pnl_WorkArea->lbl_Name->text(), QStringLiteral("Дата:"));
-  EXPECT_TRUE(Form->pnl_WorkArea->img_Graphs->isVisible());
-  EXPECT_TRUE(Form->pnl_WorkArea->mmo_Comment->isVisible());
+  EXPECT_EQ(Editors().lbl_Name->text(), QStringLiteral("Дата:"));
+  EXPECT_TRUE(Editors().img_Graphs->isVisible());
+  EXPECT_TRUE(Editors().mmo_Comment->isVisible());
   Item(QStringLiteral("d1"))->setExpanded(true);
   Select(QStringLiteral("2. b"));
-  EXPECT_EQ(Form->pnl_WorkArea->lbl_Name->text(), QStringLiteral("Название:"));
-  EXPECT_EQ(Form->pnl_WorkArea->edt_Number->text(), QStringLiteral("2"));
-  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("b"));
-  EXPECT_TRUE(Form->pnl_WorkArea->edt_Number->isVisible());
-  EXPECT_FALSE(Form->pnl_WorkArea->img_Graphs->isVisible());
-  EXPECT_TRUE(Form->pnl_WorkArea->edt_Name->isReadOnly());
-  EXPECT_TRUE(Form->pnl_WorkArea->btn_ReadOnly->isChecked());
+  EXPECT_EQ(Editors().lbl_Name->text(), QStringLiteral("Название:"));
+  EXPECT_EQ(Editors().edt_Number->text(), QStringLiteral("2"));
+  EXPECT_EQ(Editors().edt_Name->text(), QStringLiteral("b"));
+  EXPECT_TRUE(Editors().edt_Number->isVisible());
+  EXPECT_FALSE(Editors().img_Graphs->isVisible());
+  EXPECT_TRUE(Editors().edt_Name->isReadOnly());
+  EXPECT_TRUE(Editors().btn_ReadOnly->isChecked());
   // A locked field looks read-only: the window's colour behind its text.
   const auto background = [](const QWidget* field) { return field->palette().color(QPalette::Base); };
-  EXPECT_EQ(background(Form->pnl_WorkArea->mmo_Description), Form->palette().color(QPalette::Window));
+  EXPECT_EQ(background(Editors().mmo_Description), Form->palette().color(QPalette::Window));
   Select(QStringLiteral("9. c"));
-  EXPECT_FALSE(Form->pnl_WorkArea->edt_Name->isReadOnly());
-  EXPECT_FALSE(Form->pnl_WorkArea->btn_ReadOnly->isChecked());
-  EXPECT_EQ(background(Form->pnl_WorkArea->mmo_Description), Form->palette().color(QPalette::Base));
+  EXPECT_FALSE(Editors().edt_Name->isReadOnly());
+  EXPECT_FALSE(Editors().btn_ReadOnly->isChecked());
+  EXPECT_EQ(background(Editors().mmo_Description), Form->palette().color(QPalette::Base));
 }
 
 TEST_F(SelectionTest, ZeroLevelLabelStaysBesideTheTrackBarOfAnExperience) {
@@ -148,8 +148,8 @@ TEST_F(SelectionTest, ZeroLevelLabelStaysBesideTheTrackBarOfAnExperience) {
   Item(QStringLiteral("d1"))->setExpanded(true);
   Select(QStringLiteral("1. a"));
   auto expectCentred = [&] {
-    const QRect track = Form->pnl_WorkArea->trb_Energy->geometry();
-    const QRect zero = Form->pnl_WorkArea->lbl_ZeroEnergyLevel->geometry();
+    const QRect track = Editors().trb_Energy->geometry();
+    const QRect zero = Editors().lbl_ZeroEnergyLevel->geometry();
     EXPECT_EQ(zero.left(), track.left() + 28);
     EXPECT_EQ(zero.top(), track.top() + (track.height() - zero.height()) / 2);
   };
@@ -157,7 +157,7 @@ TEST_F(SelectionTest, ZeroLevelLabelStaysBesideTheTrackBarOfAnExperience) {
   Form->resize(Form->width() + 40, Form->height() + 60);
   QApplication::processEvents();
   expectCentred();
-  const QRect zero = Form->pnl_WorkArea->lbl_ZeroEnergyLevel->geometry();
-  EXPECT_TRUE(Form->pnl_WorkArea->lbl_ZeroEnergyLevel->isVisible());
+  const QRect zero = Editors().lbl_ZeroEnergyLevel->geometry();
+  EXPECT_TRUE(Editors().lbl_ZeroEnergyLevel->isVisible());
   EXPECT_TRUE(Form->pnl_WorkArea->rect().contains(zero)) << zero.x() << "," << zero.y();
 }

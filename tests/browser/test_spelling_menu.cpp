@@ -46,12 +46,12 @@ protected:
   }
   // How many entries the description's menu has without spell checking.
   qsizetype StandardEntries() const {
-    const std::unique_ptr<QMenu> menu(Form->pnl_WorkArea->mmo_Description->createStandardContextMenu());
+    const std::unique_ptr<QMenu> menu(Editors().mmo_Description->createStandardContextMenu());
     return menu->actions().size();
   }
   // The context menu of the description at text position `position`.
   std::unique_ptr<QMenu> MenuAt(int position) const {
-    QPlainTextEdit* memo = Form->pnl_WorkArea->mmo_Description;
+    QPlainTextEdit* memo = Editors().mmo_Description;
     QTextCursor at(memo->document());
     at.setPosition(position);
     return std::unique_ptr<QMenu>(Form->pnl_WorkArea->Spelling()->Menu(memo, memo->cursorRect(at).center()));
@@ -59,7 +59,7 @@ protected:
 };
 
 TEST_F(SpellingMenuTest, ACorrectionGoesIntoTheDreamAsOneEdit) {
-  QPlainTextEdit* memo = Form->pnl_WorkArea->mmo_Description;
+  QPlainTextEdit* memo = Editors().mmo_Description;
   ASSERT_EQ(memo->toPlainText(), QStringLiteral("Летал над крышамии."));
   EXPECT_EQ(MenuAt(1)->actions().size(), StandardEntries());  // a right word
   const auto menu = MenuAt(13);

@@ -80,10 +80,10 @@ TEST_F(StartupTest, NestedCatalogsGiveTreeShapeCaptionsPicturesAndSettings) {
   EXPECT_EQ(ButtonColour(Form->btn_Tool_03), TLibraryFolder::IconColour(4));
   EXPECT_EQ(ButtonColour(Form->btn_Tool_04), TLibraryFolder::IconColour(5));
 
-  EXPECT_EQ(Form->pnl_WorkArea->box_Label1->text(), QStringLiteral("Осознанное"));
-  EXPECT_EQ(Form->pnl_WorkArea->box_Label2->text(), QStringLiteral("Астрал"));
-  EXPECT_EQ(Form->pnl_WorkArea->box_Label3->text(), QStringLiteral("undefined"));
-  EXPECT_TRUE(Form->pnl_WorkArea->box_Label4->text().isEmpty());
+  EXPECT_EQ(Editors().box_Label1->text(), QStringLiteral("Осознанное"));
+  EXPECT_EQ(Editors().box_Label2->text(), QStringLiteral("Астрал"));
+  EXPECT_EQ(Editors().box_Label3->text(), QStringLiteral("undefined"));
+  EXPECT_TRUE(Editors().box_Label4->text().isEmpty());
   EXPECT_TRUE(Form->FLabelDefined[2]);
   EXPECT_FALSE(Form->FLabelDefined[3]);
   EXPECT_TRUE(Form->FConfirmDelete);  // only "no" turns the question off
@@ -228,7 +228,7 @@ TEST_F(DefaultJournalTest, BothAreLoadedTheSecondStaysSelectedAndAloneMarked) {
   EXPECT_EQ(file1->GetAttribute(attrDefault), litNo);
   EXPECT_EQ(file2->GetAttribute(attrDefault), litYes);
   EXPECT_EQ(Form->Library().DefaultJournal(), file2);
-  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J2"));
+  EXPECT_EQ(Editors().edt_Name->text(), QStringLiteral("J2"));
   // The registry key is the path resolved beside the library.
   EXPECT_EQ(QString::fromStdString(Form->FJournals->Documents()[0]->FileName), Library.Path(QStringLiteral("j1.xml")));
 }
@@ -336,7 +336,7 @@ TEST_F(StartupTest, MissingLibraryIsAWorkingRootAndExitWritesAValidFile) {
   EXPECT_EQ(Form->FCurrentNode, root);
   EXPECT_TRUE(Form->btn_Tool_01->isEnabled());
   EXPECT_FALSE(Form->btn_Delete->isEnabled());
-  EXPECT_TRUE(Form->pnl_WorkArea->edt_Name->text().isEmpty());
+  EXPECT_TRUE(Editors().edt_Name->text().isEmpty());
 
   ASSERT_TRUE(Close());
   TXMLParser written;
@@ -403,9 +403,9 @@ TEST_F(StartupTest, FourthLabelCaptionIsReadAndAFifthIgnored) {
       "  <label caption=\"Четыре\" />\n  <label caption=\"Пять\" />\n"
       "</dreamlibrary>\n"));
   Open();
-  EXPECT_EQ(Form->pnl_WorkArea->box_Label4->text(), QStringLiteral("Четыре"));
+  EXPECT_EQ(Editors().box_Label4->text(), QStringLiteral("Четыре"));
   EXPECT_TRUE(Form->FLabelDefined[3]);
-  for (int n = 1; n <= 4; ++n) EXPECT_NE(Form->LabelBox(n)->text(), QStringLiteral("Пять"));
+  for (int n = 1; n <= 4; ++n) EXPECT_NE(Editors().LabelBox(n)->text(), QStringLiteral("Пять"));
 }
 
 // The tree's own destructor frees nodes recursively: a library this deep used to overflow the
@@ -455,7 +455,7 @@ TEST_F(StartupTest, DefaultJournalAHundredThousandCatalogsDeepIsShownWithTheDeep
   TItem journal = CurrentItem();
   ASSERT_NE(journal, nullptr);
   EXPECT_EQ(journal->text(0), QStringLiteral("J"));
-  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->text(), QStringLiteral("J"));
+  EXPECT_EQ(Editors().edt_Name->text(), QStringLiteral("J"));
   const auto expanded = [&] {
     int count = 0;
     for (TItem item = TopItem(); item; item = item->child(0)) count += item->isExpanded();

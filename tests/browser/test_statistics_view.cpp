@@ -102,14 +102,14 @@ TEST_F(StatisticsViewTest, JournalChartsAreThePaintersDrawingOfTheTreesCounts) {
   EXPECT_EQ(Shown(View().QualityBox()), Direct(*Form->FQualityGraph, View().QualityBox()));
   EXPECT_FALSE(EmptyBox(View().GraphBox()));
   // Each box has its copy and refresh buttons at its top-right corner, inside it.
-  for (QToolButton* b : {Form->pnl_WorkArea->btn_Copy_1, Form->pnl_WorkArea->btn_Refresh_1}) {
+  for (QToolButton* b : {Editors().btn_Copy_1, Editors().btn_Refresh_1}) {
     EXPECT_TRUE(b->isVisible());
     EXPECT_TRUE(View().GraphBox().contains(b->geometry()));
   }
-  EXPECT_TRUE(View().QualityBox().contains(Form->pnl_WorkArea->btn_Refresh_2->geometry()));
+  EXPECT_TRUE(View().QualityBox().contains(Editors().btn_Refresh_2->geometry()));
   // The buttons hide no point and no bar: each plot ends left of them.
-  EXPECT_LT(Form->FGraph->Area.Right, Form->pnl_WorkArea->btn_Refresh_1->x());
-  EXPECT_LT(Form->FQualityGraph->Area.Right, Form->pnl_WorkArea->btn_Refresh_2->x());
+  EXPECT_LT(Form->FGraph->Area.Right, Editors().btn_Refresh_1->x());
+  EXPECT_LT(Form->FQualityGraph->Area.Right, Editors().btn_Refresh_2->x());
 }
 
 TEST_F(StatisticsViewTest, JournalsWithOneDayWithoutDaysAndWithFewLabels) {
@@ -164,7 +164,7 @@ TEST_F(StatisticsViewTest, DayEnergiesPassOverTheCommentAndADamagedLevelCountsAs
   EXPECT_EQ(Points(*Form->FGraph), (std::vector<std::pair<double, double>>{{1, 0.5}, {2, 0}, {3, 0}}));
   EXPECT_EQ(Utf8(Form->FGraph->Footer.Text), "Средний энергетический уровень сновидений: 0,166666666666667");
   EXPECT_EQ(Shown(View().GraphBox()), Direct(*Form->FGraph, View().GraphBox()));
-  EXPECT_FALSE(Form->pnl_WorkArea->btn_Copy_2->isVisible());
+  EXPECT_FALSE(Editors().btn_Copy_2->isVisible());
 
   Select(QStringLiteral("d2"));
   EXPECT_TRUE(Form->FGraph->Values.empty());
@@ -190,8 +190,8 @@ TEST_F(StatisticsViewTest, ResizeAndRefreshRepaintWithoutCountingAgain) {
   EXPECT_EQ(Shown(View().GraphBox()), Direct(*Form->FGraph, View().GraphBox()));
   EXPECT_EQ(Shown(View().QualityBox()), Direct(*Form->FQualityGraph, View().QualityBox()));
 
-  QTest::mouseClick(Form->pnl_WorkArea->btn_Refresh_1, Qt::LeftButton);
-  QTest::mouseClick(Form->pnl_WorkArea->btn_Refresh_2, Qt::LeftButton);
+  QTest::mouseClick(Editors().btn_Refresh_1, Qt::LeftButton);
+  QTest::mouseClick(Editors().btn_Refresh_2, Qt::LeftButton);
   EXPECT_EQ(Points(*Form->FGraph), before);
   EXPECT_EQ(Shown(View().GraphBox()), Direct(*Form->FGraph, View().GraphBox()));
 
@@ -208,9 +208,9 @@ TEST_F(StatisticsViewTest, CopyButtonsPutTheirFramedChartOnTheClipboard) {
                       "</experience></day>\n<day name=\"d2\" />\n");
   Open();
   Select(QStringLiteral("J"));
-  QTest::mouseClick(Form->pnl_WorkArea->btn_Copy_1, Qt::LeftButton);
+  QTest::mouseClick(Editors().btn_Copy_1, Qt::LeftButton);
   EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), Shown(View().GraphBox()));
-  QTest::mouseClick(Form->pnl_WorkArea->btn_Copy_2, Qt::LeftButton);
+  QTest::mouseClick(Editors().btn_Copy_2, Qt::LeftButton);
   EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), Shown(View().QualityBox()));
 }
 
@@ -228,5 +228,5 @@ TEST_F(StatisticsViewTest, AnEntryWithoutAFileShowsNoOtherJournalsCharts) {
   Form->resize(Form->width() + 40, Form->height());
   QApplication::processEvents();
   EXPECT_TRUE(EmptyBox(QRect(QPoint(0, 0), View().Image().size()).adjusted(-1, -1, 1, 1)));
-  EXPECT_FALSE(Form->pnl_WorkArea->btn_Copy_1->isVisible());
+  EXPECT_FALSE(Editors().btn_Copy_1->isVisible());
 }

@@ -52,20 +52,20 @@ TEST_F(WindowTest, ToolBarAsDesigned) {
 TEST_F(WindowTest, AnchorsFollowTheWindowAndTheZeroLabelStaysCentred) {
   Open();
   const QRect banner = Form->img_Banner->geometry();
-  const QRect name = Form->pnl_WorkArea->edt_Name->geometry();
-  const QRect energy = Form->pnl_WorkArea->lbl_Energy->geometry();
-  const QRect readOnly = Form->pnl_WorkArea->btn_ReadOnly->geometry();
+  const QRect name = Editors().edt_Name->geometry();
+  const QRect energy = Editors().lbl_Energy->geometry();
+  const QRect readOnly = Editors().btn_ReadOnly->geometry();
   Form->resize(Form->width() + 100, Form->height() + 50);
   QApplication::processEvents();
   EXPECT_EQ(Form->img_Banner->geometry(), banner.translated(100, 0));
-  EXPECT_EQ(Form->pnl_WorkArea->edt_Name->geometry(), name.adjusted(0, 0, 100, 0));
-  EXPECT_EQ(Form->pnl_WorkArea->lbl_Energy->geometry(), energy.translated(100, 0));
-  EXPECT_EQ(Form->pnl_WorkArea->btn_ReadOnly->geometry(), readOnly.translated(100, 50));
-  const QRect track = Form->pnl_WorkArea->trb_Energy->geometry();
-  const QRect zero = Form->pnl_WorkArea->lbl_ZeroEnergyLevel->geometry();
+  EXPECT_EQ(Editors().edt_Name->geometry(), name.adjusted(0, 0, 100, 0));
+  EXPECT_EQ(Editors().lbl_Energy->geometry(), energy.translated(100, 0));
+  EXPECT_EQ(Editors().btn_ReadOnly->geometry(), readOnly.translated(100, 50));
+  const QRect track = Editors().trb_Energy->geometry();
+  const QRect zero = Editors().lbl_ZeroEnergyLevel->geometry();
   EXPECT_EQ(zero.left(), track.left() + 28);
   EXPECT_EQ(zero.top(), track.top() + (track.height() - zero.height()) / 2);
-  EXPECT_EQ(Form->pnl_WorkArea->bvl_Border->width(), Form->pnl_WorkArea->width() - 6);
+  EXPECT_EQ(Editors().bvl_Border->width(), Form->pnl_WorkArea->width() - 6);
 }
 
 TEST(AnchorLayoutTest, EachAxisFollowsItsAnchors) {

@@ -4,6 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QToolButton>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -155,6 +161,45 @@ public:
   inline static QTreeView* View = nullptr;  // the tree of the window under test
 };
 
+// The controls of a window's work area, found by their names as a user finds them on screen.
+struct TEditors {
+  explicit TEditors(const QWidget* window) : W(window) {}
+  template <class T = QWidget>
+  T* Find(const char* name) const {
+    T* control = W->findChild<T*>(QLatin1String(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+  }
+  QCheckBox* LabelBox(int n) const { return Find<QCheckBox>(("box_Label" + std::to_string(n)).c_str()); }
+
+  const QWidget* W;
+  QLineEdit* edt_Number = Find<QLineEdit>("edt_Number");
+  QLineEdit* edt_Name = Find<QLineEdit>("edt_Name");
+  QLabel* lbl_Name = Find<QLabel>("lbl_Name");
+  QPlainTextEdit* mmo_Description = Find<QPlainTextEdit>("mmo_Description");
+  QPlainTextEdit* mmo_Comment = Find<QPlainTextEdit>("mmo_Comment");
+  QSlider* trb_Energy = Find<QSlider>("trb_Energy");
+  QLabel* lbl_Energy = Find<QLabel>("lbl_Energy");
+  QLabel* lbl_HighEnergyLevel = Find<QLabel>("lbl_HighEnergyLevel");
+  QLabel* lbl_ZeroEnergyLevel = Find<QLabel>("lbl_ZeroEnergyLevel");
+  QLabel* lbl_LowEnergyLevel = Find<QLabel>("lbl_LowEnergyLevel");
+  QLabel* img_Image = Find<QLabel>("img_Image");
+  QLabel* img_Graphs = Find<QLabel>("img_Graphs");
+  QToolButton* btn_LoadImage = Find<QToolButton>("btn_LoadImage");
+  QToolButton* btn_ClearImage = Find<QToolButton>("btn_ClearImage");
+  QCheckBox* box_Label1 = LabelBox(1);
+  QCheckBox* box_Label2 = LabelBox(2);
+  QCheckBox* box_Label3 = LabelBox(3);
+  QCheckBox* box_Label4 = LabelBox(4);
+  QCheckBox* btn_ReadOnly = Find<QCheckBox>("btn_ReadOnly");
+  QCheckBox* box_ConfirmDelete = Find<QCheckBox>("box_ConfirmDelete");
+  QWidget* bvl_Border = Find<QWidget>("bvl_Border");
+  QToolButton* btn_Copy_1 = Find<QToolButton>("btn_Copy_1");
+  QToolButton* btn_Copy_2 = Find<QToolButton>("btn_Copy_2");
+  QToolButton* btn_Refresh_1 = Find<QToolButton>("btn_Refresh_1");
+  QToolButton* btn_Refresh_2 = Find<QToolButton>("btn_Refresh_2");
+};
+
 // Builds and shows windows on a library folder.
 class BrowserTest : public ::testing::Test {
 protected:
@@ -167,6 +212,8 @@ protected:
   // The library's row and the current row.
   TItem TopItem() const;
   TItem CurrentItem() const;
+  // The work area's controls of the window open.
+  TEditors Editors() const { return TEditors(Form.get()); }
   // A real mouse click on a tree row.
   void ClickItem(const TItem& item) const;
   // The colour in the middle of a row's picture, in the given mode.
