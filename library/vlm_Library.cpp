@@ -1,5 +1,8 @@
 #include "vlm_Library.h"
 
+#include <algorithm>
+
+
 #include "vlm_EntryFields.h"
 #include "vlm_LibraryCommands.h"
 #include "vlm_Resources.h"
@@ -31,7 +34,7 @@ TFieldPlace PlaceOf(TTextField field) {
 TLibrary::TLibrary() : FDocument(std::make_unique<TXMLParser>()) {}
 
 TLibrary::~TLibrary() {
-  FUndo.clear();  // its steps hold parts of the documents
+  ClearSteps();  // its steps hold parts of the documents
   try {
     Save();
   } catch (...) {
@@ -69,7 +72,7 @@ const TXMLNode* TLibrary::ReadAgain(TXMLParser& journal) {
   TXMLParser check;  // a file caught half-written is not taken
   check.LoadFromFile(journal.FileName);
   if (check.Status != xrOk) return nullptr;
-  FUndo.clear();
+  ClearSteps();
   const TXMLNode* old = journal.Root.get();
   emit RootReplacing(old);
   const std::string fileName = journal.FileName;
@@ -126,7 +129,7 @@ TXMLNode* TLibrary::AddCatalog(TXMLNode& parent, std::string_view name) {
   const std::string copy(name);
   auto* step = new TInsertCommand(*this, FDocument.get(), parent, [&parent, copy] { return AppendCatalog(parent, copy); },
                                   Step(res::StepAddCatalog));
-  FUndo.push(step);
+  Push(step);
   return step->Created();
 }
 
@@ -146,7 +149,7 @@ TNewJournal TLibrary::AddJournal(TXMLNode& catalog, std::string_view name, std::
       if (FDefaultJournal == entry) SetDefaultJournal(before);
     }
   };
-  FUndo.push(step);
+  Push(step);
   return created;
 }
 
@@ -155,7 +158,7 @@ TXMLNode* TLibrary::AddDay(TXMLParser& journal, std::string_view name) {
   const std::string copy(name);
   auto* step = new TInsertCommand(*this, &journal, root, [&root, copy] { return AppendDay(root, copy); },
                                   Step(res::StepAddDay));
-  FUndo.push(step);
+  Push(step);
   return step->Created();
 }
 
@@ -163,20 +166,20 @@ TXMLNode* TLibrary::AddExperience(TXMLParser& journal, TXMLNode& day, std::strin
   const std::string n(number), t(title);
   auto* step = new TInsertCommand(*this, &journal, day, [&day, n, t] { return AppendExperience(day, n, t); },
                                   Step(res::StepAddExperience));
-  FUndo.push(step);
+  Push(step);
   return step->Created();
 }
 
 bool TLibrary::Exchange(TXMLParser& document, TXMLNode& parent, int position, int other) {
   if (!ShownChild(parent, position) || !ShownChild(parent, other)) return false;
-  FUndo.push(new TExchangeCommand(*this, &document, parent, position, other, Step(res::StepMove)));
+  Push(new TExchangeCommand(*this, &document, parent, position, other, Step(res::StepMove)));
   return true;
 }
 
 bool TLibrary::Remove(TXMLParser& document, TXMLNode& parent, int position) {
   auto step = std::make_unique<TRemoveCommand>(*this, &document, parent, position, Step(res::StepRemove));
   if (!step->Found()) return false;
-  FUndo.push(step.release());
+  Push(step.release());
   return true;
 }
 
@@ -187,22 +190,22 @@ void TLibrary::SetText(TXMLParser& document, TXMLNode& element, TTextField field
     change = [place, text](TXMLNode& e) { e.SetAttribute(place.Attribute, text); };
   else
     change = [place, text](TXMLNode& e) { SetChildText(e, place.Child, text); };
-  FUndo.push(new TFieldCommand(*this, &document, element, std::string(place.Child), static_cast<int>(field),
+  Push(new TFieldCommand(*this, &document, element, std::string(place.Child), static_cast<int>(field),
                                std::move(change), Step(place.Step)));
 }
 
 void TLibrary::SetLabel(TXMLParser& document, TXMLNode& experience, int n, bool on) {
-  FUndo.push(new TFieldCommand(*this, &document, experience, std::string(tagProperties), -1,
+  Push(new TFieldCommand(*this, &document, experience, std::string(tagProperties), -1,
                                [n, on](TXMLNode& e) { WriteLabelFlag(e, n, on); }, Step(res::StepLabel)));
 }
 
 void TLibrary::SetEnergy(TXMLParser& document, TXMLNode& experience, int level) {
-  FUndo.push(new TFieldCommand(*this, &document, experience, std::string(tagEnergy), -1,
+  Push(new TFieldCommand(*this, &document, experience, std::string(tagEnergy), -1,
                                [level](TXMLNode& e) { WriteEnergyLevel(e, level); }, Step(res::StepEnergy)));
 }
 
 void TLibrary::SetPicture(TXMLParser& document, TXMLNode& experience, const std::string& path) {
-  FUndo.push(new TFieldCommand(
+  Push(new TFieldCommand(
       *this, &document, experience, std::string(tagImage), -1,
       [path](TXMLNode& e) {
         if (!path.empty()) {
@@ -215,24 +218,49 @@ void TLibrary::SetPicture(TXMLParser& document, TXMLNode& experience, const std:
 }
 
 void TLibrary::SetReadOnly(TXMLParser& document, TXMLNode& experience, bool locked) {
-  FUndo.push(new TFieldCommand(*this, &document, experience, {}, -1,
+  Push(new TFieldCommand(*this, &document, experience, {}, -1,
                                [locked](TXMLNode& e) { e.SetAttribute(attrReadOnly, BoolText(locked)); },
                                Step(res::StepReadOnly)));
 }
 
 void TLibrary::Restore(TXMLParser& journal, std::unique_ptr<TXMLNode> root) {
-  FUndo.push(new TRestoreCommand(*this, journal, std::move(root), Step(res::StepRestore)));
+  Push(new TRestoreCommand(*this, journal, std::move(root), Step(res::StepRestore)));
 }
 
+// A document is changed when something outside the history changed it since it was saved, or when
+// its newest step done is not the one it was saved at: a step taken back to where the file was
+// leaves nothing to write.
 bool TLibrary::IsChanged(const TXMLParser* document) const {
   const auto edits = FEdits.find(document);
-  if (edits == FEdits.end()) return false;
   const auto saved = FSavedEdits.find(document);
-  return saved == FSavedEdits.end() ? edits->second != 0 : edits->second != saved->second;
+  const unsigned done = edits == FEdits.end() ? 0 : edits->second;
+  if (done != (saved == FSavedEdits.end() ? 0 : saved->second)) return true;
+  const auto savedStep = FSavedSteps.find(document);
+  return NewestStep(document) != (savedStep == FSavedSteps.end() ? 0 : savedStep->second);
+}
+
+std::uint64_t TLibrary::NewestStep(const TXMLParser* document) const {
+  for (int i = FUndo.index() - 1; i >= 0; --i) {
+    const auto* step = dynamic_cast<const TLibraryCommand*>(FUndo.command(i));
+    if (step && step->Document() == document) return step->Number();
+  }
+  return 0;
+}
+
+std::vector<const TXMLParser*> TLibrary::TrackedDocuments() const {
+  std::vector<const TXMLParser*> documents;
+  auto add = [&documents](const TXMLParser* document) {
+    if (std::find(documents.begin(), documents.end(), document) == documents.end()) documents.push_back(document);
+  };
+  for (const auto& [document, edits] : FEdits) add(document);
+  for (const auto& [document, step] : FSavedSteps) add(document);
+  for (int i = 0; i < FUndo.count(); ++i)
+    if (const auto* step = dynamic_cast<const TLibraryCommand*>(FUndo.command(i))) add(step->Document());
+  return documents;
 }
 
 bool TLibrary::AnyChanged() const {
-  for (const auto& [document, edits] : FEdits)
+  for (const TXMLParser* document : TrackedDocuments())
     if (IsChanged(document)) return true;
   return false;
 }
@@ -243,7 +271,21 @@ void TLibrary::MarkChanged(const TXMLParser* document) {
   if (!was) emit ChangedDocumentsChanged();
 }
 
-void TLibrary::Touched(const TXMLParser* document) { MarkChanged(document); }
+// Done or undone: the document may have become changed, or back to what was saved.
+void TLibrary::Touched(const TXMLParser*) { emit ChangedDocumentsChanged(); }
+
+void TLibrary::Push(QUndoCommand* step) {
+  FUndo.push(step);
+  emit ChangedDocumentsChanged();  // a step merged into the last one changes no index
+}
+
+void TLibrary::ClearSteps() {
+  // What the history made changed stays changed once the history is gone.
+  for (const TXMLParser* document : TrackedDocuments())
+    if (IsChanged(document)) ++FEdits[document];
+  FSavedSteps.clear();
+  FUndo.clear();
+}
 
 TSaveReport TLibrary::Save() {
   TSaveReport report;
@@ -258,7 +300,10 @@ TSaveReport TLibrary::Save() {
       return;
     }
     SaveByState(document, state, report);
-    if (report.Failures.size() == failures && !state.ReadOnly()) FSavedEdits[&document] = FEdits[&document];
+    if (report.Failures.size() == failures && !state.ReadOnly()) {
+      FSavedEdits[&document] = FEdits[&document];
+      FSavedSteps[&document] = NewestStep(&document);
+    }
   };
   if (FDocument) saveOne(*FDocument, FState);
   for (const auto& journal : FJournals.Documents()) saveOne(*journal, FJournals.MutableStateOf(journal.get()));

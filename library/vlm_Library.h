@@ -6,11 +6,13 @@
 // QtCore and QtGui only: no widget.
 #include <QObject>
 #include <QUndoStack>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vlm_DocumentState.h"
 #include "vlm_JournalHash.h"
@@ -111,6 +113,12 @@ private:
   friend class TRestoreCommand;
   // Called by the history's steps as they are done and undone.
   void Touched(const TXMLParser* document);
+  void Push(QUndoCommand* step);
+  // Empties the history; the documents it changed stay changed.
+  void ClearSteps();
+  // The number of the newest step done in `document`'s history, 0 when none.
+  std::uint64_t NewestStep(const TXMLParser* document) const;
+  std::vector<const TXMLParser*> TrackedDocuments() const;
 
   std::unique_ptr<TXMLParser> FDocument;
   TDocumentState FState;
@@ -119,6 +127,7 @@ private:
   TXMLNode* FDefaultJournal = nullptr;
   bool FViewOnly = false;
   std::function<void(const std::string&)> FBeforeReplace;
-  std::map<const TXMLParser*, unsigned> FEdits, FSavedEdits;
+  std::map<const TXMLParser*, unsigned> FEdits, FSavedEdits;  // changes outside the history
+  std::map<const TXMLParser*, std::uint64_t> FSavedSteps;     // NewestStep when last written
   QUndoStack FUndo;  // after the documents: its steps hold parts of them and go first
 };

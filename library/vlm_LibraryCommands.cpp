@@ -73,6 +73,7 @@ bool TFieldCommand::mergeWith(const QUndoCommand* other) {
   if (!next || &next->FElement != &FElement || next->FMergeKey != FMergeKey || next->FPart != FPart) return false;
   FAfter = CapturePart(FElement, FPart);
   if (SamePart(FBefore, FAfter)) setObsolete(true);  // typed and taken back: no step left
+  Renumber();
   return true;
 }
 

@@ -3,6 +3,7 @@
 // out of a tree (a removed entry, a new entry undone) until it is done again or forgotten, so the
 // element pointers of the views and the pair list stay valid while the step exists.
 #include <QUndoCommand>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,14 +17,26 @@ class TXMLNode;
 class TXMLParser;
 
 class TLibraryCommand : public QUndoCommand {
+public:
+  const TXMLParser* Document() const { return FDocument; }
+  // Tells the steps apart for the record of what was saved; a step that takes in another (typing)
+  // gets a new number, as it no longer leaves its document as it did.
+  std::uint64_t Number() const { return FNumber; }
+
 protected:
   TLibraryCommand(TLibrary& library, const TXMLParser* document, const QString& text);
   void Touch();
   void Entry(TXMLNode* element);
   void Children(TXMLNode* parent, TXMLNode* child);
 
+  void Renumber() { FNumber = ++gLastNumber; }
+
   TLibrary& FLibrary;
   const TXMLParser* FDocument;
+
+private:
+  inline static std::uint64_t gLastNumber = 0;
+  std::uint64_t FNumber = ++gLastNumber;
 };
 
 // One field of one entry: its attributes or one named child, as before and after the change.

@@ -150,4 +150,27 @@ TEST_F(LibraryTest, OnlyChangedDocumentsAreWritten) {
   const long long saved = Stamp(Path("j.xml"));
   Library.Save();
   EXPECT_EQ(Stamp(Path("j.xml")), saved);
+
+  // Steps taken back to where the file was leave nothing to write; typing on after a save, a step
+  // redone past it, or a new step in place of an undone one does.
+  TXMLNode* day = J->Root->GetChild(0);
+  Library.SetLabel(*J, *day->GetChild(0), 2, true);
+  EXPECT_TRUE(Library.IsChanged(J));
+  Library.UndoStack().undo();
+  EXPECT_FALSE(Library.IsChanged(J));
+  Library.UndoStack().undo();
+  EXPECT_TRUE(Library.IsChanged(J));
+  Library.UndoStack().redo();
+  EXPECT_FALSE(Library.IsChanged(J));
+  Library.UndoStack().undo();
+  Library.SetText(*J, *day, tfComment, "day");
+  EXPECT_TRUE(Library.IsChanged(J));
+  Library.Save();
+  Library.SetText(*J, *day, tfComment, "day!");  // merged into the step saved
+  EXPECT_TRUE(Library.IsChanged(J));
+  EXPECT_FALSE(Library.IsChanged(K));
+  // A journal read again empties the history: what it changed elsewhere stays changed.
+  EXPECT_NE(Library.ReadAgain(*K), nullptr);
+  EXPECT_TRUE(Library.IsChanged(J));
+  EXPECT_FALSE(Library.IsChanged(K));
 }
