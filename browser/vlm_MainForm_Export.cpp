@@ -18,6 +18,7 @@
 #include "vlm_MainForm.h"
 #include "vlm_Pictures.h"
 #include "vlm_Resources.h"
+#include "vlm_Search.h"
 #include "vlm_SearchPanel.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
@@ -151,6 +152,27 @@ TExportOptions Tfrm_MainForm::ExportOptions(QProgressDialog& dialog, QElapsedTim
   return options;
 }
 
+namespace {
+int NightCount(const TExportContent& content) {
+  int nights = 0;
+  for (const TExportJournal& journal : content.Journals) nights += static_cast<int>(journal.Nights.size());
+  return nights;
+}
+
+// The first and the last date among the nights, proposed as the range; null when none is a date.
+std::pair<QDate, QDate> DatesOf(const TExportContent& content) {
+  std::optional<int> first, last;
+  for (const TExportJournal& journal : content.Journals)
+    for (const TExportNight& night : journal.Nights)
+      if (const auto day = night.Day ? DayNumberOfName(night.Day->GetAttribute(attrName)) : std::nullopt) {
+        first = std::min(first.value_or(*day), *day);
+        last = std::max(last.value_or(*day), *day);
+      }
+  const QDate epoch(1970, 1, 1);
+  return first ? std::pair{epoch.addDays(*first), epoch.addDays(*last)} : std::pair{QDate(), QDate()};
+}
+}  // namespace
+
 void Tfrm_MainForm::ExportSelection() {
   const std::unique_ptr<TExportJob> job = ExportJobOfSelection();
   if (!job) return FUi.ShowWarning(this, Text(res::ExportNothing));
@@ -158,8 +180,21 @@ void Tfrm_MainForm::ExportSelection() {
   for (TExportFormat format : kFormats) filters << Text(FilterOf(format));
   QString filter = filters.first();
   const QString proposed = QDir::home().filePath(ProposedFileName(job->Content, TExportFormat::Html));
-  QString file = FUi.AskExportFile(this, proposed, filters, filter);
+  TUserInteraction::TExportDates dates;
+  dates.Offered = NightCount(job->Content) > 1;
+  std::tie(dates.From, dates.To) = DatesOf(job->Content);
+  QString file = FUi.AskExportFile(this, proposed, filters, filter, dates);
   if (file.isEmpty()) return;
+  if (dates.From.isValid() && dates.To.isValid()) {
+    TExportRange range;
+    range.From = DayNumber(dates.From.year(), dates.From.month(), dates.From.day());
+    range.To = DayNumber(dates.To.year(), dates.To.month(), dates.To.day());
+    LimitToRange(job->Content, range);
+    if (NightCount(job->Content) == 0) {
+      const QString format = QStringLiteral("dd.MM.yyyy");
+      return FUi.ShowWarning(this, Text(res::ExportNoNightsInRange).arg(dates.From.toString(format), dates.To.toString(format)));
+    }
+  }
   TExportFormat format = kFormats[std::max<qsizetype>(0, filters.indexOf(filter))];
   // A name typed with a known suffix says the format; one without gets the filter's.
   if (const auto bySuffix = ExportFormatOfName(QFileInfo(file).suffix())) format = *bySuffix;

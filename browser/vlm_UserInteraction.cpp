@@ -1,7 +1,12 @@
 #include "vlm_UserInteraction.h"
 
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -97,16 +102,41 @@ void TQtUserInteraction::ShowAbout(QWidget* parent) {
 }
 
 QString TQtUserInteraction::AskExportFile(QWidget* parent, const QString& proposed, const QStringList& filters,
-                                          QString& filter) {
+                                          QString& filter, TExportDates& dates) {
   QFileDialog dialog(Owner(parent), QString::fromUtf8(res::ExportDialogTitle));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);  // asked by the window, through this seam
+  dialog.setOption(QFileDialog::DontUseNativeDialog);  // it holds the dates too
   dialog.setNameFilters(filters);
   dialog.selectNameFilter(filter);
   dialog.selectFile(proposed);
   ShowDatesInProgramLanguage(dialog);
+  QCheckBox* limited = nullptr;
+  QDateEdit* from = nullptr;
+  QDateEdit* to = nullptr;
+  if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()); grid && dates.Offered) {
+    auto* row = new QHBoxLayout;
+    limited = new QCheckBox(QString::fromUtf8(res::ExportDatesFrom), &dialog);
+    from = new QDateEdit(dates.From.isValid() ? dates.From : QDate::currentDate().addYears(-1), &dialog);
+    to = new QDateEdit(dates.To.isValid() ? dates.To : QDate::currentDate(), &dialog);
+    for (QDateEdit* edit : {from, to}) {
+      edit->setCalendarPopup(true);
+      edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+      edit->setEnabled(false);
+      QObject::connect(limited, &QCheckBox::toggled, edit, &QWidget::setEnabled);
+    }
+    row->addWidget(limited);
+    row->addWidget(from);
+    row->addWidget(new QLabel(QString::fromUtf8(res::ExportDatesTo), &dialog));
+    row->addWidget(to);
+    row->addStretch();
+    grid->addLayout(row, grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  dates.From = dates.To = QDate();
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   filter = dialog.selectedNameFilter();
+  dates.From = limited && limited->isChecked() ? std::min(from->date(), to->date()) : QDate();
+  dates.To = limited && limited->isChecked() ? std::max(from->date(), to->date()) : QDate();
   return dialog.selectedFiles().first();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Every modal thing the main window opens goes through this seam, so that tests can answer it
 // without a modal loop. TQtUserInteraction is the program's own, with real dialogs.
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -57,10 +58,16 @@ public:
   // The about box, shown modally; its link opens through OpenUrl.
   virtual void ShowAbout(QWidget* parent) = 0;
   // The save dialog of an export, proposing `proposed`, with a filter per format: the file chosen
-  // (empty when cancelled) and in `filter` the filter chosen. An existing file is not asked about
+  // (empty when cancelled) and in `filter` the filter chosen; where `dates.Offered`, the nights to
+  // export may be limited to dates: proposed in `dates`, answered there (both ends set, inclusive,
+  // or both null for every night). An existing file is not asked about
   // here (AskReplaceFile is). Nothing is chosen unless a seam answers.
+  struct TExportDates {
+    bool Offered = false;
+    QDate From, To;
+  };
   virtual QString AskExportFile(QWidget* /*parent*/, const QString& /*proposed*/, const QStringList& /*filters*/,
-                                QString& /*filter*/) {
+                                QString& /*filter*/, TExportDates& /*dates*/) {
     return {};
   }
   // The print preview, from which the user prints; `paint` paints the pages on the printer.
@@ -87,7 +94,8 @@ public:
   bool AskReplaceFile(QWidget* parent, const QString& file) override;
   QString AskOpenImage(QWidget* parent) override;
   void ShowAbout(QWidget* parent) override;
-  QString AskExportFile(QWidget* parent, const QString& proposed, const QStringList& filters, QString& filter) override;
+  QString AskExportFile(QWidget* parent, const QString& proposed, const QStringList& filters, QString& filter,
+                        TExportDates& dates) override;
   void ShowPrintPreview(QWidget* parent, const std::function<void(QPrinter& printer)>& paint) override;
   QString AskBackupToRestore(QWidget* parent, const QString& file, const std::vector<TBackupFile>& backups,
                              bool library) override;

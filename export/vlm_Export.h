@@ -55,6 +55,9 @@ struct TExportRange {
   bool Contains(const TXMLNode& day) const;
 };
 
+// Leaves out the nights outside `range` (and journals left without nights, unless they draw charts).
+void LimitToRange(TExportContent& content, const TExportRange& range);
+
 // The labels' captions and which are defined, from the library root (its first four `label`s);
 // "Метка N" where a caption is missing.
 void ReadLabelCaptions(const TXMLNode* libraryRoot, TExportContent& content);

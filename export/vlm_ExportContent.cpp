@@ -48,6 +48,12 @@ void ReadLabelCaptions(const TXMLNode* libraryRoot, TExportContent& content) {
   }
 }
 
+void LimitToRange(TExportContent& content, const TExportRange& range) {
+  for (TExportJournal& journal : content.Journals)
+    std::erase_if(journal.Nights, [&range](const TExportNight& night) { return !night.Day || !range.Contains(*night.Day); });
+  std::erase_if(content.Journals, [](const TExportJournal& journal) { return journal.Nights.empty() && !journal.Root; });
+}
+
 TExportJournal JournalPart(const QString& name, const TXMLNode& root, const TExportRange& range) {
   TExportJournal journal;
   journal.Name = name;

@@ -1,6 +1,6 @@
 // Exporting from the window: Ctrl+E on the selection asks for a file (proposing a name from what
-// is exported), writes it in the format of the filter chosen, and asks before replacing a file;
-// Ctrl+P prints the same.
+// is exported), writes it in the format of the filter chosen (the nights of the dates chosen, when
+// limited), and asks before replacing a file; Ctrl+P prints the same.
 #include <QFileInfo>
 #include <QPrinter>
 
@@ -9,9 +9,13 @@
 namespace {
 class TExportAnswers : public TScriptedInteraction {
 public:
-  QString AskExportFile(QWidget*, const QString& proposed, const QStringList& filters, QString& filter) override {
+  QString AskExportFile(QWidget*, const QString& proposed, const QStringList& filters, QString& filter,
+                        TExportDates& dates) override {
     Proposed << proposed;
     filter = filters.value(2);  // text
+    Offered << dates.Offered;
+    dates.From = From;
+    dates.To = To;
     return Answer;
   }
   // The preview's print button, to a PDF file.
@@ -22,6 +26,8 @@ public:
     paint(printer);
   }
   QStringList Proposed;
+  QList<bool> Offered;
+  QDate From, To;
   QString Answer, Printed;
 };
 }  // namespace
@@ -38,7 +44,8 @@ TEST_F(ExportWindowTest, CtrlEWritesTheSelectedJournalAsksBeforeReplacingAFileAn
       "</dreamlibrary>\n"));
   Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral(
       "<velmora>\n  <day name=\"01.02.03\"><experience number=\"1\" title=\"Лес\" />"
-      "<experience number=\"2\" title=\"Море\" /></day>\n</velmora>\n"));
+      "<experience number=\"2\" title=\"Море\" /></day>\n"
+      "  <day name=\"05.02.03\"><experience number=\"3\" title=\"Горы\" /></day>\n</velmora>\n"));
   Answers.Answer = Library.Path(QStringLiteral("out"));
   Form = std::make_unique<Tfrm_MainForm>(Answers, Library.Dir.path() + QLatin1Char('/'));
   Form->show();
@@ -60,6 +67,20 @@ TEST_F(ExportWindowTest, CtrlEWritesTheSelectedJournalAsksBeforeReplacingAFileAn
   EXPECT_EQ(Answers.ReplaceQuestions, QStringList{Library.Path(QStringLiteral("out.txt"))});
   EXPECT_EQ(Library.Read(QStringLiteral("out.txt")), QByteArray("mine"));
   EXPECT_TRUE(Answers.Errors.isEmpty());
+
+  // Only the nights of the dates chosen; none there: nothing written, and said so.
+  QFile::remove(Library.Path(QStringLiteral("out.txt")));
+  Answers.From = QDate(2003, 2, 4);
+  Answers.To = QDate(2003, 2, 5);
+  QTest::keyClick(Form->tre_Directory, Qt::Key_E, Qt::ControlModifier);
+  const QString ranged = QString::fromUtf8(Library.Read(QStringLiteral("out.txt")));
+  EXPECT_TRUE(ranged.contains(QStringLiteral("3. Горы")) && !ranged.contains(QStringLiteral("Лес"))) << ranged.toStdString();
+  QFile::remove(Library.Path(QStringLiteral("out.txt")));
+  Answers.From = Answers.To = QDate(2003, 2, 2);
+  QTest::keyClick(Form->tre_Directory, Qt::Key_E, Qt::ControlModifier);
+  EXPECT_FALSE(QFileInfo::exists(Library.Path(QStringLiteral("out.txt"))));
+  EXPECT_EQ(Answers.Warnings.size(), 1);
+  EXPECT_EQ(Answers.Offered, QList<bool>({true, true, true, true}));
 
   Answers.Printed = Library.Path(QStringLiteral("printed.pdf"));
   QTest::keyClick(Form->tre_Directory, Qt::Key_P, Qt::ControlModifier);
