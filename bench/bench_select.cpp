@@ -10,8 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
-#include <QTemporaryDir>
 #include <QPersistentModelIndex>
+#include <QTemporaryDir>
+#include <QToolButton>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -133,7 +134,7 @@ void DayDeletionStep(benchmark::State& state, bool timeRedo) {
     return;
   }
   Select(*form, form->tre_Directory->model()->index(9000, 0, journal));
-  form->btn_DeleteClick();
+  form->btn_Delete->click();
   QApplication::processEvents();
   for (auto _ : state) {
     if (timeRedo) state.PauseTiming();

@@ -99,6 +99,7 @@ public:
   // The program's exit status: 0, or 1 when a closing for a signal could not write every file.
   int ExitStatus() const { return FExitStatus; }
 
+private:
   // Handlers of the window and its controls.
   void FormCreate();
   // The shut-down writing: the `form` element, the library, then every journal. Returns the
@@ -127,39 +128,46 @@ public:
   void ShowJournalStatistics(const QModelIndex& node);
   void ShowDayStatistics();
   void UpdateNextNumber(TXMLNode* journalRoot);
-  static int CountExperiences(const TXMLNode* element);
 
   // Writes the library and then every open journal by the rules for files that were not read
   // whole (vlm_DocumentState.h); every file that can be written is. Returns the files that could
   // not be written and the backups made; tells the user nothing.
   TSaveReport SaveFiles();
+  // One notice naming the backups the save made, when it made any.
+  void ReportBackups(const TSaveReport& report);
+public:
   // SaveFiles, then tells the user about the backups made and the files not written (the save
   // button's whole work). True when every file that may be written was written.
   bool SaveAndReport();
-  // One notice naming the backups the save made, when it made any.
-  void ReportBackups(const TSaveReport& report);
   // Why the document behind `node` (a journal's node, day or experience, or a library node) is
   // only viewed, for the user; empty when it may be changed. Editors and creation follow it.
   QString ReadOnlyReason(const QModelIndex& node) const;
+private:
   // Disables creation (and moving and deleting inside the document) for a read-only node's
   // document and shows the reason in the work area; hides it otherwise.
   void ShowReadOnlyState(const QModelIndex& node);
   // A message of `pattern` (UTF-8, "%1" for the list) listing the failed files.
   static QString FailureText(const char* pattern, const std::vector<TJournalSaveFailure>& failures);
+public:
   // Runs a handler inside the error boundary.
   bool Run(const std::function<void()>& handler);
 
+private:
   // The element a tree node stands for in its parent's element (for a loaded journal its own
   // library entry, also when another entry shares the journal), or none when out of step.
   TXMLNode* LibraryEntryOfNode(const QModelIndex& node) const;
+public:
   // The element of a tree row (a loaded journal's root for its entry's row), and the element the
   // row stands for among its parent's children (vlm_LibraryModel.h).
   static TXMLNode* NodeOf(const QModelIndex& index);
   static TXMLNode* EntryOf(const QModelIndex& index);
   static int PictureOf(const QModelIndex& index);
+  // The dreams in the subtree of `element`.
+  static int CountExperiences(const TXMLNode* element);
   // Takes back (or does again) the last step of the library's history; the tree follows through
   // its model and the row where it happened is selected.
   void TakeStep(bool redo);
+private:
   // Selects `node` (expanding its ancestors) and shows it in the editors without the selection
   // handler's side effects on the default journal (a step, a file read again).
   void SelectQuietly(const QModelIndex& node);
@@ -168,6 +176,7 @@ public:
   // FAppDir as a document path (Windows-1251 bytes).
   std::string AppDirCp() const;
 
+public:
   static constexpr int kDesignWidth = 663;
   static constexpr int kDesignHeight = 480;
   static constexpr int kTreeWidth = 200;
@@ -180,20 +189,26 @@ public:
   // State shared by the browser.
   bool FConfirmDelete = true;
   int FNextNumber = 0;
-  QString FAppDir;  // native, ending in "/": the program's own files (empty.bmp, starter pictures)
-  QString FLibraryDir;  // native, ending in "/": dreams.ini, and where new files land; FAppDir when portable
-  // The documents belong to the library core; these name its parts for the window's code.
+  // The documents belong to the library core.
   TLibrary& Library() { return *FCore; }
-  TXMLParser* FLibrary = nullptr;
-  TJournalHash* FJournals = nullptr;
   QPersistentModelIndex FCurrentNode;
-  TXMLPairList* FPairs = nullptr;
   std::unique_ptr<TVLGraph> FGraph;
   std::unique_ptr<TVLGraph> FQualityGraph;
   std::unique_ptr<TStatisticsView> FStatistics;  // draws the painters' charts into the work area
   bool FLabelDefined[kLabelCount] = {};  // read by the journal statistics
-  const TDocumentState& LibraryState() const { return FCore->State(); }  // how dreams.ini was read
 
+private:
+  QString FAppDir;  // native, ending in "/": the program's own files (empty.bmp, starter pictures)
+  QString FLibraryDir;  // native, ending in "/": dreams.ini, and where new files land; FAppDir when portable
+  // The library core's parts, named for the window's code.
+  TXMLParser* FLibrary = nullptr;
+  TJournalHash* FJournals = nullptr;
+  TXMLPairList* FPairs = nullptr;
+  const TDocumentState& LibraryState() const { return FCore->State(); }  // how dreams.ini was read
+  TAnchorLayout* FToolsLayout = nullptr;
+  TLibraryModel* FTreeModel = nullptr;  // the tree's model over the library core
+
+public:
   // Tool bar.
   QWidget* pnl_Tools = nullptr;
   QToolButton* btn_Authorization = nullptr;
@@ -211,28 +226,39 @@ public:
   QToolButton* btn_Redo = nullptr;
   TBevel* bvl_Tool = nullptr;
   TClickImage* img_Banner = nullptr;
-  TAnchorLayout* FToolsLayout = nullptr;
 
   // Tree and splitter.
   QSplitter* spt_Splitter = nullptr;
   TDirectoryTree* tre_Directory = nullptr;  // a QTreeView (vlm_Widgets.h)
-  TLibraryModel* FTreeModel = nullptr;     // its model over the library core
   TImageList iml_TreeImages;
 
   // Work area: the editors and the chart image.
   TEditorPanel* pnl_WorkArea = nullptr;
   QLabel* lbl_ReadOnlyReason = nullptr;  // why the selected node's document is only viewed
 
+  // The search panel below the tree (Ctrl+F) and the calendar below it (its tool button).
+  TSearchPanel* pnl_Search = nullptr;
+  QToolButton* btn_Calendar = nullptr;
+  TCalendarPanel* pnl_Calendar = nullptr;
+
+  // Saving by itself (vlm_MainForm_Safety.cpp) and the dated backups it keeps.
+  TAutoSave* AutoSave() const { return FAutoSave; }
+  TBackupKeeper* Backups() const { return FBackups.get(); }
+  // Bringing back a dated backup of the selected journal or of the library file
+  // (vlm_MainForm_Restore.cpp): the tree's context menu and Ctrl+R.
+  void RestoreFromBackup();
+
+  // The first showing places the window centred on the screen.
+  void setVisible(bool visible) override;
+
+private:
   // Searching (vlm_MainForm_Search.cpp): the panel below the tree, shown by Ctrl+F.
   QSplitter* spt_Left = nullptr;  // the tree above, the search panel below
-  TSearchPanel* pnl_Search = nullptr;
   void CreateSearchPanel();
   // Selects a dream found in the journal of library entry `entry` (holder: its day) and shows it.
   void ShowSearchResult(TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience);
   // The calendar (vlm_MainForm_Calendar.cpp): below the tree, shown by its tool button; a month
   // of the selected journal, or of every journal below the selected catalog or library.
-  QToolButton* btn_Calendar = nullptr;
-  TCalendarPanel* pnl_Calendar = nullptr;
   void CreateCalendarPanel();
   // Fills the calendar after the events under way (a selection, a rename) were handled.
   void ScheduleCalendar();
@@ -244,7 +270,6 @@ public:
   // the end of start-up, finished after the last save (waits briefly for backups under way).
   void StartSafety();
   void FinishSafety();
-  TAutoSave* AutoSave() const { return FAutoSave; }
   // Exporting and printing (vlm_MainForm_Export.cpp): the selected entry (Ctrl+E, Ctrl+P, the
   // tree's context menu), or the search's results when their list has the focus.
   struct TSelectedEntry {
@@ -259,16 +284,8 @@ public:
   QAction* act_Restore = nullptr;
   // An export or print is under way: its documents are not read again meanwhile.
   bool FExporting = false;
-  TBackupKeeper* Backups() const { return FBackups.get(); }
-
-  // Bringing back a dated backup of the selected journal or of the library file
-  // (vlm_MainForm_Restore.cpp): the tree's context menu and Ctrl+R.
   void ConnectRestore();
-  void RestoreFromBackup();
   void RestoreLibraryFile(TXMLParser& restored, const QString& shown, const QString& when);
-
-  // The first showing places the window centred on the screen.
-  void setVisible(bool visible) override;
 
 protected:
   void closeEvent(QCloseEvent* event) override;

@@ -216,11 +216,11 @@ TEST_F(LibraryLockTest, WithoutAnyLockTheLibraryIsOnlyViewedAndNothingIsWritten)
     EXPECT_EQ(form.ViewOnly(), QString::fromUtf8(res::MsgViewOnlyWithoutLock));
     ASSERT_EQ(ui.Warnings.size(), 1);
     EXPECT_TRUE(ui.Warnings[0].startsWith(QString::fromUtf8(res::MsgLibraryNotLocked).arg(Program).left(60)));
-    ASSERT_EQ(form.FJournals->Documents().size(), 1u) << "the default journal is shown";
+    ASSERT_EQ(form.Library().Journals().Documents().size(), 1u) << "the default journal is shown";
     EXPECT_EQ(form.ReadOnlyReason(form.tre_Directory->model()->index(0, 0)), form.ViewOnly());
     EXPECT_FALSE(form.btn_Save->isEnabled());
     // Closing writes nothing (another copy may be writing this library) and reports no failure.
-    form.FJournals->Documents()[0]->Root->SetAttribute("edited", "yes");
+    form.Library().Journals().Documents()[0]->Root->SetAttribute("edited", "yes");
     EXPECT_TRUE(form.close());
     EXPECT_TRUE(ui.SaveFailureQuestions.isEmpty());
   }

@@ -164,11 +164,11 @@ TEST(ProgramFoldersTest, InstalledStarterLibraryOpensFromTheUsersFolderAndSurviv
     EXPECT_TRUE(ui.Warnings.isEmpty()) << ui.Warnings.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(form.iml_TreeImages.Count(), 6);
     // The default journal is the user's copy, so it can be written back.
-    ASSERT_EQ(form.FJournals->Documents().size(), 1u);
-    EXPECT_EQ(QString::fromStdString(form.FJournals->Documents()[0]->FileName),
+    ASSERT_EQ(form.Library().Journals().Documents().size(), 1u);
+    EXPECT_EQ(QString::fromStdString(form.Library().Journals().Documents()[0]->FileName),
               f.User + QStringLiteral("journals/example.xml"));
-    EXPECT_GT(form.FJournals->Documents()[0]->Root->ChildCount(), 0);
-    form.FLibrary->Root->SetAttribute("name", "Renamed");
+    EXPECT_GT(form.Library().Journals().Documents()[0]->Root->ChildCount(), 0);
+    form.Library().Document().Root->SetAttribute("name", "Renamed");
     EXPECT_TRUE(form.close());
     EXPECT_TRUE(ui.SaveFailureQuestions.isEmpty());
   }
@@ -179,7 +179,7 @@ TEST(ProgramFoldersTest, InstalledStarterLibraryOpensFromTheUsersFolderAndSurviv
   ASSERT_EQ(PrepareLibraryFolder(installed), QString());
   TScriptedInteraction ui;
   Tfrm_MainForm again(ui, installed.DataDir, installed.LibraryDir);
-  EXPECT_EQ(again.FLibrary->Root->GetAttribute("name"), "Renamed");
+  EXPECT_EQ(again.Library().Document().Root->GetAttribute("name"), "Renamed");
   EXPECT_TRUE(ui.Warnings.isEmpty());
 }
 

@@ -204,8 +204,8 @@ TEST(SignalCloseTest, NothingIsAskedAndWhatCannotBeWrittenIsKeptElsewhere) {
     form.show();
     ASSERT_EQ(ui.Warnings.size(), 1) << "the damaged journal is announced";
     // Edits of both files: a damaged journal only looked at would not be written at all.
-    form.Library().SetText(*form.FLibrary, *form.FLibrary->Root, tfName, "Edited library");
-    TXMLParser& damaged = *form.FJournals->Documents().front();
+    form.Library().SetText(*&form.Library().Document(), *form.Library().Document().Root, tfName, "Edited library");
+    TXMLParser& damaged = *form.Library().Journals().Documents().front();
     form.Library().SetText(damaged, *damaged.Root->GetChild(0), tfName, "Edited day");
     // The library file becomes a folder after it was read: it can no longer be replaced.
     ASSERT_TRUE(QFile::remove(library.Path(QStringLiteral("dreams.ini"))));

@@ -54,7 +54,7 @@ protected:
     for (int i = 0; i < parent->childCount(); ++i) list << parent->child(i)->text(0);
     return list;
   }
-  QString LibraryText() const { return FromCp(Form->FLibrary->SaveToString()); }
+  QString LibraryText() const { return FromCp(Form->Library().Document().SaveToString()); }
   void Restart() {
     ASSERT_TRUE(Close());
     Form.reset();
@@ -64,8 +64,8 @@ protected:
 
 TEST_F(ActionsTest, EachCreationAddsItsElementAndNodeOnlyWithOk) {
   Open();
-  TXMLParser* journal = Form->FJournals->Documents().front().get();
-  const std::string libraryBefore = Form->FLibrary->SaveToString(), journalBefore = journal->SaveToString();
+  TXMLParser* journal = Form->Library().Journals().Documents().front().get();
+  const std::string libraryBefore = Form->Library().Document().SaveToString(), journalBefore = journal->SaveToString();
   const int nodes = TopItem()->childCount();
   // Cancel on every button: nothing changes.
   for (const auto& [caption, button] : {std::pair{QStringLiteral("L"), Form->btn_Tool_01},
@@ -77,7 +77,7 @@ TEST_F(ActionsTest, EachCreationAddsItsElementAndNodeOnlyWithOk) {
   }
   EXPECT_EQ(Ui.NewElementKinds, std::vector<TNewElementKind>({neCatalog, neJournal, neDay, neExperience}));
   EXPECT_EQ(Ui.NewElementNumbers.back(), 12);  // 11 dreams over two days
-  EXPECT_EQ(Form->FLibrary->SaveToString(), libraryBefore);
+  EXPECT_EQ(Form->Library().Document().SaveToString(), libraryBefore);
   EXPECT_EQ(journal->SaveToString(), journalBefore);
   EXPECT_EQ(TopItem()->childCount(), nodes);
 
@@ -116,7 +116,7 @@ TEST_F(ActionsTest, AJournalPathIsAskedAboutOrRefusedBeforeAnythingIsAdded) {
   Library.Write(QStringLiteral("old.xml"), QStringLiteral("precious"));
   Open();
   Select(QStringLiteral("A"));
-  const std::string before = Form->FLibrary->SaveToString();
+  const std::string before = Form->Library().Document().SaveToString();
 
   // A typed path naming a file: "no" keeps the file and adds nothing.
   Ui.NewElements = {Answer(QStringLiteral("X"), QStringLiteral("old.xml"))};
@@ -125,14 +125,14 @@ TEST_F(ActionsTest, AJournalPathIsAskedAboutOrRefusedBeforeAnythingIsAdded) {
   ASSERT_EQ(Ui.ReplaceQuestions.size(), 1);
   EXPECT_TRUE(Ui.ReplaceQuestions[0].endsWith(QStringLiteral("old.xml")));
   EXPECT_EQ(Library.Read(QStringLiteral("old.xml")), QByteArray("precious"));
-  EXPECT_EQ(Form->FLibrary->SaveToString(), before);
+  EXPECT_EQ(Form->Library().Document().SaveToString(), before);
 
   // A file that cannot be written: the reason is said and no entry points at nothing.
   Ui.NewElements = {Answer(QStringLiteral("X"), Library.Path(QStringLiteral("old.xml/inside.xml")))};
   Click(Form->btn_Tool_02);
   ASSERT_EQ(Ui.Errors.size(), 1);
   EXPECT_TRUE(Ui.Errors[0].startsWith(QStringLiteral("Не удалось создать файл журнала"))) << Ui.Errors[0].toStdString();
-  EXPECT_EQ(Form->FLibrary->SaveToString(), before);
+  EXPECT_EQ(Form->Library().Document().SaveToString(), before);
   EXPECT_EQ(Captions(Item(QStringLiteral("A"))), QStringList{QStringLiteral("K")});
 
   // "Yes" replaces it with the empty journal.
@@ -268,8 +268,8 @@ TEST_F(ActionsTest, TwoEntriesOfOneJournalAreMovedAndDeletedEachOnItsOwn) {
   EXPECT_LT(text.indexOf(QStringLiteral("\"K\"")), text.indexOf(QStringLiteral("\"Two\"")));
   // The journal goes on through the other entry.
   Select(QStringLiteral("Two"));
-  EXPECT_EQ(Form->FPairs->FirstOf(Tfrm_MainForm::NodeOf(Item(QStringLiteral("Two")))),
-            Form->FLibrary->Root->GetChild(0)->GetChild(1));
+  EXPECT_EQ(Form->Library().Pairs().FirstOf(Tfrm_MainForm::NodeOf(Item(QStringLiteral("Two")))),
+            Form->Library().Document().Root->GetChild(0)->GetChild(1));
   EXPECT_NE(Item(QStringLiteral("d2")), nullptr);
 }
 
@@ -301,7 +301,7 @@ TEST_F(ActionsTest, AJournalIsItsFileWhateverSpellingLeadsToIt) {
   // The second entry shows the same journal: a day added under one is under the other, and the
   // edit is on disk whichever entry was selected last.
   Select(QStringLiteral("Two"));
-  EXPECT_EQ(Form->FJournals->Documents().size(), 1u);
+  EXPECT_EQ(Form->Library().Journals().Documents().size(), 1u);
   Select(QStringLiteral("One"));
   Ui.NewElements = {Answer(QStringLiteral("d3"))};
   Click(Form->btn_Tool_03);
@@ -315,10 +315,10 @@ TEST_F(ActionsTest, EveryStepIsUndoneAndRedoneWithTheTreeFollowing) {
   Open();
   Select(QStringLiteral("K"));
   Select(QStringLiteral("J"));
-  TXMLParser* journal = Form->FJournals->Find(Library.Path(QStringLiteral("j.xml")).toStdString());
+  TXMLParser* journal = Form->Library().Journals().Find(Library.Path(QStringLiteral("j.xml")).toStdString());
   // The default mark follows what the user selects, which is no step of its own.
   const auto texts = [&] {
-    return FromCp(Form->FLibrary->SaveToString() + journal->SaveToString())
+    return FromCp(Form->Library().Document().SaveToString() + journal->SaveToString())
         .remove(QRegularExpression(QStringLiteral(" default=\"\\w+\"")));
   };
   const auto captions = [&] {

@@ -133,8 +133,8 @@ TEST_F(EditorsTest, ADreamIsShownWholeAndTheNextOneKeepsNothingOfIt) {
 TEST_F(EditorsTest, ShowingWritesNothingAndOnlyWhatTheUserChangesIsWritten) {
   Open();
   Select(QStringLiteral("J"));
-  TXMLParser* journal = Form->FJournals->Documents().front().get();
-  const std::string library = Form->FLibrary->SaveToString(), before = journal->SaveToString();
+  TXMLParser* journal = Form->Library().Journals().Documents().front().get();
+  const std::string library = Form->Library().Document().SaveToString(), before = journal->SaveToString();
   // Every node, twice in both orders, so each one follows one with other values.
   QList<TItem> nodes;
   for (const TItem& item : AllItems()) nodes << item;
@@ -143,7 +143,7 @@ TEST_F(EditorsTest, ShowingWritesNothingAndOnlyWhatTheUserChangesIsWritten) {
     std::reverse(nodes.begin(), nodes.end());
   }
   EXPECT_EQ(journal->SaveToString(), before);
-  EXPECT_EQ(Form->FLibrary->SaveToString(), library);
+  EXPECT_EQ(Form->Library().Document().SaveToString(), library);
 
   // A night without a comment of its own below a dream that has one shows an empty comment, and
   // typing there leaves the dream's comment alone.
@@ -232,7 +232,7 @@ TEST_F(EditorsTest, NamesAndNumbersKeepTheTreeText) {
   Select(QStringLiteral("J"));
   Panel().edt_Name->setText(QStringLiteral("Журнал"));
   EXPECT_EQ(Item(QStringLiteral("Журнал"))->parent(), Item(QStringLiteral("A")));
-  EXPECT_EQ(Form->FPairs->FirstOf(Element(QStringLiteral("Журнал")))->GetAttribute(attrName), Cp(QStringLiteral("Журнал")));
+  EXPECT_EQ(Form->Library().Pairs().FirstOf(Element(QStringLiteral("Журнал")))->GetAttribute(attrName), Cp(QStringLiteral("Журнал")));
   EXPECT_EQ(Element(QStringLiteral("Журнал"))->GetAttribute(attrName), litUndefined);
 }
 
@@ -385,7 +385,7 @@ TEST_F(EditorsTest, TheDefaultMarkMovesToTheJournalSelected) {
   EXPECT_EQ(Form->Library().DefaultJournal(), k);
   EXPECT_EQ(k->GetAttribute(attrDefault), litYes);
   Select(QStringLiteral("J"));  // loaded already: its entry is found through the pair
-  EXPECT_EQ(Form->FPairs->FirstOf(Tfrm_MainForm::NodeOf(Item(QStringLiteral("J")))), j);
+  EXPECT_EQ(Form->Library().Pairs().FirstOf(Tfrm_MainForm::NodeOf(Item(QStringLiteral("J")))), j);
   EXPECT_EQ(j->GetAttribute(attrDefault), litYes);
   EXPECT_EQ(k->GetAttribute(attrDefault), litNo);
 }

@@ -34,14 +34,14 @@ protected:
   void ExpectNothingWrittenAfterEnd() {
     ASSERT_TRUE(Form->LoginFailed());
     EXPECT_EQ(TopItem()->childCount(), 0);  // no catalog was shown
-    EXPECT_TRUE(Form->FJournals->Documents().empty());
+    EXPECT_TRUE(Form->Library().Journals().Documents().empty());
     Form->close();
     Form.reset();
     EXPECT_EQ(Library.Read(QStringLiteral("dreams.ini")), LibraryBefore);
     EXPECT_EQ(Library.Read(QStringLiteral("j.xml")), JournalBefore);
   }
   QByteArray LibraryBefore, JournalBefore;
-  TXMLNode* Root() const { return Form->FLibrary->Root.get(); }
+  TXMLNode* Root() const { return Form->Library().Document().Root.get(); }
 };
 
 TEST_F(LoginTest, RightCredentialsOpenTheLibrary) {

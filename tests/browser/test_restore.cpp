@@ -17,7 +17,7 @@ protected:
     // The first save keeps the file as it was (d1 alone) as a backup.
     ClickItem(Item(QStringLiteral("J")));
     Ui.NewElements.push_back({true, QStringLiteral("d2"), QString()});
-    Form->btn_Tool_03Click();
+    Form->btn_Tool_03->click();
     ASSERT_NE(Item(QStringLiteral("d2")), nullptr);
     ASSERT_TRUE(Form->SaveAndReport());
     ASSERT_TRUE(Form->Backups()->Wait(std::chrono::seconds(10)));

@@ -72,7 +72,7 @@ TEST_F(SelectionTest, ButtonsFollowTheKindAndThePosition) {
 
 TEST_F(SelectionTest, AJournalIsLoadedOnceAndMarkedAsDefault) {
   Open();
-  EXPECT_TRUE(Form->FJournals->Documents().empty());
+  EXPECT_TRUE(Form->Library().Journals().Documents().empty());
   TXMLNode* file = Tfrm_MainForm::NodeOf(Item(QStringLiteral("J")));
   Select(QStringLiteral("J"));
   TItem journal = Item(QStringLiteral("J"));
@@ -83,7 +83,7 @@ TEST_F(SelectionTest, AJournalIsLoadedOnceAndMarkedAsDefault) {
   Select(QStringLiteral("B"));
   EXPECT_EQ(Select(QStringLiteral("J")), "0010011");  // now a loaded journal
   EXPECT_EQ(journal->childCount(), 2);
-  EXPECT_EQ(Form->FJournals->Documents().size(), 1u);
+  EXPECT_EQ(Form->Library().Journals().Documents().size(), 1u);
   EXPECT_EQ(Form->Library().DefaultJournal(), file);
   EXPECT_EQ(Editors().edt_Name->text(), QStringLiteral("J"));
 }

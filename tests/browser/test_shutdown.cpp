@@ -99,8 +99,8 @@ TEST_F(ShutdownTest, ExitButtonWritesTheLibraryAndEveryOpenedJournalOnly) {
   const QByteArray closedBefore = Library.Read(QStringLiteral("closed.xml"));
   Open();
   // Edits in memory, without saving: the exit writes them.
-  TXMLParser& open = *Form->FJournals->Documents().front();
-  Form->Library().SetText(*Form->FLibrary, *Form->FLibrary->Root, tfName, "Edited library");
+  TXMLParser& open = *Form->Library().Journals().Documents().front();
+  Form->Library().SetText(*&Form->Library().Document(), *Form->Library().Document().Root, tfName, "Edited library");
   Form->Library().SetText(open, *Tfrm_MainForm::NodeOf(Item(QStringLiteral("d"))), tfName, "Edited day");
   QTest::mouseClick(Form->btn_Tool_06, Qt::LeftButton);
   EXPECT_FALSE(Form->isVisible());
@@ -128,8 +128,8 @@ TEST_F(ShutdownTest, FailedWritesAreListedEveryOtherFileIsWrittenAndTheUserMayGo
   // The library file becomes a folder after it was read: it can no longer be replaced.
   ASSERT_TRUE(QFile::remove(Library.Path(QStringLiteral("dreams.ini"))));
   ASSERT_TRUE(QDir().mkdir(Library.Path(QStringLiteral("dreams.ini"))));
-  Form->Library().SetText(*Form->FLibrary, *Form->FLibrary->Root, tfName, "Changed");
-  Form->Library().SetText(*Form->FJournals->Documents().front(), *Tfrm_MainForm::NodeOf(Item(QStringLiteral("d"))),
+  Form->Library().SetText(*&Form->Library().Document(), *Form->Library().Document().Root, tfName, "Changed");
+  Form->Library().SetText(*Form->Library().Journals().Documents().front(), *Tfrm_MainForm::NodeOf(Item(QStringLiteral("d"))),
                           tfName, "Kept day");
 
   Ui.GoBack = {true, false};

@@ -82,7 +82,7 @@ TEST_F(SpellingMenuTest, AWordAddedToTheDictionaryIsKeptBesideTheLibraryAndCheck
   // Checking again redraws the editors of a night without a comment: nothing is stored.
   ClickItem(Item(QStringLiteral("d1")));
   Form->pnl_WorkArea->Spelling()->Recheck();
-  EXPECT_FALSE(Form->Library().IsChanged(Form->FJournals->Documents().front().get()));
+  EXPECT_FALSE(Form->Library().IsChanged(Form->Library().Journals().Documents().front().get()));
   ClickItem(Item(QStringLiteral("001. Полёт")));
 
   const auto menu = MenuAt(13);

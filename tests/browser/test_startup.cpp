@@ -87,7 +87,7 @@ TEST_F(StartupTest, NestedCatalogsGiveTreeShapeCaptionsPicturesAndSettings) {
   EXPECT_TRUE(Form->FLabelDefined[2]);
   EXPECT_FALSE(Form->FLabelDefined[3]);
   EXPECT_TRUE(Form->FConfirmDelete);  // only "no" turns the question off
-  EXPECT_TRUE(Form->FJournals->Documents().empty());  // no journal is read before it is selected
+  EXPECT_TRUE(Form->Library().Journals().Documents().empty());  // no journal is read before it is selected
   EXPECT_TRUE(Ui.Warnings.isEmpty());
   EXPECT_TRUE(Ui.Errors.isEmpty());
 }
@@ -170,7 +170,7 @@ TEST_F(StartupTest, JournalBranchesKeepTheDocumentsOrderAroundACatalogHoldingADe
   ASSERT_NE(inner, nullptr);
   ASSERT_EQ(inner->childCount(), 1);
   EXPECT_EQ(inner->child(0)->text(0), QStringLiteral("i1"));
-  EXPECT_EQ(Form->FJournals->Documents().size(), 2u);
+  EXPECT_EQ(Form->Library().Journals().Documents().size(), 2u);
 }
 
 class DefaultJournalTest : public BrowserTest {
@@ -200,7 +200,7 @@ protected:
 
 TEST_F(DefaultJournalTest, BothAreLoadedTheSecondStaysSelectedAndAloneMarked) {
   Open();
-  ASSERT_EQ(Form->FJournals->Documents().size(), 2u);
+  ASSERT_EQ(Form->Library().Journals().Documents().size(), 2u);
   TItem j1 = Item(QStringLiteral("J1"));
   TItem j2 = Item(QStringLiteral("J2"));
   ASSERT_TRUE(j1 && j2);
@@ -224,13 +224,13 @@ TEST_F(DefaultJournalTest, BothAreLoadedTheSecondStaysSelectedAndAloneMarked) {
   EXPECT_EQ(root2->Name, tagJournal);
   TXMLNode* file1 = Tfrm_MainForm::NodeOf(j1->parent())->GetChild(0);
   TXMLNode* file2 = Tfrm_MainForm::NodeOf(j2->parent())->GetChild(0);
-  EXPECT_EQ(Form->FPairs->FirstOf(root2), file2);
+  EXPECT_EQ(Form->Library().Pairs().FirstOf(root2), file2);
   EXPECT_EQ(file1->GetAttribute(attrDefault), litNo);
   EXPECT_EQ(file2->GetAttribute(attrDefault), litYes);
   EXPECT_EQ(Form->Library().DefaultJournal(), file2);
   EXPECT_EQ(Editors().edt_Name->text(), QStringLiteral("J2"));
   // The registry key is the path resolved beside the library.
-  EXPECT_EQ(QString::fromStdString(Form->FJournals->Documents()[0]->FileName), Library.Path(QStringLiteral("j1.xml")));
+  EXPECT_EQ(QString::fromStdString(Form->Library().Journals().Documents()[0]->FileName), Library.Path(QStringLiteral("j1.xml")));
 }
 
 TEST_F(DefaultJournalTest, MissingJournalStartsEmptyIsToldAndIsCreatedAtExit) {
@@ -267,7 +267,7 @@ TEST_F(DefaultJournalTest, JournalReadInPartIsBackedUpAtItsFirstWriteAndReadsBac
   Open();
   ASSERT_EQ(Ui.Warnings.size(), 1);
   EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("j2.xml")));
-  Form->Library().SetText(*Form->FJournals->Find(Library.Path(QStringLiteral("j2.xml")).toStdString()),
+  Form->Library().SetText(*Form->Library().Journals().Find(Library.Path(QStringLiteral("j2.xml")).toStdString()),
                           *Tfrm_MainForm::NodeOf(Item(QStringLiteral("обрыв"))), tfName, "\xcf\xf0\xe0\xe2\xea\xe0");  // "Правка"
   ASSERT_TRUE(Close());
   EXPECT_TRUE(Ui.SaveFailureQuestions.isEmpty());
