@@ -1,7 +1,7 @@
 // Files another program changes while they are open (a sync tool, a text editor, a second
-// computer): a journal without unsaved changes is read again; with them, the other program's
-// version is kept beside the file before ours is written; a file removed is written again only
-// when the user says so. The library file itself is not read again while the program runs.
+// computer): the library file or a journal without unsaved changes is read again; with them, the
+// other program's version is kept beside the file before ours is written; a file removed is
+// written again only when the user says so.
 #include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
@@ -12,6 +12,7 @@
 #include "vlm_LibraryModel.h"
 #include "vlm_MainForm.h"
 #include "vlm_Resources.h"
+#include "vlm_Settings.h"
 #include "vlm_Strings.h"
 
 namespace {
@@ -22,6 +23,12 @@ void Tfrm_MainForm::StartWatching() {
   FWatch = new TFileWatch(this);
   FWatch->OnChanged = [this](const QString& path) { Run([&] { FileChangedByOthers(path); }); };
   WatchOpenFiles();
+  // The library's tree exchanged (read again, restored, that undone): the editors let go of its
+  // entry first; its entries pair with the journals open by the paths the window resolves.
+  FCore->SetPathResolver([this](const std::string& path) { return ResolvePath(path); });
+  connect(FCore.get(), &TLibrary::LibraryReplacing, this, [this] { pnl_WorkArea->Detach(); });
+  connect(FCore.get(), &TLibrary::LibraryReplaced, this,
+          [this] { FConfirmDelete = ReadLibrarySettings(*FLibrary->Root).ConfirmDelete; });
 }
 
 void Tfrm_MainForm::WatchOpenFiles() {
@@ -83,16 +90,13 @@ void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
     SaveAndReport();  // keeps theirs beside it first and says which is which (BeforeOwnWrite)
     return;
   }
-  if (document == FLibrary) {
-    pnl_WorkArea->ShowNotice(Text(res::MsgLibraryChangedByOthers).arg(shown));
-    return;
-  }
+  if (document == FLibrary) return ReadLibraryAgain();
   ReadJournalAgain(*document);
 }
 
 void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
   const QString shown = Shown(journal.FileName);
-  if (!ReplaceJournalRoot(journal, [&] { return FCore->ReadAgain(journal) != nullptr; })) {
+  if (!ReplaceRoot(journal.Root.get(), [&] { return FCore->ReadAgain(journal) != nullptr; })) {
     TXMLParser check;
     check.LoadFromFile(journal.FileName);
     pnl_WorkArea->ShowNotice(
@@ -103,23 +107,39 @@ void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
   pnl_WorkArea->ShowNotice(Text(res::MsgFileReadAgain).arg(shown));
 }
 
-bool Tfrm_MainForm::ReplaceJournalRoot(const TXMLParser& journal, const std::function<bool()>& replace) {
-  // Where the selection is below the journal's row, by captions, to find it again.
-  const TXMLNode* old = journal.Root.get();
-  QPersistentModelIndex journalRow;
+void Tfrm_MainForm::ReadLibraryAgain() {
+  const QString shown = Shown(FLibrary->FileName);
+  std::string reason;
+  if (!ReplaceRoot(FLibrary->Root.get(), [&] { return FCore->ReadLibraryAgain(reason); })) {
+    // Ours stays; a save keeps theirs beside it first, as the watch still sees it changed.
+    pnl_WorkArea->ShowNotice(Text(res::MsgFileNotReadAgain).arg(shown, QString::fromStdString(reason)));
+    return;
+  }
+  FWatch->Known(FromCp(FLibrary->FileName));
+  pnl_WorkArea->ShowNotice(Text(res::MsgLibraryReadAgain).arg(shown));
+}
+
+bool Tfrm_MainForm::ReplaceRoot(const TXMLNode* old, const std::function<bool()>& replace) {
+  // Where the selection is below the row of `old`, by captions, to find it again.
+  QPersistentModelIndex oldRow;
+  bool top = false;
   QStringList trail;
-  for (QModelIndex up = FCurrentNode; up.isValid() && !journalRow.isValid(); up = up.parent()) {
-    if (NodeOf(up) == old)
-      journalRow = up;
-    else
+  for (QModelIndex up = FCurrentNode; up.isValid() && !oldRow.isValid(); up = up.parent()) {
+    if (NodeOf(up) == old) {
+      oldRow = up;
+      top = !up.parent().isValid();
+    } else {
       trail.prepend(up.data().toString());
+    }
   }
   bool replaced = false;
   {
-    // The model shows the new days under every entry of the journal as the core replaces them.
+    // The model shows the new days under every entry of the journal as the core replaces them; a
+    // new library tree gets new rows altogether.
     const QScopedValueRollback quiet(FQuietTree, true);
     replaced = replace();
   }
+  const QModelIndex journalRow = top ? FTreeModel->index(0, 0) : QModelIndex(oldRow);
   if (!replaced || !journalRow.isValid()) return replaced;
   QModelIndex at = journalRow;
   for (const QString& caption : trail) {
@@ -129,6 +149,6 @@ bool Tfrm_MainForm::ReplaceJournalRoot(const TXMLParser& journal, const std::fun
     at = next;
     if (!at.isValid()) break;
   }
-  SelectQuietly(at.isValid() ? at : QModelIndex(journalRow));  // gone: the journal's row
+  SelectQuietly(at.isValid() ? at : journalRow);  // gone: the journal's (or library's) row
   return true;
 }

@@ -147,6 +147,11 @@ TRestoreCommand::TRestoreCommand(TLibrary& library, TXMLParser& journal, std::un
     : TLibraryCommand(library, &journal, text), FJournal(journal), FOther(std::move(root)) {}
 
 void TRestoreCommand::Exchange() {
+  if (&FJournal == &FLibrary.Document()) {
+    FLibrary.ExchangeLibraryRoot(FOther);
+    Touch();
+    return;
+  }
   emit FLibrary.RootReplacing(FJournal.Root.get());
   std::swap(FJournal.Root, FOther);
   const TXMLNode* old = FOther.get();

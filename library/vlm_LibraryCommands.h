@@ -96,11 +96,11 @@ private:
   TXMLNode* FMoved;  // the entry at `position` when the step was made
 };
 
-// A journal's whole tree exchanged for another (a backup brought back); undone by exchanging them
-// again, so the steps before it find the tree they knew, whole.
+// A journal's or the library's whole tree exchanged for another (a backup brought back); undone by
+// exchanging them again, so the steps before it find the tree they knew, whole.
 class TRestoreCommand : public TLibraryCommand {
 public:
-  TRestoreCommand(TLibrary& library, TXMLParser& journal, std::unique_ptr<TXMLNode> root, const QString& text);
+  TRestoreCommand(TLibrary& library, TXMLParser& document, std::unique_ptr<TXMLNode> root, const QString& text);
   void redo() override { Exchange(); }
   void undo() override { Exchange(); }
 
