@@ -2,10 +2,12 @@
 // computer): the library file or a journal without unsaved changes is read again; with them, the
 // other program's version is kept beside the file before ours is written; a file removed is
 // written again only when the user says so.
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
 #include <QTimer>
+#include <QTreeView>
 #include <ctime>
 
 #include "vlm_FileWatch.h"
@@ -14,9 +16,40 @@
 #include "vlm_Resources.h"
 #include "vlm_Settings.h"
 #include "vlm_Strings.h"
+#include "vlm_Widgets.h"
 
 namespace {
 QString Shown(const std::string& cp1251) { return QDir::toNativeSeparators(FromCp(cp1251)); }
+
+// The row below `from` reached by `captions`, one row a step; invalid when one is not there.
+QModelIndex RowByCaptions(QModelIndex from, const QStringList& captions) {
+  const QAbstractItemModel* model = from.model();
+  for (const QString& caption : captions) {
+    QModelIndex next;
+    for (int i = 0; i < model->rowCount(from) && !next.isValid(); ++i)
+      if (model->index(i, 0, from).data().toString() == caption) next = model->index(i, 0, from);
+    if (!next.isValid()) return {};
+    from = next;
+  }
+  return from;
+}
+
+// The expanded rows from `top` down (`top` included), as captions below it. Without recursion: a
+// file decides how deep the rows go.
+std::vector<QStringList> ExpandedRows(const QTreeView& view, const QModelIndex& top) {
+  std::vector<QStringList> expanded;
+  std::vector<std::pair<QModelIndex, QStringList>> pending;
+  if (top.isValid() && view.isExpanded(top)) pending.push_back({top, {}});
+  while (!pending.empty()) {
+    const auto [row, captions] = pending.back();
+    pending.pop_back();
+    expanded.push_back(captions);
+    for (int i = 0; i < view.model()->rowCount(row); ++i)
+      if (const QModelIndex child = view.model()->index(i, 0, row); view.isExpanded(child))
+        pending.push_back({child, captions + QStringList{child.data().toString()}});
+  }
+  return expanded;
+}
 }  // namespace
 
 void Tfrm_MainForm::StartWatching() {
@@ -60,8 +93,10 @@ void Tfrm_MainForm::AfterOwnWrites(const TSaveReport& report) {
 
 void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
   if (FAskingAboutFile || FClosing || FCloseAccepted) return;
-  // An export or a print preview reads the documents as they are: the file is looked at after it.
-  if (FExporting) return QTimer::singleShot(250, this, [this, path] { Run([&] { FileChangedByOthers(path); }); });
+  // An export or a print preview reads the documents as they are, and a dialog's handler goes on
+  // with the elements it was opened for: the file is looked at after them.
+  if (FExporting || QApplication::activeModalWidget())
+    return QTimer::singleShot(250, this, [this, path] { Run([&] { FileChangedByOthers(path); }); });
   TXMLParser* document = FromCp(FLibrary->FileName) == path ? FLibrary : nullptr;
   for (const auto& journal : FJournals->Documents())
     if (!document && FromCp(journal->FileName) == path) document = journal.get();
@@ -121,34 +156,33 @@ void Tfrm_MainForm::ReadLibraryAgain() {
 
 bool Tfrm_MainForm::ReplaceRoot(const TXMLNode* old, const std::function<bool()>& replace) {
   // Where the selection is below the row of `old`, by captions, to find it again.
+  const bool library = old == FLibrary->Root.get();
   QPersistentModelIndex oldRow;
-  bool top = false;
+  bool below = false;
   QStringList trail;
-  for (QModelIndex up = FCurrentNode; up.isValid() && !oldRow.isValid(); up = up.parent()) {
+  for (QModelIndex up = FCurrentNode; up.isValid() && !below; up = up.parent()) {
     if (NodeOf(up) == old) {
       oldRow = up;
-      top = !up.parent().isValid();
+      below = true;
     } else {
       trail.prepend(up.data().toString());
     }
   }
+  // A new library tree gets new rows altogether: the rows open before are opened again.
+  const std::vector<QStringList> expanded = library ? ExpandedRows(*tre_Directory, FTreeModel->index(0, 0))
+                                                    : std::vector<QStringList>();
   bool replaced = false;
   {
-    // The model shows the new days under every entry of the journal as the core replaces them; a
-    // new library tree gets new rows altogether.
+    // The model shows the new days under every entry of the journal as the core replaces them.
     const QScopedValueRollback quiet(FQuietTree, true);
     replaced = replace();
   }
-  const QModelIndex journalRow = top ? FTreeModel->index(0, 0) : QModelIndex(oldRow);
-  if (!replaced || !journalRow.isValid()) return replaced;
-  QModelIndex at = journalRow;
-  for (const QString& caption : trail) {
-    QModelIndex next;
-    for (int i = 0; i < FTreeModel->rowCount(at) && !next.isValid(); ++i)
-      if (FTreeModel->index(i, 0, at).data().toString() == caption) next = FTreeModel->index(i, 0, at);
-    at = next;
-    if (!at.isValid()) break;
-  }
-  SelectQuietly(at.isValid() ? at : journalRow);  // gone: the journal's (or library's) row
+  const QModelIndex from = library ? FTreeModel->index(0, 0) : QModelIndex(oldRow);
+  if (!replaced || !from.isValid()) return replaced;
+  for (const QStringList& rows : expanded)
+    if (const QModelIndex row = RowByCaptions(from, rows); row.isValid()) tre_Directory->expand(row);
+  if (!below) return true;
+  const QModelIndex at = RowByCaptions(from, trail);
+  SelectQuietly(at.isValid() ? at : from);  // gone: the journal's (or library's) row
   return true;
 }

@@ -1,6 +1,7 @@
 // Files another program changes while the window has them open: a journal or the library file
 // without unsaved changes is read again with the selection kept; with them, both versions are
 // kept; a removed journal is written again only when the user says so.
+#include <QDialog>
 #include <QDirIterator>
 #include <QFileInfo>
 
@@ -105,6 +106,24 @@ TEST_F(WatchTest, TheLibraryChangedElsewhereIsShownAgainAndADamagedOneIsNotTaken
   EXPECT_FALSE(Library.Read(LibraryConflicts().front()).contains("</dreamlibrary>"));
   EXPECT_TRUE(Library.Read(QStringLiteral("dreams.ini")).contains("\"C\"")) << Library.Read(QStringLiteral("dreams.ini")).toStdString();
   EXPECT_TRUE(Ui.Errors.isEmpty() && Ui.Questions.isEmpty()) << Ui.Errors.join('\n').toStdString();
+}
+
+TEST_F(WatchTest, TheLibraryIsReadAgainOnlyAfterAnOpenDialogAndItsOpenRowsStayOpen) {
+  ClickItem(TopItem());
+  ASSERT_TRUE(Item(QStringLiteral("A"))->isExpanded() && Item(QStringLiteral("J"))->isExpanded());
+  {
+    // A dialog's handler goes on with the elements it was opened for.
+    QDialog dialog(Form.get());
+    dialog.setModal(true);
+    dialog.show();
+    WriteTheirLibrary();
+    QTest::qWait(TFileWatch::kSettleMs * 4);
+    EXPECT_EQ(Item(QStringLiteral("B")), nullptr);
+  }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item(QStringLiteral("B")) != nullptr; }, 5000));
+  EXPECT_EQ(CurrentItem(), TopItem());
+  EXPECT_TRUE(Item(QStringLiteral("A"))->isExpanded());
+  EXPECT_TRUE(Item(QStringLiteral("J"))->isExpanded());
 }
 
 TEST_F(WatchTest, TheLibraryChangedElsewhereWhileOursIsNotSavedKeepsBoth) {
