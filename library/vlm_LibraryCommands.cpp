@@ -47,16 +47,19 @@ void TLibraryCommand::Children(TXMLNode* parent, TXMLNode* child) { emit FLibrar
 TFieldCommand::TFieldCommand(TLibrary& library, const TXMLParser* document, TXMLNode& element, std::string part,
                              int mergeKey, std::function<void(TXMLNode&)> change, const QString& text)
     : TLibraryCommand(library, document, text), FElement(element), FPart(std::move(part)), FMergeKey(mergeKey),
-      FChange(std::move(change)), FBefore(CapturePart(element, FPart)) {}
+      FChange(std::move(change)), FBefore(CapturePart(element, FPart)), FKindBefore(element.Kind),
+      FKindAfter(element.Kind) {}
 
 void TFieldCommand::redo() {
   if (FChange) {
     FChange(FElement);
     FChange = nullptr;
     FAfter = CapturePart(FElement, FPart);
+    FKindAfter = FElement.Kind;
     if (SamePart(FBefore, FAfter)) setObsolete(true);  // nothing changed: no step, no write
   } else {
     RestorePart(FElement, FPart, FAfter);
+    FElement.Kind = FKindAfter;
   }
   if (!isObsolete()) Touch();
   Entry(&FElement);
@@ -64,6 +67,7 @@ void TFieldCommand::redo() {
 
 void TFieldCommand::undo() {
   RestorePart(FElement, FPart, FBefore);
+  FElement.Kind = FKindBefore;
   Touch();
   Entry(&FElement);
 }
@@ -72,21 +76,25 @@ bool TFieldCommand::mergeWith(const QUndoCommand* other) {
   const auto* next = dynamic_cast<const TFieldCommand*>(other);
   if (!next || &next->FElement != &FElement || next->FMergeKey != FMergeKey || next->FPart != FPart) return false;
   FAfter = CapturePart(FElement, FPart);
+  FKindAfter = FElement.Kind;
   if (SamePart(FBefore, FAfter)) setObsolete(true);  // typed and taken back: no step left
   return true;
 }
 
 TInsertCommand::TInsertCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent,
                                std::function<TXMLNode*()> create, const QString& text)
-    : TLibraryCommand(library, document, text), FParent(parent), FCreate(std::move(create)) {}
+    : TLibraryCommand(library, document, text), FParent(parent), FCreate(std::move(create)),
+      FKindBefore(parent.Kind), FKindAfter(parent.Kind) {}
 
 void TInsertCommand::redo() {
   if (FCreate) {
     FCreated = FCreate();
     FCreate = nullptr;
     FIndex = FParent.IndexOfChild(FCreated);
+    FKindAfter = FParent.Kind;
   } else if (FTaken) {
     PutChild(FParent, FIndex, std::move(FTaken));
+    FParent.Kind = FKindAfter;
   }
   if (OnPresence) OnPresence(FCreated, true);
   Touch();
@@ -99,6 +107,7 @@ void TInsertCommand::undo() {
   if (OnPresence) OnPresence(FCreated, false);
   FIndex = index;
   FTaken = TakeChild(FParent, index);
+  FParent.Kind = FKindBefore;
   Touch();
   Children(&FParent, AfterRemoval(FParent, index));
 }

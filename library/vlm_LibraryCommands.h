@@ -10,6 +10,7 @@
 
 #include "vlm_EntrySnapshot.h"
 #include "vlm_XMLPairList.h"
+#include "xml_types.h"
 
 class TLibrary;
 class TXMLNode;
@@ -43,6 +44,7 @@ private:
   int FMergeKey;
   std::function<void(TXMLNode&)> FChange;  // runs once, on the first redo
   TPartSnapshot FBefore, FAfter;
+  TXMLNodeKind FKindBefore, FKindAfter;  // an element read as <a /> is written whole once it has a child
 };
 
 // A new child of `parent`, made by `create` on the first redo.
@@ -59,6 +61,7 @@ public:
 private:
   TXMLNode& FParent;
   std::function<TXMLNode*()> FCreate;
+  TXMLNodeKind FKindBefore, FKindAfter;  // of the parent, as in TFieldCommand
   TXMLNode* FCreated = nullptr;
   int FIndex = -1;
   std::unique_ptr<TXMLNode> FTaken;
