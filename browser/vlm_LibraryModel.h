@@ -59,6 +59,13 @@ public:
   QVariant data(const QModelIndex& index, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+signals:
+  // The library's whole tree is exchanged (read again, restored, that undone): every row is about
+  // to go (a view's state, such as which rows are open, can still be read), then the new tree's
+  // rows are there.
+  void LibraryGoing();
+  void LibraryShown();
+
 private:
   struct TNode;
   TNode* NodeAt(const QModelIndex& index) const;

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QTreeView>
 #include <ctime>
+#include <memory>
+#include <utility>
 
 #include "vlm_FileWatch.h"
 #include "vlm_LibraryModel.h"
@@ -60,6 +62,14 @@ void Tfrm_MainForm::StartWatching() {
   // entry first; its entries pair with the journals open by the paths the window resolves.
   FCore->SetPathResolver([this](const std::string& path) { return ResolvePath(path); });
   connect(FCore.get(), &TLibrary::LibraryReplacing, this, [this] { pnl_WorkArea->Detach(); });
+  // The rows that were open are opened again in the new tree, found by their captions.
+  auto open = std::make_shared<std::vector<QStringList>>();
+  connect(FTreeModel, &TLibraryModel::LibraryGoing, this,
+          [this, open] { *open = ExpandedRows(*tre_Directory, FTreeModel->index(0, 0)); });
+  connect(FTreeModel, &TLibraryModel::LibraryShown, this, [this, open] {
+    for (const QStringList& rows : std::exchange(*open, {}))
+      if (const QModelIndex row = RowByCaptions(FTreeModel->index(0, 0), rows); row.isValid()) tre_Directory->expand(row);
+  });
   connect(FCore.get(), &TLibrary::LibraryReplaced, this,
           [this] { FConfirmDelete = ReadLibrarySettings(*FLibrary->Root).ConfirmDelete; });
 }
@@ -168,20 +178,15 @@ bool Tfrm_MainForm::ReplaceRoot(const TXMLNode* old, const std::function<bool()>
       trail.prepend(up.data().toString());
     }
   }
-  // A new library tree gets new rows altogether: the rows open before are opened again.
-  const std::vector<QStringList> expanded = library ? ExpandedRows(*tre_Directory, FTreeModel->index(0, 0))
-                                                    : std::vector<QStringList>();
   bool replaced = false;
   {
-    // The model shows the new days under every entry of the journal as the core replaces them.
+    // The model shows the new days under every entry of the journal as the core replaces them, or
+    // the rows of the library's new tree.
     const QScopedValueRollback quiet(FQuietTree, true);
     replaced = replace();
   }
   const QModelIndex from = library ? FTreeModel->index(0, 0) : QModelIndex(oldRow);
-  if (!replaced || !from.isValid()) return replaced;
-  for (const QStringList& rows : expanded)
-    if (const QModelIndex row = RowByCaptions(from, rows); row.isValid()) tre_Directory->expand(row);
-  if (!below) return true;
+  if (!replaced || !from.isValid() || !below) return replaced;
   const QModelIndex at = RowByCaptions(from, trail);
   SelectQuietly(at.isValid() ? at : from);  // gone: the journal's (or library's) row
   return true;
