@@ -68,7 +68,8 @@ void Tfrm_MainForm::StartWatching() {
           [this, open] { *open = ExpandedRows(*tre_Directory, FTreeModel->index(0, 0)); });
   connect(FTreeModel, &TLibraryModel::LibraryShown, this, [this, open] {
     for (const QStringList& rows : std::exchange(*open, {}))
-      if (const QModelIndex row = RowByCaptions(FTreeModel->index(0, 0), rows); row.isValid()) tre_Directory->expand(row);
+      if (const QModelIndex row = RowByCaptions(FTreeModel->index(0, 0), rows); row.isValid())
+        tre_Directory->expand(row);
   });
   connect(FCore.get(), &TLibrary::LibraryReplaced, this,
           [this] { FConfirmDelete = ReadLibrarySettings(*FLibrary->Root).ConfirmDelete; });

@@ -96,7 +96,8 @@ TEST_F(WatchTest, TheLibraryChangedElsewhereIsShownAgainAndADamagedOneIsNotTaken
 
   // Cut short by the other program: ours stays shown; a later save of ours keeps theirs beside it.
   ClickItem(Item(QStringLiteral("B")));  // the notice goes
-  Library.Write(QStringLiteral("dreams.ini"), Library.Declaration() + QStringLiteral("<dreamlibrary name=\"L\">\n  <dir"));
+  Library.Write(QStringLiteral("dreams.ini"),
+                Library.Declaration() + QStringLiteral("<dreamlibrary name=\"L\">\n  <dir"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !Form->pnl_WorkArea->Notice().isEmpty(); }, 5000));
   EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("dreams.ini")));
   ASSERT_EQ(CurrentItem()->text(0), QStringLiteral("B"));
@@ -104,7 +105,7 @@ TEST_F(WatchTest, TheLibraryChangedElsewhereIsShownAgainAndADamagedOneIsNotTaken
   ASSERT_TRUE(Form->SaveAndReport());
   ASSERT_EQ(LibraryConflicts().size(), 1);
   EXPECT_FALSE(Library.Read(LibraryConflicts().front()).contains("</dreamlibrary>"));
-  EXPECT_TRUE(Library.Read(QStringLiteral("dreams.ini")).contains("\"C\"")) << Library.Read(QStringLiteral("dreams.ini")).toStdString();
+  EXPECT_TRUE(Library.Read(QStringLiteral("dreams.ini")).contains("\"C\""));
   EXPECT_TRUE(Ui.Errors.isEmpty() && Ui.Questions.isEmpty()) << Ui.Errors.join('\n').toStdString();
 }
 
