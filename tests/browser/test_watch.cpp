@@ -79,6 +79,7 @@ TEST_F(WatchTest, TheLibraryChangedElsewhereIsShownAgainAndADamagedOneIsNotTaken
   ASSERT_TRUE(Form->SaveAndReport());
   QTest::qWait(TFileWatch::kSettleMs * 2);
   ClickItem(Item(QStringLiteral("d1")));
+  Form->Library().AddDay(*Journal, "unsaved");  // a journal's change stays through it
 
   WriteTheirLibrary();
   const QByteArray theirs = Library.Read(QStringLiteral("dreams.ini"));
@@ -88,9 +89,11 @@ TEST_F(WatchTest, TheLibraryChangedElsewhereIsShownAgainAndADamagedOneIsNotTaken
   EXPECT_EQ(CurrentItem()->text(0), QStringLiteral("d1")) << "the selection stays";
   EXPECT_EQ(Form->Library().Journals().Find(Journal->FileName), Journal) << "the open journal stays";
   EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("dreams.ini")));
+  EXPECT_NE(Item(QStringLiteral("unsaved")), nullptr);
+  EXPECT_TRUE(Form->Library().IsChanged(Journal));
   EXPECT_EQ(Form->Library().UndoStack().count(), 0);
   Form->TakeStep(false);
-  EXPECT_FALSE(Form->Library().AnyChanged());
+  EXPECT_FALSE(Form->Library().IsChanged(Form->FLibrary));
   EXPECT_TRUE(Form->SaveAndReport());
   EXPECT_EQ(Library.Read(QStringLiteral("dreams.ini")), theirs) << "nothing written";
 
