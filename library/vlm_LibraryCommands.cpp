@@ -151,20 +151,20 @@ void TExchangeCommand::redo() {
   Children(&FParent, FMoved);
 }
 
-TRestoreCommand::TRestoreCommand(TLibrary& library, TXMLParser& journal, std::unique_ptr<TXMLNode> root,
+TRestoreCommand::TRestoreCommand(TLibrary& library, TXMLParser& document, std::unique_ptr<TXMLNode> root,
                                  const QString& text)
-    : TLibraryCommand(library, &journal, text), FJournal(journal), FOther(std::move(root)) {}
+    : TLibraryCommand(library, &document, text), FTarget(document), FOther(std::move(root)) {}
 
 void TRestoreCommand::Exchange() {
-  if (&FJournal == &FLibrary.Document()) {
+  if (&FTarget == &FLibrary.Document()) {
     FLibrary.ExchangeLibraryRoot(FOther);
     Touch();
     return;
   }
-  emit FLibrary.RootReplacing(FJournal.Root.get());
-  std::swap(FJournal.Root, FOther);
+  emit FLibrary.RootReplacing(FTarget.Root.get());
+  std::swap(FTarget.Root, FOther);
   const TXMLNode* old = FOther.get();
-  TXMLNode* root = FJournal.Root.get();
+  TXMLNode* root = FTarget.Root.get();
   for (TXMLPair& pair : FLibrary.Pairs().Pairs)
     if (pair.Second == old) pair.Second = root;
   Touch();

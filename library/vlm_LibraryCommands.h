@@ -109,6 +109,6 @@ public:
 
 private:
   void Exchange();
-  TXMLParser& FJournal;
-  std::unique_ptr<TXMLNode> FOther;  // the tree not in the journal now
+  TXMLParser& FTarget;
+  std::unique_ptr<TXMLNode> FOther;  // the tree not in the document now
 };
