@@ -44,6 +44,15 @@ TLibraryModel::TLibraryModel(TLibrary& library, QObject* parent)
   connect(&library, &TLibrary::EntryChanged, this, &TLibraryModel::EntryChanged);
   connect(&library, &TLibrary::ChildrenChanged, this, [this](TXMLNode* parent, TXMLNode*) { ChildrenChanged(parent); });
   connect(&library, &TLibrary::RootReplacing, this, &TLibraryModel::ForgetRoot);
+  // The library's tree exchanged: every row goes before its element does, then the new tree's rows.
+  connect(&library, &TLibrary::LibraryReplacing, this, [this] {
+    emit LibraryGoing();
+    Clear();
+  });
+  connect(&library, &TLibrary::LibraryReplaced, this, [this] {
+    ShowLibrary(true);
+    emit LibraryShown();
+  });
 }
 
 TLibraryModel::~TLibraryModel() = default;

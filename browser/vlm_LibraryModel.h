@@ -3,7 +3,8 @@
 // for them. A row stands for an element among its parent's shown children (vlm_LibraryOps); a
 // loaded journal's entry shows its journal's days, so two entries of one journal are two views of
 // the same elements. Rows follow the core's signals: a change of an element's fields becomes
-// dataChanged, a change of its children inserted, removed or moved rows.
+// dataChanged, a change of its children inserted, removed or moved rows; the library's whole tree
+// exchanged, a reset.
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <functional>
@@ -57,6 +58,13 @@ public:
   bool hasChildren(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+  // The library's whole tree is exchanged (read again, restored, that undone): every row is about
+  // to go (a view's state, such as which rows are open, can still be read), then the new tree's
+  // rows are there.
+  void LibraryGoing();
+  void LibraryShown();
 
 private:
   struct TNode;

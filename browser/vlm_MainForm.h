@@ -285,7 +285,6 @@ private:
   // An export or print is under way: its documents are not read again meanwhile.
   bool FExporting = false;
   void ConnectRestore();
-  void RestoreLibraryFile(TXMLParser& restored, const QString& shown, const QString& when);
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -383,9 +382,11 @@ private:
   void AfterOwnWrites(const TSaveReport& report);
   void FileChangedByOthers(const QString& path);
   void ReadJournalAgain(TXMLParser& journal);
-  // Runs `replace`, which gives the journal a new root (read again, restored); the selection below
-  // the journal is found again by its captions. Returns what `replace` returned.
-  bool ReplaceJournalRoot(const TXMLParser& journal, const std::function<bool()>& replace);
+  void ReadLibraryAgain();
+  // Runs `replace`, which gives a journal or the library a new root in place of `old` (read again,
+  // restored); the selection below the row of `old` is found again by its captions. Returns what
+  // `replace` returned.
+  bool ReplaceRoot(const TXMLNode* old, const std::function<bool()>& replace);
   // The nodes that showed a journal's `old` root show `root`, the selection found again by captions.
   TFileWatch* FWatch = nullptr;  // a child of the window; none while nothing may be written
   std::vector<std::string> FOwnWrites;             // files the save under way replaces

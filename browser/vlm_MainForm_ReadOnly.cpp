@@ -36,9 +36,7 @@ QString Tfrm_MainForm::ReadOnlyReason(const QModelIndex& node) const {
     return {};  // a journal that can be written, in a library that could be read
   }
   if (node.isValid() && LibraryState().ReadOnly())
-    return QString::fromUtf8(LibraryState().Reason == res::ReasonLibraryRestored ? res::MsgLibraryRestoredViewOnly
-                                                                                 : res::MsgLibraryReadOnly)
-        .arg(QString::fromStdString(LibraryState().Reason));
+    return QString::fromUtf8(res::MsgLibraryReadOnly).arg(QString::fromStdString(LibraryState().Reason));
   return {};
 }
 

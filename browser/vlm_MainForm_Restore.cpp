@@ -1,22 +1,19 @@
 // Bringing back a dated backup. A journal: the backup is chosen in the restore dialog (through the
 // dialog seam) and read whole or refused; what the user typed is saved and the journal's present
 // file kept as a backup; then the journal takes the backup's tree as one step of the history
-// (undo gives its own tree back) and is saved. The library file: its present version is kept,
-// the backup written in its place, and the library is not written again until the next start,
-// which reads it (reloading every view while journals stay open is more than a restore is worth).
+// (undo gives its own tree back) and is saved. The library file the same way: its tree is
+// exchanged, its entries pair with the journals open, and the journals stay as they are.
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QAction>
 
-#include "vlm_FileWatch.h"
 #include "vlm_MainForm.h"
 #include "vlm_Resources.h"
 #include "vlm_Restore.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
 #include "vlm_Widgets.h"
-#include "vlm_WritingFiles.h"
 #include "xml_functions.h"
 
 namespace {
@@ -68,28 +65,13 @@ void Tfrm_MainForm::RestoreFromBackup() {
   // the last one, so that the restore can itself be undone from the backups.
   if (FCore->IsChanged(document) && !SaveAndReport()) return;
   if (!FBackups->KeepNow(document->FileName)) return FUi.ShowError(this, Text(res::MsgRestoreKeepFailed).arg(shown));
-  if (library) return RestoreLibraryFile(*content.Document, shown, when);
-  ReplaceJournalRoot(*document, [&] {
-    FCore->Restore(*document, CopyTree(*content.Document->Root));
+  ReplaceRoot(document->Root.get(), [&] {
+    if (library)
+      FCore->RestoreLibrary(CopyTree(*content.Document->Root));
+    else
+      FCore->Restore(*document, CopyTree(*content.Document->Root));
     return true;
   });
   content.Document.reset();
   if (SaveAndReport()) pnl_WorkArea->ShowNotice(Text(res::MsgRestored).arg(shown, when));
-}
-
-void Tfrm_MainForm::RestoreLibraryFile(TXMLParser& restored, const QString& shown, const QString& when) {
-  const std::string file = FLibrary->FileName;
-  try {
-    const TWritingFiles writing;
-    restored.SaveToFile(file);  // replaces the file whole or leaves it
-  } catch (const EInOutError& error) {
-    return FUi.ShowError(this, FailureText(res::MsgSaveFailed, {{error.FileName, error.Reason}}));
-  }
-  if (FWatch) FWatch->Known(FromCp(file));
-  // The running program's library would write over it: it is only viewed until the next start.
-  TDocumentState& state = FCore->MutableStateOf(FLibrary);
-  state.Read = rsUnreadable;
-  state.Reason = res::ReasonLibraryRestored;
-  ShowReadOnlyState(FCurrentNode);
-  FUi.ShowWarning(this, Text(res::MsgLibraryRestored).arg(shown, when));
 }

@@ -1,27 +1,78 @@
 // Files another program changes while they are open (a sync tool, a text editor, a second
-// computer): a journal without unsaved changes is read again; with them, the other program's
-// version is kept beside the file before ours is written; a file removed is written again only
-// when the user says so. The library file itself is not read again while the program runs.
+// computer): the library file or a journal without unsaved changes is read again; with them, the
+// other program's version is kept beside the file before ours is written; a file removed is
+// written again only when the user says so.
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
 #include <QTimer>
+#include <QTreeView>
 #include <ctime>
+#include <memory>
+#include <utility>
 
 #include "vlm_FileWatch.h"
 #include "vlm_LibraryModel.h"
 #include "vlm_MainForm.h"
 #include "vlm_Resources.h"
+#include "vlm_Settings.h"
 #include "vlm_Strings.h"
+#include "vlm_Widgets.h"
 
 namespace {
 QString Shown(const std::string& cp1251) { return QDir::toNativeSeparators(FromCp(cp1251)); }
+
+// The row below `from` reached by `captions`, one row a step; invalid when one is not there.
+QModelIndex RowByCaptions(QModelIndex from, const QStringList& captions) {
+  const QAbstractItemModel* model = from.model();
+  for (const QString& caption : captions) {
+    QModelIndex next;
+    for (int i = 0; i < model->rowCount(from) && !next.isValid(); ++i)
+      if (model->index(i, 0, from).data().toString() == caption) next = model->index(i, 0, from);
+    if (!next.isValid()) return {};
+    from = next;
+  }
+  return from;
+}
+
+// The expanded rows from `top` down (`top` included), as captions below it. Without recursion: a
+// file decides how deep the rows go.
+std::vector<QStringList> ExpandedRows(const QTreeView& view, const QModelIndex& top) {
+  std::vector<QStringList> expanded;
+  std::vector<std::pair<QModelIndex, QStringList>> pending;
+  if (top.isValid() && view.isExpanded(top)) pending.push_back({top, {}});
+  while (!pending.empty()) {
+    const auto [row, captions] = pending.back();
+    pending.pop_back();
+    expanded.push_back(captions);
+    for (int i = 0; i < view.model()->rowCount(row); ++i)
+      if (const QModelIndex child = view.model()->index(i, 0, row); view.isExpanded(child))
+        pending.push_back({child, captions + QStringList{child.data().toString()}});
+  }
+  return expanded;
+}
 }  // namespace
 
 void Tfrm_MainForm::StartWatching() {
   FWatch = new TFileWatch(this);
   FWatch->OnChanged = [this](const QString& path) { Run([&] { FileChangedByOthers(path); }); };
   WatchOpenFiles();
+  // The library's tree exchanged (read again, restored, that undone): the editors let go of its
+  // entry first; its entries pair with the journals open by the paths the window resolves.
+  FCore->SetPathResolver([this](const std::string& path) { return ResolvePath(path); });
+  connect(FCore.get(), &TLibrary::LibraryReplacing, this, [this] { pnl_WorkArea->Unload(); });
+  // The rows that were open are opened again in the new tree, found by their captions.
+  auto open = std::make_shared<std::vector<QStringList>>();
+  connect(FTreeModel, &TLibraryModel::LibraryGoing, this,
+          [this, open] { *open = ExpandedRows(*tre_Directory, FTreeModel->index(0, 0)); });
+  connect(FTreeModel, &TLibraryModel::LibraryShown, this, [this, open] {
+    for (const QStringList& rows : std::exchange(*open, {}))
+      if (const QModelIndex row = RowByCaptions(FTreeModel->index(0, 0), rows); row.isValid())
+        tre_Directory->expand(row);
+  });
+  connect(FCore.get(), &TLibrary::LibraryReplaced, this,
+          [this] { FConfirmDelete = ReadLibrarySettings(*FLibrary->Root).ConfirmDelete; });
 }
 
 void Tfrm_MainForm::WatchOpenFiles() {
@@ -53,8 +104,10 @@ void Tfrm_MainForm::AfterOwnWrites(const TSaveReport& report) {
 
 void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
   if (FAskingAboutFile || FClosing || FCloseAccepted) return;
-  // An export or a print preview reads the documents as they are: the file is looked at after it.
-  if (FExporting) return QTimer::singleShot(250, this, [this, path] { Run([&] { FileChangedByOthers(path); }); });
+  // An export or a print preview reads the documents as they are, and a dialog's handler goes on
+  // with the elements it was opened for: the file is looked at after them.
+  if (FExporting || QApplication::activeModalWidget())
+    return QTimer::singleShot(250, this, [this, path] { Run([&] { FileChangedByOthers(path); }); });
   TXMLParser* document = FromCp(FLibrary->FileName) == path ? FLibrary : nullptr;
   for (const auto& journal : FJournals->Documents())
     if (!document && FromCp(journal->FileName) == path) document = journal.get();
@@ -83,16 +136,13 @@ void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
     SaveAndReport();  // keeps theirs beside it first and says which is which (BeforeOwnWrite)
     return;
   }
-  if (document == FLibrary) {
-    pnl_WorkArea->ShowNotice(Text(res::MsgLibraryChangedByOthers).arg(shown));
-    return;
-  }
+  if (document == FLibrary) return ReadLibraryAgain();
   ReadJournalAgain(*document);
 }
 
 void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
   const QString shown = Shown(journal.FileName);
-  if (!ReplaceJournalRoot(journal, [&] { return FCore->ReadAgain(journal) != nullptr; })) {
+  if (!ReplaceRoot(journal.Root.get(), [&] { return FCore->ReadAgain(journal) != nullptr; })) {
     TXMLParser check;
     check.LoadFromFile(journal.FileName);
     pnl_WorkArea->ShowNotice(
@@ -103,32 +153,42 @@ void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {
   pnl_WorkArea->ShowNotice(Text(res::MsgFileReadAgain).arg(shown));
 }
 
-bool Tfrm_MainForm::ReplaceJournalRoot(const TXMLParser& journal, const std::function<bool()>& replace) {
-  // Where the selection is below the journal's row, by captions, to find it again.
-  const TXMLNode* old = journal.Root.get();
-  QPersistentModelIndex journalRow;
+void Tfrm_MainForm::ReadLibraryAgain() {
+  const QString shown = Shown(FLibrary->FileName);
+  std::string reason;
+  if (!ReplaceRoot(FLibrary->Root.get(), [&] { return FCore->ReadLibraryAgain(reason); })) {
+    // Ours stays; a save keeps theirs beside it first, as the watch still sees it changed.
+    pnl_WorkArea->ShowNotice(Text(res::MsgFileNotReadAgain).arg(shown, QString::fromStdString(reason)));
+    return;
+  }
+  FWatch->Known(FromCp(FLibrary->FileName));
+  pnl_WorkArea->ShowNotice(Text(res::MsgLibraryReadAgain).arg(shown));
+}
+
+bool Tfrm_MainForm::ReplaceRoot(const TXMLNode* old, const std::function<bool()>& replace) {
+  // Where the selection is below the row of `old`, by captions, to find it again.
+  const bool library = old == FLibrary->Root.get();
+  QPersistentModelIndex oldRow;
+  bool below = false;
   QStringList trail;
-  for (QModelIndex up = FCurrentNode; up.isValid() && !journalRow.isValid(); up = up.parent()) {
-    if (NodeOf(up) == old)
-      journalRow = up;
-    else
+  for (QModelIndex up = FCurrentNode; up.isValid() && !below; up = up.parent()) {
+    if (NodeOf(up) == old) {
+      oldRow = up;
+      below = true;
+    } else {
       trail.prepend(up.data().toString());
+    }
   }
   bool replaced = false;
   {
-    // The model shows the new days under every entry of the journal as the core replaces them.
+    // The model shows the new days under every entry of the journal as the core replaces them, or
+    // the rows of the library's new tree.
     const QScopedValueRollback quiet(FQuietTree, true);
     replaced = replace();
   }
-  if (!replaced || !journalRow.isValid()) return replaced;
-  QModelIndex at = journalRow;
-  for (const QString& caption : trail) {
-    QModelIndex next;
-    for (int i = 0; i < FTreeModel->rowCount(at) && !next.isValid(); ++i)
-      if (FTreeModel->index(i, 0, at).data().toString() == caption) next = FTreeModel->index(i, 0, at);
-    at = next;
-    if (!at.isValid()) break;
-  }
-  SelectQuietly(at.isValid() ? at : QModelIndex(journalRow));  // gone: the journal's row
+  const QModelIndex from = library ? FTreeModel->index(0, 0) : QModelIndex(oldRow);
+  if (!replaced || !from.isValid() || !below) return replaced;
+  const QModelIndex at = RowByCaptions(from, trail);
+  SelectQuietly(at.isValid() ? at : from);  // gone: the journal's (or library's) row
   return true;
 }

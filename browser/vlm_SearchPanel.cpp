@@ -133,6 +133,13 @@ TSearchPanel::TSearchPanel(TLibrary& core, QWidget* parent) : QWidget(parent), F
   connect(FLoadTimer, &QTimer::timeout, this, [this] { LoadNext(); });
   connect(&FCore, &TLibrary::EntryChanged, this, [this] { Invalidate(false); });
   connect(&FCore, &TLibrary::ChildrenChanged, this, [this] { Invalidate(true); });
+  connect(&FCore, &TLibrary::LibraryReplacing, this, [this] {
+    // The entries waiting to be loaded go with the library's old tree.
+    FToLoad.clear();
+    FTried.clear();
+    FLoadTimer->stop();
+    prb_Loading->hide();
+  });
 }
 
 TSearchPanel::~TSearchPanel() = default;

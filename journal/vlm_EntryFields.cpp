@@ -16,6 +16,7 @@ TXMLNode* DirectChild(const TXMLNode& element, std::string_view name) {
 
 TXMLNode& ChildOrNew(TXMLNode& element, std::string_view name, TXMLNodeKind kind) {
   if (TXMLNode* child = DirectChild(element, name)) return *child;
+  if (element.Kind == nkEmpty) element.Kind = nkElement;  // read as <a />: the writer would drop the child
   TXMLNode* child = element.AddChild(std::make_unique<TXMLNode>(std::string(name), kind));
   child->SetLevel(element.Level + 1);
   return *child;

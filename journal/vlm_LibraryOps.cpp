@@ -21,6 +21,7 @@ bool Shown(const TXMLNode& parent, const TXMLNode& child) {
 }
 
 TXMLNode* Append(TXMLNode& parent, std::string_view name, TXMLNodeKind kind) {
+  if (parent.Kind == nkEmpty) parent.Kind = nkElement;  // read as <a />: the writer would drop the child
   TXMLNode* child = parent.AddChild(std::make_unique<TXMLNode>(std::string(name), kind));
   child->SetLevel(parent.Level + 1);
   return child;

@@ -244,9 +244,8 @@ inline constexpr const char* MsgFileNotReadAgain =
 inline constexpr const char* MsgFileConflict =
     "Файл \"%1\" изменён другой программой, пока здесь были несохранённые изменения. "
     "Ваша версия сохранена в \"%1\", версия другой программы — в \"%2\".";
-inline constexpr const char* MsgLibraryChangedByOthers =
-    "Файл библиотеки \"%1\" изменён другой программой; он будет прочитан при следующем запуске. "
-    "Если до тех пор библиотека будет сохранена, версия другой программы сохранится рядом.";
+inline constexpr const char* MsgLibraryReadAgain =
+    "Файл библиотеки \"%1\" изменён другой программой и прочитан заново; история отмены очищена.";
 inline constexpr const char* MsgFileRemovedAsk =
     "Файл \"%1\" удалён или перемещён другой программой. Записать открытую версию снова под этим именем?";
 inline constexpr const char* MsgFileWrittenAgain = "Файл \"%1\" записан снова.";
@@ -422,15 +421,8 @@ inline constexpr const char* MsgRestoreRefused =
 // %1 the file, %2 the backup's date and time.
 inline constexpr const char* MsgRestored =
     "Файл \"%1\" восстановлен из копии от %2; прежняя версия сохранена в копиях (отменить: Ctrl+Z).";
-inline constexpr const char* MsgLibraryRestored =
-    "Файл библиотеки \"%1\" восстановлен из резервной копии от %2; прежняя версия сохранена в резервных "
-    "копиях. Перезапустите программу: до тех пор файл библиотеки не записывается.";
 inline constexpr const char* MsgRestoreKeepFailed =
     "Не удалось сохранить текущую версию файла \"%1\" в резервных копиях; восстановление отменено.";
-inline constexpr const char* ReasonLibraryRestored =
-    "файл библиотеки восстановлен из резервной копии; он будет прочитан при следующем запуске программы";
-// %1 ReasonLibraryRestored.
-inline constexpr const char* MsgLibraryRestoredViewOnly = "Только просмотр: %1.";
 inline constexpr const char* ReasonBackupNotOpened = "файл не открывается";
 inline constexpr const char* ReasonBackupNotGzip = "это не архив gzip";
 // %1 the unpacker's reason.
@@ -439,6 +431,7 @@ inline constexpr const char* ReasonBackupDamaged = "архив повреждё�
 inline constexpr const char* ReasonBackupNotWhole = "копия прочитана не полностью (%1)";
 inline constexpr const char* ReasonBackupNotJournal = "в копии нет журнала";
 inline constexpr const char* ReasonBackupNotLibrary = "в копии нет библиотеки";
+inline constexpr const char* ReasonNotLibrary = "в файле нет библиотеки";
 
 // The reason text for a load status; "" for 0 (success).
 std::string LoadStatusText(int status);

@@ -6,6 +6,7 @@
 #include "vlm_EntryFields.h"
 #include "vlm_LibraryCommands.h"
 #include "vlm_Resources.h"
+#include "vlm_Restore.h"
 #include "vlm_Settings.h"
 #include "vlm_Types.h"
 #include "xml_node.h"
@@ -86,6 +87,45 @@ const TXMLNode* TLibrary::ReadAgain(TXMLParser& journal) {
   emit ChangedDocumentsChanged();
   emit ChildrenChanged(journal.Root.get(), nullptr);
   return old;
+}
+
+bool TLibrary::ReadLibraryAgain(std::string& reason) {
+  TXMLParser check;  // a file caught half-written, or not a library, is not taken
+  check.LoadFromFile(FDocument->FileName);
+  if (check.Status != xrOk) return reason = res::LoadStatusText(check.Status), false;
+  if (!check.Root || check.Root->Name != tagDreamLibrary) return reason = res::ReasonNotLibrary, false;
+  ClearSteps();
+  FState = StateAfterLoad(check, FDocument->FileName);
+  FSavedEdits[FDocument.get()] = FEdits[FDocument.get()];
+  // A copy whose nodes own their strings: the library's document keeps its own memory.
+  std::unique_ptr<TXMLNode> root = CopyTree(*check.Root);
+  ExchangeLibraryRoot(root);
+  emit ChangedDocumentsChanged();
+  return true;  // the old tree goes with `root`, after every view let go of it
+}
+
+void TLibrary::ExchangeLibraryRoot(std::unique_ptr<TXMLNode>& root) {
+  emit LibraryReplacing();
+  std::swap(FDocument->Root, root);
+  FPairs.Pairs.clear();  // every pair's entry was in the other tree
+  FDefaultJournal = nullptr;
+  // The entries of journals open already show them; the last one marked is the default, as when
+  // the library is first shown. Without recursion: a file decides how deep catalogs go.
+  for (std::vector<TXMLNode*> pending{FDocument->Root.get()}; !pending.empty();) {
+    TXMLNode* element = pending.back();
+    pending.pop_back();
+    if (element->Name != tagFile) {
+      for (auto it = element->Children.rbegin(); it != element->Children.rend(); ++it) pending.push_back(it->get());
+      continue;
+    }
+    if (element->GetAttribute(attrDefault) == litYes) FDefaultJournal = element;
+    const std::string path = element->GetAttribute(attrPath);
+    if (path == litUndefined) continue;
+    if (const TXMLParser* journal = FJournals.Find(FResolve ? FResolve(path) : path))
+      FPairs.AddPair(element, journal->Root.get());
+  }
+  emit LibraryReplaced();
+  emit ChildrenChanged(FDocument->Root.get(), nullptr);
 }
 
 void TLibrary::SetDefaultJournal(TXMLNode* entry) {
@@ -225,6 +265,10 @@ void TLibrary::SetReadOnly(TXMLParser& document, TXMLNode& experience, bool lock
 
 void TLibrary::Restore(TXMLParser& journal, std::unique_ptr<TXMLNode> root) {
   Push(new TRestoreCommand(*this, journal, std::move(root), Step(res::StepRestore)));
+}
+
+void TLibrary::RestoreLibrary(std::unique_ptr<TXMLNode> root) {
+  Push(new TRestoreCommand(*this, *FDocument, std::move(root), Step(res::StepRestore)));
 }
 
 // A document is changed when something outside the history changed it since it was saved, or when

@@ -45,6 +45,13 @@ public:
   // steps may point into the old tree). Returns the old root, freed (to find what showed it), or
   // none when the file did not read whole and the journal stays as it was.
   const TXMLNode* ReadAgain(TXMLParser& journal);
+  // Reads the library file again (another program changed it), when it reads whole as a library:
+  // its tree takes the old one's place, the open journals stay and pair with the new entries that
+  // point at them, the history is cleared (its steps point into the old tree) and the library
+  // counts as unchanged. False, with the reason (UTF-8), when it does not: nothing changes then.
+  bool ReadLibraryAgain(std::string& reason);
+  // How an entry's path is found on disk (the window's ResolvePath); without one, as written.
+  void SetPathResolver(std::function<std::string(const std::string&)> resolve) { FResolve = std::move(resolve); }
   TXMLPairList& Pairs() { return FPairs; }
   // The journal open for the file at `path`, read now when it is not open yet. A journal whose
   // file is not there starts empty and counts as changed, so the next save creates its file.
@@ -78,6 +85,9 @@ public:
   // The journal takes `root` (a backup's tree, see CopyTree) in place of its own; undone, it gets
   // its own tree back.
   void Restore(TXMLParser& journal, std::unique_ptr<TXMLNode> root);
+  // The same for the library file's tree; its entries pair with the open journals as after
+  // ReadLibraryAgain, each time the step is done or undone.
+  void RestoreLibrary(std::unique_ptr<TXMLNode> root);
 
   QUndoStack& UndoStack() { return FUndo; }
 
@@ -106,6 +116,11 @@ signals:
   // A journal's root is about to be replaced (read again, restored, or that undone): whoever shows
   // elements below `old` lets go of them now; they may be freed before ChildrenChanged follows.
   void RootReplacing(const TXMLNode* old);
+  // The library's whole tree is about to be exchanged for another (read again, restored, or that
+  // undone): whoever shows or holds its elements lets go of them now. LibraryReplaced follows
+  // with the new tree in place and paired, then ChildrenChanged(its root, none).
+  void LibraryReplacing();
+  void LibraryReplaced();
 
 private:
   friend class TLibraryCommand;
@@ -119,6 +134,9 @@ private:
   // The number of the newest step done in `document`'s history, 0 when none.
   std::uint64_t NewestStep(const TXMLParser* document) const;
   std::vector<const TXMLParser*> TrackedDocuments() const;
+  // The library takes `root` in place of its own tree, which `root` holds afterwards; the pairs
+  // and the default journal follow the new tree.
+  void ExchangeLibraryRoot(std::unique_ptr<TXMLNode>& root);
 
   std::unique_ptr<TXMLParser> FDocument;
   TDocumentState FState;
@@ -127,6 +145,7 @@ private:
   TXMLNode* FDefaultJournal = nullptr;
   bool FViewOnly = false;
   std::function<void(const std::string&)> FBeforeReplace;
+  std::function<std::string(const std::string&)> FResolve;
   std::map<const TXMLParser*, unsigned> FEdits, FSavedEdits;  // changes outside the history
   std::map<const TXMLParser*, std::uint64_t> FSavedSteps;     // NewestStep when last written
   QUndoStack FUndo;  // after the documents: its steps hold parts of them and go first

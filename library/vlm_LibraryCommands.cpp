@@ -47,16 +47,19 @@ void TLibraryCommand::Children(TXMLNode* parent, TXMLNode* child) { emit FLibrar
 TFieldCommand::TFieldCommand(TLibrary& library, const TXMLParser* document, TXMLNode& element, std::string part,
                              int mergeKey, std::function<void(TXMLNode&)> change, const QString& text)
     : TLibraryCommand(library, document, text), FElement(element), FPart(std::move(part)), FMergeKey(mergeKey),
-      FChange(std::move(change)), FBefore(CapturePart(element, FPart)) {}
+      FChange(std::move(change)), FBefore(CapturePart(element, FPart)), FKindBefore(element.Kind),
+      FKindAfter(element.Kind) {}
 
 void TFieldCommand::redo() {
   if (FChange) {
     FChange(FElement);
     FChange = nullptr;
     FAfter = CapturePart(FElement, FPart);
+    FKindAfter = FElement.Kind;
     if (SamePart(FBefore, FAfter)) setObsolete(true);  // nothing changed: no step, no write
   } else {
     RestorePart(FElement, FPart, FAfter);
+    FElement.Kind = FKindAfter;
   }
   if (!isObsolete()) Touch();
   Entry(&FElement);
@@ -64,6 +67,7 @@ void TFieldCommand::redo() {
 
 void TFieldCommand::undo() {
   RestorePart(FElement, FPart, FBefore);
+  FElement.Kind = FKindBefore;
   Touch();
   Entry(&FElement);
 }
@@ -72,6 +76,7 @@ bool TFieldCommand::mergeWith(const QUndoCommand* other) {
   const auto* next = dynamic_cast<const TFieldCommand*>(other);
   if (!next || &next->FElement != &FElement || next->FMergeKey != FMergeKey || next->FPart != FPart) return false;
   FAfter = CapturePart(FElement, FPart);
+  FKindAfter = FElement.Kind;
   if (SamePart(FBefore, FAfter)) setObsolete(true);  // typed and taken back: no step left
   Renumber();
   return true;
@@ -79,15 +84,18 @@ bool TFieldCommand::mergeWith(const QUndoCommand* other) {
 
 TInsertCommand::TInsertCommand(TLibrary& library, const TXMLParser* document, TXMLNode& parent,
                                std::function<TXMLNode*()> create, const QString& text)
-    : TLibraryCommand(library, document, text), FParent(parent), FCreate(std::move(create)) {}
+    : TLibraryCommand(library, document, text), FParent(parent), FCreate(std::move(create)),
+      FKindBefore(parent.Kind), FKindAfter(parent.Kind) {}
 
 void TInsertCommand::redo() {
   if (FCreate) {
     FCreated = FCreate();
     FCreate = nullptr;
     FIndex = FParent.IndexOfChild(FCreated);
+    FKindAfter = FParent.Kind;
   } else if (FTaken) {
     PutChild(FParent, FIndex, std::move(FTaken));
+    FParent.Kind = FKindAfter;
   }
   if (OnPresence) OnPresence(FCreated, true);
   Touch();
@@ -100,6 +108,7 @@ void TInsertCommand::undo() {
   if (OnPresence) OnPresence(FCreated, false);
   FIndex = index;
   FTaken = TakeChild(FParent, index);
+  FParent.Kind = FKindBefore;
   Touch();
   Children(&FParent, AfterRemoval(FParent, index));
 }
@@ -143,15 +152,20 @@ void TExchangeCommand::redo() {
   Children(&FParent, FMoved);
 }
 
-TRestoreCommand::TRestoreCommand(TLibrary& library, TXMLParser& journal, std::unique_ptr<TXMLNode> root,
+TRestoreCommand::TRestoreCommand(TLibrary& library, TXMLParser& document, std::unique_ptr<TXMLNode> root,
                                  const QString& text)
-    : TLibraryCommand(library, &journal, text), FJournal(journal), FOther(std::move(root)) {}
+    : TLibraryCommand(library, &document, text), FTarget(document), FOther(std::move(root)) {}
 
 void TRestoreCommand::Exchange() {
-  emit FLibrary.RootReplacing(FJournal.Root.get());
-  std::swap(FJournal.Root, FOther);
+  if (&FTarget == &FLibrary.Document()) {
+    FLibrary.ExchangeLibraryRoot(FOther);
+    Touch();
+    return;
+  }
+  emit FLibrary.RootReplacing(FTarget.Root.get());
+  std::swap(FTarget.Root, FOther);
   const TXMLNode* old = FOther.get();
-  TXMLNode* root = FJournal.Root.get();
+  TXMLNode* root = FTarget.Root.get();
   for (TXMLPair& pair : FLibrary.Pairs().Pairs)
     if (pair.Second == old) pair.Second = root;
   Touch();

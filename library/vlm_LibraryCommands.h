@@ -11,6 +11,7 @@
 
 #include "vlm_EntrySnapshot.h"
 #include "vlm_XMLPairList.h"
+#include "xml_types.h"
 
 class TLibrary;
 class TXMLNode;
@@ -56,6 +57,7 @@ private:
   int FMergeKey;
   std::function<void(TXMLNode&)> FChange;  // runs once, on the first redo
   TPartSnapshot FBefore, FAfter;
+  TXMLNodeKind FKindBefore, FKindAfter;  // an element read as <a /> is written whole once it has a child
 };
 
 // A new child of `parent`, made by `create` on the first redo.
@@ -72,6 +74,7 @@ public:
 private:
   TXMLNode& FParent;
   std::function<TXMLNode*()> FCreate;
+  TXMLNodeKind FKindBefore, FKindAfter;  // of the parent, as in TFieldCommand
   TXMLNode* FCreated = nullptr;
   int FIndex = -1;
   std::unique_ptr<TXMLNode> FTaken;
@@ -109,16 +112,16 @@ private:
   TXMLNode* FMoved;  // the entry at `position` when the step was made
 };
 
-// A journal's whole tree exchanged for another (a backup brought back); undone by exchanging them
-// again, so the steps before it find the tree they knew, whole.
+// A journal's or the library's whole tree exchanged for another (a backup brought back); undone by
+// exchanging them again, so the steps before it find the tree they knew, whole.
 class TRestoreCommand : public TLibraryCommand {
 public:
-  TRestoreCommand(TLibrary& library, TXMLParser& journal, std::unique_ptr<TXMLNode> root, const QString& text);
+  TRestoreCommand(TLibrary& library, TXMLParser& document, std::unique_ptr<TXMLNode> root, const QString& text);
   void redo() override { Exchange(); }
   void undo() override { Exchange(); }
 
 private:
   void Exchange();
-  TXMLParser& FJournal;
-  std::unique_ptr<TXMLNode> FOther;  // the tree not in the journal now
+  TXMLParser& FTarget;
+  std::unique_ptr<TXMLNode> FOther;  // the tree not in the document now
 };

@@ -1,5 +1,5 @@
-// Bringing back a dated backup: a restore and its undo, a backup that cannot be used, and the
-// restore dialog's list and preview.
+// Bringing back a dated backup: a restore and its undo (of a journal, of the library file), a
+// backup that cannot be used, and the restore dialog's list and preview.
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -47,6 +47,38 @@ TEST_F(RestoreTest, ARestoreKeepsTheJournalFirstAndIsUndoneToTheSameBytes) {
   EXPECT_EQ(Library.Read(QStringLiteral("j.xml")), before);
   Form->TakeStep(true);  // and done again
   EXPECT_EQ(Item(QStringLiteral("d2")), nullptr);
+  EXPECT_TRUE(Ui.Errors.isEmpty()) << Ui.Errors.join('\n').toStdString();
+}
+
+TEST_F(RestoreTest, TheLibraryFileIsRestoredInPlaceWithItsJournalsOpenAndTheRestoreIsUndone) {
+  // A catalog of ours, saved: the library file's version before it is kept as a backup.
+  Form->Library().AddCatalog(Form->Library().Root(), "C2");
+  ASSERT_TRUE(Form->SaveAndReport());
+  ASSERT_TRUE(Form->Backups()->Wait(std::chrono::seconds(10)));
+  const auto libraryBackups = [&] { return ListBackups(Form->Backups()->Folder(), "dreams"); };
+  ASSERT_EQ(libraryBackups().size(), 1u);
+  ClickItem(TopItem());
+  Ui.ChooseBackup = [](const std::vector<TBackupFile>& offered) {
+    return offered.empty() ? QString() : QString::fromLocal8Bit(offered.front().Path.c_str());
+  };
+  Form->RestoreFromBackup();
+  ASSERT_TRUE(Ui.Errors.isEmpty() && Ui.Warnings.isEmpty()) << (Ui.Errors + Ui.Warnings).join('\n').toStdString();
+  EXPECT_EQ(Item(QStringLiteral("C2")), nullptr);
+  EXPECT_FALSE(Library.Read(QStringLiteral("dreams.ini")).contains("C2")) << "the restored version is on disk";
+  EXPECT_NE(Item(QStringLiteral("d2")), nullptr) << "the open journal is shown under its entry as it is";
+  EXPECT_EQ(CurrentItem(), TopItem());
+  EXPECT_TRUE(Form->ReadOnlyReason(TopItem()).isEmpty()) << "no restart needed";
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("dreams.ini")));
+  ASSERT_TRUE(Form->Backups()->Wait(std::chrono::seconds(10)));
+  EXPECT_EQ(libraryBackups().size(), 2u) << "the version before the restore was kept";
+
+  Form->TakeStep(false);
+  ASSERT_NE(Item(QStringLiteral("C2")), nullptr);
+  EXPECT_TRUE(Item(QStringLiteral("J"))->isExpanded()) << "the rows open stay open";
+  ASSERT_TRUE(Form->SaveAndReport());
+  EXPECT_TRUE(Library.Read(QStringLiteral("dreams.ini")).contains("C2"));
+  Form->TakeStep(true);  // and done again
+  EXPECT_EQ(Item(QStringLiteral("C2")), nullptr);
   EXPECT_TRUE(Ui.Errors.isEmpty()) << Ui.Errors.join('\n').toStdString();
 }
 

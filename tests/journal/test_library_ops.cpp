@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
+#include "vlm_EntryFields.h"
 #include "vlm_JournalHash.h"
 #include "vlm_LibraryOps.h"
 #include "vlm_TempFolder.h"
@@ -108,6 +109,19 @@ TEST(LibraryOps, NewEntriesAreAppendedOneLevelBelowTheirParent) {
   EXPECT_EQ(dream->Level, 2);
   EXPECT_NE(journal->SaveToString().find("    <experience number=\"003\" title=\"Flight\">\r\n    </experience>"),
             std::string::npos);
+}
+
+TEST(LibraryOps, WhatIsAddedBelowAnElementReadAsSelfClosingIsWritten) {
+  auto library = Parse("<dreamlibrary name=\"L\"><directory name=\"A\" /></dreamlibrary>");
+  AppendCatalog(*library->Root->GetChild(0), "B");
+  EXPECT_EQ(StoredOrder(*library, "directory"), "B");
+  auto journal = Parse("<velmora><day name=\"a\" /><day name=\"b\"><experience number=\"1\" /></day></velmora>");
+  AppendExperience(*journal->Root->GetChild(0), "2", "t");
+  SetChildText(*journal->Root->GetChild(1)->GetChild(0), tagDescription, "text");
+  TXMLParser again;
+  ASSERT_EQ(again.LoadFromString(journal->SaveToString()), xrOk);
+  EXPECT_EQ(Order(*again.Root->GetChild(0)), "2");
+  EXPECT_EQ(Order(*again.Root->GetChild(1)->GetChild(0)), "description");
 }
 
 TEST(LibraryOps, ProposedNumbersArePaddedToThreeDigits) {
