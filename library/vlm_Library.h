@@ -14,6 +14,7 @@
 
 #include "vlm_DocumentState.h"
 #include "vlm_JournalHash.h"
+#include "vlm_JournalReadAhead.h"
 #include "vlm_LibraryOps.h"
 #include "vlm_XMLPairList.h"
 #include "xml_mainUnit.h"
@@ -46,7 +47,14 @@ public:
   TXMLPairList& Pairs() { return FPairs; }
   // The journal open for the file at `path`, read now when it is not open yet. A journal whose
   // file is not there starts empty and counts as changed, so the next save creates its file.
+  // A journal being read ahead is waited for and taken.
   TXMLParser* OpenJournal(const std::string& path);
+  // Starts reading the journal at `path` on a thread of its own, unless it is open or being read
+  // already; JournalReadAhead follows when the read has ended. Until OpenJournal takes it, the
+  // journal is neither open nor written; a library freed before that waits for the read to end.
+  void ReadJournalAhead(const std::string& path);
+  // A journal read ahead is still being read.
+  bool ReadingAhead() const;
 
   // The default journal's library entry. Moving the mark changes the library file.
   TXMLNode* DefaultJournal() const { return FDefaultJournal; }
@@ -104,6 +112,8 @@ signals:
   // A journal's root is about to be replaced (read again, restored, or that undone): whoever shows
   // elements below `old` lets go of them now; they may be freed before ChildrenChanged follows.
   void RootReplacing(const TXMLNode* old);
+  // A journal read ahead has been read (OpenJournal takes it without waiting now).
+  void JournalReadAhead();
 
 private:
   friend class TLibraryCommand;
@@ -121,4 +131,6 @@ private:
   std::function<void(const std::string&)> FBeforeReplace;
   std::map<const TXMLParser*, unsigned> FEdits, FSavedEdits;
   QUndoStack FUndo;  // after the documents: its steps hold parts of them and go first
+  // Last: their threads end before anything else of the library goes (they post to it).
+  std::vector<std::unique_ptr<TJournalReadAhead>> FReadAhead;
 };
