@@ -232,8 +232,7 @@ TJournalIndex::TJournalIndex(const TXMLNode& root) {
     dream.Day = parent;
     if (parent->Name == tagDay) dream.Date = DayNumberOfName(AttributeView(*parent, attrName));
     dream.Energy = ReadEnergyLevel(*child).Level;
-    for (int n = 1; n <= 4; ++n)
-      if (ReadLabelFlag(*child, n)) dream.Labels |= static_cast<std::uint8_t>(1u << (n - 1));
+    dream.Labels = static_cast<std::uint8_t>(ReadLabelFlags(*child));
     FDreams.push_back(dream);
     for (int f = 0; f < kFieldCount; ++f) fields.push_back(FieldText(dream, static_cast<TField>(f)));
   }
