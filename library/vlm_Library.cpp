@@ -88,6 +88,12 @@ bool TLibrary::ReadingAhead() const {
   return std::any_of(FReadAhead.begin(), FReadAhead.end(), [](const auto& read) { return !read->Finished(); });
 }
 
+bool TLibrary::ReadingAhead(const std::string& path) const {
+  return std::any_of(FReadAhead.begin(), FReadAhead.end(), [&](const auto& read) {
+    return !read->Finished() && (read->Path() == path || SameFile(read->Path(), path));
+  });
+}
+
 TDocumentState& TLibrary::MutableStateOf(const TXMLParser* document) {
   return document == FDocument.get() ? FState : FJournals.MutableStateOf(document);
 }

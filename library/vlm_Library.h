@@ -53,8 +53,9 @@ public:
   // already; JournalReadAhead follows when the read has ended. Until OpenJournal takes it, the
   // journal is neither open nor written; a library freed before that waits for the read to end.
   void ReadJournalAhead(const std::string& path);
-  // A journal read ahead is still being read.
+  // A journal read ahead is still being read; the journal at `path` is.
   bool ReadingAhead() const;
+  bool ReadingAhead(const std::string& path) const;
 
   // The default journal's library entry. Moving the mark changes the library file.
   TXMLNode* DefaultJournal() const { return FDefaultJournal; }
