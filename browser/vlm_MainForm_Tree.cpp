@@ -107,14 +107,17 @@ void Tfrm_MainForm::ReadDefaultJournals(const QModelIndex& top) {
     FDefaultJournalsPending = true;
   }
   if (!FDefaultJournalsPending) return SelectDefaultJournals(top);
-  connect(FCore.get(), &TLibrary::JournalReadAhead, this, [this] { Run([this] { DefaultJournalsRead(); }); });
+  // Once, however often the tree is built again.
+  connect(FCore.get(), &TLibrary::JournalReadAhead, this, &Tfrm_MainForm::DefaultJournalsRead, Qt::UniqueConnection);
 }
 
 void Tfrm_MainForm::DefaultJournalsRead() {
   if (!FDefaultJournalsPending || FCore->ReadingAhead()) return;
   FDefaultJournalsPending = false;
-  // A row the user chose meanwhile stays chosen; the journals read wait in the core until opened.
-  if (!tre_Directory->currentIndex().isValid()) SelectDefaultJournals(FTreeModel->index(0, 0));
+  Run([this] {
+    // A row the user chose meanwhile stays chosen; the journals read wait in the core until opened.
+    if (!tre_Directory->currentIndex().isValid()) SelectDefaultJournals(FTreeModel->index(0, 0));
+  });
   emit DefaultJournalsShown();
 }
 
