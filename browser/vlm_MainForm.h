@@ -98,6 +98,12 @@ public:
   void ClosingForSignal() { FClosingForSignal = true; }
   // The program's exit status: 0, or 1 when a closing for a signal could not write every file.
   int ExitStatus() const { return FExitStatus; }
+  // The default journals are still being read, after the window showed; DefaultJournalsShown
+  // follows when they are read and selected (or left for the user, who chose a row meanwhile).
+  bool DefaultJournalsPending() const { return FDefaultJournalsPending; }
+
+signals:
+  void DefaultJournalsShown();
 
 private:
   // Handlers of the window and its controls.
@@ -315,6 +321,11 @@ private:
   // The journal entries marked as default below `top` selected and expanded, as at start-up (and
   // in a journal when it is first read).
   void SelectDefaultJournals(const QModelIndex& top);
+  // At start-up: the default journals' files read on threads of their own, selected once read.
+  void ReadDefaultJournals(const QModelIndex& top);
+  void DefaultJournalsRead();
+  std::vector<const TXMLNode*> DefaultEntries(const QModelIndex& top) const;
+  bool FDefaultJournalsPending = false;
   // The document that holds the element of `node`: the journal above a journal's root, day or
   // dream (for the root itself: its journal), the library for the rest; none when out of step.
   TXMLParser* DocumentOfNode(const QModelIndex& node) const;

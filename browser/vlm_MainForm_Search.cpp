@@ -27,6 +27,12 @@ void Tfrm_MainForm::CreateSearchPanel() {
     // A missing file would start an empty journal that counts as changed: a search changes nothing.
     return entry->GetAttribute(attrPath) != litUndefined && (FJournals->Find(path) || PathExists(path));
   };
+  pnl_Search->ReadAhead = [this](const TXMLNode* entry) {
+    FCore->ReadJournalAhead(ResolvePath(entry->GetAttribute(attrPath)));
+  };
+  pnl_Search->ReadingAhead = [this](const TXMLNode* entry) {
+    return FCore->ReadingAhead(ResolvePath(entry->GetAttribute(attrPath)));
+  };
   pnl_Search->LoadEntry = [this](TXMLNode* entry) {
     Run([this, entry] { LoadJournal(entry); });  // its rows show the journal, as a selection would
   };

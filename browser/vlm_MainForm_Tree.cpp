@@ -10,6 +10,7 @@
 #include "vlm_LibraryModel.h"
 #include "vlm_LibraryOps.h"
 #include "vlm_MainForm.h"
+#include "vlm_Paths.h"
 #include "vlm_Pictures.h"
 #include "vlm_Resources.h"
 #include "vlm_Settings.h"
@@ -58,14 +59,14 @@ void Tfrm_MainForm::BuildDirectoryTree() {
   // Nothing is selected until the user or the default journal selects it: without this the view
   // would make the first row current when it first gets the focus.
   tre_Directory->setCurrentIndex(QModelIndex());
-  SelectDefaultJournals(FTreeModel->index(0, 0));
+  ReadDefaultJournals(FTreeModel->index(0, 0));
   if (!problems.isEmpty())
     FUi.ShowWarning(this, QString::fromUtf8(res::MsgSettingsProblems).arg(problems.join(QLatin1Char('\n'))));
 }
 
-void Tfrm_MainForm::SelectDefaultJournals(const QModelIndex& top) {
-  // The entries marked below `top`, in the document's order (the last one stays selected); the
-  // journals of other entries are not entered.
+std::vector<const TXMLNode*> Tfrm_MainForm::DefaultEntries(const QModelIndex& top) const {
+  // The entries marked below `top`, in the document's order; the journals of other entries are
+  // not entered.
   std::vector<const TXMLNode*> ordered;
   for (std::vector<const TXMLNode*> pending{NodeOf(top)}; !pending.empty();) {
     const TXMLNode* element = pending.back();
@@ -76,7 +77,12 @@ void Tfrm_MainForm::SelectDefaultJournals(const QModelIndex& top) {
     const std::vector<TXMLNode*> shown = ShownChildren(*element);
     for (auto it = shown.rbegin(); it != shown.rend(); ++it) pending.push_back(*it);
   }
-  for (const TXMLNode* entry : ordered) {
+  return ordered;
+}
+
+void Tfrm_MainForm::SelectDefaultJournals(const QModelIndex& top) {
+  // In the document's order: the last one stays selected.
+  for (const TXMLNode* entry : DefaultEntries(top)) {
     const QModelIndex node = FTreeModel->Find(top, entry);
     if (!node.isValid()) continue;
     // Selecting runs the selection handler at once, which loads the journal.
@@ -84,6 +90,35 @@ void Tfrm_MainForm::SelectDefaultJournals(const QModelIndex& top) {
     tre_Directory->setCurrentIndex(node);
     tre_Directory->expand(node);
   }
+}
+
+void Tfrm_MainForm::ReadDefaultJournals(const QModelIndex& top) {
+  // A large journal would keep the window from showing until it is read: its file is read on a
+  // thread while the window shows, and the journal selected when it is read, as before. The
+  // document is only handed over whole, here on the window's thread (TLibrary::OpenJournal); a
+  // user who opens it sooner waits for the rest of the read. Missing files are left to the
+  // selection, which starts them empty and says so.
+  for (const TXMLNode* entry : DefaultEntries(top)) {
+    const std::string path = entry->GetAttribute(attrPath);
+    if (path == litUndefined) continue;
+    const std::string resolved = ResolvePath(path);
+    if (!PathExists(resolved)) continue;
+    FCore->ReadJournalAhead(resolved);
+    FDefaultJournalsPending = true;
+  }
+  if (!FDefaultJournalsPending) return SelectDefaultJournals(top);
+  // Once, however often the tree is built again.
+  connect(FCore.get(), &TLibrary::JournalReadAhead, this, &Tfrm_MainForm::DefaultJournalsRead, Qt::UniqueConnection);
+}
+
+void Tfrm_MainForm::DefaultJournalsRead() {
+  if (!FDefaultJournalsPending || FCore->ReadingAhead()) return;
+  FDefaultJournalsPending = false;
+  Run([this] {
+    // A row the user chose meanwhile stays chosen; the journals read wait in the core until opened.
+    if (!tre_Directory->currentIndex().isValid()) SelectDefaultJournals(FTreeModel->index(0, 0));
+  });
+  emit DefaultJournalsShown();
 }
 
 void Tfrm_MainForm::ApplySettings(const TLibrarySettings& settings, QStringList& problems) {

@@ -131,6 +131,9 @@ TSearchPanel::TSearchPanel(TLibrary& core, QWidget* parent) : QWidget(parent), F
   FLoadTimer = new QTimer(this);
   FLoadTimer->setInterval(0);
   connect(FLoadTimer, &QTimer::timeout, this, [this] { LoadNext(); });
+  connect(&FCore, &TLibrary::JournalReadAhead, this, [this] {
+    if (!FToLoad.empty() && !FLoadTimer->isActive()) FLoadTimer->start();
+  });
   connect(&FCore, &TLibrary::EntryChanged, this, [this] { Invalidate(false); });
   connect(&FCore, &TLibrary::ChildrenChanged, this, [this] { Invalidate(true); });
   connect(&FCore, &TLibrary::LibraryReplacing, this, [this] {
@@ -335,6 +338,8 @@ void TSearchPanel::Search() {
   }
   if (!missing.empty()) {
     // Loaded first, one journal a turn, so that the window keeps answering; then searched.
+    if (ReadAhead)
+      for (const TXMLNode* entry : missing) ReadAhead(entry);
     const bool started = FToLoad.empty();
     FToLoad = missing;
     prb_Loading->setRange(0, static_cast<int>(missing.size()));
@@ -364,6 +369,10 @@ void TSearchPanel::LoadNext() {
     return;
   }
   TXMLNode* entry = FToLoad.front();
+  if (ReadingAhead && ReadingAhead(entry)) {
+    FLoadTimer->stop();  // goes on when a read has ended (the core's JournalReadAhead)
+    return;
+  }
   FToLoad.erase(FToLoad.begin());
   FTried.push_back(entry);  // a journal that does not come is not asked for again in this search
   if (LoadEntry) LoadEntry(entry);

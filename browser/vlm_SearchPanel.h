@@ -36,6 +36,11 @@ public:
   std::function<bool(const TXMLNode* entry)> JournalReadable;
   // Loads the journal of a library entry as selecting it would (its tree nodes included).
   std::function<void(TXMLNode* entry)> LoadEntry;
+  // Starts reading an entry's journal on a thread of its own; true while that read is under way
+  // (TLibrary::ReadJournalAhead). A search waits for such a read in the event loop: the window
+  // keeps answering while a large journal is read, and several are read at once.
+  std::function<void(const TXMLNode* entry)> ReadAhead;
+  std::function<bool(const TXMLNode* entry)> ReadingAhead;
   // Selects the dream in the tree and shows it.
   std::function<void(TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience)> OpenDream;
   // After Escape in an empty field has hidden the panel.

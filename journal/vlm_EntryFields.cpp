@@ -41,12 +41,29 @@ void SetChildText(TXMLNode& element, std::string_view name, const std::string& t
 
 std::string_view BoolText(bool flag) { return flag ? litTrue : litFalse; }
 
+namespace {
+// GetAttribute without a copy: the first attribute of that name, or "undefined".
+std::string_view AttributeOrUndefined(const TXMLNode& node, std::string_view name) {
+  for (const TXMLAttribute& a : node.Attributes)
+    if (a.Name == name) return a.Value.view();
+  return litUndefined;
+}
+}  // namespace
+
 bool ReadLabelFlag(const TXMLNode& experience, int n) {
+  return n >= 1 && n <= kLabelCount && ((ReadLabelFlags(experience) >> (n - 1)) & 1u);
+}
+
+unsigned ReadLabelFlags(const TXMLNode& experience) {
   const TXMLNode* properties = DirectChild(experience, tagProperties);
-  if (!properties || n < 1 || n > kLabelCount) return false;
-  std::string value = properties->GetAttribute(attrOlderLabels[n - 1]);
-  if (value == litUndefined) value = properties->GetAttribute(attrLabels[n - 1]);
-  return value == litTrue;
+  if (!properties) return 0;
+  unsigned flags = 0;
+  for (int n = 1; n <= kLabelCount; ++n) {
+    std::string_view value = AttributeOrUndefined(*properties, attrOlderLabels[n - 1]);
+    if (value == litUndefined) value = AttributeOrUndefined(*properties, attrLabels[n - 1]);
+    if (value == litTrue) flags |= 1u << (n - 1);
+  }
+  return flags;
 }
 
 void WriteLabelFlag(TXMLNode& experience, int n, bool on) {

@@ -29,6 +29,8 @@ std::string_view BoolText(bool flag);
 // attribute (luciddream, ...) counts for `label`n; only "true" is on. Without `properties` the
 // flag is off.
 bool ReadLabelFlag(const TXMLNode& experience, int n);
+// All four at once, flag n in bit n-1 (the search index reads them for every dream of a journal).
+unsigned ReadLabelFlags(const TXMLNode& experience);
 // Stores flag n (1..4) under its current name, creating `properties` when missing; an older
 // attribute of the same flag is removed.
 void WriteLabelFlag(TXMLNode& experience, int n, bool on);

@@ -20,9 +20,16 @@ TXMLParser* TJournalHash::Find(const std::string& path) const {
 
 TXMLParser* TJournalHash::OpenJournal(const std::string& path) {
   if (TXMLParser* open = Find(path)) return open;
-
   auto document = std::make_unique<TXMLParser>();
   document->LoadFromFile(path);
+  return AdoptJournal(path, std::move(document));
+}
+
+TXMLParser* TJournalHash::AdoptJournal(const std::string& path, std::unique_ptr<TXMLParser> document) {
+  if (!document) {  // never an empty document in place of the file's
+    document = std::make_unique<TXMLParser>();
+    document->LoadFromFile(path);
+  }
   TDocumentState state = StateAfterLoad(*document, path);
   if (document->Status == xrCannotOpen && state.Read == rsWhole) {
     // A missing file starts as a new empty journal, so the next save creates a valid file.

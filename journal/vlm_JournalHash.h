@@ -22,6 +22,8 @@ public:
   // gives a new empty journal. Every document handed out has a journal root; StateOf tells how
   // its file was read.
   TXMLParser* OpenJournal(const std::string& path);
+  // The same for a document already read from the file at `path` (elsewhere, see TJournalReadAhead).
+  TXMLParser* AdoptJournal(const std::string& path, std::unique_ptr<TXMLParser> document);
   // Appends a document built in memory (a new journal); returns it.
   TXMLParser* RegisterJournal(std::unique_ptr<TXMLParser> document);
   // Writes every journal in registration order by the rules of its state (vlm_DocumentState.h),

@@ -6,6 +6,10 @@
 #include <limits>
 #include <stdexcept>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "vlm_EntryFields.h"
 #include "vlm_Types.h"
 #include "xml_node.h"
@@ -29,6 +33,35 @@ constexpr std::array<unsigned char, 256> MakeFoldTable() {
 }
 constexpr std::array<unsigned char, 256> kFold = MakeFoldTable();
 
+// Folds n bytes from `in` to `out` as kFold does. Sixteen bytes at a time where the processor
+// can: Latin and Russian capitals and the blanks by arithmetic, and the few bytes 0x80..0xBF (ё,
+// the other Cyrillic letters, the no-break blank) from the table. The index of a large journal
+// folds tens of megabytes at its first search.
+void FoldInto(char* out, const char* in, std::size_t n) {
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+  auto inRange = [&](__m128i v, int lo, int count) {  // lo <= v < lo + count, unsigned
+    const __m128i shifted = _mm_xor_si128(_mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(lo))), bias);
+    return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(count - 128)));
+  };
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    const __m128i capital = _mm_or_si128(inRange(v, 'A', 26), inRange(v, 0xC0, 32));
+    const __m128i blank = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\t')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
+                                       _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_setzero_si128())));
+    __m128i folded = _mm_add_epi8(v, _mm_and_si128(capital, _mm_set1_epi8(0x20)));
+    folded = _mm_or_si128(_mm_andnot_si128(blank, folded), _mm_and_si128(blank, _mm_set1_epi8(' ')));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), folded);
+    for (unsigned table = static_cast<unsigned>(_mm_movemask_epi8(inRange(v, 0x80, 64))); table; table &= table - 1) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(table));
+      out[at] = static_cast<char>(kFold[static_cast<unsigned char>(in[at])]);
+    }
+  }
+#endif
+  for (; i < n; ++i) out[i] = static_cast<char>(kFold[static_cast<unsigned char>(in[i])]);
+}
+
 bool IsBlank(unsigned char c) { return c <= ' ' || c == 0xA0; }
 
 std::string_view AttributeView(const TXMLNode& node, std::string_view name) {
@@ -44,7 +77,30 @@ std::string_view ChildTextView(const TXMLNode* element, std::string_view name) {
   return child->Children.front()->Text.view();
 }
 
+// The first place of `term` in text[from, to), or nullptr. Sixteen places at a time where the
+// processor can: those whose first and last bytes match are compared whole; that is most of the
+// time of a search through the whole index of a large journal.
 const char* Find(std::string_view text, std::size_t from, std::size_t to, const std::string& term) {
+  const std::size_t n = term.size();
+  if (n == 0) return text.data() + from;
+  if (to - from < n) return nullptr;
+#if defined(__SSE2__)
+  if (n >= 2) {
+    const char* base = text.data();
+    const __m128i first = _mm_set1_epi8(term.front()), last = _mm_set1_epi8(term.back());
+    std::size_t i = from;
+    for (; i + n - 1 + 16 <= to; i += 16) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i + n - 1));
+      for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+           m; m &= m - 1) {
+        const char* at = base + i + static_cast<std::size_t>(__builtin_ctz(m));
+        if (std::memcmp(at + 1, term.data() + 1, n - 2) == 0) return at;
+      }
+    }
+    from = i;
+  }
+#endif
   return static_cast<const char*>(memmem(text.data() + from, to - from, term.data(), term.size()));
 }
 
@@ -82,7 +138,7 @@ unsigned char FoldByte(unsigned char c) { return kFold[c]; }
 
 std::string FoldText(std::string_view cp1251) {
   std::string out(cp1251.size(), '\0');
-  for (std::size_t i = 0; i < cp1251.size(); ++i) out[i] = static_cast<char>(kFold[static_cast<unsigned char>(cp1251[i])]);
+  FoldInto(out.data(), cp1251.data(), cp1251.size());
   return out;
 }
 
@@ -176,8 +232,7 @@ TJournalIndex::TJournalIndex(const TXMLNode& root) {
     dream.Day = parent;
     if (parent->Name == tagDay) dream.Date = DayNumberOfName(AttributeView(*parent, attrName));
     dream.Energy = ReadEnergyLevel(*child).Level;
-    for (int n = 1; n <= 4; ++n)
-      if (ReadLabelFlag(*child, n)) dream.Labels |= static_cast<std::uint8_t>(1u << (n - 1));
+    dream.Labels = static_cast<std::uint8_t>(ReadLabelFlags(*child));
     FDreams.push_back(dream);
     for (int f = 0; f < kFieldCount; ++f) fields.push_back(FieldText(dream, static_cast<TField>(f)));
   }
@@ -192,7 +247,8 @@ TJournalIndex::TJournalIndex(const TXMLNode& root) {
   for (TDream& dream : FDreams) {
     dream.Begin = static_cast<std::uint32_t>(out - FText.get());
     for (int f = 0; f < kFieldCount; ++f, ++field) {
-      for (const char c : *field) *out++ = static_cast<char>(kFold[static_cast<unsigned char>(c)]);
+      FoldInto(out, field->data(), field->size());
+      out += field->size();
       dream.FieldEnd[f] = static_cast<std::uint32_t>(out - FText.get());
       *out++ = '\0';
     }

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-
 #include "vlm_EntryFields.h"
+#include "vlm_Files.h"
 #include "vlm_LibraryCommands.h"
 #include "vlm_Resources.h"
 #include "vlm_Restore.h"
@@ -60,9 +60,39 @@ const TDocumentState& TLibrary::Load(const std::string& fileName) {
 TXMLParser* TLibrary::OpenJournal(const std::string& path) {
   const bool known = FJournals.Find(path) != nullptr;
   const bool there = known || PathExists(path);
-  TXMLParser* journal = FJournals.OpenJournal(path);
+  const auto ahead = known ? FReadAhead.end() : std::find_if(FReadAhead.begin(), FReadAhead.end(), [&](const auto& a) {
+    return a->Path() == path || SameFile(a->Path(), path);
+  });
+  TXMLParser* journal = nullptr;
+  if (ahead != FReadAhead.end()) {
+    const std::unique_ptr<TJournalReadAhead> read = std::move(*ahead);
+    FReadAhead.erase(ahead);
+    journal = FJournals.AdoptJournal(read->Path(), read->Take());  // waits for the rest of the read
+  } else {
+    journal = FJournals.OpenJournal(path);
+  }
   if (!there) MarkChanged(journal);  // a missing file is created by the next save
   return journal;
+}
+
+void TLibrary::ReadJournalAhead(const std::string& path) {
+  if (FJournals.Find(path)) return;
+  for (const auto& read : FReadAhead)
+    if (read->Path() == path || SameFile(read->Path(), path)) return;
+  // The notice is posted to this object's thread; posted events die with the object.
+  FReadAhead.push_back(std::make_unique<TJournalReadAhead>(path, [this] {
+    QMetaObject::invokeMethod(this, [this] { emit JournalReadAhead(); }, Qt::QueuedConnection);
+  }));
+}
+
+bool TLibrary::ReadingAhead() const {
+  return std::any_of(FReadAhead.begin(), FReadAhead.end(), [](const auto& read) { return !read->Finished(); });
+}
+
+bool TLibrary::ReadingAhead(const std::string& path) const {
+  return std::any_of(FReadAhead.begin(), FReadAhead.end(), [&](const auto& read) {
+    return !read->Finished() && (read->Path() == path || SameFile(read->Path(), path));
+  });
 }
 
 TDocumentState& TLibrary::MutableStateOf(const TXMLParser* document) {

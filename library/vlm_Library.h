@@ -16,6 +16,7 @@
 
 #include "vlm_DocumentState.h"
 #include "vlm_JournalHash.h"
+#include "vlm_JournalReadAhead.h"
 #include "vlm_LibraryOps.h"
 #include "vlm_XMLPairList.h"
 #include "xml_mainUnit.h"
@@ -55,7 +56,15 @@ public:
   TXMLPairList& Pairs() { return FPairs; }
   // The journal open for the file at `path`, read now when it is not open yet. A journal whose
   // file is not there starts empty and counts as changed, so the next save creates its file.
+  // A journal being read ahead is waited for and taken.
   TXMLParser* OpenJournal(const std::string& path);
+  // Starts reading the journal at `path` on a thread of its own, unless it is open or being read
+  // already; JournalReadAhead follows when the read has ended. Until OpenJournal takes it, the
+  // journal is neither open nor written; a library freed before that waits for the read to end.
+  void ReadJournalAhead(const std::string& path);
+  // A journal read ahead is still being read; the journal at `path` is.
+  bool ReadingAhead() const;
+  bool ReadingAhead(const std::string& path) const;
 
   // The default journal's library entry. Moving the mark changes the library file.
   TXMLNode* DefaultJournal() const { return FDefaultJournal; }
@@ -121,6 +130,8 @@ signals:
   // with the new tree in place and paired, then ChildrenChanged(its root, none).
   void LibraryReplacing();
   void LibraryReplaced();
+  // A journal read ahead has been read (OpenJournal takes it without waiting now).
+  void JournalReadAhead();
 
 private:
   friend class TLibraryCommand;
@@ -149,4 +160,6 @@ private:
   std::map<const TXMLParser*, unsigned> FEdits, FSavedEdits;  // changes outside the history
   std::map<const TXMLParser*, std::uint64_t> FSavedSteps;     // NewestStep when last written
   QUndoStack FUndo;  // after the documents: its steps hold parts of them and go first
+  // Last: their threads end before anything else of the library goes (they post to it).
+  std::vector<std::unique_ptr<TJournalReadAhead>> FReadAhead;
 };

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QToolButton>
+#include <QTest>
 
 #include <functional>
 
@@ -213,6 +214,7 @@ TEST_F(LibraryLockTest, WithoutAnyLockTheLibraryIsOnlyViewedAndNothingIsWritten)
     TUnprivilegedScope nobody;
     Tfrm_MainForm form(ui, Program);
     EXPECT_FALSE(form.AlreadyOpen());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.DefaultJournalsPending(); }, 20000));  // read on a thread
     EXPECT_EQ(form.ViewOnly(), QString::fromUtf8(res::MsgViewOnlyWithoutLock));
     ASSERT_EQ(ui.Warnings.size(), 1);
     EXPECT_TRUE(ui.Warnings[0].startsWith(QString::fromUtf8(res::MsgLibraryNotLocked).arg(Program).left(60)));

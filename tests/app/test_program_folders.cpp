@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <map>
 
 #include "vlm_Application.h"
@@ -160,6 +161,7 @@ TEST(ProgramFoldersTest, InstalledStarterLibraryOpensFromTheUsersFolderAndSurviv
   {
     TScriptedInteraction ui;
     Tfrm_MainForm form(ui, installed.DataDir, installed.LibraryDir);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.DefaultJournalsPending(); }, 20000));  // read on a thread
     // Every tree picture was found in the installed folder, the journal was read whole.
     EXPECT_TRUE(ui.Warnings.isEmpty()) << ui.Warnings.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(form.iml_TreeImages.Count(), 6);

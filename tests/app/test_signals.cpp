@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <QTest>
 
 #include "vlm_SignalClose.h"
 #include "vlm_TestSupport.h"
@@ -202,6 +203,7 @@ TEST(SignalCloseTest, NothingIsAskedAndWhatCannotBeWrittenIsKeptElsewhere) {
     TSignalDuringQuestion ui;
     Tfrm_MainForm form(ui, library.Path());
     form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.DefaultJournalsPending(); }, 20000));  // read on a thread
     ASSERT_EQ(ui.Warnings.size(), 1) << "the damaged journal is announced";
     // Edits of both files: a damaged journal only looked at would not be written at all.
     form.Library().SetText(*&form.Library().Document(), *form.Library().Document().Root, tfName, "Edited library");

@@ -469,3 +469,57 @@ TEST_F(StartupTest, DefaultJournalAHundredThousandCatalogsDeepIsShownWithTheDeep
   EXPECT_EQ(expanded(), TDirectoryTree::kMaxExpandedDepth);
   ASSERT_TRUE(Close());
 }
+
+// The default journal is read on a thread while the window shows; nothing may see it before it is
+// read whole, and a window closed before that leaves its file alone.
+class JournalReadAheadTest : public BrowserTest {
+protected:
+  void SetUp() override {
+    Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"A\">\n"
+                                        "    <file name=\"J\" path=\"j.xml\" default=\"yes\" />\n"
+                                        "  </directory>\n</dreamlibrary>\n"));
+    QString journal = QStringLiteral("<velmora>\n");
+    for (int d = 0; d < kDays; ++d)
+      journal += QStringLiteral("  <day name=\"%1\">\n    <experience number=\"1\" title=\"Сон\" />\n  </day>\n").arg(d);
+    Library.WriteJournal(QStringLiteral("j.xml"), journal + QStringLiteral("</velmora>\n"));
+    Written = Library.Read(QStringLiteral("j.xml"));
+    Form = std::make_unique<Tfrm_MainForm>(Ui, Library.Dir.path() + QLatin1Char('/'));
+    TItem::View = Form->tre_Directory;
+    Form->show();
+  }
+  static constexpr int kDays = 20000;
+  QByteArray Written;
+};
+
+TEST_F(JournalReadAheadTest, ClosingBeforeItIsReadWritesNothingOfIt) {
+  ASSERT_TRUE(Form->DefaultJournalsPending());
+  EXPECT_TRUE(Form->Library().Journals().Documents().empty());
+  EXPECT_TRUE(Close());
+  Form.reset();
+  EXPECT_EQ(Library.Read(QStringLiteral("j.xml")), Written);
+}
+
+TEST_F(JournalReadAheadTest, EntryChosenWhileReadingGetsTheWholeJournalOnce) {
+  const TItem entry = Item(QStringLiteral("J"));
+  ASSERT_TRUE(entry && Form->DefaultJournalsPending());
+  Form->tre_Directory->setCurrentIndex(entry.Index);  // waits for the rest of the read
+  ASSERT_EQ(Form->Library().Journals().Documents().size(), 1u);
+  EXPECT_EQ(Form->Library().Journals().Documents()[0]->Root->ChildCount(), kDays);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !Form->DefaultJournalsPending(); }, 20000));
+  EXPECT_EQ(Form->Library().Journals().Documents().size(), 1u);
+  EXPECT_EQ(CurrentItem(), Item(QStringLiteral("J")));
+  EXPECT_TRUE(Close());
+  EXPECT_EQ(Library.Read(QStringLiteral("j.xml")), Written);  // only looked at
+}
+
+TEST_F(JournalReadAheadTest, OtherRowChosenWhileReadingStaysAndTheJournalWaitsUntilOpened) {
+  const TItem catalog = Item(QStringLiteral("A"));
+  ASSERT_TRUE(catalog && Form->DefaultJournalsPending());
+  Form->tre_Directory->setCurrentIndex(catalog.Index);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !Form->DefaultJournalsPending(); }, 20000));
+  EXPECT_EQ(CurrentItem(), catalog);
+  EXPECT_TRUE(Form->Library().Journals().Documents().empty());
+  Form->tre_Directory->setCurrentIndex(Item(QStringLiteral("J")).Index);
+  ASSERT_EQ(Form->Library().Journals().Documents().size(), 1u);
+  EXPECT_EQ(Form->Library().Journals().Documents()[0]->Root->ChildCount(), kDays);
+}

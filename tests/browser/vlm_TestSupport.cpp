@@ -51,6 +51,8 @@ Tfrm_MainForm* BrowserTest::Open() {
   if (!Form->LoginFailed()) {
     Form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    // The default journals are read on a thread while the window shows: tests start once they are.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !Form->DefaultJournalsPending(); }, 20000));
   }
   return Form.get();
 }

@@ -72,6 +72,35 @@ TEST(SearchMatching, FoldsEveryCapitalOfTheCodePageToItsSmallLetter) {
   for (int c = 0xC0; c <= 0xDF; ++c) EXPECT_EQ(FoldByte(static_cast<unsigned char>(c)), c + 32) << c;
   EXPECT_EQ(FoldText(Cp("ЁёЕЙйQz")), Cp("еееййqz"));
   EXPECT_EQ(FoldText(Cp("ЇІЎЄҐ")), Cp("їіўєґ"));
+  // Long texts fold sixteen bytes at a time: every byte, at every place in such a piece, as alone.
+  std::string all;
+  for (int round = 0; round < 17; ++round)
+    for (int c = 0; c < 256; ++c) all += static_cast<char>((c * 7 + round) & 0xFF);
+  const std::string folded = FoldText(all);
+  ASSERT_EQ(folded.size(), all.size());
+  for (std::size_t i = 0; i < all.size(); ++i)
+    ASSERT_EQ(static_cast<unsigned char>(folded[i]), FoldByte(static_cast<unsigned char>(all[i]))) << i;
+}
+
+TEST(SearchMatching, TermsAreFoundAtEveryPlaceOfALongTextAndNearMissesAreNot) {
+  // Sixteen places are compared at a time: the term at each place of such a piece, and texts that
+  // hold only its first and last letters at the right distance.
+  std::string xml = "<velmora><day name=\"d\">";
+  std::string expected;
+  for (int i = 0; i < 40; ++i) {
+    const bool holds = i % 3 != 2;
+    const std::string body = std::string(static_cast<std::size_t>(i), 'a') + (holds ? "ЗЕРКАЛО" : "ЗЕРКЕЛО") + std::string(static_cast<std::size_t>(i % 5), 'b');
+    xml += "<experience number=\"" + std::to_string(i) + ",\" title=\"t\"><description>" + body + "</description></experience>";
+    if (holds) expected += std::to_string(i) + ",";
+  }
+  xml += "</day></velmora>";
+  TXMLParser doc;
+  ASSERT_EQ(doc.LoadFromString("<?xml version=\"1.0\" encoding=\"UTF-8\" language=\"EN\" standalone=\"yes\"?>\r\n" + Cp(xml.c_str())), xrOk);
+  const TJournalIndex index(*doc.Root);
+  std::string numbers;
+  for (const TSearchHit& hit : SearchDreams({&index}, ParseSearchQuery(Cp("зеркало")), {}))
+    numbers += index.Dreams()[hit.Dream].Experience->GetAttribute("number");
+  EXPECT_EQ(numbers, expected);
 }
 
 TEST(SearchFilters, EachAloneAndTogether) {
