@@ -349,6 +349,7 @@ void TEditorPanel::ShowNotice(const QString& text) {
   if (current.contains(text)) return;
   lbl_Notice->setText(current.isEmpty() ? text : current + QLatin1Char(' ') + text);
   lbl_Notice->setToolTip(lbl_Notice->text());
+  PlaceNotice();
   lbl_Notice->show();
   lbl_Notice->raise();
 }
@@ -454,7 +455,11 @@ void TEditorPanel::PlaceNotice() {
     FLayout->Place(lbl_Notice, QRect(4, top, std::max(40, btn_ReadOnly->x() - 8), std::max(14, wa.height() - top - 1)),
                    akLeft | akRight | akBottom);
   } else {
-    FLayout->Place(lbl_Notice, QRect(4, 41, wa.width() - 8, 14), akLeft | akTop | akRight);
+    // Below the name (and the library's own box), as tall as its wrapped text.
+    const int top = FKind == ekLibrary ? box_ConfirmDelete->geometry().bottom() + 4 : 41;
+    const int width = std::max(40, wa.width() - 8);
+    FLayout->Place(lbl_Notice, QRect(4, top, width, std::max(14, lbl_Notice->heightForWidth(width))),
+                   akLeft | akTop | akRight);
   }
 }
 

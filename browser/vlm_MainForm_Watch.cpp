@@ -71,8 +71,15 @@ void Tfrm_MainForm::StartWatching() {
       if (const QModelIndex row = RowByCaptions(FTreeModel->index(0, 0), rows); row.isValid())
         tre_Directory->expand(row);
   });
-  connect(FCore.get(), &TLibrary::LibraryReplaced, this,
-          [this] { FConfirmDelete = ReadLibrarySettings(*FLibrary->Root).ConfirmDelete; });
+  // Its settings that show in the window follow it: the question before deleting, the labels.
+  connect(FCore.get(), &TLibrary::LibraryReplaced, this, [this] {
+    const TLibrarySettings settings = ReadLibrarySettings(*FLibrary->Root);
+    FConfirmDelete = settings.ConfirmDelete;
+    for (int n = 1; n <= kLabelCount; ++n) {
+      FLabelDefined[n - 1] = settings.LabelDefined[n - 1];
+      pnl_WorkArea->SetLabelCaption(n, FLabelDefined[n - 1] ? FromCp(settings.LabelCaptions[n - 1]) : QString());
+    }
+  });
 }
 
 void Tfrm_MainForm::WatchOpenFiles() {

@@ -16,9 +16,9 @@ protected:
     return QDir(Library.Path()).entryList({pattern}, QDir::Files);
   }
   QStringList LibraryConflicts() const { return ConflictCopies(QStringLiteral("dreams.conflict-*.ini")); }
-  // dreams.ini as another program writes it: catalog A keeps J, a catalog B is new.
+  // dreams.ini as another program writes it: catalog A keeps J, a catalog B and a label are new.
   void WriteTheirLibrary() {
-    Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"A\">\n"
+    Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <label caption=\"Яркий\" />\n  <directory name=\"A\">\n"
                                         "    <file name=\"J\" path=\"j.xml\" default=\"yes\" />\n  </directory>\n"
                                         "  <directory name=\"B\" />\n</dreamlibrary>\n"));
   }
@@ -89,6 +89,7 @@ TEST_F(WatchTest, TheLibraryChangedElsewhereIsShownAgainAndADamagedOneIsNotTaken
   EXPECT_EQ(CurrentItem()->text(0), QStringLiteral("d1")) << "the selection stays";
   EXPECT_EQ(Form->Library().Journals().Find(Journal->FileName), Journal) << "the open journal stays";
   EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("dreams.ini")));
+  EXPECT_EQ(Editors().LabelBox(1)->text(), QStringLiteral("Яркий"));
   EXPECT_NE(Item(QStringLiteral("unsaved")), nullptr);
   EXPECT_TRUE(Form->Library().IsChanged(Journal));
   EXPECT_EQ(Form->Library().UndoStack().count(), 0);
