@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontDatabase>
 #include <QPersistentModelIndex>
@@ -128,6 +129,10 @@ void DayDeletionStep(benchmark::State& state, bool timeRedo) {
   static TFiftyYears folder;
   auto form = std::make_unique<Tfrm_MainForm>(ui, folder.Dir.path() + QLatin1Char('/'));
   form->show();
+  // The default journal is read on a thread while the window shows.
+  QElapsedTimer waited;
+  waited.start();
+  while (form->DefaultJournalsPending() && waited.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
   const QPersistentModelIndex journal = Find(*form, "Fifty");
   if (!journal.isValid() || Rows(*form, journal) < 18000) {
     state.SkipWithError("the 50-year journal is not in the tree");
