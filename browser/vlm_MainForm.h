@@ -348,6 +348,8 @@ private:
   };
   // Where an edit of the selected entry goes; for a journal's name (`ofName`) its library entry.
   TEditTarget EditTarget(bool ofName = false) const;
+  // The library entry of a journal's root row: its own, else the first that shows the journal.
+  TXMLNode* JournalEntryOf(const QModelIndex& root) const;
   void CreateExportActions();
   // The tree's context menu: the row under the mouse is selected, then its actions are offered.
   void ConnectTreeMenu();

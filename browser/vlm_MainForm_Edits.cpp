@@ -12,12 +12,16 @@ Tfrm_MainForm::TEditTarget Tfrm_MainForm::EditTarget(bool ofName) const {
   if (!element || !document) return {};
   // A journal's name is kept by its library entry: its own, also when two entries share it.
   if (ofName && element->Name == tagJournal) {
-    TXMLNode* entry = LibraryEntryOfNode(FCurrentNode);
-    if (!entry && FPairs) entry = FPairs->FirstOf(element);
+    TXMLNode* entry = JournalEntryOf(FCurrentNode);
     if (!entry) return {};
     return {&FCore->Document(), entry};
   }
   return {document, element};
+}
+
+TXMLNode* Tfrm_MainForm::JournalEntryOf(const QModelIndex& root) const {
+  TXMLNode* entry = LibraryEntryOfNode(root);  // its own entry, also when two share the journal
+  return entry || !FPairs ? entry : FPairs->FirstOf(NodeOf(root));
 }
 
 void Tfrm_MainForm::ConnectEditorPanel() {

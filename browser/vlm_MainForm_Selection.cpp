@@ -63,8 +63,7 @@ void Tfrm_MainForm::tre_DirectoryChanging(const QModelIndex& node) {
     }
     ShowJournalStatistics(node);  // an entry without a file shows empty charts
   } else if (name == tagJournal) {
-    TXMLNode* entry = LibraryEntryOfNode(node);  // its own entry, also when two share the journal
-    if (!entry && FPairs) entry = FPairs->FirstOf(element);
+    TXMLNode* entry = JournalEntryOf(node);
     pnl_WorkArea->LoadEntry(ekJournal, *element, unwritten, entry);
     if (!FStepping) MarkDefaultJournal(entry);
     ShowJournalStatistics(node);
