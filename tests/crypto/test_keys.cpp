@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <regex>
 #include <string>
 
@@ -45,13 +46,15 @@ TEST_F(KeysTest, TheRecoveryKeyOpensAsShownAsTypedLooselyAndIsToldMistypedOrWron
   ASSERT_EQ(TLibraryKey::UnlockWithRecovery(Key.Block(), Recovery, unlocked), seOk);
   EXPECT_TRUE(Opens(unlocked));
 
-  // Lower case, blanks for dashes, O for 0 and Cyrillic look-alikes read as the line.
+  // Lower case, blanks for dashes, O for 0 and Cyrillic look-alikes (of ten letters, so that
+  // nearly every line has some) read as the line.
+  const std::map<char, std::string> cyrillic = {{'A', "А"}, {'B', "в"}, {'C', "с"}, {'E', "Е"}, {'H', "н"},
+                                                {'K', "К"}, {'M', "м"}, {'P', "Р"}, {'T', "т"}, {'X', "х"}};
   std::string loose;
   for (char c : Recovery) {
     if (c == '-') loose += "  ";
     else if (c == '0') loose += 'o';
-    else if (c == 'K') loose += "К";
-    else if (c == 'C') loose += "с";
+    else if (cyrillic.count(c)) loose += cyrillic.at(c);
     else loose += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   TLibraryKey again;
