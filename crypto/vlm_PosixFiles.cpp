@@ -130,6 +130,7 @@ bool TPosixFiles::Rename(const std::string& from, const std::string& to, std::st
 }
 
 bool TPosixFiles::Remove(const std::string& path, std::string& error) {
+  RemoveLeftoverCopies(path, kWritingInfix);  // what a write of it killed part-way left
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
     error = Failed(crypto_res::ActionRemove, errno);
     return false;

@@ -8,7 +8,7 @@ public:
   bool Exists(const std::string& path) override;
   bool Read(const std::string& path, std::string& bytes, std::string& error) override;
   // A false return leaves the file as it was. A killed write leaves a hidden ".NAME.writing-XXXXXX"
-  // beside it, removed by the next write of the same file.
+  // beside it, removed by the next write or removal of the same file.
   bool Write(const std::string& path, std::string_view bytes, std::string& error) override;
   bool Rename(const std::string& from, const std::string& to, std::string& error) override;
   bool Remove(const std::string& path, std::string& error) override;
