@@ -22,7 +22,7 @@
 // streamed save knows it) refuses a shortened or lengthened file before any plaintext is produced,
 // and the FINAL tag one cut short and given a forged length. Segments let a whole file be sealed
 // and opened on several cores at once. The first line tells sealed bytes from a plain journal,
-// which begins with "<?xml". vlm_SealedStream.h seals and opens a chunk at a time.
+// which begins with "<?xml". vlm_SealedStream.h seals and opens a file a chunk at a time.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -48,9 +48,9 @@ TSealError ExpectSealed(std::string_view head, bool encryptedLibrary);
 TSealError Seal(std::string_view plain, const TLibraryKey& key, std::string& sealed);
 
 // Opens sealed bytes into `plain` (replaced; a buffer kept from an earlier call is reused), on up
-// to four threads: all of it, or on any error nothing (what was decrypted before the error is wiped). seNotSealed,
-// seNewerFormat, seDamagedHeader, seBadParameters, seOtherKey (sealed with another data key:
-// SealedKeyBlock names it), seTruncated, seDamaged.
+// to four threads: all of it, or on any error nothing (what was decrypted before the error is
+// wiped). seNotSealed, seNewerFormat, seDamagedHeader, seBadParameters, seOtherKey (sealed with
+// another data key: SealedKeyBlock names it), seTruncated, seDamaged.
 TSealError OpenSealed(std::string_view sealed, const TLibraryKey& key, std::string& plain);
 
 // The key record in the header of sealed bytes (the first kSealedHeaderBytes suffice), to unlock a

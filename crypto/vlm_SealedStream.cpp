@@ -26,13 +26,13 @@ unsigned char* Bytes(std::string& s) { return reinterpret_cast<unsigned char*>(s
 
 TSealWriter::TSealWriter(int fd, const TLibraryKey& key) : FFd(fd) { Begin(key); }
 
-TSealWriter::TSealWriter(std::string& out, const TLibraryKey& key) : FOut(&out) {
-  FOut->clear();
-  Begin(key);
-}
-
 // The header but for the length and the checksum, which Finish fills in.
 void TSealWriter::Begin(const TLibraryKey& key) {
+  if (key.Empty() || !SodiumReady()) {
+    errno = EINVAL;
+    FFailed = true;
+    return;
+  }
   FState = TSecretBytes(sizeof(TState));
   FStreamKey = key.StreamKey();
   std::memset(FHeader, 0, sizeof FHeader);
@@ -52,10 +52,6 @@ crypto_secretstream_xchacha20poly1305_state* TSealWriter::State() noexcept {
 }
 
 bool TSealWriter::Put(const unsigned char* bytes, std::size_t n) {
-  if (FOut) {
-    FOut->append(reinterpret_cast<const char*>(bytes), n);
-    return true;
-  }
   while (n > 0) {
     const ssize_t put = ::write(FFd, bytes, n);
     if (put < 0 && errno == EINTR) continue;
@@ -116,10 +112,6 @@ bool TSealWriter::Finish() {
   if (!PushBuffered(true)) return false;
   HeaderChecksum(FHeader, FHeader + kChecksumAt);
   const std::size_t n = kHeaderBytes - kLengthAt;  // the length and the checksum
-  if (FOut) {
-    std::memcpy(FOut->data() + kLengthAt, FHeader + kLengthAt, n);
-    return true;
-  }
   for (;;) {
     const ssize_t put = ::pwrite(FFd, FHeader + kLengthAt, n, static_cast<off_t>(kLengthAt));
     if (put < 0 && errno == EINTR) continue;
@@ -133,22 +125,15 @@ bool TSealWriter::Finish() {
 
 TSealReader::TSealReader(int fd, const TLibraryKey& key) : FFd(fd), FKey(key) {}
 
-TSealReader::TSealReader(std::string_view sealed, const TLibraryKey& key) : FSealed(sealed), FKey(key) {}
-
 TSealReader::~TSealReader() { WipeString(FPlain); }
 
 crypto_secretstream_xchacha20poly1305_state* TSealReader::State() noexcept {
   return reinterpret_cast<TState*>(FState.Data());
 }
 
-// The next n bytes of the file: a view of the bytes in memory, or read into FCipher. nullptr when
-// the file ends first or cannot be read (FError set).
+// The next n bytes of the file, read into FCipher. nullptr when the file ends first (it was cut
+// after Begin) or cannot be read (FError set).
 const unsigned char* TSealReader::Fetch(std::size_t n) {
-  if (FFd < 0) {
-    if (FSealed.size() - FAt < n) return FError = seTruncated, nullptr;
-    FAt += n;
-    return reinterpret_cast<const unsigned char*>(FSealed.data()) + FAt - n;
-  }
   if (FCipher.size() < n) FCipher.resize(n);
   std::size_t got = 0;
   while (got < n) {
@@ -162,12 +147,9 @@ const unsigned char* TSealReader::Fetch(std::size_t n) {
 
 TSealError TSealReader::Begin() {
   if (!SodiumReady()) return FError = seUnavailable;
-  std::uint64_t size = FSealed.size();
-  if (FFd >= 0) {
-    struct stat st {};
-    if (::fstat(FFd, &st) != 0) return FError = seCannotRead;
-    size = static_cast<std::uint64_t>(st.st_size);
-  }
+  struct stat st {};
+  if (::fstat(FFd, &st) != 0) return FError = seCannotRead;
+  const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
   const std::size_t head = static_cast<std::size_t>(std::min<std::uint64_t>(kHeaderBytes, size));
   const unsigned char* h = Fetch(head);
   if (!h) return FError;

@@ -1,25 +1,26 @@
 #pragma once
-// Sealing and opening a chunk at a time, so that a large journal is never held twice in memory and
-// a save or a load can run beside the XML writer and reader: the writer takes the text in pieces as
-// it is produced, the reader hands it out like read(2). Over a file descriptor or bytes in memory.
+// Sealing and opening a file a chunk at a time, so that a large journal is never held twice in
+// memory and a save or a load can run beside the XML writer and reader: the writer takes the text
+// in pieces as it is produced, the reader hands it out like read(2). Both keep a reference to the
+// key, which must outlive them.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "vlm_Sealed.h"
+#include "vlm_Secret.h"
 
 struct crypto_secretstream_xchacha20poly1305_state;
 
 // Writes a sealed file: the header at once, each chunk once full (a segment's stream header before
-// its first), the last at Finish, then the plaintext length and the checksum
-// into the header (pwrite for a file). One thread.
+// its first), the last at Finish, then the plaintext length and the checksum into the header
+// (pwrite). One thread. A file not finished is no sealed file: the caller throws it away.
 class TSealWriter {
 public:
-  // `fd`: a file open for writing, at its start (a new temporary file). `key` must not be empty.
+  // `fd`: a file open for writing, at its start (a new temporary file). An empty key fails every
+  // call (EINVAL).
   TSealWriter(int fd, const TLibraryKey& key);
-  // Appends to `out` (replaced).
-  TSealWriter(std::string& out, const TLibraryKey& key);
   ~TSealWriter();
   TSealWriter(const TSealWriter&) = delete;
   TSealWriter& operator=(const TSealWriter&) = delete;
@@ -34,10 +35,9 @@ private:
   bool Push(const char* plain, std::size_t n, bool final);
   bool PushBuffered(bool final);
   int FFd = -1;
-  std::string* FOut = nullptr;
   unsigned char FHeader[kSealedHeaderBytes];
   std::string FPlain;   // the chunk being filled (wiped as it goes)
-  std::string FCipher;  // a sealed chunk on its way out (a file's only)
+  std::string FCipher;  // a sealed chunk on its way out
   std::uint64_t FLength = 0, FChunk = 0;  // text taken; chunks sent
   const unsigned char* FStreamKey = nullptr;
   bool FFailed = false;
@@ -45,15 +45,15 @@ private:
   crypto_secretstream_xchacha20poly1305_state* State() noexcept;
 };
 
-// Reads a sealed file, one thread. Begin checks the header, the key and the file's size against the
-// length the header gives, before any plaintext: a shortened or lengthened file is refused then. Each chunk is
-// authenticated before its bytes are handed out; a change in the middle is found when its chunk is
-// reached, and what was read before must then be dropped (the reader of the XML drops a tree whose
-// text failed). Read returning 0 with Error() seOk is the only proof that the whole file was good.
+// Reads a sealed file, one thread. Begin checks the header, the key and the file's size against
+// the length the header gives, before any plaintext: a shortened or lengthened file is refused
+// then. Each chunk is authenticated before its bytes are handed out; a change in the middle is
+// found when its chunk is reached, and what was read before must then be dropped (as the XML
+// reader drops a tree whose text failed). Read returning 0 with Error() seOk is the only proof
+// that the whole file was good.
 class TSealReader {
 public:
-  TSealReader(int fd, const TLibraryKey& key);               // a file open for reading, at its start
-  TSealReader(std::string_view sealed, const TLibraryKey& key);  // not copied
+  TSealReader(int fd, const TLibraryKey& key);  // a file open for reading, at its start
   ~TSealReader();
   TSealReader(const TSealReader&) = delete;
   TSealReader& operator=(const TSealReader&) = delete;
@@ -69,8 +69,6 @@ private:
   bool Pull(unsigned char* to);
   std::size_t NextSize() const;
   int FFd = -1;
-  std::string_view FSealed;
-  std::size_t FAt = 0;
   const TLibraryKey& FKey;
   TSealError FError = seOk;
   std::uint64_t FChunkBytes = 0, FSegmentChunks = 0, FLength = 0, FChunks = 0, FDone = 0;
