@@ -25,6 +25,7 @@ public:
   std::map<std::string, std::string> Disk;
   int StepsBeforeKill = INT_MAX;
   int WritesBeforeFull = INT_MAX;
+  bool LosesLastByte = false;  // a disk that says it wrote what it did not
   bool Killed = false;
 
   bool Exists(const std::string& path) override { return Disk.count(path) > 0; }
@@ -39,7 +40,7 @@ public:
       return false;
     }
     if (!Step()) return Fail(error);
-    Disk[path] = std::string(bytes);
+    Disk[path] = std::string(bytes.substr(0, bytes.size() - (LosesLastByte && !bytes.empty())));
     return true;
   }
   bool Rename(const std::string& from, const std::string& to, std::string& error) override {
@@ -168,6 +169,16 @@ TEST_F(RekeyTest, AFullDiskAtAnyWriteLeavesTheOldKeyOrFinishesOnTheNextStart) {
       EXPECT_EQ(KeyOf(files, 0), &New);
     }
   }
+}
+
+TEST_F(RekeyTest, ANewFormThatDoesNotReadBackAsWrittenStopsThePlan) {
+  TFakeFiles files = Start;
+  files.LosesLastByte = true;
+  const TRekeyResult r = Run(files);
+  EXPECT_FALSE(r.Committed);
+  EXPECT_NE(r.Error.find(kJournals[0]), std::string::npos) << r.Error;
+  ExpectSettled(files, "lost a byte");
+  EXPECT_EQ(KeyOf(files, 0), &Old);
 }
 
 TEST_F(RekeyTest, AJournalInAnotherFormIsNamedAndNothingChanges) {
