@@ -10,10 +10,11 @@
 // [tree] read the journals' nodes: call them on the thread that owns the documents (the window's),
 // or where no one changes the documents meanwhile. Every other member touches only the engine's
 // own data and may run on any thread; in particular the costly first word forms:
-//   window thread:  engine.AddJournal(root); engine.ReadTexts();   (copies the texts, ~20 ms)
-//   worker thread:  engine.MakeWordForms(); engine.Themes(...);    (the stemming, ~300 ms)
+//   window thread:  engine.AddJournal(root); engine.ReadTexts();   (records and a copy of the texts)
+//   worker thread:  engine.MakeWordForms(); engine.Themes(...);    (the words found, interned, stemmed)
 //   window thread:  edits made meanwhile are passed on (UpdateDream, ...) once the worker is done.
-// Results are plain values, free of the engine.
+// Results are plain values, free of the engine. (bench/bench_insights.cpp measures each step on
+// the 50-year journal.)
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -36,8 +37,8 @@ struct TDateRange {
 // The journals of an engine a question is about, by the ids AddJournal gave.
 using TScope = std::vector<std::uint32_t>;
 
-// A dream: its journal and its place among the journal's records (kept while the engine lives;
-// a removed dream's place is not reused).
+// A dream: its journal and its place among the journal's records (a removed dream's place is not
+// reused; ReplaceJournal numbers the journal's dreams anew).
 struct TDreamRef {
   std::uint32_t Journal = 0, Dream = 0;
   bool operator==(const TDreamRef&) const = default;
@@ -66,7 +67,7 @@ struct TRecall {
   double DreamsPerNight = 0.0;
   int LongestRun = 0;          // consecutive dates with dreams
   std::optional<int> LongestRunStart;  // its first day (the earliest of equal runs)
-  int CurrentRun = 0;          // the run that ends today or, when today has none yet, yesterday
+  int CurrentRun = 0;          // the run (in the range) that ends today or, when today has none yet, yesterday
   std::array<int, 7> NightsByWeekday{}, DreamsByWeekday{};  // Monday first
   std::array<int, 12> NightsByMonth{}, DreamsByMonth{};     // January first
 };
@@ -117,6 +118,7 @@ struct TContrastOptions {
 
 class TInsights {
 public:
+  // Throws std::runtime_error when libstemmer has no Russian or English stemmer.
   TInsights();
   ~TInsights();
   TInsights(TInsights&&) noexcept;
@@ -161,14 +163,19 @@ public:
   std::vector<TDreamRef> OnThisNight(const TScope& scope, int day) const;
 
   // The members below need the word forms: without them they make them first ([tree] then).
+  // The word forms held by the most dreams of the scope and range (the undated dreams too when
+  // the range is open at both ends), each dream counted once. The counts are kept and follow the
+  // changes passed on, so the same question after an edit costs a sum, not a count.
   TThemes Themes(const TScope& scope, const TDateRange& range, const TThemeOptions& options = {});
-  // Themes much more frequent in the latest part of the range than before it. The latest part
-  // begins at options.RecentFrom; by default it is the last year, quarter, month or week of the
-  // range (or of the dreams' dates), the longest of them the range holds three times.
+  // Themes much more frequent in the latest part of the range than before it (dated dreams). The
+  // latest part begins at options.RecentFrom; by default it is the last year, quarter, month or
+  // week of the range (or of the dreams' dates), the longest of them the range holds three times.
   TContrast RisingThemes(const TScope& scope, const TDateRange& range, const TContrastOptions& options = {});
   // Words over-represented in dreams carrying label `label` (1 .. 4) against those without it.
   TContrast LabelWords(const TScope& scope, const TDateRange& range, int label, const TContrastOptions& options = {});
-  // [tree, for phrases] The dreams of the scope and range that hold every term of the query, in order.
+  // [tree, for phrases] The dreams of the scope and range that hold every term of the query
+  // (in a field of their own or their night's comment), journal by journal in the order read;
+  // nothing for an empty query.
   std::vector<TDreamRef> FindDreams(const TScope& scope, const TDateRange& range, TWordQuery& query);
 
   // Bytes the word forms take (the lexicon, every dream's and night's ids, and the counts the last
