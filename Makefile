@@ -45,6 +45,7 @@ bench: build
 	@$(BUILD)/bin/velmora_bench_backups
 	@$(BUILD)/bin/velmora_bench_spelling
 	@$(BUILD)/bin/velmora_bench_export
+	@$(BUILD)/bin/velmora_bench_insights
 
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF"
