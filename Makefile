@@ -46,6 +46,7 @@ bench: build
 	@$(BUILD)/bin/velmora_bench_spelling
 	@$(BUILD)/bin/velmora_bench_export
 	@$(BUILD)/bin/velmora_bench_crypto
+	@$(BUILD)/bin/velmora_bench_insights
 
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=build-asan CMAKE_FLAGS="-DVELMORA_SANITIZE=ON -DVELMORA_BUILD_BENCH=OFF"
