@@ -313,7 +313,9 @@ private:
   bool CheckLogin();
   void ApplySettings(const TLibrarySettings& settings, QStringList& problems);
   void ReadIcon(const TIconSetting& icon, QStringList& problems);
+  // The window's geometry (vlm_MainForm_Geometry.cpp): applied at start-up, stored at exit.
   void ApplyGeometry(const TFormGeometry& form);
+  void StoreGeometry();
   // Opens the journal of a library entry; the entry's rows show its days.
   void LoadJournal(TXMLNode* fileElement);
   // The tool tip of a row: why the library or a journal is only viewed.
@@ -381,6 +383,7 @@ private:
   int FExitStatus = 0;
   TLibraryLock FLock;  // held from start-up until every file has been written
   bool FCentred = false;       // the first showing centres the window
+  bool FOpenMaximized = false;  // the window was closed maximised: the first showing maximises it
   bool FCloseAccepted = false;  // the shut-down writing ran and the user let the window close
   QImage FScratch;  // the last icon picture read while building the tree
   // Saving by itself and dated backups.
