@@ -374,6 +374,14 @@ inline constexpr const char* ExportCannotWrite = "Не удалось запис
 inline constexpr const char* ExportCannotReadJournal = "Не удалось прочитать журнал \"%1\": %2";
 inline constexpr const char* ExportFolderNotReplaced = "папку с картинками не удалось заменить";
 inline constexpr const char* ExportPdfFailed = "не удалось создать PDF";
+// %1 the dream (number and title), %2 how many characters did not fit.
+inline constexpr const char* ExportTextNotPlaced = "текст сновидения \"%1\" не удалось разместить на страницах (%2 знаков)";
+inline constexpr const char* ExportReading = "Чтение журналов для экспорта...";
+inline constexpr const char* ExportFinishing = "Запись файла...";
+// On the notice line: %1 the time of day, %2 the file.
+inline constexpr const char* MsgExported = "%1 экспорт записан в файл \"%2\".";
+inline constexpr const char* MsgExportCancelled = "%1 экспорт отменён, файл не записан.";
+inline constexpr const char* MsgPrintCut = "Подготовка к печати прервана: показаны не все страницы.";
 // The command line.
 inline constexpr const char* CliUsage =
     "Без параметров открывается окно программы. Экспорт без окна:\n"
