@@ -40,8 +40,6 @@
 
 class QAction;
 class QCheckBox;
-class QElapsedTimer;
-class QProgressDialog;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -358,7 +356,7 @@ private:
   struct TExportJob;
   // What the selection exports; none when nothing exportable is selected.
   std::unique_ptr<TExportJob> ExportJobOfSelection();
-  TExportOptions ExportOptions(QProgressDialog& dialog, QElapsedTimer& shown);
+  TExportOptions ExportOptions(TProgressWindow& progress);
   // A typed text as document bytes; characters without a Windows-1251 byte are left out, said once.
   std::string DocumentText(const QString& text);
   bool MayChangeBelow(const QModelIndex& parent);
