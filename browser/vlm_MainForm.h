@@ -406,6 +406,7 @@ private:
   std::vector<std::string> FOwnWrites;             // files the save under way replaces
   std::vector<TSaveReport::TBackup> FConflicts;    // their versions kept by the save under way
   bool FAskingAboutFile = false;
+  bool FRestoring = false;  // a restore exchanges a document and saves it: no save by itself meanwhile
   TAutoSave* FAutoSave = nullptr;  // a child of the window
   std::unique_ptr<TBackupKeeper> FBackups;
   // The calendar's node: a journal, catalog or the library (compared only, it may be gone).

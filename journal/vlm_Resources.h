@@ -429,6 +429,12 @@ inline constexpr const char* MsgRestoreRefused =
 // %1 the file, %2 the backup's date and time.
 inline constexpr const char* MsgRestored =
     "Файл \"%1\" восстановлен из копии от %2; прежняя версия сохранена в копиях (отменить: Ctrl+Z).";
+inline constexpr const char* RestoreWaitingBackups = "Подготовка резервных копий...";
+inline constexpr const char* RestoreReading = "Чтение резервной копии...";
+inline constexpr const char* RestoreWriting = "Восстановление и сохранение...";
+inline constexpr const char* RestorePreviewReading = "Чтение копии...";
+// On the notice line: %1 the time of day.
+inline constexpr const char* MsgRestoreCancelled = "%1 восстановление отменено, ничего не изменено.";
 inline constexpr const char* MsgRestoreKeepFailed =
     "Не удалось сохранить текущую версию файла \"%1\" в резервных копиях; восстановление отменено.";
 inline constexpr const char* ReasonBackupNotOpened = "файл не открывается";
