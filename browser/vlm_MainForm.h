@@ -139,6 +139,10 @@ private:
   TSaveReport SaveFiles();
   // One notice naming the backups the save made, when it made any.
   void ReportBackups(const TSaveReport& report);
+  // The files a save would write now (changed, and not refused by the rules), as the user knows
+  // them; after the save, the notice line names them with the time (vlm_MainForm_Safety.cpp).
+  QStringList FilesToWrite() const;
+  void ShowSaved(const QStringList& files);
 public:
   // SaveFiles, then tells the user about the backups made and the files not written (the save
   // button's whole work). True when every file that may be written was written.

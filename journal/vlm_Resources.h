@@ -209,6 +209,9 @@ inline constexpr const char* MsgJournalAlreadyOpen =
 inline constexpr const char* MsgSaveFailureItem = "\"%1\": %2";
 // %1 the failure list, one line per file.
 inline constexpr const char* MsgSaveFailed = "Не удалось сохранить файлы:\n%1";
+// On the notice line after the save button: %1 the time of day, %2 the files written.
+inline constexpr const char* MsgSaved = "%1 сохранено: %2.";
+inline constexpr const char* MsgNothingToSave = "%1 всё уже сохранено, записывать нечего.";
 inline constexpr const char* MsgSaveFailedAtExit =
     "При выходе не удалось сохранить файлы:\n%1\n"
     "Вернуться в программу, чтобы сохранить их в другом месте или повторить попытку?";
