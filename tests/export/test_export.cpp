@@ -246,3 +246,59 @@ TEST_F(ExportTest, PdfOfADescriptionLongerThanOneLayoutHoldsEveryWordOnceInOrder
   }
   EXPECT_EQ(expected, kWords + 1);
 }
+
+TEST(ExportPictures, APictureStandsOnThePageWhereItsDreamStarts) {
+  const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+  const QString pdfimages = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
+  if (pdftotext.isEmpty() || pdfimages.isEmpty()) GTEST_SKIP() << "poppler-utils is not installed";
+  QTemporaryDir dir;
+  // Dreams of growing length, each with a picture a third of a page high: after a description
+  // one of them would be left at some page's foot.
+  constexpr int kDreams = 30;
+  std::string journal = "<?xml version=\"1.0\"?>\r\n<velmora>\r\n  <day name=\"01.01.20\">\r\n";
+  for (int k = 1; k <= kDreams; ++k) {
+    QImage picture(240, 320, QImage::Format_RGB32);
+    picture.fill(QColor::fromHsv(k * 12, 200, 200));
+    ASSERT_TRUE(picture.save(dir.filePath(QStringLiteral("p%1.png").arg(k))));
+    std::string words;
+    for (int w = 0; w < k * 40; ++w) words += Utf8ToCp1251("трава ");
+    journal += "    <experience number=\"" + std::to_string(k) + "\" title=\"" + Utf8ToCp1251("Картина ") + std::to_string(k) +
+               "\"><description>" + words + "</description><image path=\"p" + std::to_string(k) + ".png\" /></experience>\r\n";
+  }
+  journal += "  </day>\r\n</velmora>\r\n";
+  TXMLParser document;
+  ASSERT_EQ(document.LoadFromString(journal), xrOk);
+  TExportContent content;
+  ReadLabelCaptions(nullptr, content);
+  content.Title = QStringLiteral("J");
+  content.Journals.push_back(NightPart(content.Title, *document.Root->GetChild(0)));
+  TExportOptions options;
+  options.Format = TExportFormat::Pdf;
+  options.Output = dir.filePath(QStringLiteral("out.pdf"));
+  options.PictureFile = [&dir](const std::string& path) { return dir.filePath(QString::fromStdString(path)); };
+  ASSERT_EQ(Export(content, options).Outcome, TExportResult::Done);
+
+  auto run = [](const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return QString::fromUtf8(process.readAllStandardOutput());
+  };
+  // The page of each picture, in the order they are drawn (one per dream, in the dreams' order).
+  std::vector<int> imagePages;
+  for (const QString& line : run(pdfimages, {QStringLiteral("-list"), options.Output}).split(QLatin1Char('\n')).mid(2))
+    if (const QStringList fields = line.simplified().split(QLatin1Char(' ')); fields.size() > 2 && fields[2] == QStringLiteral("image"))
+      imagePages.push_back(fields[0].toInt());
+  ASSERT_EQ(imagePages.size(), std::size_t(kDreams));
+  const QStringList pages = run(pdftotext, {options.Output, QStringLiteral("-")}).split(QLatin1Char('\f'));
+  int checked = 0;
+  for (int k = 1; k <= kDreams; ++k) {
+    const QRegularExpression title(QStringLiteral("^%1\\. Картина %1$").arg(k), QRegularExpression::MultilineOption);
+    for (int page = 0; page < pages.size(); ++page)
+      if (title.match(pages[page]).hasMatch()) {
+        EXPECT_EQ(imagePages[std::size_t(k - 1)], page + 1) << "the picture of dream " << k;
+        ++checked;
+      }
+  }
+  EXPECT_EQ(checked, kDreams);
+}
