@@ -29,7 +29,8 @@ public:
   void WatchApplication();
   const QTimer& Timer() const { return FTimer; }
   bool Failing() const { return FFailing; }
-  // Saving waits (a dialog of the program is open, the window closes); the countdown starts again.
+  // Saving waits (the window closes, a question whose answer decides what is written is open, a
+  // restore is under way); the countdown starts again. Other dialogs do not hold it back.
   std::function<bool()> Busy;
 
 private:

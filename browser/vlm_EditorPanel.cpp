@@ -58,8 +58,9 @@ void TEditorPanel::LoadEntry(TEditorKind kind, const TXMLNode& element, bool doc
   FLoaded = true;
   FDocumentReadOnly = documentReadOnly;
   // A notice speaks of the entry shown before.
-  lbl_Notice->hide();
-  lbl_Notice->clear();
+  FNotes.clear();
+  FStatus.clear();
+  ShowNotes();
   FillEditors(kind, element, nameEntry);
   ArrangeEditors(kind);
   if (kind != ekExperience) return;
@@ -191,13 +192,17 @@ void TEditorPanel::CreateControls() {
   box_ConfirmDelete = new QCheckBox(Text(res::CaptionConfirmDelete), this);
   place(box_ConfirmDelete, QRect(5, 50, 300, 17), akLeftTop, false);
 
+  // Below the area, placed by the window (NoticeLine): the editors and charts never lie under it.
   lbl_Notice = new QLabel(this);
   lbl_Notice->setWordWrap(true);
   lbl_Notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lbl_Notice->setContentsMargins(4, 2, 4, 2);
   QPalette notice = lbl_Notice->palette();
   notice.setColor(QPalette::WindowText, QColor(160, 0, 0));  // stands out from the captions
   lbl_Notice->setPalette(notice);
-  place(lbl_Notice, QRect(4, 352, 340, 28), akLeft | akRight | akBottom, false);
+  // At most a few lines, so that the editors keep their room; the tool tip holds the whole text.
+  lbl_Notice->setMaximumHeight(kNoticeLines * lbl_Notice->fontMetrics().lineSpacing() + 4);
+  lbl_Notice->hide();
 
   // The controls follow the area's size first; then what depends on them is placed.
   FLayout->AfterApply = [this] {
@@ -237,7 +242,7 @@ QCheckBox* TEditorPanel::LabelBox(int n) const {
   }
 }
 
-QString TEditorPanel::Notice() const { return lbl_Notice->isVisibleTo(this) ? lbl_Notice->text() : QString(); }
+QString TEditorPanel::Notice() const { return lbl_Notice->isHidden() ? QString() : lbl_Notice->text(); }
 
 void TEditorPanel::FollowResize() {
   // The zero label stays centred beside the track bar; the bevel spans the area less 6 pixels.
@@ -345,13 +350,22 @@ void TEditorPanel::ShowPicture(const QImage& picture) {
 }
 
 void TEditorPanel::ShowNotice(const QString& text) {
-  const QString current = lbl_Notice->isVisibleTo(this) ? lbl_Notice->text() : QString();
-  if (current.contains(text)) return;
-  lbl_Notice->setText(current.isEmpty() ? text : current + QLatin1Char(' ') + text);
+  if (FNotes.contains(text)) return;
+  FNotes << text;
+  ShowNotes();
+}
+
+void TEditorPanel::ShowStatus(const QString& text) {
+  FStatus = text;
+  ShowNotes();
+}
+
+void TEditorPanel::ShowNotes() {
+  QStringList all = FNotes;
+  if (!FStatus.isEmpty()) all << FStatus;
+  lbl_Notice->setText(all.join(QLatin1Char(' ')));
   lbl_Notice->setToolTip(lbl_Notice->text());
-  PlaceNotice();
-  lbl_Notice->show();
-  lbl_Notice->raise();
+  lbl_Notice->setVisible(!all.isEmpty());
 }
 
 void TEditorPanel::ArrangeEditors(TEditorKind kind) {
@@ -399,7 +413,6 @@ void TEditorPanel::ArrangeEditors(TEditorKind kind) {
     FLayout->Place(bvl_Border, border, akLeft | akRight | akBottom);
     show(energy, true);
     show(chartButtons, false);
-    PlaceNotice();
     return;
   }
 
@@ -427,7 +440,6 @@ void TEditorPanel::ArrangeEditors(TEditorKind kind) {
   // comment of a day.
   edt_Name->setReadOnly(FDocumentReadOnly);
   mmo_Comment->setReadOnly(FDocumentReadOnly);
-  PlaceNotice();
 }
 
 void TEditorPanel::PlaceComment() {
@@ -444,22 +456,6 @@ void TEditorPanel::PlaceComment() {
     // so it never shrinks to nothing after the window was larger when the dream was selected.
     const int width = std::max(kMinCommentWidth, wa.width() - (kDesignWidth - 290));
     FLayout->Place(mmo_Comment, QRect(4, lbl_Comment->y() + lbl_Comment->height() + 3, width, 64));
-  }
-}
-
-void TEditorPanel::PlaceNotice() {
-  const QSize wa = size();
-  if (FKind == ekExperience) {
-    // Below the bevel, left of the read-only box.
-    const int top = bvl_Border->y() + bvl_Border->height() + 1;
-    FLayout->Place(lbl_Notice, QRect(4, top, std::max(40, btn_ReadOnly->x() - 8), std::max(14, wa.height() - top - 1)),
-                   akLeft | akRight | akBottom);
-  } else {
-    // Below the name (and the library's own box), as tall as its wrapped text.
-    const int top = FKind == ekLibrary ? box_ConfirmDelete->geometry().bottom() + 4 : 41;
-    const int width = std::max(40, wa.width() - 8);
-    FLayout->Place(lbl_Notice, QRect(4, top, width, std::max(14, lbl_Notice->heightForWidth(width))),
-                   akLeft | akTop | akRight);
   }
 }
 

@@ -7,6 +7,7 @@
 //   vlm_EditorPanel.cpp           controls as designed, showing an entry, layout per kind, locking
 //   vlm_EditorPanel_Handlers.cpp  the change handlers of the editors, which emit the edits
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -66,10 +67,17 @@ public:
   QToolButton* RefreshButton(int n) const;
   TAnchorLayout* Anchors() const { return FLayout; }
 
-  // What could not be shown or stored, as the panel tells it without a modal box; empty when fine.
+  // What could not be shown or stored, and what was done (saved, exported), as the panel tells it
+  // without a modal box; empty when there is nothing to tell.
   QString Notice() const;
   // Adds `text` to the notice line (until another entry is shown).
   void ShowNotice(const QString& text);
+  // Puts `text` on the notice line in place of the last status (what the last save or export did).
+  void ShowStatus(const QString& text);
+  // The notice line, shown only while it holds something: the window places it below the area,
+  // so that nothing lies under it.
+  QLabel* NoticeLine() const { return lbl_Notice; }
+  static constexpr int kNoticeLines = 3;
 
   // Spell checking in the name, description and comment, with the user's own word list kept in
   // `personalFile`; nothing changes when no dictionary is installed (vlm_EditorSpelling.cpp).
@@ -161,7 +169,9 @@ private:
   QToolButton* btn_Refresh_3 = nullptr;
   QCheckBox* btn_ReadOnly = nullptr;
   QCheckBox* box_ConfirmDelete = nullptr;  // the library's: ask before deleting
-  QLabel* lbl_Notice = nullptr;  // one line of what could not be shown or stored
+  QLabel* lbl_Notice = nullptr;  // what could not be shown or stored, and the last status
+  QStringList FNotes;
+  QString FStatus;
 
   void CreateControls();
   void ConnectHandlers();
@@ -182,7 +192,7 @@ private:
   static void SetLevelColour(QLabel* label, bool red);  // red, or black
   // The comment memo's place for the current layout and size.
   void PlaceComment();
-  void PlaceNotice();
+  void ShowNotes();
   // Keeps what depends on the area's size where its layout wants it.
   void FollowResize();
 

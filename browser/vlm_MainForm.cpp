@@ -97,8 +97,16 @@ void Tfrm_MainForm::CreateControls() {
   tre_Directory->setSelectionMode(QAbstractItemView::SingleSelection);
   tre_Directory->setMinimumWidth(kMinPaneWidth);
 
-  pnl_WorkArea = new TEditorPanel(FUi, FAppDir, spt_Splitter);
-  pnl_WorkArea->setMinimumWidth(kMinPaneWidth);
+  // The work area, and below it its notice lines (the editors' notices, why a file is only viewed),
+  // one under another: no line lies over an editor or a chart.
+  auto* work = new QWidget(spt_Splitter);
+  work->setMinimumWidth(kMinPaneWidth);
+  auto* column = new QVBoxLayout(work);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  pnl_WorkArea = new TEditorPanel(FUi, FAppDir, work);
+  column->addWidget(pnl_WorkArea, 1);
+  column->addWidget(pnl_WorkArea->NoticeLine());
   pnl_WorkArea->ResolvePath = [this](const std::string& path) { return ResolvePath(path); };
   // The work area's controls follow its size first; then the charts are redrawn.
   pnl_WorkArea->OnResize = [this] { Run([this] { FormResize(); }); };
@@ -108,12 +116,14 @@ void Tfrm_MainForm::CreateControls() {
   CreateReadOnlyNotice();
 
   spt_Splitter->addWidget(tre_Directory);
-  spt_Splitter->addWidget(pnl_WorkArea);
+  spt_Splitter->addWidget(work);
   CreateSearchPanel();
   CreateCalendarPanel();
-  spt_Splitter->setStretchFactor(0, 0);  // the tree keeps its width when the window grows
+  // Both sides keep their share of the width as the window grows or shrinks (maximised, the tree
+  // grows too); the splitter's own dragging still sets the share.
+  spt_Splitter->setStretchFactor(0, 1);
   spt_Splitter->setStretchFactor(1, 1);
-  spt_Splitter->setSizes({kTreeWidth, kDesignWorkWidth});
+  spt_Splitter->setSizes({kTreeWidth, width() - kTreeWidth - spt_Splitter->handleWidth()});
 }
 
 void Tfrm_MainForm::CreateToolBar() {

@@ -40,8 +40,6 @@
 
 class QAction;
 class QCheckBox;
-class QElapsedTimer;
-class QProgressDialog;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -141,6 +139,10 @@ private:
   TSaveReport SaveFiles();
   // One notice naming the backups the save made, when it made any.
   void ReportBackups(const TSaveReport& report);
+  // The files a save would write now (changed, and not refused by the rules), as the user knows
+  // them; after the save, the notice line names them with the time (vlm_MainForm_Safety.cpp).
+  QStringList FilesToWrite() const;
+  void ShowSaved(const QStringList& files);
 public:
   // SaveFiles, then tells the user about the backups made and the files not written (the save
   // button's whole work). True when every file that may be written was written.
@@ -313,7 +315,9 @@ private:
   bool CheckLogin();
   void ApplySettings(const TLibrarySettings& settings, QStringList& problems);
   void ReadIcon(const TIconSetting& icon, QStringList& problems);
+  // The window's geometry (vlm_MainForm_Geometry.cpp): applied at start-up, stored at exit.
   void ApplyGeometry(const TFormGeometry& form);
+  void StoreGeometry();
   // Opens the journal of a library entry; the entry's rows show its days.
   void LoadJournal(TXMLNode* fileElement);
   // The tool tip of a row: why the library or a journal is only viewed.
@@ -356,7 +360,7 @@ private:
   struct TExportJob;
   // What the selection exports; none when nothing exportable is selected.
   std::unique_ptr<TExportJob> ExportJobOfSelection();
-  TExportOptions ExportOptions(QProgressDialog& dialog, QElapsedTimer& shown);
+  TExportOptions ExportOptions(TProgressWindow& progress);
   // A typed text as document bytes; characters without a Windows-1251 byte are left out, said once.
   std::string DocumentText(const QString& text);
   bool MayChangeBelow(const QModelIndex& parent);
@@ -381,6 +385,7 @@ private:
   int FExitStatus = 0;
   TLibraryLock FLock;  // held from start-up until every file has been written
   bool FCentred = false;       // the first showing centres the window
+  bool FOpenMaximized = false;  // the window was closed maximised: the first showing maximises it
   bool FCloseAccepted = false;  // the shut-down writing ran and the user let the window close
   QImage FScratch;  // the last icon picture read while building the tree
   // Saving by itself and dated backups.
@@ -405,6 +410,7 @@ private:
   std::vector<std::string> FOwnWrites;             // files the save under way replaces
   std::vector<TSaveReport::TBackup> FConflicts;    // their versions kept by the save under way
   bool FAskingAboutFile = false;
+  bool FRestoring = false;  // a restore exchanges a document and saves it: no save by itself meanwhile
   TAutoSave* FAutoSave = nullptr;  // a child of the window
   std::unique_ptr<TBackupKeeper> FBackups;
   // The calendar's node: a journal, catalog or the library (compared only, it may be gone).

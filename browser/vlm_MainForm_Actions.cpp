@@ -189,4 +189,7 @@ void Tfrm_MainForm::btn_DeleteClick() {
   if (FCurrentNode.isValid()) tre_DirectoryChanging(FCurrentNode);
 }
 
-void Tfrm_MainForm::btn_SaveClick() { SaveAndReport(); }
+void Tfrm_MainForm::btn_SaveClick() {
+  const QStringList files = FilesToWrite();
+  if (SaveAndReport()) ShowSaved(files);
+}

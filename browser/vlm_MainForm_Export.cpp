@@ -4,11 +4,10 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QListView>
 #include <QPrinter>
-#include <QProgressDialog>
+#include <QTime>
 #include <QScopeGuard>
 #include <QTreeView>
 #include <deque>
@@ -17,6 +16,7 @@
 #include "vlm_Files.h"
 #include "vlm_MainForm.h"
 #include "vlm_Pictures.h"
+#include "vlm_ProgressWindow.h"
 #include "vlm_Resources.h"
 #include "vlm_Search.h"
 #include "vlm_SearchPanel.h"
@@ -56,7 +56,8 @@ const TXMLNode* DayOf(const TXMLNode& root, const TXMLNode* dream) {
 // What an export of the selection holds, and the journals read for it alone.
 struct Tfrm_MainForm::TExportJob {
   TExportContent Content;
-  std::deque<TXMLParser> Read;
+  std::deque<std::shared_ptr<TXMLParser>> Read;
+  bool Cancelled = false;  // the user stopped the reading of the journals
 };
 
 Tfrm_MainForm::TSelectedEntry Tfrm_MainForm::SelectedEntry() const {
@@ -86,17 +87,30 @@ std::unique_ptr<Tfrm_MainForm::TExportJob> Tfrm_MainForm::ExportJobOfSelection()
     const TXMLNode* entry = FPairs && document ? FPairs->FirstOf(document->Root.get()) : nullptr;
     return entry ? NameOf(*entry) : QFileInfo(FromCp(document ? document->FileName : std::string())).completeBaseName();
   };
-  auto open = [this, &job](const TXMLNode& entry) -> const TXMLNode* {
+  std::unique_ptr<TProgressWindow> reading;  // shown once a journal has to be read
+  auto open = [this, &job, &reading](const TXMLNode& entry) -> const TXMLNode* {
     const std::string stored = entry.GetAttribute(attrPath);
-    if (stored == litUndefined) return nullptr;
+    if (stored == litUndefined || job->Cancelled) return nullptr;
     const std::string path = ResolvePath(stored);
     // A journal open in the window is exported as it is now, unsaved changes included.
     if (const TXMLParser* open = FJournals->Find(path)) return open->Root.get();
     if (!PathExists(path)) return nullptr;
-    TXMLParser& read = job->Read.emplace_back();
-    const QString error = ReadDocumentOnly(QString::fromStdString(NativePath(path)), read);
-    if (!error.isEmpty()) FUi.ShowWarning(this, error);
-    return read.Root ? read.Root.get() : nullptr;
+    // Read on a thread of its own (a journal of many years takes a while), the window answering.
+    if (!reading) reading = FUi.ShowProgress(this, Text(res::ExportReading));
+    using TRead = std::pair<std::shared_ptr<TXMLParser>, QString>;
+    const QString file = QString::fromStdString(NativePath(path));
+    const std::optional<TRead> read = RunAside<TRead>(*reading, [file] {
+      auto document = std::make_shared<TXMLParser>();
+      QString error = ReadDocumentOnly(file, *document);
+      return TRead{document, error};
+    });
+    if (!read) {
+      job->Cancelled = true;
+      return nullptr;
+    }
+    if (!read->second.isEmpty()) FUi.ShowWarning(this, read->second);
+    job->Read.push_back(read->first);
+    return job->Read.back()->Root ? job->Read.back()->Root.get() : nullptr;
   };
 
   // The search's results when its list has the focus.
@@ -135,20 +149,12 @@ std::unique_ptr<Tfrm_MainForm::TExportJob> Tfrm_MainForm::ExportJobOfSelection()
   return job;
 }
 
-TExportOptions Tfrm_MainForm::ExportOptions(QProgressDialog& dialog, QElapsedTimer& shown) {
+TExportOptions Tfrm_MainForm::ExportOptions(TProgressWindow& progress) {
   TExportOptions options;
   options.PictureFile = [this](const std::string& path) { return QString::fromStdString(NativePath(ResolvePath(path))); };
-  options.Progress = [&dialog, &shown](int done, int total) {
-    // The dialog moves about every 50 ms. Only the dialog's own events are taken meanwhile: the
-    // window is blocked by it, and the file watch (socket notifiers) waits, so no document the
-    // export reads is read again or changed under it.
-    if (shown.isValid() && shown.elapsed() < 50 && done < total) return true;
-    shown.start();
-    dialog.setMaximum(std::max(total, 1));
-    dialog.setValue(std::min(done, std::max(total, 1) - 1));
-    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
-    return !dialog.wasCanceled();
-  };
+  // Only the progress window's own events are taken meanwhile: the window is blocked by it, and
+  // the file watch waits (FExporting), so no document the export reads is read again under it.
+  options.Progress = [&progress](int done, int total) { return progress.Step(done, total); };
   return options;
 }
 
@@ -174,12 +180,17 @@ std::pair<QDate, QDate> DatesOf(const TExportContent& content) {
 }  // namespace
 
 void Tfrm_MainForm::ExportSelection() {
+  // From the first journal read for it, the documents are only read: none is read again meanwhile.
+  FExporting = true;
+  const auto done = qScopeGuard([this] { FExporting = false; });
   const std::unique_ptr<TExportJob> job = ExportJobOfSelection();
   if (!job) return FUi.ShowWarning(this, Text(res::ExportNothing));
+  if (job->Cancelled) return pnl_WorkArea->ShowStatus(Text(res::MsgExportCancelled).arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
   QStringList filters;
   for (TExportFormat format : kFormats) filters << Text(FilterOf(format));
   QString filter = filters.first();
-  const QString proposed = QDir::home().filePath(ProposedFileName(job->Content, TExportFormat::Html));
+  // Beside the library, where the user keeps the diary (not the home folder, which may be root's).
+  const QString proposed = QDir(FLibraryDir).filePath(ProposedFileName(job->Content, TExportFormat::Html));
   TUserInteraction::TExportDates dates;
   dates.Offered = NightCount(job->Content) > 1;
   std::tie(dates.From, dates.To) = DatesOf(job->Content);
@@ -201,33 +212,34 @@ void Tfrm_MainForm::ExportSelection() {
   else file += QLatin1Char('.') + ExportSuffix(format);
   if (QFileInfo::exists(file) && !FUi.AskReplaceFile(this, file)) return;
 
-  QProgressDialog dialog(Text(res::ExportProgress), Text(res::ExportCancel), 0, std::max(job->Content.DreamCount(), 1), this);
-  dialog.setWindowModality(Qt::WindowModal);
-  dialog.setMinimumDuration(500);
-  QElapsedTimer shown;
-  TExportOptions options = ExportOptions(dialog, shown);
-  options.Format = format;
-  options.Output = file;
-  FExporting = true;
-  const auto done = qScopeGuard([this] { FExporting = false; });
-  const TExportResult result = Export(job->Content, options);
-  dialog.reset();
-  if (result.Outcome == TExportResult::Failed) FUi.ShowError(this, result.Error);
+  TExportResult result;
+  {
+    const std::unique_ptr<TProgressWindow> progress = FUi.ShowProgress(this, Text(res::ExportProgress));
+    TExportOptions options = ExportOptions(*progress);
+    options.Format = format;
+    options.Output = file;
+    result = Export(job->Content, options);
+  }
+  // Said on the notice line: nothing waits for an answer.
+  const QString now = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+  if (result.Outcome == TExportResult::Failed) return FUi.ShowError(this, result.Error);
+  if (result.Outcome == TExportResult::Cancelled) return pnl_WorkArea->ShowStatus(Text(res::MsgExportCancelled).arg(now));
+  pnl_WorkArea->ShowStatus(Text(res::MsgExported).arg(now, QDir::toNativeSeparators(file)));
 }
 
 void Tfrm_MainForm::PrintSelection() {
-  const std::unique_ptr<TExportJob> job = ExportJobOfSelection();
-  if (!job) return FUi.ShowWarning(this, Text(res::ExportNothing));
   // The preview paints again whenever asked, from the same documents, until it is closed.
   FExporting = true;
   const auto done = qScopeGuard([this] { FExporting = false; });
-  FUi.ShowPrintPreview(this, [this, &job](QPrinter& printer) {
-    QProgressDialog dialog(Text(res::PrintProgress), Text(res::ExportCancel), 0, std::max(job->Content.DreamCount(), 1), this);
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(500);
-    QElapsedTimer shown;
-    const TExportOptions options = ExportOptions(dialog, shown);
-    PaintPages(job->Content, printer, options);
-    dialog.reset();
+  const std::unique_ptr<TExportJob> job = ExportJobOfSelection();
+  if (!job) return FUi.ShowWarning(this, Text(res::ExportNothing));
+  if (job->Cancelled) return;
+  TExportResult painted;
+  FUi.ShowPrintPreview(this, [this, &job, &painted](QPrinter& printer) {
+    const std::unique_ptr<TProgressWindow> progress = FUi.ShowProgress(this, Text(res::PrintProgress));
+    // Cancelled: the pages painted so far are shown (and printed, if the user still asks).
+    painted = PaintPages(job->Content, printer, ExportOptions(*progress));
   });
+  if (painted.Outcome == TExportResult::Failed) return FUi.ShowError(this, painted.Error);
+  if (painted.Outcome == TExportResult::Cancelled) pnl_WorkArea->ShowStatus(Text(res::MsgPrintCut));
 }

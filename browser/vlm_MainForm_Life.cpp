@@ -131,10 +131,7 @@ void Tfrm_MainForm::ReportBackups(const TSaveReport& report) {
 
 TSaveReport Tfrm_MainForm::FormDestroy() {
   if (!FLibrary || !FJournals) return {};  // start-up did not get that far
-  // The stored bounds are geometry(): the client area's place and size, without the frame,
-  // which is what resize() and move() take back at the next start.
-  const QRect bounds = geometry();
-  FCore->SetFormGeometry(bounds.x(), bounds.y(), bounds.width(), bounds.height(), tre_Directory->width());
+  StoreGeometry();
   return SaveFiles();
 }
 
@@ -222,22 +219,6 @@ void Tfrm_MainForm::ReportToStandardError(const TSaveReport& report, const QStri
   if (!report.Failures.empty()) lines << FailureText(res::MsgSaveFailedForSignal, report.Failures);
   if (!kept.isEmpty()) lines << kept;
   if (!lines.isEmpty()) std::fprintf(stderr, "velmora: %s\n", lines.join(QLatin1Char('\n')).toLocal8Bit().constData());
-}
-
-void Tfrm_MainForm::setVisible(bool visible) {
-  // The window opens centred on the screen at its current size, whatever `left` and `top` said.
-  // It is placed before it is first shown, by its client area: a window manager puts a new
-  // window where it is asked to and only then adds its frame, whose size nobody knows before.
-  // So every start asks for the same place, and the place written at exit does not change.
-  if (visible && !FCentred) {
-    FCentred = true;
-    if (QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-      QRect client(QPoint(), size());
-      client.moveCenter(screen->availableGeometry().center());
-      setGeometry(client);
-    }
-  }
-  QWidget::setVisible(visible);
 }
 
 Tfrm_MainForm::~Tfrm_MainForm() {

@@ -1,5 +1,6 @@
 // Documents that are only viewed: a journal (or the library) whose file is there but could not be
 // read at all is never written, so nothing may be added to it, and the user is told why.
+#include <QBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 
@@ -10,17 +11,16 @@
 #include "vlm_Types.h"
 
 void Tfrm_MainForm::CreateReadOnlyNotice() {
-  lbl_ReadOnlyReason = new QLabel(pnl_WorkArea);
+  QWidget* work = pnl_WorkArea->parentWidget();
+  lbl_ReadOnlyReason = new QLabel(work);
   lbl_ReadOnlyReason->setObjectName(QStringLiteral("lbl_ReadOnlyReason"));
   lbl_ReadOnlyReason->setWordWrap(true);
   lbl_ReadOnlyReason->setMargin(4);
   lbl_ReadOnlyReason->setAutoFillBackground(true);
   lbl_ReadOnlyReason->setBackgroundRole(QPalette::ToolTipBase);
   lbl_ReadOnlyReason->setForegroundRole(QPalette::ToolTipText);
-  // A line along the bottom of the work area, over whatever the editors show there.
-  const QSize reference(kDesignWorkWidth, kDesignWorkHeight);
-  pnl_WorkArea->Anchors()->Place(lbl_ReadOnlyReason, QRect(0, kDesignWorkHeight - 40, kDesignWorkWidth, 40),
-                     akLeft | akRight | akBottom, reference);
+  // A line along the bottom of the work area, below its notices.
+  if (auto* column = qobject_cast<QBoxLayout*>(work->layout())) column->addWidget(lbl_ReadOnlyReason);
   lbl_ReadOnlyReason->hide();
 }
 

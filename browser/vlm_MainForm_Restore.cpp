@@ -1,14 +1,20 @@
 // Bringing back a dated backup. A journal: the backup is chosen in the restore dialog (through the
-// dialog seam) and read whole or refused; what the user typed is saved and the journal's present
-// file kept as a backup; then the journal takes the backup's tree as one step of the history
-// (undo gives its own tree back) and is saved. The library file the same way: its tree is
-// exchanged, its entries pair with the journals open, and the journals stay as they are.
+// dialog seam) and read whole or refused, on a thread of its own behind a progress window whose
+// "Отмена" changes nothing; what the user typed is saved and the journal's present file kept as
+// a backup; then the journal takes the backup's tree as one step of the history (undo gives its
+// own tree back) and is saved. The library file the same way: its tree is exchanged, its entries
+// pair with the journals open, and the journals stay as they are.
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QAction>
+#include <QElapsedTimer>
+#include <QScopedValueRollback>
+#include <QTime>
+#include <optional>
 
 #include "vlm_MainForm.h"
+#include "vlm_ProgressWindow.h"
 #include "vlm_Resources.h"
 #include "vlm_Restore.h"
 #include "vlm_Strings.h"
@@ -45,33 +51,62 @@ void Tfrm_MainForm::RestoreFromBackup() {
   if (FCore->MutableStateOf(document).ReadOnly()) return FUi.ShowWarning(this, Text(res::MsgRestoreNeedsWritable));
   const bool library = document == FLibrary;
   const QString shown = Shown(document->FileName);
-  FBackups->Wait(TBackupKeeper::kCloseWait);  // a backup just made is listed too
+  auto cancelled = [this] {
+    pnl_WorkArea->ShowStatus(Text(res::MsgRestoreCancelled).arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
+  };
+  // A backup just made is listed too: its compression (of a large journal, a while) is waited
+  // for, as long as a closing would wait.
+  if (!FBackups->Wait(std::chrono::milliseconds(0))) {
+    const std::unique_ptr<TProgressWindow> progress = FUi.ShowProgress(this, Text(res::RestoreWaitingBackups));
+    QElapsedTimer waited;
+    waited.start();
+    while (!FBackups->Wait(std::chrono::milliseconds(20)) && waited.elapsed() < TBackupKeeper::kCloseWait.count() * 1000)
+      if (!progress->Step(0, 0)) return cancelled();
+  }
   const std::vector<TBackupFile> backups = ListBackups(FBackups->Folder(), FBackups->StemOf(NativePath(document->FileName)));
   if (backups.empty()) return FUi.ShowWarning(this, Text(res::MsgNoBackups).arg(shown));
   const QString chosen = FUi.AskBackupToRestore(this, shown, backups, library);
   if (chosen.isEmpty()) return;
 
   const std::string path = QFile::encodeName(chosen).toStdString();
-  TBackupContent content = ReadBackup(path, library);
-  if (!content.Document)
-    return FUi.ShowError(this, Text(res::MsgRestoreRefused)
-                                   .arg(QDir::toNativeSeparators(chosen), QString::fromUtf8(content.Problem.c_str())));
   QString when;
   for (const TBackupFile& backup : backups)
     if (backup.Path == path)
       when = QDateTime::fromSecsSinceEpoch(backup.Time).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 
+  const std::unique_ptr<TProgressWindow> progress = FUi.ShowProgress(this, Text(res::RestoreReading));
+  // Unpacked, read and copied for the journal on a thread of its own; cancelled, nothing changed.
+  struct TRead {
+    TBackupContent Content;
+    std::unique_ptr<TXMLNode> Tree;  // the backup's tree as the journal (or library) takes it
+  };
+  std::optional<TRead> read = RunAside<TRead>(*progress, [path, library] {
+    TRead read{ReadBackup(path, library), nullptr};
+    if (read.Content.Document) read.Tree = CopyTree(*read.Content.Document->Root);
+    read.Content.Document.reset();
+    return read;
+  });
+  if (!read) return cancelled();
+  if (!read->Tree)
+    return FUi.ShowError(this, Text(res::MsgRestoreRefused)
+                                   .arg(QDir::toNativeSeparators(chosen), QString::fromUtf8(read->Content.Problem.c_str())));
+
+  // From here on the restore goes to its end: a half-done one would help nobody.
+  progress->SetText(Text(res::RestoreWriting), false);
+  progress->Step(0, 0);
+  const QScopedValueRollback restoring(FRestoring, true);
   // Ours first: what was typed reaches the file, and the file is kept as a backup however recent
   // the last one, so that the restore can itself be undone from the backups.
   if (FCore->IsChanged(document) && !SaveAndReport()) return;
   if (!FBackups->KeepNow(document->FileName)) return FUi.ShowError(this, Text(res::MsgRestoreKeepFailed).arg(shown));
+  progress->Step(0, 0);
   ReplaceRoot(document->Root.get(), [&] {
     if (library)
-      FCore->RestoreLibrary(CopyTree(*content.Document->Root));
+      FCore->RestoreLibrary(std::move(read->Tree));
     else
-      FCore->Restore(*document, CopyTree(*content.Document->Root));
+      FCore->Restore(*document, std::move(read->Tree));
     return true;
   });
-  content.Document.reset();
+  progress->Step(0, 0);
   if (SaveAndReport()) pnl_WorkArea->ShowNotice(Text(res::MsgRestored).arg(shown, when));
 }

@@ -2,6 +2,8 @@
 // and writable, ended after the last save of the closing.
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QTime>
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
@@ -36,12 +38,33 @@ void Tfrm_MainForm::StartSafety() {
     FUi.ShowError(this, FailureText(res::MsgAutoSaveFailed, failures));
   };
   FAutoSave = new TAutoSave([this] { return FCore && FCore->AnyChanged(); }, save, report, this);
-  // Not while the window closes (it saves itself) or a dialog of the program waits for an answer.
-  FAutoSave->Busy = [this] { return FClosing || FCloseAccepted || QApplication::activeModalWidget() != nullptr; };
+  // Not while the window closes (it saves itself), while the user is asked whether a file another
+  // program removed is to be written again (the answer decides it), or while a restore exchanges
+  // a document. Any other dialog leaves the documents alone until it is answered (a new night is
+  // added after its dialog is accepted): what is there already is saved on time meanwhile.
+  FAutoSave->Busy = [this] { return FClosing || FCloseAccepted || FAskingAboutFile || FRestoring; };
   FAutoSave->SetInterval(ReadLibrarySettings(FCore->Root()).AutoSaveSeconds);
   connect(&FCore->UndoStack(), &QUndoStack::indexChanged, FAutoSave, &TAutoSave::Edited);
   connect(FCore.get(), &TLibrary::ChangedDocumentsChanged, FAutoSave, &TAutoSave::Edited);
   FAutoSave->WatchApplication();
+}
+
+QStringList Tfrm_MainForm::FilesToWrite() const {
+  QStringList files;
+  if (!FLibrary || !FJournals || !FViewOnly.isEmpty()) return files;
+  if (FCore->IsChanged(FLibrary) && !LibraryState().ReadOnly()) files << QDir::toNativeSeparators(FromCp(FLibrary->FileName));
+  for (const auto& journal : FJournals->Documents())
+    if (FCore->IsChanged(journal.get()) && !FJournals->IsReadOnly(journal.get()))
+      files << QDir::toNativeSeparators(FromCp(journal->FileName));
+  return files;
+}
+
+void Tfrm_MainForm::ShowSaved(const QStringList& files) {
+  const QString now = QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+  QStringList quoted;
+  for (const QString& file : files) quoted << QLatin1Char('"') + file + QLatin1Char('"');
+  pnl_WorkArea->ShowStatus(files.isEmpty() ? Text(res::MsgNothingToSave).arg(now)
+                                           : Text(res::MsgSaved).arg(now, quoted.join(QStringLiteral(", "))));
 }
 
 void Tfrm_MainForm::FinishSafety() {

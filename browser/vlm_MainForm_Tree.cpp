@@ -149,18 +149,6 @@ void Tfrm_MainForm::ReadIcon(const TIconSetting& icon, QStringList& problems) {
     buttons[n - 1]->setIcon(FScratch.isNull() ? QIcon() : QIcon(QPixmap::fromImage(FScratch)));
 }
 
-void Tfrm_MainForm::ApplyGeometry(const TFormGeometry& form) {
-  // The stored left and top are not used: the window opens centred (setVisible).
-  if (form.Width) resize(*form.Width, height());  // the minimum size raises smaller values
-  if (form.Height) resize(width(), *form.Height);
-  if (form.TreeWidth) {
-    // The splitter spans the window: give the work area the rest of the window's width.
-    const int rest = std::max(kMinPaneWidth, width() - *form.TreeWidth - spt_Splitter->handleWidth());
-    spt_Splitter->setSizes({*form.TreeWidth, rest});
-  }
-}
-
-
 void Tfrm_MainForm::ConnectTreeMenu() {
   tre_Directory->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(tre_Directory, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {

@@ -15,12 +15,20 @@
 #include "vlm_AboutForm.h"
 #include "vlm_FileDialogLanguage.h"
 #include "vlm_MessageForm.h"
+#include "vlm_ProgressWindow.h"
 #include "vlm_Resources.h"
 #include "vlm_RestoreForm.h"
 
 namespace {
 // A window that is not shown yet (the login at start-up) cannot place a dialog: the screen does.
 QWidget* Owner(QWidget* parent) { return parent && parent->isVisible() ? parent : nullptr; }
+
+// Where nothing answers the seam: no window, never cancelled.
+class TSilentProgress : public TProgressWindow {
+public:
+  bool Step(qint64, qint64) override { return true; }
+  void SetText(const QString&, bool) override {}
+};
 
 void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const char* title, const QString& text) {
   Tfrm_Message box(icon, QString::fromUtf8(title), text, Owner(parent));
@@ -153,4 +161,12 @@ QString TQtUserInteraction::AskBackupToRestore(QWidget* parent, const QString& f
                                                const std::vector<TBackupFile>& backups, bool library) {
   TRestoreForm form(file, backups, library, Owner(parent));
   return form.exec() == QDialog::Accepted ? form.ChosenPath() : QString();
+}
+
+std::unique_ptr<TProgressWindow> TUserInteraction::ShowProgress(QWidget*, const QString&) {
+  return std::make_unique<TSilentProgress>();
+}
+
+std::unique_ptr<TProgressWindow> TQtUserInteraction::ShowProgress(QWidget* parent, const QString& text) {
+  return std::make_unique<TQtProgressWindow>(Owner(parent), text);
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QUrl>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "vlm_AuthorizationForm.h"
@@ -30,6 +31,19 @@ struct TNewElementResult {
 struct TConfirmationResult {
   bool Accepted = false;      // "Да"
   bool ShowAgainOff = false;  // "Больше не показывать это окно." was checked
+};
+
+// The progress of a long operation (an export, a restore): a window with what is being done, how
+// far it is and "Отмена", shown once the operation has taken half a second. The operation calls
+// Step as it goes, which also lets the progress window's own events through (the main window
+// stays blocked meanwhile); it goes when the object goes.
+class TProgressWindow {
+public:
+  virtual ~TProgressWindow() = default;
+  // `done` of `total` (total 0: how far is not known). False once the user cancelled.
+  virtual bool Step(qint64 done, qint64 total) = 0;
+  // What is being done now; `cancellable` false for a step that cannot be cut off half-way.
+  virtual void SetText(const QString& text, bool cancellable) = 0;
 };
 
 // Asked when OK is pressed for a journal path typed by hand; false keeps the dialog open.
@@ -72,6 +86,9 @@ public:
   }
   // The print preview, from which the user prints; `paint` paints the pages on the printer.
   virtual void ShowPrintPreview(QWidget* /*parent*/, const std::function<void(QPrinter& printer)>& /*paint*/) {}
+  // A progress window for a long operation, showing `text` (vlm_ProgressWindow.h). Unless a seam
+  // answers, nothing is shown and nothing is cancelled.
+  virtual std::unique_ptr<TProgressWindow> ShowProgress(QWidget* parent, const QString& text);
   // The backups of `file` (as ListBackups gives them) to choose one to restore (vlm_RestoreForm):
   // its path (native), or empty when none was chosen. Nothing is chosen unless overridden.
   virtual QString AskBackupToRestore(QWidget* parent, const QString& file, const std::vector<TBackupFile>& backups,
@@ -99,4 +116,5 @@ public:
   void ShowPrintPreview(QWidget* parent, const std::function<void(QPrinter& printer)>& paint) override;
   QString AskBackupToRestore(QWidget* parent, const QString& file, const std::vector<TBackupFile>& backups,
                              bool library) override;
+  std::unique_ptr<TProgressWindow> ShowProgress(QWidget* parent, const QString& text) override;
 };

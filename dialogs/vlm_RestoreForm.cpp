@@ -94,6 +94,10 @@ TRestoreForm::TRestoreForm(const QString& file, const std::vector<TBackupFile>& 
 }
 
 TRestoreForm::~TRestoreForm() {
+  {
+    const std::lock_guard<std::mutex> lock(FPreviewGuard->Lock);
+    FPreviewGuard->Alive = false;  // a preview read still under way is dropped
+  }
   FStop = true;
   if (FCounter.joinable()) FCounter.join();
 }
@@ -126,9 +130,22 @@ void TRestoreForm::ShowChosen() {
   btn_Restore->setEnabled(false);
   const int row = lst_Backups->indexOfTopLevelItem(lst_Backups->currentItem());
   if (row < 0) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  TBackupContent content = ReadBackup(FBackups[static_cast<std::size_t>(row)].Path, FLibrary);
-  QApplication::restoreOverrideCursor();
+  // Read on a thread of its own (a journal of many years takes a while): the list answers
+  // meanwhile, and only the row still chosen when its copy is read is shown.
+  lbl_Problem->setText(Text(res::RestorePreviewReading));
+  lbl_Problem->show();
+  const int wanted = ++FPreviewWanted;
+  std::thread([guard = FPreviewGuard, path = FBackups[static_cast<std::size_t>(row)].Path, library = FLibrary, wanted, this] {
+    auto content = std::make_shared<TBackupContent>(ReadBackup(path, library));
+    const std::lock_guard<std::mutex> lock(guard->Lock);
+    if (guard->Alive)  // the dialog is there (it waits for this lock as it goes)
+      QMetaObject::invokeMethod(this, [this, content, wanted] { Preview(std::move(*content), wanted); }, Qt::QueuedConnection);
+  }).detach();
+}
+
+void TRestoreForm::Preview(TBackupContent content, int wanted) {
+  if (wanted != FPreviewWanted) return;  // another row was chosen meanwhile
+  FPreviewShown = wanted;
   lbl_Problem->setVisible(!content.Document);
   if (!content.Document) {
     lbl_Problem->setText(QString::fromUtf8(content.Problem.c_str()));

@@ -5,10 +5,12 @@
 #include <QDialog>
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "vlm_Backups.h"
+#include "vlm_Restore.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -28,6 +30,8 @@ public:
   QString ChosenPath() const;
   // True once every row has its counts.
   bool Counted() const { return FCounted == static_cast<int>(FBackups.size()); }
+  // True once the chosen row's copy is read and shown (or refused with its reason).
+  bool PreviewShown() const { return FPreviewShown == FPreviewWanted; }
 
   QTreeWidget* lst_Backups = nullptr;  // columns: time, days, dreams, size
   QTreeWidget* tre_Preview = nullptr;  // nights and dreams (catalogs and journals for the library)
@@ -38,6 +42,8 @@ public:
 
 private:
   void ShowChosen();
+  // The copy read for the row chosen as the `wanted`-th; dropped when another was chosen since.
+  void Preview(TBackupContent content, int wanted);
   void ShowText(QTreeWidgetItem* item);
   void Counted(int row, int days, int dreams, bool whole);
 
@@ -47,4 +53,11 @@ private:
   int FCounted = 0;
   std::atomic<bool> FStop{false};
   std::thread FCounter;
+  // The preview's reading threads post to the dialog only while it is there.
+  struct TGuard {
+    std::mutex Lock;
+    bool Alive = true;
+  };
+  std::shared_ptr<TGuard> FPreviewGuard = std::make_shared<TGuard>();
+  int FPreviewWanted = 0, FPreviewShown = 0;
 };

@@ -53,7 +53,7 @@ private:
   QString FFinal, FAside;
   bool FSwapped = false;
 };
-TExportResult::TOutcome WritePdf(const TExportContent& content, const TExportOptions& options, QIODevice& file) {
+TExportResult WritePdf(const TExportContent& content, const TExportOptions& options, QIODevice& file) {
   QPdfWriter pdf(&file);  // finishes the file when it goes
   pdf.setTitle(content.Title);
   pdf.setCreator(Res(res::AppTitle));
@@ -90,9 +90,9 @@ TExportResult Export(const TExportContent& content, const TExportOptions& option
   TProgress progress(options, content.DreamCount());
   bool finished = false;
   if (options.Format == TExportFormat::Pdf) {
-    const TExportResult::TOutcome painted = WritePdf(content, options, file);
-    if (painted == TExportResult::Failed) return Failed(options.Output, Res(res::ExportPdfFailed));
-    finished = painted == TExportResult::Done;
+    const TExportResult painted = WritePdf(content, options, file);
+    if (painted.Outcome == TExportResult::Failed) return Failed(options.Output, painted.Error);
+    finished = painted.Outcome == TExportResult::Done;
   } else {
     QString out;
     out.reserve(kFlushSize + kFlushSize / 4);

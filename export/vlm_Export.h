@@ -91,9 +91,10 @@ struct TExportResult {
 TExportResult Export(const TExportContent& content, const TExportOptions& options);
 
 // The content laid out on the pages of `device` (a PDF writer or a printer), in its page layout,
-// page numbers at the foot. Cancelled through the options' progress; Failed when the device
-// cannot be painted on.
-TExportResult::TOutcome PaintPages(const TExportContent& content, QPagedPaintDevice& device, const TExportOptions& options);
+// page numbers at the foot. Cancelled through the options' progress (also between the parts of a
+// long description); Failed when the device cannot be painted on, or when some text could not
+// be placed on the pages (the error names the dreams; the pages hold the rest).
+TExportResult PaintPages(const TExportContent& content, QPagedPaintDevice& device, const TExportOptions& options);
 
 // A journal or library file read without writing anything (not even the leftovers of old saves),
 // for an export of documents no window has open. An error text for the user, empty when the file

@@ -7,6 +7,10 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QTextLayout>
+#include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "vlm_Export.h"
 #include "vlm_ExportCharts.h"
@@ -23,13 +27,20 @@ QString CyrillicFamily() {
   return families.isEmpty() ? QString() : families.first();
 }
 
+// A paragraph is laid out this many characters at a time at most: one layout of a whole long
+// description (tens of megabytes) needs gigabytes and fails without a word.
+constexpr qsizetype kPartLength = 1 << 15;
+
 class TPageFlow {
 public:
-  TPageFlow(QPagedPaintDevice& device, QPainter& painter) : FDevice(device), FPainter(painter) {
+  // `keepGoing` is asked between the parts of a long paragraph; false stops the flow.
+  TPageFlow(QPagedPaintDevice& device, QPainter& painter, std::function<bool()> keepGoing)
+      : FDevice(device), FPainter(painter), FKeepGoing(std::move(keepGoing)) {
     const QRectF paint(0, 0, device.width(), device.height());  // the paintable part, in device pixels
     FWidth = paint.width();
     FFooter = QFont(CyrillicFamily(), 8);
     FBottom = paint.height() - 2 * QFontMetricsF(FFooter, &device).height();
+    FWrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   }
 
   QFont Font(qreal points, bool bold = false, bool italic = false) const {
@@ -37,19 +48,83 @@ public:
     font.setPointSizeF(points);
     font.setBold(bold);
     font.setItalic(italic);
+    // Cyrillic and Latin need no shaping: laying the text out without it is much faster.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
   }
 
   // A paragraph, wrapped to the page's width. `keep`: room in lines of its font that must be
-  // left below its first line (a heading is not left alone at a page's foot).
+  // left below its first line (a heading is not left alone at a page's foot). A long paragraph
+  // is laid out a part at a time; the last line of each part is laid out again at the start of
+  // the next, so nothing shows where parts meet. Characters a layout leaves out are counted
+  // (Lost), never dropped silently.
   void Text(const QString& text, const QFont& font, QColor colour, qreal before, int keep = 1) {
     const qreal lineHeight = QFontMetricsF(font, &FDevice).lineSpacing();
     Space(before * lineHeight);
     if (FY + keep * lineHeight > FBottom) NewPage();
+    FPainter.setPen(colour);
+    for (qsizetype from = 0; from < text.size() && !FStopped;) {
+      qsizetype length = std::min(text.size() - from, kPartLength);
+      const bool whole = from == 0 && length == text.size();
+      const bool last = from + length == text.size();
+      if (!last && text.at(from + length - 1).isHighSurrogate()) --length;
+      QTextLayout layout(whole ? text : text.mid(from, length), font, &FDevice);
+      std::vector<QTextLine> lines = Lines(layout);
+      if (!last && lines.size() > 1) {
+        length = lines.back().textStart();
+        lines.pop_back();
+      }
+      qsizetype placed = 0;
+      for (QTextLine& line : lines) {
+        if (FY + line.height() > FBottom) NewPage();
+        line.draw(&FPainter, QPointF(0, FY - line.y()));
+        FY += line.height();
+        placed = line.textStart() + line.textLength();
+      }
+      if (placed < length) FLost += length - placed;
+      from += length;
+      if (!last && FKeepGoing && !FKeepGoing()) FStopped = true;
+    }
+  }
+
+  // The height Text would take for a short paragraph (a title), its space before included.
+  qreal Height(const QString& text, const QFont& font, qreal before) const {
+    const qreal lineHeight = QFontMetricsF(font, &FDevice).lineSpacing();
     QTextLayout layout(text, font, &FDevice);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
+    qreal height = before * lineHeight;
+    for (const QTextLine& line : Lines(layout)) height += line.height();
+    return height;
+  }
+
+  // A picture at most `maxWidth` wide and a third of the page high, never enlarged.
+  QSizeF PictureSize(const QImage& image, qreal maxWidth) const {
+    const QSizeF size = QSizeF(image.size()) * (FDevice.logicalDpiX() / 96.0);
+    return size.scaled(std::min(size.width(), maxWidth), std::min(size.height(), FBottom / 3), Qt::KeepAspectRatio);
+  }
+  void Picture(const QImage& image, qreal maxWidth) {
+    if (image.isNull()) return;
+    const QSizeF size = PictureSize(image, maxWidth);
+    Space(size.height() * 0.05);
+    if (FY + size.height() > FBottom) NewPage();
+    FPainter.drawImage(QRectF(QPointF(0, FY), size), image);
+    FY += size.height() * 1.05;
+  }
+
+  // A new page unless `height` fits below what this page holds already.
+  void KeepTogether(qreal height) {
+    if (FY > 0 && FY + height > FBottom) NewPage();
+  }
+  void Space(qreal height) {
+    if (FY > 0) FY += height;
+  }
+  void Finish() { Footer(); }
+  qreal Width() const { return FWidth; }
+  bool Stopped() const { return FStopped; }
+  qsizetype Lost() const { return FLost; }
+
+private:
+  std::vector<QTextLine> Lines(QTextLayout& layout) const {
+    layout.setTextOption(FWrap);
     layout.beginLayout();
     std::vector<QTextLine> lines;
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
@@ -57,32 +132,8 @@ public:
       lines.push_back(line);
     }
     layout.endLayout();
-    FPainter.setPen(colour);
-    for (QTextLine& line : lines) {
-      if (FY + line.height() > FBottom) NewPage();
-      line.draw(&FPainter, QPointF(0, FY - line.y()));
-      FY += line.height();
-    }
+    return lines;
   }
-
-  // A picture at most `maxWidth` wide and a third of the page high, never enlarged.
-  void Picture(const QImage& image, qreal maxWidth) {
-    if (image.isNull()) return;
-    QSizeF size = QSizeF(image.size()) * (FDevice.logicalDpiX() / 96.0);
-    size = size.scaled(std::min(size.width(), maxWidth), std::min(size.height(), FBottom / 3), Qt::KeepAspectRatio);
-    Space(size.height() * 0.05);
-    if (FY + size.height() > FBottom) NewPage();
-    FPainter.drawImage(QRectF(QPointF(0, FY), size), image);
-    FY += size.height() * 1.05;
-  }
-
-  void Space(qreal height) {
-    if (FY > 0) FY += height;
-  }
-  void Finish() { Footer(); }
-  qreal Width() const { return FWidth; }
-
-private:
   void NewPage() {
     Footer();
     FDevice.newPage();
@@ -99,24 +150,33 @@ private:
 
   QPagedPaintDevice& FDevice;
   QPainter& FPainter;
+  std::function<bool()> FKeepGoing;
+  QTextOption FWrap;
   QFont FFooter;
   qreal FWidth = 0, FBottom = 0, FY = 0;
   int FPage = 1;
+  bool FStopped = false;
+  qsizetype FLost = 0;
 };
 }  // namespace
 
-TExportResult::TOutcome PaintPages(const TExportContent& content, QPagedPaintDevice& device, const TExportOptions& options) {
+TExportResult PaintPages(const TExportContent& content, QPagedPaintDevice& device, const TExportOptions& options) {
   QPainter painter;
-  if (!painter.begin(&device)) return TExportResult::Failed;
+  if (!painter.begin(&device)) return {TExportResult::Failed, QString::fromUtf8(res::ExportPdfFailed)};
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  TPageFlow flow(device, painter);
   TProgress progress(options, content.DreamCount());
+  TPageFlow flow(device, painter, [&progress] { return progress.Step(0); });
   const QColor ink(Qt::black), heading(0x20, 0x30, 0x70), meta(0x33, 0x33, 0x55);
   const QFont title = flow.Font(20, true), journalFont = flow.Font(16, true), nightFont = flow.Font(13, true),
               dreamFont = flow.Font(11.5, true), body = flow.Font(10.5), italic = flow.Font(10.5, false, true),
               small = flow.Font(9.5);
   QHash<QString, QImage> pictures;  // one image per file: the PDF holds it once
-  if (!progress.Step(0)) return TExportResult::Cancelled;
+  QStringList lost;  // the dreams whose text did not all find a place
+  auto stopped = [&] {
+    painter.end();
+    return TExportResult{TExportResult::Cancelled, {}};
+  };
+  if (!progress.Step(0)) return stopped();
   flow.Text(content.Title, title, heading, 0, 3);
   for (const TExportJournal& journal : content.Journals) {
     if (JournalHeading(content, journal)) flow.Text(journal.Name, journalFont, heading, 1.0, 4);
@@ -132,26 +192,35 @@ TExportResult::TOutcome PaintPages(const TExportContent& content, QPagedPaintDev
         flow.Text(QString::fromUtf8(res::ExportNightComment) + QLatin1Char(' ') + nightComment, italic, meta, 0.2);
       for (const TXMLNode* node : night.Dreams) {
         const TDreamText dream = ReadDream(*node, content, options);
-        flow.Text(dream.Number + QStringLiteral(". ") + dream.Title, dreamFont, ink, 0.7, 3);
-        if (!dream.Labels.isEmpty())
-          flow.Text(QString::fromUtf8(res::ExportLabels) + QLatin1Char(' ') + dream.Labels.join(QStringLiteral(", ")), small, meta, 0.1);
-        flow.Text(EnergyLine(dream), small, meta, 0.1);
-        for (const QString& line : dream.Description) flow.Text(line, body, ink, 0.2);
-        if (!dream.Comment.isEmpty())
-          flow.Text(QString::fromUtf8(res::CaptionComment) + QLatin1Char(' ') + dream.Comment, italic, meta, 0.2);
+        const QString name = dream.Number + QStringLiteral(". ") + dream.Title;
+        const QString labels = QString::fromUtf8(res::ExportLabels) + QLatin1Char(' ') + dream.Labels.join(QStringLiteral(", "));
+        const QImage* picture = nullptr;
         if (!dream.Picture.isEmpty()) {
           auto found = pictures.find(dream.Picture);
           if (found == pictures.end()) found = pictures.insert(dream.Picture, ReadPicture(dream.Picture));
-          flow.Picture(*found, flow.Width() * 0.6);
+          if (!found->isNull()) picture = &*found;
         }
-        if (!progress.Step()) {
-          painter.end();
-          return TExportResult::Cancelled;
-        }
+        // A picture stands under its dream's heading, on the page the dream starts on: a dream
+        // whose heading and picture do not fit below the one before starts a new page.
+        if (picture)
+          flow.KeepTogether(flow.Height(name, dreamFont, 0.7) + (dream.Labels.isEmpty() ? 0 : flow.Height(labels, small, 0.1)) +
+                            flow.Height(EnergyLine(dream), small, 0.1) + flow.PictureSize(*picture, flow.Width() * 0.6).height() * 1.1);
+        const qsizetype lostBefore = flow.Lost();
+        flow.Text(name, dreamFont, ink, 0.7, 3);
+        if (!dream.Labels.isEmpty()) flow.Text(labels, small, meta, 0.1);
+        flow.Text(EnergyLine(dream), small, meta, 0.1);
+        if (picture) flow.Picture(*picture, flow.Width() * 0.6);
+        for (const QString& line : dream.Description) flow.Text(line, body, ink, 0.2);
+        if (!dream.Comment.isEmpty())
+          flow.Text(QString::fromUtf8(res::CaptionComment) + QLatin1Char(' ') + dream.Comment, italic, meta, 0.2);
+        if (flow.Lost() > lostBefore)
+          lost << QString::fromUtf8(res::ExportTextNotPlaced).arg(name).arg(flow.Lost() - lostBefore);
+        if (flow.Stopped() || !progress.Step()) return stopped();
       }
     }
   }
   flow.Finish();
   painter.end();
-  return TExportResult::Done;
+  if (!lost.isEmpty()) return {TExportResult::Failed, lost.join(QStringLiteral("; "))};
+  return {};
 }

@@ -209,6 +209,9 @@ inline constexpr const char* MsgJournalAlreadyOpen =
 inline constexpr const char* MsgSaveFailureItem = "\"%1\": %2";
 // %1 the failure list, one line per file.
 inline constexpr const char* MsgSaveFailed = "Не удалось сохранить файлы:\n%1";
+// On the notice line after the save button: %1 the time of day, %2 the files written.
+inline constexpr const char* MsgSaved = "%1 сохранено: %2.";
+inline constexpr const char* MsgNothingToSave = "%1 всё уже сохранено, записывать нечего.";
 inline constexpr const char* MsgSaveFailedAtExit =
     "При выходе не удалось сохранить файлы:\n%1\n"
     "Вернуться в программу, чтобы сохранить их в другом месте или повторить попытку?";
@@ -374,6 +377,14 @@ inline constexpr const char* ExportCannotWrite = "Не удалось запис
 inline constexpr const char* ExportCannotReadJournal = "Не удалось прочитать журнал \"%1\": %2";
 inline constexpr const char* ExportFolderNotReplaced = "папку с картинками не удалось заменить";
 inline constexpr const char* ExportPdfFailed = "не удалось создать PDF";
+// %1 the dream (number and title), %2 how many characters did not fit.
+inline constexpr const char* ExportTextNotPlaced = "текст сновидения \"%1\" не удалось разместить на страницах (%2 знаков)";
+inline constexpr const char* ExportReading = "Чтение журналов для экспорта...";
+inline constexpr const char* ExportFinishing = "Запись файла...";
+// On the notice line: %1 the time of day, %2 the file.
+inline constexpr const char* MsgExported = "%1 экспорт записан в файл \"%2\".";
+inline constexpr const char* MsgExportCancelled = "%1 экспорт отменён, файл не записан.";
+inline constexpr const char* MsgPrintCut = "Подготовка к печати прервана: показаны не все страницы.";
 // The command line.
 inline constexpr const char* CliUsage =
     "Без параметров открывается окно программы. Экспорт без окна:\n"
@@ -421,6 +432,12 @@ inline constexpr const char* MsgRestoreRefused =
 // %1 the file, %2 the backup's date and time.
 inline constexpr const char* MsgRestored =
     "Файл \"%1\" восстановлен из копии от %2; прежняя версия сохранена в копиях (отменить: Ctrl+Z).";
+inline constexpr const char* RestoreWaitingBackups = "Подготовка резервных копий...";
+inline constexpr const char* RestoreReading = "Чтение резервной копии...";
+inline constexpr const char* RestoreWriting = "Восстановление и сохранение...";
+inline constexpr const char* RestorePreviewReading = "Чтение копии...";
+// On the notice line: %1 the time of day.
+inline constexpr const char* MsgRestoreCancelled = "%1 восстановление отменено, ничего не изменено.";
 inline constexpr const char* MsgRestoreKeepFailed =
     "Не удалось сохранить текущую версию файла \"%1\" в резервных копиях; восстановление отменено.";
 inline constexpr const char* ReasonBackupNotOpened = "файл не открывается";

@@ -29,6 +29,7 @@ void ReadForm(const TXMLNode& form, TLibrarySettings& settings) {
   read(attrWidth, settings.Form.Width);
   read(attrHeight, settings.Form.Height);
   read(attrTreeWidth, settings.Form.TreeWidth);
+  settings.Form.Maximized = form.GetAttribute(attrMaximized) == litYes;
 }
 
 // The root's last direct child of that name, appended as an empty element when there is none.
@@ -90,13 +91,17 @@ TLibrarySettings ReadLibrarySettings(const TXMLNode& root) {
   return settings;
 }
 
-void WriteFormGeometry(TXMLNode& root, int left, int top, int width, int height, int treeWidth) {
+void WriteFormGeometry(TXMLNode& root, int left, int top, int width, int height, int treeWidth, bool maximized) {
   TXMLNode* form = LastChildOrNew(root, tagForm);
   form->SetAttribute(attrLeft, std::to_string(left));
   form->SetAttribute(attrTop, std::to_string(top));
   form->SetAttribute(attrWidth, std::to_string(width));
   form->SetAttribute(attrHeight, std::to_string(height));
   form->SetAttribute(attrTreeWidth, std::to_string(treeWidth));
+  if (maximized)
+    form->SetAttribute(attrMaximized, litYes);
+  else
+    form->RemoveAttribute(attrMaximized);
 }
 
 void WriteConfirmDelete(TXMLNode& root, bool confirm) {

@@ -19,8 +19,11 @@ struct TIconSetting {
 };
 
 // The `form` element's values; each one is set only when the file holds a decimal integer.
+// The width, height and tree width are those of the window's normal state, also when it was
+// closed maximised (`Maximized`).
 struct TFormGeometry {
   std::optional<int> Left, Top, Width, Height, TreeWidth;
+  bool Maximized = false;
 };
 
 struct TLibrarySettings {
@@ -42,8 +45,9 @@ struct TLibrarySettings {
 TLibrarySettings ReadLibrarySettings(const TXMLNode& root);
 
 // Writes the geometry into the root's last `form` child, appended as a self-closing element when
-// there is none. Attributes are replaced in place, in the order left, top, width, height, treewidth.
-void WriteFormGeometry(TXMLNode& root, int left, int top, int width, int height, int treeWidth);
+// there is none. Attributes are replaced in place, in the order left, top, width, height, treewidth;
+// `maximized="yes"` follows for a maximised window and is removed otherwise.
+void WriteFormGeometry(TXMLNode& root, int left, int top, int width, int height, int treeWidth, bool maximized = false);
 
 // Writes "yes" or "no" into the `options` element's `confirmdelete`, appending the element when
 // there is none.

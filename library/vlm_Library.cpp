@@ -177,9 +177,9 @@ void TLibrary::SetConfirmDelete(bool confirm) {
   MarkChanged(FDocument.get());
 }
 
-void TLibrary::SetFormGeometry(int left, int top, int width, int height, int treeWidth) {
+void TLibrary::SetFormGeometry(int left, int top, int width, int height, int treeWidth, bool maximized) {
   const TPartSnapshot before = CapturePart(Root(), tagForm);
-  WriteFormGeometry(Root(), left, top, width, height, treeWidth);
+  WriteFormGeometry(Root(), left, top, width, height, treeWidth, maximized);
   if (!SamePart(before, CapturePart(Root(), tagForm))) MarkChanged(FDocument.get());
 }
 

@@ -71,7 +71,7 @@ public:
   void SetDefaultJournal(TXMLNode* entry);
   // Settings the window keeps in the library file; each changes it only when the value differs.
   void SetConfirmDelete(bool confirm);
-  void SetFormGeometry(int left, int top, int width, int height, int treeWidth);
+  void SetFormGeometry(int left, int top, int width, int height, int treeWidth, bool maximized = false);
   // Credentials already scrambled; empty `name` removes them.
   void SetCredentials(const std::string& name, const std::string& password);
 

@@ -86,3 +86,31 @@ TEST_F(ExportWindowTest, CtrlEWritesTheSelectedJournalAsksBeforeReplacingAFileAn
   QTest::keyClick(Form->tre_Directory, Qt::Key_P, Qt::ControlModifier);
   EXPECT_TRUE(Library.Read(QStringLiteral("printed.pdf")).startsWith("%PDF"));
 }
+
+TEST_F(ExportWindowTest, TheDialogStartsBesideTheLibraryADoneExportSaysWhereAndACancelledOneWritesNothing) {
+  Library.WriteLibrary(QStringLiteral(
+      "<dreamlibrary name=\"L\">\n  <directory name=\"A\"><file name=\"J\" path=\"j.xml\" /></directory>\n"
+      "</dreamlibrary>\n"));
+  Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral(
+      "<velmora>\n  <day name=\"01.02.03\"><experience number=\"1\" title=\"Лес\" /></day>\n</velmora>\n"));
+  Answers.Answer = Library.Path(QStringLiteral("out.txt"));
+  Form = std::make_unique<Tfrm_MainForm>(Answers, Library.Dir.path() + QLatin1Char('/'));
+  Form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+  ClickItem(Item(QStringLiteral("J")));
+  Form->tre_Directory->setFocus();
+  QTest::keyClick(Form->tre_Directory, Qt::Key_E, Qt::ControlModifier);
+  ASSERT_EQ(Answers.Proposed.size(), 1);
+  EXPECT_EQ(QFileInfo(Answers.Proposed[0]).absolutePath(), QFileInfo(Library.Path()).absolutePath());
+  ASSERT_TRUE(QFileInfo::exists(Answers.Answer));
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(Answers.Answer)) << Form->pnl_WorkArea->Notice().toStdString();
+  EXPECT_FALSE(Answers.ProgressTexts.isEmpty());
+
+  Answers.Answer = Library.Path(QStringLiteral("cancelled.txt"));
+  Answers.CancelAtStep = 1;  // "Отмена" as soon as the progress window asks
+  QTest::keyClick(Form->tre_Directory, Qt::Key_E, Qt::ControlModifier);
+  EXPECT_FALSE(QFileInfo::exists(Answers.Answer));
+  EXPECT_FALSE(Form->pnl_WorkArea->Notice().contains(Answers.Answer));
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("отменён"))) << Form->pnl_WorkArea->Notice().toStdString();
+  EXPECT_TRUE(Answers.Errors.isEmpty());
+}

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "vlm_Resources.h"
 #include "vlm_RestoreForm.h"
 #include "vlm_TestSupport.h"
 
@@ -115,6 +116,24 @@ TEST_F(RestoreTest, ABackupThatCannotBeUsedIsRefusedAndTheJournalStaysAsItIs) {
   EXPECT_EQ(Backups().size(), 4u) << "nothing was kept for a restore that did not happen";
 }
 
+TEST_F(RestoreTest, CancellingWhileTheBackupIsReadChangesNothing) {
+  const QByteArray before = Library.Read(QStringLiteral("j.xml"));
+  Ui.ChooseBackup = [](const std::vector<TBackupFile>& offered) {
+    return offered.empty() ? QString() : QString::fromLocal8Bit(offered.front().Path.c_str());
+  };
+  Ui.CancelAtStep = 1;
+  const int steps = Form->Library().UndoStack().count();
+  Form->RestoreFromBackup();
+  EXPECT_TRUE(Ui.ProgressTexts.contains(QString::fromUtf8(res::RestoreReading)));
+  EXPECT_EQ(Library.Read(QStringLiteral("j.xml")), before);
+  EXPECT_NE(Item(QStringLiteral("d2")), nullptr);
+  EXPECT_EQ(Form->Library().UndoStack().count(), steps);
+  ASSERT_TRUE(Form->Backups()->Wait(std::chrono::seconds(10)));
+  EXPECT_EQ(Backups().size(), 1u) << "nothing kept for a restore that did not happen";
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(QStringLiteral("отменено"))) << Form->pnl_WorkArea->Notice().toStdString();
+  EXPECT_TRUE(Ui.Errors.isEmpty() && Ui.Warnings.isEmpty());
+}
+
 TEST(RestoreForm, ListsBackupsNewestFirstWithTheirCountsAndPreviewsTheChosenOne) {
   QTemporaryDir dir;
   const QString journal = dir.path() + QStringLiteral("/j.xml");
@@ -157,10 +176,13 @@ TEST(RestoreForm, ListsBackupsNewestFirstWithTheirCountsAndPreviewsTheChosenOne)
     EXPECT_TRUE(item->text(3).endsWith(QStringLiteral("КБ")));
   }
   EXPECT_EQ(form.lst_Backups->topLevelItem(0)->text(1), QStringLiteral("повреждена"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.PreviewShown(); }, 10000));
   EXPECT_FALSE(form.btn_Restore->isEnabled()) << "the newest, damaged, is chosen first";
   EXPECT_TRUE(form.ChosenPath().isEmpty());
 
   form.lst_Backups->setCurrentItem(form.lst_Backups->topLevelItem(2));
+  EXPECT_FALSE(form.PreviewShown()) << "the copy is read on a thread: the list answers meanwhile";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.PreviewShown(); }, 10000));
   EXPECT_TRUE(form.btn_Restore->isEnabled());
   ASSERT_EQ(form.tre_Preview->topLevelItemCount(), 2);
   QTreeWidgetItem* dream = form.tre_Preview->topLevelItem(0)->child(0);

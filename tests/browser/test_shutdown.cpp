@@ -57,6 +57,38 @@ TEST_F(ShutdownTest, SizesBelowTheMinimumAreRaised) {
   EXPECT_EQ(Form->tre_Directory->width(), Tfrm_MainForm::kMinPaneWidth);
 }
 
+TEST_F(ShutdownTest, ClosedMaximisedItOpensMaximisedOverItsNormalSizeAndTheTreeKeepsItsShare) {
+  WriteWithForm(QStringLiteral("  <form width=\"700\" height=\"500\" treewidth=\"250\" />\n"));
+  Open();
+  Form->setWindowState(Qt::WindowMaximized);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Form->isMaximized() && Form->width() > 700; }));
+  EXPECT_GT(Form->tre_Directory->width(), 250) << "the tree grows with the window";
+  ASSERT_TRUE(Close());
+  const auto written = LoadDocument(Library.Path(QStringLiteral("dreams.ini")));
+  const TXMLNode* form = written->Root->FindNode(tagForm);
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->GetAttribute(attrWidth), "700");
+  EXPECT_EQ(form->GetAttribute(attrHeight), "500");
+  EXPECT_NEAR(std::stoi(form->GetAttribute(attrTreeWidth)), 250, 2) << "the tree's width at the normal size";
+  EXPECT_EQ(form->GetAttribute(attrMaximized), "yes");
+
+  Open();
+  EXPECT_TRUE(Form->isMaximized());
+  Form->setWindowState(Qt::WindowNoState);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Form->isMaximized() && Form->width() == 700; }));
+  EXPECT_EQ(Form->size(), QSize(700, 500));
+  EXPECT_NEAR(Form->tre_Directory->width(), 250, 2);
+  ASSERT_TRUE(Close());
+  EXPECT_FALSE(Library.Read(QStringLiteral("dreams.ini")).contains("maximized")) << "closed in its normal state";
+}
+
+TEST_F(ShutdownTest, AStoredSizeLargerThanTheScreenOpensOnTheScreen) {
+  WriteWithForm(QStringLiteral("  <form width=\"5000\" height=\"4000\" />\n"));
+  Open();
+  const QRect screen = Form->screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(Form->frameGeometry())) << Form->frameGeometry().height();
+}
+
 TEST_F(ShutdownTest, FormIsAppendedWhenAbsentAsASelfClosingLastChild) {
   WriteWithForm(QString());
   Open();
@@ -73,10 +105,10 @@ TEST_F(ShutdownTest, FormIsAppendedWhenAbsentAsASelfClosingLastChild) {
 }
 
 TEST_F(ShutdownTest, WithTwoFormsTheLastOneRulesAndIsWritten) {
-  WriteWithForm(QStringLiteral("  <form width=\"900\" height=\"700\" />\n  <form width=\"720\" />\n"));
+  WriteWithForm(QStringLiteral("  <form width=\"900\" height=\"520\" />\n  <form width=\"720\" />\n"));
   Open();
   EXPECT_EQ(Form->width(), 720);
-  EXPECT_EQ(Form->height(), 700);
+  EXPECT_EQ(Form->height(), 520);
   Form->resize(730, 600);
   ASSERT_TRUE(Close());
   const auto written = LoadDocument(Library.Path(QStringLiteral("dreams.ini")));

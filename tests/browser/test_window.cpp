@@ -55,17 +55,45 @@ TEST_F(WindowTest, AnchorsFollowTheWindowAndTheZeroLabelStaysCentred) {
   const QRect name = Editors().edt_Name->geometry();
   const QRect energy = Editors().lbl_Energy->geometry();
   const QRect readOnly = Editors().btn_ReadOnly->geometry();
+  const int work = Form->pnl_WorkArea->width(), tree = Form->tre_Directory->width();
   Form->resize(Form->width() + 100, Form->height() + 50);
   QApplication::processEvents();
   EXPECT_EQ(Form->img_Banner->geometry(), banner.translated(100, 0));
-  EXPECT_EQ(Editors().edt_Name->geometry(), name.adjusted(0, 0, 100, 0));
-  EXPECT_EQ(Editors().lbl_Energy->geometry(), energy.translated(100, 0));
-  EXPECT_EQ(Editors().btn_ReadOnly->geometry(), readOnly.translated(100, 50));
+  // The tree and the work area share the 100 pixels by their widths.
+  const int grown = Form->pnl_WorkArea->width() - work;
+  EXPECT_EQ(grown + Form->tre_Directory->width() - tree, 100);
+  EXPECT_NEAR(grown, 100 * work / (work + tree), 1);
+  EXPECT_EQ(Editors().edt_Name->geometry(), name.adjusted(0, 0, grown, 0));
+  EXPECT_EQ(Editors().lbl_Energy->geometry(), energy.translated(grown, 0));
+  EXPECT_EQ(Editors().btn_ReadOnly->geometry(), readOnly.translated(grown, 50));
   const QRect track = Editors().trb_Energy->geometry();
   const QRect zero = Editors().lbl_ZeroEnergyLevel->geometry();
   EXPECT_EQ(zero.left(), track.left() + 28);
   EXPECT_EQ(zero.top(), track.top() + (track.height() - zero.height()) / 2);
   EXPECT_EQ(Editors().bvl_Border->width(), Form->pnl_WorkArea->width() - 6);
+}
+
+TEST_F(WindowTest, ALongNoticeLiesBelowTheWorkAreaWrappedAndCoversNoEditorOrChart) {
+  Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"A\">\n"
+                                      "    <file name=\"J\" path=\"j.xml\" />\n  </directory>\n</dreamlibrary>\n"));
+  Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral(
+      "<velmora>\n  <day name=\"d1\"><experience number=\"001\" title=\"Сон\" /></day>\n</velmora>\n"));
+  Open();  // at the designed size, the narrowest there is
+  const QString notice = QStringLiteral("Файл \"/очень/длинный/путь/к/журналу.xml\" прочитан заново. ").repeated(6);
+  for (const QString& row : {QStringLiteral("J"), QStringLiteral("001. Сон")}) {
+    ClickItem(Item(row));
+    Form->pnl_WorkArea->ShowNotice(notice);
+    QApplication::processEvents();
+    const QLabel* line = Form->findChild<QLabel*>(QStringLiteral("lbl_Notice"));
+    ASSERT_NE(line, nullptr);
+    const QRect at(line->mapTo(Form.get(), QPoint()), line->size());
+    const QRect area(Form->pnl_WorkArea->mapTo(Form.get(), QPoint()), Form->pnl_WorkArea->size());
+    EXPECT_TRUE(line->isVisible()) << row.toStdString();
+    EXPECT_FALSE(at.intersects(area)) << row.toStdString() << ": the editors and charts lie above it";
+    EXPECT_TRUE(Form->rect().contains(at)) << row.toStdString();
+    EXPECT_GE(line->height(), 2 * line->fontMetrics().lineSpacing()) << "wrapped, not cut to one line";
+    EXPECT_EQ(line->toolTip(), line->text());
+  }
 }
 
 TEST(AnchorLayoutTest, EachAxisFollowsItsAnchors) {

@@ -88,6 +88,24 @@ public:
     return ChooseBackup ? ChooseBackup(backups) : QString();
   }
   std::function<QString(const std::vector<TBackupFile>&)> ChooseBackup;
+  // Progress windows: the texts shown, the steps taken in all; from step CancelAtStep on (counted
+  // from 1 over every window) the user has pressed "Отмена".
+  class TScriptedProgress : public TProgressWindow {
+  public:
+    explicit TScriptedProgress(TScriptedInteraction& ui) : FUi(ui) {}
+    bool Step(qint64, qint64) override { return ++FUi.ProgressSteps < FUi.CancelAtStep || FUi.CancelAtStep <= 0; }
+    void SetText(const QString& text, bool) override { FUi.ProgressTexts << text; }
+
+  private:
+    TScriptedInteraction& FUi;
+  };
+  std::unique_ptr<TProgressWindow> ShowProgress(QWidget*, const QString& text) override {
+    ProgressTexts << text;
+    return std::make_unique<TScriptedProgress>(*this);
+  }
+  QStringList ProgressTexts;
+  int ProgressSteps = 0;
+  int CancelAtStep = 0;  // 0: never
 
   std::deque<TLoginResult> Logins;
   std::vector<TAuthorizationMode> Modes;
