@@ -32,8 +32,9 @@ struct TConfirmationResult {
   bool ShowAgainOff = false;  // "Больше не показывать это окно." was checked
 };
 
-// Asked when OK is pressed for a journal path typed by hand; false keeps the dialog open.
-using TTypedPathCheck = std::function<bool(const QString& path)>;
+// Asked when OK is pressed, for a journal with the path typed by hand, for a day with its date or
+// name; false keeps the dialog open.
+using TTypedPathCheck = std::function<bool(const QString& text)>;
 
 class TUserInteraction {
 public:
