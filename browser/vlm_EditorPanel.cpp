@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "vlm_Pictures.h"
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
+#include "vlm_TypingSteps.h"
 #include "vlm_Types.h"
 #include "vlm_UserInteraction.h"
 #include "vlm_Widgets.h"
@@ -63,6 +65,7 @@ void TEditorPanel::LoadEntry(TEditorKind kind, const TXMLNode& element, bool doc
   ShowNotes();
   FillEditors(kind, element, nameEntry);
   ArrangeEditors(kind);
+  FTyping->Restart();
   if (kind != ekExperience) return;
   if (element.GetAttribute(attrReadOnly) == litTrue)
     LockEditors();
@@ -74,6 +77,17 @@ void TEditorPanel::ShowConfirmDelete(bool ask, bool enabled) {
   const TShowing showing(*this);
   box_ConfirmDelete->setChecked(ask);
   box_ConfirmDelete->setEnabled(enabled);
+}
+
+bool TEditorPanel::FocusField(TTextField field) {
+  QWidget* editor = field == tfComment ? static_cast<QWidget*>(mmo_Comment) : edt_Name;
+  if (!editor->isVisible()) return false;
+  editor->setFocus(Qt::OtherFocusReason);
+  if (auto* line = qobject_cast<QLineEdit*>(editor))
+    line->end(false);
+  else
+    mmo_Comment->moveCursor(QTextCursor::End);
+  return true;
 }
 
 bool TEditorPanel::FocusName() {
@@ -164,7 +178,7 @@ void TEditorPanel::CreateControls() {
   memo(mmo_Comment);
   place(mmo_Comment, QRect(4, 202, 290, 64), akLeft | akRight | akBottom, false);
   label(lbl_Image, 298, 186, res::CaptionImage, akRight | akBottom, false);
-  img_Image = new QLabel(this);
+  img_Image = new TLevelLabel(this);
   img_Image->setAlignment(Qt::AlignCenter);
   place(img_Image, QRect(298, 202, 140, 140), akRight | akBottom, false);
   flat(btn_LoadImage, QRect(440, 202, 10, 10), res::HintLoadImage, akRight | akBottom, false);
@@ -289,13 +303,14 @@ void TEditorPanel::FillExperience(const TXMLNode& experience) {
   // A picture that cannot be shown leaves the blank one and a notice; the rest is still filled,
   // so no value of the entry shown before stays on screen to be written into this one.
   QImage picture = BlankPicture();
+  FPicture = QImage();
   if (const TXMLNode* image = DirectChild(experience, tagImage)) {
     const std::string path = image->GetAttribute(attrPath);
     if (path != litUndefined) {
       QImage own;
       const std::string resolved = ResolvePath ? ResolvePath(path) : path;
       if (LoadPicture(own, QString::fromStdString(NativePath(resolved))))
-        picture = own;
+        picture = FPicture = own;
       else
         ShowNotice(Text(res::MsgPictureNotLoaded).arg(FromCp(path)));
     }

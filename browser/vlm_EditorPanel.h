@@ -6,6 +6,8 @@
 //
 //   vlm_EditorPanel.cpp           controls as designed, showing an entry, layout per kind, locking
 //   vlm_EditorPanel_Handlers.cpp  the change handlers of the editors, which emit the edits
+#include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -25,6 +27,7 @@ class QToolButton;
 class TBevel;
 class TEditorSpelling;
 class TLevelLabel;
+class TTypingSteps;
 class TUserInteraction;
 class TXMLNode;
 
@@ -50,6 +53,15 @@ public:
   void ShowConfirmDelete(bool ask, bool enabled);
   // The name editor takes the focus with its text selected; false when it is not shown.
   bool FocusName();
+  // The field (the name or title, the comment) takes the focus with the caret at its end, ready
+  // for typing on; false when it is not shown.
+  bool FocusField(TTextField field);
+  // Where the steps of typing begin (vlm_TypingSteps.h); its clock can be replaced.
+  TTypingSteps& Typing() const { return *FTyping; }
+  // The picture of the dream shown, at its full size in a window of its own (a double-click on
+  // it); none for the blank picture.
+  void ShowFullPicture();
+  QWidget* FullPictureWindow() const { return FPictureWindow; }
   // The caption of label box n = 1..4; a box without one is not shown.
   QString LabelCaption(int n) const;
   void SetLabelCaption(int n, const QString& caption);
@@ -90,8 +102,9 @@ public:
 
 signals:
   // The user's edits of the entry loaded, as they are to be stored (Windows-1251): its name (a
-  // dream's is tfTitle), number, description or comment.
-  void TextEdited(TTextField field, const std::string& text);
+  // dream's is tfTitle), number, description or comment; `step` tells whether it continues the
+  // step of the last edit in the undo history (typing on) or begins one.
+  void TextEdited(TTextField field, const std::string& text, TTextStep step);
   void LabelEdited(int n, bool on);
   void PictureEdited(const std::string& path);  // empty: no picture
   void EnergyEdited(int level);
@@ -153,7 +166,7 @@ private:
   QLabel* lbl_Comment = nullptr;
   QPlainTextEdit* mmo_Comment = nullptr;
   QLabel* lbl_Image = nullptr;
-  QLabel* img_Image = nullptr;
+  TLevelLabel* img_Image = nullptr;  // a double-click shows the picture at its full size
   QToolButton* btn_LoadImage = nullptr;
   QToolButton* btn_ClearImage = nullptr;
   QCheckBox* box_Label1 = nullptr;
@@ -205,4 +218,7 @@ private:
   bool FRefusing = false;  // a memo is being cleaned of characters it cannot keep
   bool FShowing = false;   // see TShowing
   TEditorSpelling* FSpelling = nullptr;
+  TTypingSteps* FTyping = nullptr;
+  QImage FPicture;  // the dream's own picture as read, null for the blank one
+  QPointer<QWidget> FPictureWindow;
 };

@@ -17,12 +17,16 @@
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
+#include "vlm_TypingSteps.h"
 #include "vlm_UserInteraction.h"
 #include "vlm_Widgets.h"
 
 void TEditorPanel::ConnectHandlers() {
   auto refused = [this](const QString& bad) { ShowNotice(Text(res::MsgCharactersRefused).arg(bad)); };
   for (QLineEdit* edit : {edt_Number, edt_Name}) edit->setValidator(new TCp1251Validator(edit, refused));
+  FTyping = new TTypingSteps(this);
+  for (QWidget* field : std::initializer_list<QWidget*>{edt_Number, edt_Name, mmo_Description, mmo_Comment})
+    FTyping->Watch(field);
   // Qt's change signals fire for the program's own changes too, as the handlers need.
   connect(edt_Number, &QLineEdit::textChanged, this, [this] { Run([this] { edt_NumberChange(); }); });
   connect(edt_Name, &QLineEdit::textChanged, this, [this] { Run([this] { edt_NameChange(); }); });
@@ -36,6 +40,7 @@ void TEditorPanel::ConnectHandlers() {
   connect(lbl_HighEnergyLevel, &TLevelLabel::doubleClicked, this, [this] { Run([this] { lbl_HighEnergyLevelDblClick(); }); });
   connect(lbl_ZeroEnergyLevel, &TLevelLabel::doubleClicked, this, [this] { Run([this] { lbl_ZeroEnergyLevelDblClick(); }); });
   connect(lbl_LowEnergyLevel, &TLevelLabel::doubleClicked, this, [this] { Run([this] { lbl_LowEnergyLevelDblClick(); }); });
+  connect(img_Image, &TLevelLabel::doubleClicked, this, [this] { Run([this] { ShowFullPicture(); }); });
   connect(btn_ReadOnly, &QCheckBox::toggled, this, [this] { Run([this] { btn_ReadOnlyClick(); }); });
   connect(box_ConfirmDelete, &QCheckBox::toggled, this, [this](bool ask) {
     Run([this, ask] {
@@ -78,28 +83,32 @@ bool TEditorPanel::RefuseForeignCharacters(QPlainTextEdit* memo) {
 
 void TEditorPanel::edt_NumberChange() {
   if (!Editing(ekExperience)) return;
+  const TTextStep step = FTyping->Edited(edt_Number);
   std::string number;
-  if (Encode(edt_Number->text(), number)) emit TextEdited(tfNumber, number);
+  if (Encode(edt_Number->text(), number)) emit TextEdited(tfNumber, number, step);
 }
 
 void TEditorPanel::edt_NameChange() {
   if (!FLoaded || FShowing) return;
+  const TTextStep step = FTyping->Edited(edt_Name);
   std::string name;
-  if (Encode(edt_Name->text(), name)) emit TextEdited(FKind == ekExperience ? tfTitle : tfName, name);
+  if (Encode(edt_Name->text(), name)) emit TextEdited(FKind == ekExperience ? tfTitle : tfName, name, step);
 }
 
 void TEditorPanel::mmo_DescriptionChange() {
   if (FRefusing || !Editing(ekExperience)) return;
   RefuseForeignCharacters(mmo_Description);
+  const TTextStep step = FTyping->Edited(mmo_Description);
   std::string text;
-  if (Encode(mmo_Description->toPlainText(), text)) emit TextEdited(tfDescription, DescriptionText(text));
+  if (Encode(mmo_Description->toPlainText(), text)) emit TextEdited(tfDescription, DescriptionText(text), step);
 }
 
 void TEditorPanel::mmo_CommentChange() {
   if (FRefusing || !(Editing(ekExperience) || Editing(ekDay))) return;
   RefuseForeignCharacters(mmo_Comment);
+  const TTextStep step = FTyping->Edited(mmo_Comment);
   std::string text;
-  if (Encode(mmo_Comment->toPlainText(), text)) emit TextEdited(tfComment, JoinCommentLines(text));
+  if (Encode(mmo_Comment->toPlainText(), text)) emit TextEdited(tfComment, JoinCommentLines(text), step);
 }
 
 void TEditorPanel::box_LabelClick(int n) {
@@ -122,6 +131,7 @@ void TEditorPanel::btn_LoadImageClick() {
     return;
   }
   ShowPicture(picture);
+  FPicture = picture;
   emit PictureEdited(path);
 }
 
@@ -129,6 +139,7 @@ void TEditorPanel::btn_ClearImageClick() {
   if (!Editing(ekExperience)) return;
   // Cleared even when the blank picture itself is missing: the user asked for no picture.
   ShowPicture(BlankPicture());
+  FPicture = QImage();
   emit PictureEdited({});
 }
 

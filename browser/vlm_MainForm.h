@@ -183,6 +183,9 @@ private:
   std::string ResolvePath(const std::string& cp1251Path) const;
   // FAppDir as a document path (Windows-1251 bytes).
   std::string AppDirCp() const;
+  // A file chosen in a file dialog (absolute, Windows-1251) as the library stores it: relative to
+  // the library's folder when it lies inside (vlm_Paths.h PathInLibrary), else as it is.
+  std::string StoredPath(const std::string& cp1251File) const;
 
 public:
   static constexpr int kDesignWidth = 663;
@@ -343,6 +346,7 @@ private:
   void ConnectActions();
   void ConnectUndo();
   void ConnectKeys();
+  void ShowWhereTheFocusIs();
   // The editor panel's edits applied to the selected entry (vlm_MainForm_Edits.cpp).
   void ConnectEditorPanel();
   struct TEditTarget {

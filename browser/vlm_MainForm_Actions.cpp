@@ -8,8 +8,10 @@
 #include "vlm_LibraryModel.h"
 #include "vlm_LibraryOps.h"
 #include "vlm_MainForm.h"
+#include "vlm_NightDates.h"
 #include "vlm_Paths.h"
 #include "vlm_Resources.h"
+#include "vlm_Search.h"
 #include "vlm_Settings.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
@@ -91,9 +93,11 @@ void Tfrm_MainForm::btn_Tool_02Click() {
   }
   const std::string name = DocumentText(answer.First);
   const std::string file = ResolvePath(path);
+  // A file inside the library's folder is stored relative to it; any other path as typed.
+  const std::string stored = StoredPath(file);
   TNewJournal created;
   try {
-    created = FCore->AddJournal(*catalog, name, path, file);
+    created = FCore->AddJournal(*catalog, name, stored != file ? stored : path, file);
   } catch (const EInOutError& error) {
     FUi.ShowError(this, Text(res::MsgJournalNotCreated).arg(FromCp(file), FromAnyText(error.Reason)));
     return;
@@ -105,12 +109,28 @@ void Tfrm_MainForm::btn_Tool_03Click() {
   TXMLNode* journal = NodeOf(FCurrentNode);
   // A journal entry without a path was never loaded: it has no document to hold days.
   if (!journal || journal->Name != tagJournal || !MayChangeBelow(FCurrentNode)) return;
-  const TNewElementResult answer = FUi.AskNewElement(this, neDay, 0, {});
-  if (!answer.Accepted) return;
-  const std::string name = DocumentText(answer.First);
   TXMLParser* document = DocumentOfNode(FCurrentNode);
   if (!document) throw std::runtime_error(res::MsgTreeOutOfStep);
-  AttachNew(FCore->AddDay(*document, name));
+  // A name meant as a date must be one the journal has no night of yet; the dialog stays open
+  // until it is. A name that is no date at all names a night without a date.
+  auto checkDate = [this, document](const QString& typed) {
+    std::string name;
+    ToCp(typed, name);
+    const std::optional<int> day = DayNumberOfName(name);
+    if (!day && LooksLikeDate(name)) {
+      FUi.ShowWarning(this, Text(res::MsgNightNotADate).arg(typed));
+      return false;
+    }
+    if (day && NightOfDate(*document->Root, *day)) {
+      FUi.ShowWarning(this, Text(res::MsgNightDateTaken).arg(typed));
+      return false;
+    }
+    return true;
+  };
+  const TNewElementResult answer = FUi.AskNewElement(this, neDay, 0, checkDate);
+  if (!answer.Accepted) return;
+  AttachNew(FCore->AddDay(*document, DocumentText(answer.First)));
+  pnl_WorkArea->FocusField(tfComment);  // a night's own words come next
 }
 
 void Tfrm_MainForm::btn_Tool_04Click() {
@@ -123,6 +143,7 @@ void Tfrm_MainForm::btn_Tool_04Click() {
   TXMLNode* experience =
       FCore->AddExperience(*document, *day, DocumentText(answer.First), DocumentText(answer.Second));
   AttachNew(experience);
+  pnl_WorkArea->FocusField(tfTitle);  // typing on goes on with the title, never into a label
 }
 
 TXMLNode* Tfrm_MainForm::LibraryEntryOfNode(const QModelIndex& node) const {

@@ -3,6 +3,8 @@
 #include "vlm_EditorPanel.h"
 #include "vlm_Library.h"
 #include "vlm_MainForm.h"
+#include "vlm_Paths.h"
+#include "vlm_Strings.h"
 #include "vlm_Types.h"
 #include "xml_node.h"
 
@@ -19,20 +21,28 @@ Tfrm_MainForm::TEditTarget Tfrm_MainForm::EditTarget(bool ofName) const {
   return {document, element};
 }
 
+std::string Tfrm_MainForm::StoredPath(const std::string& cp1251File) const {
+  std::string stored;
+  const QString file = FromCp(cp1251File);
+  const QString inLibrary = PathInLibrary(file, FLibraryDir);
+  return inLibrary != file && ToCp(inLibrary, stored) ? stored : cp1251File;
+}
+
 TXMLNode* Tfrm_MainForm::JournalEntryOf(const QModelIndex& root) const {
   TXMLNode* entry = LibraryEntryOfNode(root);  // its own entry, also when two share the journal
   return entry || !FPairs ? entry : FPairs->FirstOf(NodeOf(root));
 }
 
 void Tfrm_MainForm::ConnectEditorPanel() {
-  connect(pnl_WorkArea, &TEditorPanel::TextEdited, this, [this](TTextField field, const std::string& text) {
-    if (const TEditTarget target = EditTarget(field == tfName)) FCore->SetText(*target.Document, *target.Element, field, text);
+  connect(pnl_WorkArea, &TEditorPanel::TextEdited, this, [this](TTextField field, const std::string& text, TTextStep step) {
+    if (const TEditTarget target = EditTarget(field == tfName))
+      FCore->SetText(*target.Document, *target.Element, field, text, step);
   });
   connect(pnl_WorkArea, &TEditorPanel::LabelEdited, this, [this](int n, bool on) {
     if (const TEditTarget target = EditTarget()) FCore->SetLabel(*target.Document, *target.Element, n, on);
   });
   connect(pnl_WorkArea, &TEditorPanel::PictureEdited, this, [this](const std::string& path) {
-    if (const TEditTarget target = EditTarget()) FCore->SetPicture(*target.Document, *target.Element, path);
+    if (const TEditTarget target = EditTarget()) FCore->SetPicture(*target.Document, *target.Element, StoredPath(path));
   });
   connect(pnl_WorkArea, &TEditorPanel::EnergyEdited, this, [this](int level) {
     if (const TEditTarget target = EditTarget()) FCore->SetEnergy(*target.Document, *target.Element, level);

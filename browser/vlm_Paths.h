@@ -1,5 +1,6 @@
 #pragma once
 // Where a path stored in the library or a journal is looked for.
+#include <QString>
 #include <string>
 #include <string_view>
 
@@ -12,3 +13,10 @@
 // none of them, the library's folder is chosen, so a file created later lands beside the library
 // rather than wherever the program was started from.
 std::string ResolvePath(std::string_view cp1251Path, std::string_view libraryDir, std::string_view appDir);
+
+// How a file chosen in a file dialog (`file`, native and absolute) is stored in the library: as a
+// path relative to the library's folder `libraryDir` (native, ending in "/") when it lies inside
+// it, also through symbolic links, so the library keeps finding it when the folder is moved; as
+// it is when it lies outside, or when the relative path would name another file from the current
+// directory (which ResolvePath tries first).
+QString PathInLibrary(const QString& file, const QString& libraryDir);

@@ -9,6 +9,9 @@
 #include <QImage>
 #include <QImageReader>
 
+#include "vlm_FileDialogLanguage.h"
+#include "vlm_Resources.h"
+
 bool LoadPicture(QImage& picture, const QString& path) {
   picture = QImage();
   // Opened without waiting (a pipe would wait for a writer) and checked on the open file itself.
@@ -24,4 +27,13 @@ bool LoadPicture(QImage& picture, const QString& path) {
   QImageReader reader(&file, QFileInfo(path).suffix().toLower().toLatin1());
   picture = reader.read();
   return !picture.isNull();
+}
+
+QStringList PictureFilters() {
+  QStringList patterns;
+  for (const QByteArray& format : QImageReader::supportedImageFormats())
+    patterns << QStringLiteral("*.") + QString::fromLatin1(format).toLower();
+  patterns.removeDuplicates();
+  QStringList filters{QString::fromUtf8(res::FilterEveryPicture).arg(patterns.join(QLatin1Char(' ')))};
+  return filters + NameFilters(res::FilterImage, true);  // "*.*" means every file there
 }

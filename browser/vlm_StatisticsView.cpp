@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 
 #include "tarvek_Utility.h"
 #include "vlm_Anchors.h"
@@ -106,7 +107,9 @@ void TStatisticsView::ShowDayStatistics(const TXMLNode& day, const std::string& 
   FGraph.YAxis = {-1.0, 0.25, -1};
   FGraph.YFormat = "%.2n";
   FGraph.Title.Text = Utf8ToCp1251(res::TitleEnergyLevel);
-  FGraph.Footer.Text = Utf8ToCp1251(res::FooterAverageEnergy) + FormatGeneral(energies.Average, decimal);
+  // Shown to two places; the dreams' own levels stay as they are.
+  const double average = std::round(energies.Average * 100.0) / 100.0;
+  FGraph.Footer.Text = Utf8ToCp1251(res::FooterAverageEnergy) + FormatGeneral(average, decimal);
   FGraph.Kind = gkLineCircles;
 
   FShown = shDay;

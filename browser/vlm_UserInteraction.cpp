@@ -15,6 +15,7 @@
 #include "vlm_AboutForm.h"
 #include "vlm_FileDialogLanguage.h"
 #include "vlm_MessageForm.h"
+#include "vlm_Pictures.h"
 #include "vlm_ProgressWindow.h"
 #include "vlm_Resources.h"
 #include "vlm_RestoreForm.h"
@@ -72,7 +73,7 @@ TNewElementResult TQtUserInteraction::AskNewElement(QWidget* parent, TNewElement
   Tfrm_NewElement dialog(Owner(parent));
   dialog.FNumber = number;
   dialog.SetKind(kind);
-  dialog.AcceptTypedPath = checkTypedPath;
+  (kind == neDay ? dialog.AcceptDay : dialog.AcceptTypedPath) = checkTypedPath;
   TNewElementResult result;
   result.Accepted = dialog.exec() == QDialog::Accepted;
   result.First = dialog.First();
@@ -97,7 +98,7 @@ QString TQtUserInteraction::AskOpenImage(QWidget* parent) {
   QFileDialog dialog(Owner(parent), QString::fromUtf8(res::TitleOpenImage));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters(NameFilters(res::FilterImage, true));  // "*.*" means every file there
+  dialog.setNameFilters(PictureFilters());
   dialog.setDefaultSuffix(QString::fromUtf8(res::DefaultExtImage));
   ShowDatesInProgramLanguage(dialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

@@ -46,8 +46,9 @@ public:
   virtual void SetText(const QString& text, bool cancellable) = 0;
 };
 
-// Asked when OK is pressed for a journal path typed by hand; false keeps the dialog open.
-using TTypedPathCheck = std::function<bool(const QString& path)>;
+// Asked when OK is pressed, for a journal with the path typed by hand, for a day with its date or
+// name; false keeps the dialog open.
+using TTypedPathCheck = std::function<bool(const QString& text)>;
 
 class TUserInteraction {
 public:

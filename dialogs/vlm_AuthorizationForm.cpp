@@ -43,6 +43,7 @@ Tfrm_Authorization::Tfrm_Authorization(QWidget* parent) : TCaptionedDialog(paren
   connect(edt_Second, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
   connect(btn_Ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+  SetKeyButtons(btn_Ok, btn_Cancel);  // Escape at the login, without Cancel, closes it as its close box does
   edt_First->setFocus();
 }
 

@@ -80,12 +80,18 @@ bool TCaptionedDialog::eventFilter(QObject* watched, QEvent* event) {
 void TCaptionedDialog::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Escape:
+      if (FCancelButton && FCancelButton->isVisible())
+        FCancelButton->click();
+      else if (FCancelButton)
+        reject();
       event->accept();
       return;
     case Qt::Key_Enter:
     case Qt::Key_Return:
       if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled())
         button->click();
+      else if (FAcceptButton && FAcceptButton->isEnabled())
+        FAcceptButton->click();
       event->accept();
       return;
     default:

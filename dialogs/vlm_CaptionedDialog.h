@@ -5,8 +5,10 @@
 // dialog draws a caption bar that follows windowTitle(), a client panel below it that holds the
 // designed controls, and a one-pixel border around both. Dragging the caption moves the dialog.
 //
-// Neither push button of these dialogs is a default or cancel button: Enter presses only a
-// focused, enabled push button and Escape does nothing.
+// Enter presses a focused, enabled push button; elsewhere it presses the dialog's accept button
+// when that is enabled (so Enter accepts exactly when OK could be pressed). Escape presses the
+// cancel button, or rejects the dialog when that is hidden; in a dialog without one it does
+// nothing. No push button draws itself as the default one.
 #include <QDialog>
 #include <QPoint>
 
@@ -29,6 +31,11 @@ public:
 protected:
   // A push button in the client panel that is never the dialog's default button.
   QPushButton* AddPushButton(const QString& caption, const QRect& place);
+  // The buttons Enter and Escape press (see above).
+  void SetKeyButtons(QPushButton* accept, QPushButton* cancel) {
+    FAcceptButton = accept;
+    FCancelButton = cancel;
+  }
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -39,4 +46,6 @@ private:
 
   QPoint FDragOffset;
   bool FDragging = false;
+  QPushButton* FAcceptButton = nullptr;
+  QPushButton* FCancelButton = nullptr;
 };

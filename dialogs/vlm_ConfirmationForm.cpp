@@ -62,6 +62,7 @@ Tfrm_Confirmation::Tfrm_Confirmation(QWidget* parent)
   setTabOrder(btn_Cancel, box_ShowAgain);
   connect(btn_Ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+  SetKeyButtons(btn_Ok, btn_Cancel);
 }
 
 void Tfrm_Confirmation::SetQuestion(const QString& question) { lbl_Confirmation->setText(question); }

@@ -84,6 +84,7 @@ Tfrm_NewElement::Tfrm_NewElement(QWidget* parent)
   connect(btn_PickDate, &QToolButton::clicked, this, [this] { btn_PickDateClick(); });
   connect(btn_Ok, &QPushButton::clicked, this, [this] { btn_OkClick(); });
   connect(btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+  SetKeyButtons(btn_Ok, btn_Cancel);
   edt_First->setFocus();
 }
 
@@ -123,6 +124,9 @@ void Tfrm_NewElement::SetKind(TNewElementKind kind) {
       edt_First->resize(104, edt_First->height());
       btn_PickDate->show();
       oneRow();
+      // The night just passed: its date is proposed, selected so that typing replaces it.
+      edt_First->setText(TDreamCalendar::NameOfDate(Today()));
+      edt_First->selectAll();
       break;
     case neExperience:
       setWindowTitle(Text(res::TitleNewExperience));
@@ -177,6 +181,7 @@ void Tfrm_NewElement::btn_PickDateClick() {
 void Tfrm_NewElement::btn_OkClick() {
   // The save dialog asked before replacing its file; a path typed by hand is asked about here.
   if (FKind == neJournal && Second() != FChosenPath && AcceptTypedPath && !AcceptTypedPath(Second())) return;
+  if (FKind == neDay && AcceptDay && !AcceptDay(First())) return;
   accept();
 }
 

@@ -25,7 +25,8 @@ public:
   void SetKind(TNewElementKind kind);
   // Both edits' change handler: OK is possible exactly when the fields of the kind are not empty.
   void edt_FirstChange();
-  // The proposed value: a file name from the save dialog (journal) or today's date (day).
+  // The proposed value: a file name from the save dialog (journal) or today's date (day, which
+  // SetKind proposes already).
   void btn_DefaultClick();
   // A day's date picked in a calendar that drops down below the field: it opens at the date
   // typed (or today), and a click on a date (or Enter) takes it and closes the calendar.
@@ -42,6 +43,9 @@ public:
   // Asked when OK is pressed for a journal whose path was typed rather than chosen in the save
   // dialog: false keeps the dialog open (the path names a file the user does not want replaced).
   std::function<bool(const QString& path)> AcceptTypedPath;
+  // Asked when OK is pressed for a day, with its date (or name): false keeps the dialog open (the
+  // caller said why).
+  std::function<bool(const QString& name)> AcceptDay;
   std::function<QDate()> Today = [] { return QDate::currentDate(); };
 
   int FNumber = 0;

@@ -55,6 +55,10 @@ inline constexpr const char* MsgPicturePathRefused =
 inline constexpr const char* TitleOpenImage = "Открыть изображение";
 inline constexpr const char* DefaultExtImage = "bmp";
 inline constexpr const char* FilterImage = "Windows BMP (*.bmp)|*.bmp|Все файлы (*.*)|*.*";
+// Before the design's filters: every format the program reads pictures in; %1 their patterns.
+inline constexpr const char* FilterEveryPicture = "Все изображения (%1)";
+// The window that shows a dream's picture at its full size (a double-click on it).
+inline constexpr const char* TitleFullPicture = "Изображение";
 
 // Charts.
 inline constexpr const char* GraphFontName = "Tahoma";
@@ -85,12 +89,17 @@ inline constexpr const char* HintChooseFileName = "Выбрать имя фай�
 inline constexpr const char* HintCurrentDate = "Текущая дата";
 inline constexpr const char* DefaultExtJournal = "xml";
 inline constexpr const char* FilterJournal = "Вельмора (*.xml)|*.xml|Любое расширение (*.*)|*.*";
+// %1 the name typed for a new night: digits meant as a date that is none.
+inline constexpr const char* MsgNightNotADate =
+    "\"%1\" - не дата. Введите дату в виде дд.мм.гг или назовите ночь словами.";
+// %1 the date typed for a new night that the journal has already.
+inline constexpr const char* MsgNightDateTaken = "Ночь %1 в этом журнале уже есть.";
 
 // Confirmation dialog and the delete question: QuestionDeleteBegin + tree text + QuestionDeleteEnd.
 inline constexpr const char* TitleConfirmation = "Подтверждение";
 inline constexpr const char* CaptionShowAgain = "Больше не показывать это окно.";
 inline constexpr const char* QuestionDeleteBegin = "Вы действительно хотите удалить объект \"";
-inline constexpr const char* QuestionDeleteEnd = "\" ?";
+inline constexpr const char* QuestionDeleteEnd = "\"?";
 
 // Authorization dialog.
 inline constexpr const char* TitleLogin = "Авторизация";

@@ -5,8 +5,10 @@
 #include "vlm_EntryFields.h"
 #include "vlm_Files.h"
 #include "vlm_LibraryCommands.h"
+#include "vlm_NightDates.h"
 #include "vlm_Resources.h"
 #include "vlm_Restore.h"
+#include "vlm_Search.h"
 #include "vlm_Settings.h"
 #include "vlm_Types.h"
 #include "xml_node.h"
@@ -211,12 +213,16 @@ TNewJournal TLibrary::AddJournal(TXMLNode& catalog, std::string_view name, std::
   auto* step = new TInsertCommand(*this, FDocument.get(), catalog, [&created] { return created.Entry; },
                                   Step(res::StepAddJournal));
   TXMLNode* before = FDefaultJournal;  // gets the mark back when the new entry goes while holding it
-  step->OnPresence = [this, root, before](TXMLNode* entry, bool present) {
+  // The new entry held the mark when it was taken away: done again, it is selected and holds it again.
+  auto held = std::make_shared<bool>(false);
+  step->OnPresence = [this, root, before, held](TXMLNode* entry, bool present) {
     if (present) {
       FPairs.AddUniquePair(entry, root);
+      if (*held) SetDefaultJournal(entry);
     } else {
       FPairs.RemoveFirstsIn(entry);
-      if (FDefaultJournal == entry) SetDefaultJournal(before);
+      *held = FDefaultJournal == entry;
+      if (*held) SetDefaultJournal(before);
     }
   };
   Push(step);
@@ -226,8 +232,17 @@ TNewJournal TLibrary::AddJournal(TXMLNode& catalog, std::string_view name, std::
 TXMLNode* TLibrary::AddDay(TXMLParser& journal, std::string_view name) {
   TXMLNode& root = *journal.Root;
   const std::string copy(name);
-  auto* step = new TInsertCommand(*this, &journal, root, [&root, copy] { return AppendDay(root, copy); },
-                                  Step(res::StepAddDay));
+  auto create = [&root, copy] {
+    const std::optional<int> date = DayNumberOfName(copy);
+    TXMLNode* later = date ? NightAfterDate(root, *date) : nullptr;
+    TXMLNode* day = AppendDay(root, copy);
+    if (later) {  // among the nights by its date, not after them all
+      const auto at = root.Children.begin() + root.IndexOfChild(later);
+      std::rotate(at, root.Children.end() - 1, root.Children.end());
+    }
+    return day;
+  };
+  auto* step = new TInsertCommand(*this, &journal, root, create, Step(res::StepAddDay));
   Push(step);
   return step->Created();
 }
@@ -253,7 +268,8 @@ bool TLibrary::Remove(TXMLParser& document, TXMLNode& parent, int position) {
   return true;
 }
 
-void TLibrary::SetText(TXMLParser& document, TXMLNode& element, TTextField field, const std::string& text) {
+void TLibrary::SetText(TXMLParser& document, TXMLNode& element, TTextField field, const std::string& text,
+                       TTextStep step) {
   const TFieldPlace place = PlaceOf(field);
   std::function<void(TXMLNode&)> change;
   if (!place.Attribute.empty())
@@ -261,7 +277,7 @@ void TLibrary::SetText(TXMLParser& document, TXMLNode& element, TTextField field
   else
     change = [place, text](TXMLNode& e) { SetChildText(e, place.Child, text); };
   Push(new TFieldCommand(*this, &document, element, std::string(place.Child), static_cast<int>(field),
-                               std::move(change), Step(place.Step)));
+                         std::move(change), Step(place.Step), step == tsContinue));
 }
 
 void TLibrary::SetLabel(TXMLParser& document, TXMLNode& experience, int n, bool on) {

@@ -24,6 +24,10 @@
 // The text fields of an entry: a name (library, catalog, journal entry, day), an experience's
 // number, title, description and comment, a day's own comment.
 enum TTextField { tfName, tfNumber, tfTitle, tfDescription, tfComment };
+// Whether an edit of a text field begins a step of the undo history of its own or continues the
+// step of the last edit, when that was of the same field of the same entry. The editor decides
+// (it knows selections, pastes, pauses and the focus); the history only does as it is told.
+enum TTextStep { tsNewStep, tsContinue };
 
 class TLibrary : public QObject {
   Q_OBJECT
@@ -80,12 +84,14 @@ public:
   TXMLNode* AddCatalog(TXMLNode& parent, std::string_view name);
   // Raises as CreateJournal does; nothing changes then.
   TNewJournal AddJournal(TXMLNode& catalog, std::string_view name, std::string_view path, const std::string& file);
+  // A night whose name is a date goes before the first night dated later; any other at the end.
   TXMLNode* AddDay(TXMLParser& journal, std::string_view name);
   TXMLNode* AddExperience(TXMLParser& journal, TXMLNode& day, std::string_view number, std::string_view title);
   bool Exchange(TXMLParser& document, TXMLNode& parent, int position, int other);
   bool Remove(TXMLParser& document, TXMLNode& parent, int position);
-  // Typing in one field of one entry, keystroke after keystroke, is one step.
-  void SetText(TXMLParser& document, TXMLNode& element, TTextField field, const std::string& text);
+  // A new step, or with tsContinue the last one when it changed the same field of the same entry.
+  void SetText(TXMLParser& document, TXMLNode& element, TTextField field, const std::string& text,
+               TTextStep step = tsNewStep);
   void SetLabel(TXMLParser& document, TXMLNode& experience, int n, bool on);
   void SetEnergy(TXMLParser& document, TXMLNode& experience, int level);
   // An empty path clears the picture.

@@ -45,9 +45,10 @@ void TLibraryCommand::Entry(TXMLNode* element) { emit FLibrary.EntryChanged(elem
 void TLibraryCommand::Children(TXMLNode* parent, TXMLNode* child) { emit FLibrary.ChildrenChanged(parent, child); }
 
 TFieldCommand::TFieldCommand(TLibrary& library, const TXMLParser* document, TXMLNode& element, std::string part,
-                             int mergeKey, std::function<void(TXMLNode&)> change, const QString& text)
+                             int mergeKey, std::function<void(TXMLNode&)> change, const QString& text,
+                             bool continues)
     : TLibraryCommand(library, document, text), FElement(element), FPart(std::move(part)), FMergeKey(mergeKey),
-      FChange(std::move(change)), FBefore(CapturePart(element, FPart)), FKindBefore(element.Kind),
+      FContinues(continues), FChange(std::move(change)), FBefore(CapturePart(element, FPart)), FKindBefore(element.Kind),
       FKindAfter(element.Kind) {}
 
 void TFieldCommand::redo() {
@@ -74,7 +75,9 @@ void TFieldCommand::undo() {
 
 bool TFieldCommand::mergeWith(const QUndoCommand* other) {
   const auto* next = dynamic_cast<const TFieldCommand*>(other);
-  if (!next || &next->FElement != &FElement || next->FMergeKey != FMergeKey || next->FPart != FPart) return false;
+  if (!next || !next->FContinues || &next->FElement != &FElement || next->FMergeKey != FMergeKey ||
+      next->FPart != FPart)
+    return false;
   FAfter = CapturePart(FElement, FPart);
   FKindAfter = FElement.Kind;
   if (SamePart(FBefore, FAfter)) setObsolete(true);  // typed and taken back: no step left

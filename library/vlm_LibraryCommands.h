@@ -41,11 +41,12 @@ private:
 };
 
 // One field of one entry: its attributes or one named child, as before and after the change.
-// Steps of the same field of the same entry with a merge key (typing) become one.
+// A step that `continues` is taken into the step before it when that changed the same field (the
+// same merge key) of the same entry (typing on).
 class TFieldCommand : public TLibraryCommand {
 public:
   TFieldCommand(TLibrary& library, const TXMLParser* document, TXMLNode& element, std::string part, int mergeKey,
-                std::function<void(TXMLNode&)> change, const QString& text);
+                std::function<void(TXMLNode&)> change, const QString& text, bool continues = false);
   void redo() override;
   void undo() override;
   int id() const override { return FMergeKey >= 0 ? 1 : -1; }
@@ -55,6 +56,7 @@ private:
   TXMLNode& FElement;
   std::string FPart;  // a child's name, or empty for the attributes
   int FMergeKey;
+  bool FContinues;
   std::function<void(TXMLNode&)> FChange;  // runs once, on the first redo
   TPartSnapshot FBefore, FAfter;
   TXMLNodeKind FKindBefore, FKindAfter;  // an element read as <a /> is written whole once it has a child

@@ -183,7 +183,7 @@ TEST_F(ActionsTest, DeletingAsksUnlessSwitchedOffAndTheAnswerSurvivesARestart) {
   Select(QStringLiteral("J"));
   Click(Form->btn_Delete);  // no answer: "Нет"
   ASSERT_EQ(Ui.Questions.size(), 1);
-  EXPECT_EQ(Ui.Questions[0], QStringLiteral("Вы действительно хотите удалить объект \"J\" ?"));
+  EXPECT_EQ(Ui.Questions[0], QStringLiteral("Вы действительно хотите удалить объект \"J\"?"));
   EXPECT_NE(Item(QStringLiteral("J")), nullptr);
   EXPECT_FALSE(LibraryText().contains(QStringLiteral("<options")));
 

@@ -5,7 +5,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QPersistentModelIndex>
+#include <QSignalSpy>
 #include <QStringList>
+#include <algorithm>
 #include <fstream>
 #include <string>
 
@@ -86,8 +88,12 @@ TEST_F(LibraryModelTest, RowsFollowEachOperationAndEachUndo) {
   step({QStringLiteral("d2"), QStringLiteral("d1")});
   EXPECT_EQ(second.row(), 0);
   EXPECT_EQ(second.data().toString(), QStringLiteral("d2"));
+  // A rename tells the views which row changed, so they draw its caption again.
+  const QSignalSpy changed(&Model, &QAbstractItemModel::dataChanged);
   Library.SetText(*J, *d2, tfName, "renamed");
   step({QStringLiteral("renamed"), QStringLiteral("d1")});
+  EXPECT_TRUE(std::any_of(changed.begin(), changed.end(),
+                          [&](const QList<QVariant>& signal) { return signal[0].toModelIndex() == Row(Entry(0), 0); }));
   Library.Remove(*J, root, 1);
   step({QStringLiteral("renamed")});
   Library.AddCatalog(Library.Root(), "B");

@@ -162,7 +162,7 @@ TEST_F(StatisticsViewTest, DayEnergiesPassOverTheCommentAndADamagedLevelCountsAs
   Select(QStringLiteral("d1"));
   EXPECT_TRUE(Ui.Errors.isEmpty());
   EXPECT_EQ(Points(*Form->FGraph), (std::vector<std::pair<double, double>>{{1, 0.5}, {2, 0}, {3, 0}}));
-  EXPECT_EQ(Utf8(Form->FGraph->Footer.Text), "Средний энергетический уровень сновидений: 0,166666666666667");
+  EXPECT_EQ(Utf8(Form->FGraph->Footer.Text), "Средний энергетический уровень сновидений: 0,17");  // two places
   EXPECT_EQ(Shown(View().GraphBox()), Direct(*Form->FGraph, View().GraphBox()));
   EXPECT_FALSE(Editors().btn_Copy_2->isVisible());
 

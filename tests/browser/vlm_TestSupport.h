@@ -47,8 +47,8 @@ public:
     return back;
   }
   void OpenUrl(const QUrl& url) override { Urls.push_back(url); }
-  // Answers in order; a journal answer whose path the check refuses is dropped as the real dialog
-  // stays open, and the next answer is taken. Without answers: Cancel.
+  // Answers in order; an answer the check refuses (a journal's path, a day's date) is dropped as the
+  // real dialog stays open, and the next answer is taken. Without answers: Cancel.
   TNewElementResult AskNewElement(QWidget*, TNewElementKind kind, int number,
                                   const TTypedPathCheck& checkTypedPath) override {
     NewElementKinds.push_back(kind);
@@ -56,7 +56,7 @@ public:
     while (!NewElements.empty()) {
       TNewElementResult r = NewElements.front();
       NewElements.pop_front();
-      if (r.Accepted && kind == neJournal && checkTypedPath && !checkTypedPath(r.Second)) continue;
+      if (r.Accepted && checkTypedPath && !checkTypedPath(kind == neJournal ? r.Second : r.First)) continue;
       return r;
     }
     return {};

@@ -67,17 +67,31 @@ TEST(AuthorizationFormTest, OkNeedsANameWhateverThePassword) {
   EXPECT_EQ(form.Password(), QStringLiteral("secret"));
 }
 
-TEST(AuthorizationFormTest, EnterActsOnlyOnAFocusedButtonAndEscapeOnNone) {
+TEST(AuthorizationFormTest, EnterAcceptsWhereOkWouldAndEscapeCancels) {
   Tfrm_Authorization form;
   form.SetMode(amParameters);
   form.show();
-  QTest::keyClicks(form.edt_First, QStringLiteral("user"));
-  form.edt_First->setFocus();
-  QTest::keyClick(form.edt_First, Qt::Key_Return);
-  QTest::keyClick(&form, Qt::Key_Escape);
+  QTest::keyClick(form.edt_First, Qt::Key_Return);  // no name yet: OK could not be pressed
   EXPECT_TRUE(form.isVisible());
-  EXPECT_EQ(form.result(), 0);
+  QTest::keyClicks(form.edt_First, QStringLiteral("user"));
+  QTest::keyClick(form.edt_Second, Qt::Key_Return);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(form.result(), QDialog::Accepted);
 
+  form.show();
+  QTest::keyClick(form.edt_First, Qt::Key_Escape);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(form.result(), QDialog::Rejected);
+
+  // At the login, without Cancel, Escape closes the dialog as its close box does.
+  Tfrm_Authorization login;
+  login.SetMode(amLogin);
+  login.show();
+  QTest::keyClick(login.edt_First, Qt::Key_Escape);
+  EXPECT_FALSE(login.isVisible());
+  EXPECT_EQ(login.result(), QDialog::Rejected);
+
+  form.show();
   form.btn_Cancel->setFocus();
   QTest::keyClick(form.btn_Cancel, Qt::Key_Return);
   EXPECT_FALSE(form.isVisible());

@@ -24,9 +24,14 @@
 #include "vlm_NewElementForm.h"
 
 namespace {
-// Runs `act` on the dialog once its modal loop runs, then returns exec()'s result.
+// Runs `act` on the dialog once its modal loop runs, then returns exec()'s result. Every act ends
+// the dialog; one that did not (a key that does nothing) ends with -1, which no test expects,
+// rather than wait for ever.
 int ExecWith(QDialog& dialog, const std::function<void()>& act) {
-  QTimer::singleShot(0, &dialog, act);
+  QTimer::singleShot(0, &dialog, [&dialog, act] {
+    act();
+    if (dialog.isVisible()) dialog.done(-1);
+  });
   return dialog.exec();
 }
 }  // namespace
@@ -62,7 +67,11 @@ TEST(NewElementForm, DayAndCatalogShowOneRowWithTheButtonsBelowIt) {
   day.SetKind(neDay);
   day.show();
   EXPECT_EQ(day.lbl_First->text(), QStringLiteral("Дата:"));
-  EXPECT_TRUE(day.First().isEmpty());
+  // The night just passed is proposed, selected so that typing replaces it.
+  EXPECT_EQ(day.First(), QStringLiteral("06.12.26"));
+  EXPECT_EQ(day.edt_First->selectedText(), day.First());
+  EXPECT_TRUE(day.btn_Ok->isEnabled());
+  day.edt_First->clear();
   EXPECT_FALSE(day.btn_Ok->isEnabled());
   EXPECT_FALSE(day.edt_Second->isVisible());
   EXPECT_EQ(day.btn_Ok->y(), 43);
@@ -213,25 +222,47 @@ TEST(NewElementForm, NoWindowManagerFrameAndTheWholeTitleShowsForEveryKind) {
   }
 }
 
-TEST(NewElementForm, EscapeDoesNothingAndEnterPressesOnlyTheFocusedButton) {
+TEST(NewElementForm, EnterAcceptsWhereOkWouldAndEscapeCancels) {
   Tfrm_NewElement form;
   form.SetKind(neCatalog);
   EXPECT_EQ(ExecWith(form,
                      [&] {
-                       form.edt_First->setText(QStringLiteral("A"));
-                       QTest::keyClick(form.edt_First, Qt::Key_Escape);
-                       QTest::keyClick(form.edt_First, Qt::Key_Return);
+                       QTest::keyClick(form.edt_First, Qt::Key_Return);  // no name yet
                        EXPECT_TRUE(form.isVisible());
-                       form.btn_Ok->setFocus();
-                       QTest::keyClick(form.btn_Ok, Qt::Key_Return);
+                       form.edt_First->setText(QStringLiteral("A"));
+                       QTest::keyClick(form.edt_First, Qt::Key_Return);
                      }),
             QDialog::Accepted);
   EXPECT_EQ(form.First(), QStringLiteral("A"));
+
+  // A night's date the caller refuses keeps the dialog open, as OK does.
+  Tfrm_NewElement night;
+  night.SetKind(neDay);
+  QStringList asked;
+  night.AcceptDay = [&](const QString& name) {
+    asked << name;
+    return name != QStringLiteral("32.13.26");
+  };
+  EXPECT_EQ(ExecWith(night,
+                     [&] {
+                       night.edt_First->setText(QStringLiteral("32.13.26"));
+                       QTest::keyClick(night.edt_First, Qt::Key_Enter);
+                       EXPECT_TRUE(night.isVisible());
+                       night.edt_First->setText(QStringLiteral("03.12.26"));
+                       QTest::keyClick(night.edt_First, Qt::Key_Enter);
+                     }),
+            QDialog::Accepted);
+  EXPECT_EQ(asked, QStringList({QStringLiteral("32.13.26"), QStringLiteral("03.12.26")}));
+
+  Tfrm_NewElement dream;
+  dream.FNumber = 3;
+  dream.SetKind(neExperience);
+  EXPECT_EQ(ExecWith(dream, [&] { QTest::keyClick(dream.edt_Second, Qt::Key_Escape); }), QDialog::Rejected);
 }
 
 TEST(ConfirmationForm, AsksWithTheBoxUncheckedAndEnterAnswersYes) {
   Tfrm_Confirmation form;
-  form.SetQuestion(QStringLiteral("Вы действительно хотите удалить объект \"Декабрь\" ?"));
+  form.SetQuestion(QStringLiteral("Вы действительно хотите удалить объект \"Декабрь\"?"));
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Подтверждение"));
   EXPECT_EQ(form.box_ShowAgain->text(), QStringLiteral("Больше не показывать это окно."));
   EXPECT_EQ(form.btn_Ok->text(), QStringLiteral("Да"));
@@ -240,8 +271,6 @@ TEST(ConfirmationForm, AsksWithTheBoxUncheckedAndEnterAnswersYes) {
   EXPECT_EQ(ExecWith(form,
                      [&] {
                        EXPECT_FALSE(form.ShowAgainChecked());
-                       QTest::keyClick(&form, Qt::Key_Escape);
-                       EXPECT_TRUE(form.isVisible());
                        form.box_ShowAgain->setChecked(true);
                        EXPECT_EQ(form.focusWidget(), form.btn_Ok);
                        QTest::keyClick(form.btn_Ok, Qt::Key_Return);
@@ -254,6 +283,8 @@ TEST(ConfirmationForm, AsksWithTheBoxUncheckedAndEnterAnswersYes) {
   EXPECT_TRUE(no.lbl_Confirmation->wordWrap());
   EXPECT_EQ(no.lbl_Confirmation->geometry(), QRect(55, 7, 220, 60));  // longer text is cut off there
   EXPECT_EQ(ExecWith(no, [&] { QTest::mouseClick(no.btn_Cancel, Qt::LeftButton); }), QDialog::Rejected);
+  Tfrm_Confirmation escaped;
+  EXPECT_EQ(ExecWith(escaped, [&] { QTest::keyClick(&escaped, Qt::Key_Escape); }), QDialog::Rejected);  // "Нет"
 }
 
 TEST(ConfirmationForm, NoWindowManagerFrameAndTheWholeTitleShows) {

@@ -1,6 +1,7 @@
 // The library core without a window: every operation undone leaves the documents byte for byte
-// as before and redone as after; typing is one step per field; a removed journal entry comes back
-// with its pair and default mark; only documents that changed are written.
+// as before and redone as after; typing on is one step per field where the editor says so; a
+// removed journal entry comes back with its pair and default mark; new nights go by their dates;
+// only documents that changed are written.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -94,22 +95,74 @@ TEST_F(LibraryTest, EveryStepUndoneAndRedoneLeavesTheDocumentsByteForByte) {
   }
 }
 
-TEST_F(LibraryTest, TypingIsOneStepPerFieldAndEntry) {
+TEST_F(LibraryTest, TypingOnIsOneStepPerFieldAndEntryWhereTheEditorSaysSo) {
   TXMLNode* dream = J->Root->GetChild(0)->GetChild(0);
   const std::string before = J->SaveToString();
-  for (const char* text : {"t", "ty", "typ"}) Library.SetText(*J, *dream, tfComment, text);
+  Library.SetText(*J, *dream, tfComment, "t");
+  for (const char* text : {"ty", "typ"}) Library.SetText(*J, *dream, tfComment, text, tsContinue);
   EXPECT_EQ(Library.UndoStack().count(), 1);
-  Library.SetText(*J, *dream, tfTitle, "x");
-  Library.SetText(*J, *dream, tfComment, "typo");
-  Library.SetText(*K, *K->Root->GetChild(0)->GetChild(0), tfComment, "other");
+  Library.SetText(*J, *dream, tfTitle, "x", tsContinue);
+  Library.SetText(*J, *dream, tfComment, "typo", tsContinue);
+  Library.SetText(*K, *K->Root->GetChild(0)->GetChild(0), tfComment, "other", tsContinue);
   EXPECT_EQ(Library.UndoStack().count(), 4);
   EXPECT_EQ(Library.UndoStack().undoText(), QString::fromUtf8("изменение комментария"));
+  // An edit that begins a step (a selection replaced, a pause) is never taken into the one before.
+  Library.SetText(*K, *K->Root->GetChild(0)->GetChild(0), tfComment, "x");
+  EXPECT_EQ(Library.UndoStack().count(), 5);
+  Library.UndoStack().undo();
+  EXPECT_EQ(ChildText(*K->Root->GetChild(0)->GetChild(0), tagComment), "other");
+  Library.UndoStack().redo();
   // A field typed and taken back to what it was leaves no step.
   Library.SetText(*K, *K->Root->GetChild(0), tfName, "d9");
-  Library.SetText(*K, *K->Root->GetChild(0), tfName, "d1");
-  EXPECT_EQ(Library.UndoStack().count(), 4);
+  Library.SetText(*K, *K->Root->GetChild(0), tfName, "d1", tsContinue);
+  EXPECT_EQ(Library.UndoStack().count(), 5);
   while (Library.UndoStack().canUndo()) Library.UndoStack().undo();
   EXPECT_EQ(J->SaveToString(), before);
+}
+
+TEST_F(LibraryTest, ANumberThenATitleAreTwoStepsAndATitleSetToItselfNone) {
+  TXMLNode* dream = J->Root->GetChild(0)->GetChild(0);
+  Library.SetText(*J, *dream, tfNumber, "007", tsContinue);
+  Library.SetText(*J, *dream, tfTitle, "b", tsContinue);
+  EXPECT_EQ(Library.UndoStack().count(), 2);
+  Library.SetText(*J, *dream, tfTitle, "b");
+  EXPECT_EQ(Library.UndoStack().count(), 2);
+  Library.UndoStack().undo();
+  EXPECT_EQ(dream->GetAttribute(attrNumber), "007");
+  EXPECT_EQ(dream->GetAttribute(attrTitle), "a");
+}
+
+TEST_F(LibraryTest, AFirstDefaultMarkAndNoQuestionBeforeDeletingChangeTheLibraryAndSaySo) {
+  ASSERT_TRUE(Library.Save().Failures.empty());
+  TLibrary library;  // the same file, with no mark set yet
+  library.Load(Path("dreams.ini"));
+  int told = 0;
+  QObject::connect(&library, &TLibrary::ChangedDocumentsChanged, [&] { ++told; });
+  library.SetDefaultJournal(library.Root().GetChild(0)->GetChild(1));
+  EXPECT_TRUE(library.IsChanged(&library.Document()));
+  EXPECT_GT(told, 0);
+  ASSERT_TRUE(library.Save().Failures.empty());
+  ASSERT_FALSE(library.IsChanged(&library.Document()));
+  told = 0;
+  library.SetConfirmDelete(false);
+  EXPECT_TRUE(library.IsChanged(&library.Document()));
+  EXPECT_GT(told, 0);
+}
+
+TEST_F(LibraryTest, ANightNamedAsADateGoesAmongTheNightsByItsDate) {
+  std::vector<TXMLNode*> added;
+  for (const char* name : {"05.01.26", "01.01.26", "Отпуск", "03.01.26", "06.01.26"}) added.push_back(Library.AddDay(*J, name));
+  auto names = [&] {
+    std::string all;
+    for (const auto& night : J->Root->Children) all += night->GetAttribute(attrName) + " ";
+    return all;
+  };
+  // The night without a date that was there stays first; one named otherwise goes at the end.
+  EXPECT_EQ(names(), "d1 01.01.26 03.01.26 05.01.26 Отпуск 06.01.26 ");
+  Library.UndoStack().undo();
+  Library.UndoStack().undo();
+  Library.UndoStack().redo();
+  EXPECT_EQ(names(), "d1 01.01.26 03.01.26 05.01.26 Отпуск ");
 }
 
 TEST_F(LibraryTest, ARemovedJournalEntryComesBackWithItsPairAndDefaultMark) {
@@ -127,6 +180,10 @@ TEST_F(LibraryTest, ARemovedJournalEntryComesBackWithItsPairAndDefaultMark) {
   Library.UndoStack().undo();
   EXPECT_EQ(Library.DefaultJournal(), entry);
   EXPECT_EQ(entry->GetAttribute(attrDefault), "yes");
+  // Done again, it is selected again and takes the mark back.
+  Library.UndoStack().redo();
+  EXPECT_EQ(Library.DefaultJournal(), created.Entry);
+  EXPECT_EQ(entry->GetAttribute(attrDefault), "no");
 }
 
 TEST_F(LibraryTest, OnlyChangedDocumentsAreWritten) {
@@ -166,7 +223,7 @@ TEST_F(LibraryTest, OnlyChangedDocumentsAreWritten) {
   Library.SetText(*J, *day, tfComment, "day");
   EXPECT_TRUE(Library.IsChanged(J));
   Library.Save();
-  Library.SetText(*J, *day, tfComment, "day!");  // merged into the step saved
+  Library.SetText(*J, *day, tfComment, "day!", tsContinue);  // merged into the step saved
   EXPECT_TRUE(Library.IsChanged(J));
   EXPECT_FALSE(Library.IsChanged(K));
   // A journal read again empties the history: what it changed elsewhere stays changed.
