@@ -79,11 +79,9 @@ TRestoreForm::TRestoreForm(const QString& file, const std::vector<TBackupFile>& 
   connect(tre_Preview, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { ShowText(item); });
 
   // Each backup is unpacked and read to count it: off the window's thread, newest first.
-  std::vector<std::string> paths;
-  for (const TBackupFile& backup : FBackups) paths.push_back(backup.Path);
-  FCounter = std::thread([this, paths = std::move(paths)] {
-    for (std::size_t i = 0; i < paths.size() && !FStop; ++i) {
-      const TBackupContent content = ReadBackup(paths[i], FLibrary);
+  FCounter = std::thread([this, backups = FBackups] {
+    for (std::size_t i = 0; i < backups.size() && !FStop; ++i) {
+      const TBackupContent content = ReadBackup(backups[i], FLibrary);
       const bool whole = content.Document != nullptr;
       QMetaObject::invokeMethod(
           this, [this, i, days = content.Days, dreams = content.Dreams, whole] { Counted(static_cast<int>(i), days, dreams, whole); },
@@ -127,7 +125,7 @@ void TRestoreForm::ShowChosen() {
   const int row = lst_Backups->indexOfTopLevelItem(lst_Backups->currentItem());
   if (row < 0) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  TBackupContent content = ReadBackup(FBackups[static_cast<std::size_t>(row)].Path, FLibrary);
+  TBackupContent content = ReadBackup(FBackups[static_cast<std::size_t>(row)], FLibrary);
   QApplication::restoreOverrideCursor();
   lbl_Problem->setVisible(!content.Document);
   if (!content.Document) {
