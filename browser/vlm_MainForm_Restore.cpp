@@ -46,20 +46,19 @@ void Tfrm_MainForm::RestoreFromBackup() {
   const bool library = document == FLibrary;
   const QString shown = Shown(document->FileName);
   FBackups->Wait(TBackupKeeper::kCloseWait);  // a backup just made is listed too
-  const std::vector<TBackupFile> backups = ListBackups(FBackups->Folder(), FBackups->StemOf(NativePath(document->FileName)));
+  const std::vector<TBackupFile> backups = FBackups->BackupsOf(NativePath(document->FileName));
   if (backups.empty()) return FUi.ShowWarning(this, Text(res::MsgNoBackups).arg(shown));
   const QString chosen = FUi.AskBackupToRestore(this, shown, backups, library);
   if (chosen.isEmpty()) return;
 
-  const std::string path = QFile::encodeName(chosen).toStdString();
-  TBackupContent content = ReadBackup(path, library);
+  TBackupFile backup{QFile::encodeName(chosen).toStdString(), 0, {}};
+  for (const TBackupFile& listed : backups)
+    if (listed.Path == backup.Path) backup = listed;
+  TBackupContent content = ReadBackup(backup, library);
   if (!content.Document)
     return FUi.ShowError(this, Text(res::MsgRestoreRefused)
                                    .arg(QDir::toNativeSeparators(chosen), QString::fromUtf8(content.Problem.c_str())));
-  QString when;
-  for (const TBackupFile& backup : backups)
-    if (backup.Path == path)
-      when = QDateTime::fromSecsSinceEpoch(backup.Time).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+  const QString when = QDateTime::fromSecsSinceEpoch(backup.Time).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 
   // Ours first: what was typed reaches the file, and the file is kept as a backup however recent
   // the last one, so that the restore can itself be undone from the backups.
