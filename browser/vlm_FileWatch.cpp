@@ -13,6 +13,18 @@ TFileWatch::TFileWatch(QObject* parent) : QObject(parent) {
     FSettle.start();
   });
   connect(&FSettle, &QTimer::timeout, this, [this] { Settled(); });
+  FPoll.setInterval(kPollMs);
+  connect(&FPoll, &QTimer::timeout, this, [this] { LookForUnwatched(); });
+  FPoll.start();
+}
+
+void TFileWatch::LookForUnwatched() {
+  const QStringList watched = FWatcher.files();
+  for (const auto& [path, stamp] : FKnown)
+    if (!watched.contains(path) && !FPending.contains(path) && QFile::exists(path)) {
+      FPending.insert(path);
+      FSettle.start();
+    }
 }
 
 TFileWatch::TStamp TFileWatch::StampOf(const QString& path) {

@@ -1,8 +1,11 @@
 #pragma once
 // Watches the files the program has open for changes made by other programs (a sync tool, a text
 // editor, a second computer). Each file's size, time and inode are recorded when it is first
-// watched and after each of the program's own writes, so its own saves are told apart; a save
-// that replaces the file by renaming drops the watch, so the file is watched again after each.
+// watched and after each of the program's own writes, so its own saves are told apart (the inode
+// counts: a file replaced by one of the same size and time is noticed; its permissions do not); a
+// save that replaces the file by renaming drops the watch, so the file is watched again after each.
+// A file that is not there (missing when opened, or removed) cannot be watched: it is looked for
+// every kPollMs and, once there, counts as changed.
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QSet>
@@ -26,6 +29,7 @@ public:
   std::function<void(const QString& path)> OnChanged;
 
   static constexpr int kSettleMs = 200;  // a writer's notices come in bursts: wait for the last
+  static constexpr int kPollMs = 1000;
 
 private:
   struct TStamp {
@@ -36,9 +40,11 @@ private:
   };
   static TStamp StampOf(const QString& path);
   void Settled();
+  void LookForUnwatched();
 
   QFileSystemWatcher FWatcher;
   QTimer FSettle;
+  QTimer FPoll;
   std::map<QString, TStamp> FKnown;
   QSet<QString> FPending;
 };

@@ -403,6 +403,12 @@ private:
   void BeforeOwnWrite(const std::string& file);
   void AfterOwnWrites(const TSaveReport& report);
   void FileChangedByOthers(const QString& path);
+  // The file of `document` is gone: written again at its name (`writeAgain`), or no longer, its
+  // unsaved changes kept beside it and the user told where.
+  void RemovedByOthers(TXMLParser& document, bool writeAgain);
+  // Tells where versions kept aside went: a message, or the standard error output when closing
+  // for a signal.
+  void TellKeptAside(const QStringList& lines);
   void ReadJournalAgain(TXMLParser& journal);
   void ReadLibraryAgain();
   // Runs `replace`, which gives a journal or the library a new root in place of `old` (read again,

@@ -63,16 +63,15 @@ void Tfrm_MainForm::RestoreFromBackup() {
     while (!FBackups->Wait(std::chrono::milliseconds(20)) && waited.elapsed() < TBackupKeeper::kCloseWait.count() * 1000)
       if (!progress->Step(0, 0)) return cancelled();
   }
-  const std::vector<TBackupFile> backups = ListBackups(FBackups->Folder(), FBackups->StemOf(NativePath(document->FileName)));
+  const std::vector<TBackupFile> backups = FBackups->BackupsOf(NativePath(document->FileName));
   if (backups.empty()) return FUi.ShowWarning(this, Text(res::MsgNoBackups).arg(shown));
   const QString chosen = FUi.AskBackupToRestore(this, shown, backups, library);
   if (chosen.isEmpty()) return;
 
-  const std::string path = QFile::encodeName(chosen).toStdString();
-  QString when;
-  for (const TBackupFile& backup : backups)
-    if (backup.Path == path)
-      when = QDateTime::fromSecsSinceEpoch(backup.Time).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+  TBackupFile backup{QFile::encodeName(chosen).toStdString(), 0, {}};
+  for (const TBackupFile& listed : backups)
+    if (listed.Path == backup.Path) backup = listed;
+  const QString when = QDateTime::fromSecsSinceEpoch(backup.Time).toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 
   const std::unique_ptr<TProgressWindow> progress = FUi.ShowProgress(this, Text(res::RestoreReading));
   // Unpacked, read and copied for the journal on a thread of its own; cancelled, nothing changed.
@@ -80,8 +79,8 @@ void Tfrm_MainForm::RestoreFromBackup() {
     TBackupContent Content;
     std::unique_ptr<TXMLNode> Tree;  // the backup's tree as the journal (or library) takes it
   };
-  std::optional<TRead> read = RunAside<TRead>(*progress, [path, library] {
-    TRead read{ReadBackup(path, library), nullptr};
+  std::optional<TRead> read = RunAside<TRead>(*progress, [backup, library] {
+    TRead read{ReadBackup(backup, library), nullptr};
     if (read.Content.Document) read.Tree = CopyTree(*read.Content.Document->Root);
     read.Content.Document.reset();
     return read;

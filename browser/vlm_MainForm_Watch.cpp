@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QScopedValueRollback>
 #include <QTimer>
+#include <cstdio>
 #include <QTreeView>
 #include <ctime>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "vlm_Resources.h"
 #include "vlm_Settings.h"
 #include "vlm_Strings.h"
+#include "vlm_UnsavedCopies.h"
 #include "vlm_Widgets.h"
 
 namespace {
@@ -91,9 +93,12 @@ void Tfrm_MainForm::WatchOpenFiles() {
 void Tfrm_MainForm::BeforeOwnWrite(const std::string& file) {
   if (!FWatch) return;
   const QString path = FromCp(file);
+  // A journal read as missing keeps a file that appeared at its name itself (SaveByState).
+  const TXMLParser* journal = FJournals ? FJournals->Find(file) : nullptr;
+  const bool missing = journal && file != FLibrary->FileName && FJournals->StateOf(journal).Missing;
   // Changed by another program since it was read or written here, and about to be replaced: theirs
   // is kept first (raises when it cannot be, and then ours is not written).
-  if (FWatch->ChangedByOthers(path) && QFileInfo::exists(path))
+  if (!missing && FWatch->ChangedByOthers(path) && QFileInfo::exists(path))
     FConflicts.push_back({file, KeepConflictCopy(file, std::time(nullptr))});
   FOwnWrites.push_back(file);
 }
@@ -105,8 +110,21 @@ void Tfrm_MainForm::AfterOwnWrites(const TSaveReport& report) {
     if (!failed && FWatch) FWatch->Known(FromCp(file));
   }
   WatchOpenFiles();  // journals opened or created since
+  QStringList kept;
   for (const TSaveReport::TBackup& conflict : std::exchange(FConflicts, {}))
-    pnl_WorkArea->ShowNotice(Text(res::MsgFileConflict).arg(Shown(conflict.FileName), Shown(conflict.Backup)));
+    kept << Text(res::MsgFileConflict).arg(Shown(conflict.FileName), Shown(conflict.Backup));
+  for (const TSaveReport::TBackup& appeared : report.Appeared)
+    kept << Text(res::MsgFileAppeared).arg(Shown(appeared.FileName), Shown(appeared.Backup));
+  TellKeptAside(kept);
+}
+
+void Tfrm_MainForm::TellKeptAside(const QStringList& lines) {
+  if (lines.isEmpty()) return;
+  // Where each version now is must reach the user, also when the window is about to close.
+  if (FClosingForSignal)
+    std::fprintf(stderr, "velmora: %s\n", lines.join(QLatin1Char('\n')).toLocal8Bit().constData());
+  else
+    FUi.ShowWarning(this, lines.join(QLatin1Char('\n')));
 }
 
 void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
@@ -127,17 +145,9 @@ void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
     FAskingAboutFile = true;
     const bool again = FUi.AskConfirmation(this, Text(res::MsgFileRemovedAsk).arg(shown)).Accepted;
     FAskingAboutFile = false;
-    if (again) {
-      FCore->MarkChanged(document);
-      if (SaveAndReport()) pnl_WorkArea->ShowNotice(Text(res::MsgFileWrittenAgain).arg(shown));
-    } else {
-      // Not written from now on (the next start reads what is there then).
-      state.Read = rsUnreadable;
-      state.Reason = res::ReasonRemovedByOthers;
-      ShowReadOnlyState(FCurrentNode);
-      pnl_WorkArea->ShowNotice(Text(res::MsgFileNotWrittenAgain).arg(shown));
-    }
-    return;
+    // Back by now (a sync tool removes a file and writes it anew): the question is out of date,
+    // and the file is taken as changed by the other program below.
+    if (!QFileInfo::exists(path)) return RemovedByOthers(*document, again);
   }
   if (FCore->IsChanged(document)) {
     SaveAndReport();  // keeps theirs beside it first and says which is which (BeforeOwnWrite)
@@ -145,6 +155,36 @@ void Tfrm_MainForm::FileChangedByOthers(const QString& path) {
   }
   if (document == FLibrary) return ReadLibraryAgain();
   ReadJournalAgain(*document);
+}
+
+void Tfrm_MainForm::RemovedByOthers(TXMLParser& document, bool writeAgain) {
+  const QString shown = Shown(document.FileName);
+  if (writeAgain) {
+    FCore->MarkChanged(&document);
+    if (SaveAndReport()) pnl_WorkArea->ShowNotice(Text(res::MsgFileWrittenAgain).arg(shown));
+    return;
+  }
+  // Not written under its name from now on (the next start reads what is there then); what was
+  // typed and not saved yet is kept beside it, as the other program's version is in a conflict.
+  QString kept, why;
+  if (FCore->IsChanged(&document)) {
+    try {
+      kept = Shown(KeepOpenVersionBeside(document, document.FileName, std::time(nullptr)));
+    } catch (const EInOutError& error) {
+      why = QString::fromStdString(error.Reason);
+      kept = KeepUnsavedCopies({&document}, {FLibraryDir, QDir::homePath(), QDir::tempPath()}, std::time(nullptr));
+    }
+  }
+  TDocumentState& state = FCore->MutableStateOf(&document);
+  state.Read = rsUnreadable;
+  state.Reason = res::ReasonRemovedByOthers;
+  ShowReadOnlyState(FCurrentNode);
+  if (!FCore->IsChanged(&document))
+    pnl_WorkArea->ShowNotice(Text(res::MsgFileNotWrittenAgain).arg(shown));
+  else if (!kept.isEmpty())
+    TellKeptAside({Text(res::MsgOpenVersionKept).arg(shown, kept)});
+  else
+    FUi.ShowError(this, Text(res::MsgOpenVersionNotKept).arg(shown, why));
 }
 
 void Tfrm_MainForm::ReadJournalAgain(TXMLParser& journal) {

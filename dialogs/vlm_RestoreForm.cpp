@@ -79,11 +79,9 @@ TRestoreForm::TRestoreForm(const QString& file, const std::vector<TBackupFile>& 
   connect(tre_Preview, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { ShowText(item); });
 
   // Each backup is unpacked and read to count it: off the window's thread, newest first.
-  std::vector<std::string> paths;
-  for (const TBackupFile& backup : FBackups) paths.push_back(backup.Path);
-  FCounter = std::thread([this, paths = std::move(paths)] {
-    for (std::size_t i = 0; i < paths.size() && !FStop; ++i) {
-      const TBackupContent content = ReadBackup(paths[i], FLibrary);
+  FCounter = std::thread([this, backups = FBackups] {
+    for (std::size_t i = 0; i < backups.size() && !FStop; ++i) {
+      const TBackupContent content = ReadBackup(backups[i], FLibrary);
       const bool whole = content.Document != nullptr;
       QMetaObject::invokeMethod(
           this, [this, i, days = content.Days, dreams = content.Dreams, whole] { Counted(static_cast<int>(i), days, dreams, whole); },
@@ -135,8 +133,8 @@ void TRestoreForm::ShowChosen() {
   lbl_Problem->setText(Text(res::RestorePreviewReading));
   lbl_Problem->show();
   const int wanted = ++FPreviewWanted;
-  std::thread([guard = FPreviewGuard, path = FBackups[static_cast<std::size_t>(row)].Path, library = FLibrary, wanted, this] {
-    auto content = std::make_shared<TBackupContent>(ReadBackup(path, library));
+  std::thread([guard = FPreviewGuard, backup = FBackups[static_cast<std::size_t>(row)], library = FLibrary, wanted, this] {
+    auto content = std::make_shared<TBackupContent>(ReadBackup(backup, library));
     const std::lock_guard<std::mutex> lock(guard->Lock);
     if (guard->Alive)  // the dialog is there (it waits for this lock as it goes)
       QMetaObject::invokeMethod(this, [this, content, wanted] { Preview(std::move(*content), wanted); }, Qt::QueuedConnection);

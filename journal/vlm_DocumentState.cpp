@@ -80,6 +80,7 @@ bool ReadyToWrite(TXMLParser& document) {
 void TSaveReport::Append(TSaveReport other) {
   for (auto& f : other.Failures) Failures.push_back(std::move(f));
   for (auto& b : other.Backups) Backups.push_back(std::move(b));
+  for (auto& b : other.Appeared) Appeared.push_back(std::move(b));
 }
 
 TDocumentState StateAfterLoad(const TXMLParser& document, const std::string& path) {
@@ -87,7 +88,10 @@ TDocumentState StateAfterLoad(const TXMLParser& document, const std::string& pat
   TDocumentState state;
   if (document.Status == xrOk) return state;
   if (document.Status == xrCannotOpen || document.Status == xrNoFileName) {
-    if (document.Status == xrCannotOpen && !PathExists(path)) return state;  // a new file
+    if (document.Status == xrCannotOpen && !PathExists(path)) {  // a new file
+      state.Missing = true;
+      return state;
+    }
     state.Read = rsUnreadable;
     state.Reason = document.Status == xrNoFileName ? res::LoadStatusText(xrNoFileName) : WhyNotReadable(path);
     return state;
@@ -110,30 +114,19 @@ std::string WhyNotReadable(const std::string& path) {
 }
 
 namespace {
-// Copies the present bytes of the file at `path` beside it, flushed, then gives the copy the name
-// `named(n)` (n = 1, 2, ...: the first that is free; nothing is ever replaced). Returns that name.
-std::string CopyBeside(const std::string& path, const std::function<std::string(int)>& named, const char* reason) {
+// Writes a copy beside the file at `path` (`fill` writes its bytes to the open file, mode 0600),
+// flushed, then gives it the name `named(n)` (n = 1, 2, ...: the first that is free; nothing is
+// ever replaced). Returns that name.
+std::string WriteBeside(const std::string& path, const std::function<std::string(int)>& named, const char* reason,
+                        const std::function<bool(int)>& fill) {
   const std::string native = NativePath(path);
-  const int in = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (in < 0) FailBackup(path, errno, reason);
-  struct stat st {};
-  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-    const int error = S_ISREG(st.st_mode) ? errno : EINVAL;
-    ::close(in);
-    FailBackup(path, error, reason);
-  }
   const std::size_t slash = native.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
   std::string temp = folder + "." + native.substr(folder.size()) + kBackupInfix + "XXXXXX";
   const int out = ::mkstemp(temp.data());
-  if (out < 0) {
-    const int error = errno;
-    ::close(in);
-    FailBackup(path, error, reason);
-  }
-  bool ok = ::fchmod(out, st.st_mode & 07777) == 0 && CopyAll(in, out) && ::fsync(out) == 0;
+  if (out < 0) FailBackup(path, errno, reason);
+  bool ok = fill(out) && ::fsync(out) == 0;
   int error = errno;
-  ::close(in);
   if (::close(out) != 0 && ok) {
     ok = false;
     error = errno;
@@ -166,6 +159,37 @@ std::string Stamp(const char* format, std::time_t now, int n) {
   std::strftime(stamp, sizeof stamp, format, &local);
   return stamp + (n == 1 ? std::string() : "-" + std::to_string(n));
 }
+
+// Copies the present bytes of the file at `path` beside it (keeping its permissions) as WriteBeside.
+std::string CopyBeside(const std::string& path, const std::function<std::string(int)>& named, const char* reason) {
+  const int in = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (in < 0) FailBackup(path, errno, reason);
+  struct stat st {};
+  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int error = S_ISREG(st.st_mode) ? errno : EINVAL;
+    ::close(in);
+    FailBackup(path, error, reason);
+  }
+  try {
+    const std::string name =
+        WriteBeside(path, named, reason, [&](int out) { return ::fchmod(out, st.st_mode & 07777) == 0 && CopyAll(in, out); });
+    ::close(in);
+    return name;
+  } catch (...) {
+    ::close(in);
+    throw;
+  }
+}
+
+// NAME.conflict-STAMP.EXT beside `path`: the copy keeps the file's extension, so it opens as the file does.
+std::function<std::string(int)> ConflictName(const std::string& path, std::time_t now) {
+  const std::size_t slash = path.rfind('/');
+  std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) dot = path.size();
+  return [stem = path.substr(0, dot), extension = path.substr(dot), now](int n) {
+    return stem + Stamp(".conflict-%Y%m%d-%H%M%S", now, n) + extension;
+  };
+}
 }  // namespace
 
 std::string BackUpDamagedFile(const std::string& path, std::time_t now) {
@@ -173,20 +197,34 @@ std::string BackUpDamagedFile(const std::string& path, std::time_t now) {
 }
 
 std::string KeepConflictCopy(const std::string& path, std::time_t now) {
-  // NAME.conflict-STAMP.EXT: the copy keeps the file's extension, so it opens as the file does.
-  const std::size_t slash = path.rfind('/');
-  std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1) dot = path.size();
-  const std::string stem = path.substr(0, dot), extension = path.substr(dot);
-  return CopyBeside(path, [&](int n) { return stem + Stamp(".conflict-%Y%m%d-%H%M%S", now, n) + extension; },
-                    res::ReasonConflictCopyFailed);
+  return CopyBeside(path, ConflictName(path, now), res::ReasonConflictCopyFailed);
 }
 
-void SaveByState(TXMLParser& document, TDocumentState& state, TSaveReport& report) {
+std::string KeepOpenVersionBeside(const TXMLParser& document, const std::string& path, std::time_t now) {
+  const std::string text = document.SaveToString();
+  return WriteBeside(path, ConflictName(path, now), res::ReasonOpenVersionNotKept, [&](int out) {
+    for (std::size_t done = 0; done < text.size();) {
+      const ssize_t put = ::write(out, text.data() + done, text.size() - done);
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return put == 0 ? (errno = EIO, false) : false;
+      done += static_cast<std::size_t>(put);
+    }
+    return true;
+  });
+}
+
+void SaveByState(TXMLParser& document, TDocumentState& state, TSaveReport& report, bool keepLinks) {
   if (state.ReadOnly()) return;  // refused by rule, announced when it was read: not a failure
+  // A journal read as missing that still holds nothing: nobody put anything into it.
+  if (state.Missing && document.Root && document.Root->Children.empty() && document.Root->Attributes.empty()) return;
   const std::string fileName = document.FileName;  // SaveToFile assigns FileName from its argument
   RemoveLeftoverCopies(NativePath(fileName), kBackupInfix);
   try {
+    if (state.Missing && PathExists(fileName)) {
+      // A file appeared at its name meanwhile (a folder put back, a sync tool): it is kept first.
+      report.Appeared.push_back({fileName, KeepConflictCopy(fileName, std::time(nullptr))});
+      state.Missing = false;
+    }
     if (state.Read == rsPartial && !ReadyToWrite(document)) {
       report.Failures.push_back({fileName, res::ReasonPartNotWritable});
       return;
@@ -195,8 +233,9 @@ void SaveByState(TXMLParser& document, TDocumentState& state, TSaveReport& repor
       state.Backup = BackUpDamagedFile(fileName, std::time(nullptr));
       report.Backups.push_back({fileName, state.Backup});
     }
-    document.SaveToFile(fileName);
+    document.SaveToFile(fileName, keepLinks);
     // The file now holds all of it; the backup keeps the original.
+    state.Missing = false;
     state.Read = rsWhole;
     state.Reason.clear();
   } catch (const EInOutError& error) {

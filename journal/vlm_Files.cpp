@@ -25,6 +25,11 @@ bool SameFile(std::string_view first, std::string_view second) {
   return !errorA && !errorB && canonicalA == canonicalB;
 }
 
+bool HasOtherNames(std::string_view cp1251Path) {
+  struct stat st {};
+  return ::stat(NativePath(cp1251Path).c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1;
+}
+
 std::string SaveFailureList(const std::vector<TJournalSaveFailure>& failures) {
   std::string list;
   for (const TJournalSaveFailure& failure : failures) {

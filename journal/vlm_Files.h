@@ -14,6 +14,10 @@ bool PathExists(std::string_view cp1251Path);
 // form of the path (its existing folders resolved, "." and ".." removed).
 bool SameFile(std::string_view first, std::string_view second);
 
+// True when the file at a Windows-1251 path (a link followed) is a regular file with other names
+// too (hard links): a save writes it in place, so that every name keeps showing it.
+bool HasOtherNames(std::string_view cp1251Path);
+
 // A file that a save could not write, and why.
 struct TJournalSaveFailure {
   std::string FileName;  // Windows-1251 bytes

@@ -51,7 +51,8 @@ TXMLParser* TJournalHash::RegisterJournal(std::unique_ptr<TXMLParser> document) 
 
 TSaveReport TJournalHash::SaveAll() {
   TSaveReport report;
-  for (std::size_t i = 0; i < FDocuments.size(); ++i) SaveByState(*FDocuments[i], FStates[i], report);
+  for (std::size_t i = 0; i < FDocuments.size(); ++i)
+    SaveByState(*FDocuments[i], FStates[i], report, HasOtherNames(FDocuments[i]->FileName));
   return report;
 }
 

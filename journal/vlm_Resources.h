@@ -142,7 +142,9 @@ inline constexpr const char* MsgJournalReadOnly = "Только просмотр
 inline constexpr const char* MsgLibraryReadOnly = "Только просмотр: файл библиотеки не удалось прочитать (%1).";
 // %1 the journal file: a missing journal starts empty and is created by the next save.
 inline constexpr const char* MsgJournalMissing =
-    "Файл журнала \"%1\" не найден. Журнал открыт пустым; файл будет создан при сохранении.";
+    "Файл журнала \"%1\" не найден. Журнал открыт пустым; файл будет создан, только когда в журнал "
+    "будет что-нибудь добавлено. Если файл появится (например, вернётся его папка), он будет прочитан, "
+    "а ничего не записано поверх него.";
 // %1 the library's folder.
 inline constexpr const char* MsgLibraryAlreadyOpen =
     "Дневник уже открыт в другой копии программы Velmora (папка библиотеки \"%1\").\n"
@@ -264,6 +266,20 @@ inline constexpr const char* MsgFileWrittenAgain = "Файл \"%1\" записа
 inline constexpr const char* MsgFileNotWrittenAgain =
     "Файл \"%1\" удалён или перемещён другой программой; открытая версия больше не записывается.";
 inline constexpr const char* ReasonRemovedByOthers = "файл удалён или перемещён другой программой";
+// %1 the removed file, %2 where the open version with its unsaved changes was written.
+inline constexpr const char* MsgOpenVersionKept =
+    "Файл \"%1\" удалён или перемещён другой программой; под этим именем открытая версия больше не "
+    "записывается. Её несохранённые изменения сохранены в \"%2\".";
+// %1 the removed file, %2 why the open version could not be written anywhere.
+inline constexpr const char* MsgOpenVersionNotKept =
+    "Файл \"%1\" удалён или перемещён другой программой, а открытую версию с несохранёнными изменениями "
+    "не удалось сохранить ни рядом с ним, ни в папке библиотеки (%2). Она остаётся открытой; скопируйте "
+    "текст, пока программа не закрыта.";
+// %1 the file, %2 the copy of the file found there: a journal opened empty because its file was
+// missing, with something put into it, was saved after the file had appeared.
+inline constexpr const char* MsgFileAppeared =
+    "Файл \"%1\" появился на диске, пока журнал был открыт пустым. Ваша версия сохранена в \"%1\", "
+    "появившийся файл — в \"%2\".";
 // %1 the list of backups, one line each (MsgBackupItem).
 inline constexpr const char* MsgBackupsMade =
     "Файлы, прочитанные не полностью, записаны заново. Их прежнее содержимое сохранено:\n%1";
@@ -272,6 +288,7 @@ inline constexpr const char* MsgBackupItem = "\"%1\" -> \"%2\"";
 // %1 the system's reason.
 inline constexpr const char* ReasonBackupFailed =
     "не удалось сохранить резервную копию прочитанного не полностью файла (%1); файл не записан";
+inline constexpr const char* ReasonOpenVersionNotKept = "не удалось сохранить открытую версию рядом с файлом (%1)";
 inline constexpr const char* ReasonConflictCopyFailed =
     "не удалось сохранить копию файла, изменённого другой программой (%1); файл не записан";
 inline constexpr const char* ReasonPartNotWritable =
@@ -450,7 +467,10 @@ inline constexpr const char* MsgRestoreCancelled = "%1 восстановлен�
 inline constexpr const char* MsgRestoreKeepFailed =
     "Не удалось сохранить текущую версию файла \"%1\" в резервных копиях; восстановление отменено.";
 inline constexpr const char* ReasonBackupNotOpened = "файл не открывается";
-inline constexpr const char* ReasonBackupNotGzip = "это не архив gzip";
+inline constexpr const char* ReasonBackupNotPacked = "это не архив zstd или gzip (или не обычный файл)";
+// %1 the whole version a difference was taken from, %2 why it cannot be used.
+inline constexpr const char* ReasonBackupBaseUnusable =
+    "копия хранится как разница с копией \"%1\", а её не удаётся прочитать (%2)";
 // %1 the unpacker's reason.
 inline constexpr const char* ReasonBackupDamaged = "архив повреждён (%1)";
 // %1 the reader's reason.

@@ -6,7 +6,6 @@
 #include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,38 +13,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <utility>
 
+#include "vlm_BackupPacking.h"
 #include "vlm_Resources.h"
 #include "xml_functions.h"
 
 namespace {
 
 constexpr std::size_t kStampSize = 17;  // YYYY-MM-DD-HHMMSS
-constexpr const char* kSuffix = ".xml.gz";
 constexpr const char* kPendingSuffix = ".xml.pending";
 
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// The time of a stamp "YYYY-MM-DD-HHMMSS" (local time), or -1.
-std::time_t ParseStamp(const std::string& stamp) {
-  if (stamp.size() != kStampSize) return -1;
-  for (std::size_t i = 0; i < stamp.size(); ++i) {
-    const bool dash = i == 4 || i == 7 || i == 10;
-    if (dash ? stamp[i] != '-' : (stamp[i] < '0' || stamp[i] > '9')) return -1;
-  }
-  struct tm t {};
-  t.tm_year = std::stoi(stamp.substr(0, 4)) - 1900;
-  t.tm_mon = std::stoi(stamp.substr(5, 2)) - 1;
-  t.tm_mday = std::stoi(stamp.substr(8, 2));
-  t.tm_hour = std::stoi(stamp.substr(11, 2));
-  t.tm_min = std::stoi(stamp.substr(13, 2));
-  t.tm_sec = std::stoi(stamp.substr(15, 2));
-  t.tm_isdst = -1;
-  return std::mktime(&t);
 }
 
 std::vector<std::string> Names(const std::string& folder) {
@@ -57,7 +37,7 @@ std::vector<std::string> Names(const std::string& folder) {
   return names;
 }
 
-bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
+bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t put = ::write(fd, data, size);
     if (put < 0 && errno == EINTR) continue;
@@ -71,70 +51,53 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
   return true;
 }
 
+std::string RealPath(const std::string& path) {
+  char* resolved = ::realpath(path.empty() ? "." : path.c_str(), nullptr);
+  std::string out = resolved ? resolved : path;
+  std::free(resolved);
+  while (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
+}
+
+// "@" and six letters and digits of an FNV-1a hash: the same text gives the same name in every run.
+std::string HashSuffix(const std::string& text) {
+  std::uint32_t hash = 2166136261u;
+  for (const unsigned char c : text) hash = (hash ^ c) * 16777619u;
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "@%06x", hash & 0xffffffu);
+  return suffix;
+}
+
+// Gives `from` the name `to` unless something is there already.
+bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
+}
+
 }  // namespace
-
-std::string BackupStem(const std::string& nativePath) {
-  std::string name = nativePath.substr(nativePath.rfind('/') + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.erase(dot);
-  return name;
-}
-
-std::string BackupName(const std::string& stem, std::time_t when) {
-  char stamp[32];
-  struct tm local {};
-  ::localtime_r(&when, &local);
-  std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
-  return stem + "-" + stamp + kSuffix;
-}
-
-std::vector<TBackupFile> ListBackups(const std::string& folder, const std::string& stem) {
-  std::vector<TBackupFile> found;
-  const std::string start = stem + "-";
-  for (const std::string& name : Names(folder)) {
-    if (name.size() != start.size() + kStampSize + std::strlen(kSuffix) || name.compare(0, start.size(), start) != 0 ||
-        !EndsWith(name, kSuffix))
-      continue;
-    const std::time_t when = ParseStamp(name.substr(start.size(), kStampSize));
-    if (when != -1) found.push_back({folder + name, when});
-  }
-  std::sort(found.begin(), found.end(), [](const TBackupFile& a, const TBackupFile& b) { return a.Time < b.Time; });
-  return found;
-}
-
-std::vector<std::time_t> BackupsToThin(std::vector<std::time_t> times, std::time_t now) {
-  constexpr std::time_t kDay = 86400;
-  std::sort(times.rbegin(), times.rend());  // newest first: the newest of each day or month stays
-  std::set<long> days, months;
-  std::vector<std::time_t> thin;
-  for (const std::time_t t : times) {
-    const std::time_t age = now - t;
-    if (age <= 2 * kDay) continue;
-    struct tm local {};
-    ::localtime_r(&t, &local);
-    const long month = local.tm_year * 12L + local.tm_mon;
-    const bool first = age <= 30 * kDay ? days.insert(month * 32 + local.tm_mday).second : months.insert(month).second;
-    if (!first) thin.push_back(t);
-  }
-  return thin;
-}
 
 TBackupKeeper::TBackupKeeper(std::string folder, TClock clock) : FFolder(std::move(folder)), FClock(std::move(clock)) {
   if (!FClock) FClock = [] { return std::time(nullptr); };
-  // What an earlier program left: pending copies are compressed now, half-written archives go.
+  // What an earlier program left: pending copies are packed now, half-written archives go.
   for (const std::string& name : Names(FFolder)) {
     if (name.size() < 2 || name[0] != '.') continue;
-    if (EndsWith(name, std::string(kSuffix) + ".tmp")) {
+    struct stat st {};
+    if (::lstat((FFolder + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;  // never opened
+    if (EndsWith(name, ".xml.zst.tmp") || EndsWith(name, ".xml.gz.tmp")) {
       ::unlink((FFolder + name).c_str());
     } else if (EndsWith(name, kPendingSuffix) && name.size() > 1 + 1 + kStampSize + std::strlen(kPendingSuffix)) {
       const std::string base = name.substr(1, name.size() - 1 - std::strlen(kPendingSuffix));
       TJob job;
       job.Stem = base.substr(0, base.size() - kStampSize - 1);
       job.Pending = FFolder + name;
-      job.Final = FFolder + base + kSuffix;
       job.Now = FClock();
-      job.Shown = job.Final;
-      FLatest[job.Stem] = std::max(FLatest[job.Stem], ParseStamp(base.substr(base.size() - kStampSize)));
+      job.Stamp = ParseBackupStamp(base.substr(base.size() - kStampSize));
+      if (job.Stamp == -1) continue;
+      job.Shown = FFolder + BackupName(job.Stem, job.Stamp);
+      FLatest[job.Stem] = std::max(FLatest[job.Stem], job.Stamp);
       FJobs.push_back(std::move(job));
     }
   }
@@ -158,7 +121,7 @@ bool TBackupKeeper::Keep(const std::string& cp1251Path, bool always) {
   const std::string stem = StemOf(native);
   std::time_t now = FClock();
   std::time_t latest = FLatest.count(stem) ? FLatest[stem] : 0;
-  if (const auto listed = ListBackups(FFolder, stem); !listed.empty()) latest = std::max(latest, listed.back().Time);
+  if (const auto listed = BackupsOf(native); !listed.empty()) latest = std::max(latest, listed.back().Time);
   if (!always && latest != 0 && now - latest <= kGap) return false;
   if (now <= latest) now = latest + 1;  // a name of its own: never in place of a backup made this second
 
@@ -169,30 +132,23 @@ bool TBackupKeeper::Keep(const std::string& cp1251Path, bool always) {
   if (::mkdir(FFolder.c_str(), 0700) != 0 && errno != EEXIST) return problem(errno);
   TJob job;
   job.Stem = stem;
-  job.Final = FFolder + BackupName(stem, now);
-  job.Pending = FFolder + "." + job.Final.substr(FFolder.size(), job.Final.size() - FFolder.size() - std::strlen(kSuffix)) +
-                kPendingSuffix;
-  job.Now = now;
+  job.LegacyStem = LegacyStemOf(native);
+  const std::string final = BackupName(stem, now);
+  job.Pending = FFolder + "." + final.substr(0, final.size() - std::strlen(".xml.zst")) + kPendingSuffix;
+  job.Stamp = job.Now = now;
   job.Shown = native;
   // A second name for the old file: the save gives the file a new one and this keeps the old bytes.
+  // A file with other names already is written in place by the save, and a file kept before a
+  // restore would count this name as another one at its save: their bytes are read now.
   ::unlink(job.Pending.c_str());
-  if (::linkat(AT_FDCWD, native.c_str(), AT_FDCWD, job.Pending.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-    const int error = errno;
+  const bool read = st.st_nlink > 1 || always;
+  if (read || ::linkat(AT_FDCWD, native.c_str(), AT_FDCWD, job.Pending.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    const int error = read ? EMLINK : errno;
     if (error != EXDEV && error != EPERM && error != EMLINK && error != EOPNOTSUPP) return problem(error);
     // Another file system (or one without links): the bytes are read now.
     job.Pending.clear();
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return problem(errno);
-    job.Bytes.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t got = 0;
-    while (got < job.Bytes.size()) {
-      const ssize_t n = ::read(fd, job.Bytes.data() + got, job.Bytes.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    job.Bytes.resize(got);
+    int readError = 0;
+    if (!ReadRegularFile(native, job.Bytes, readError)) return problem(readError);
   }
   FLatest[stem] = now;
   {
@@ -206,22 +162,32 @@ bool TBackupKeeper::Keep(const std::string& cp1251Path, bool always) {
 }
 
 std::string TBackupKeeper::StemOf(const std::string& nativePath) const {
-  auto real = [](const std::string& path) {
-    char* resolved = ::realpath(path.empty() ? "." : path.c_str(), nullptr);
-    const std::string out = resolved ? resolved : path;
-    std::free(resolved);
-    return out;
-  };
   const std::size_t slash = nativePath.rfind('/');
-  const std::string folder = real(slash == std::string::npos ? std::string() : nativePath.substr(0, slash + 1));
-  std::string stem = BackupStem(nativePath);
+  const std::string folder = RealPath(slash == std::string::npos ? std::string() : nativePath.substr(0, slash + 1));
   // The backups' folder may not be there yet: its parent (the library's folder) is.
-  if (folder == real(FFolder.substr(0, FFolder.rfind('/', FFolder.size() - 2) + 1))) return stem;
-  std::uint32_t hash = 2166136261u;  // FNV-1a: the same folder gives the same name in every run
-  for (const unsigned char c : folder) hash = (hash ^ c) * 16777619u;
-  char suffix[16];
-  std::snprintf(suffix, sizeof suffix, "@%06x", hash & 0xffffffu);
-  return stem + suffix;
+  const std::string library = RealPath(FFolder.substr(0, FFolder.rfind('/', FFolder.size() - 2) + 1));
+  const std::string stem = BackupStem(nativePath);
+  if (folder == library) return stem;
+  const std::string inside = library == "/" ? library : library + "/";
+  if (folder.compare(0, inside.size(), inside) == 0) return stem + HashSuffix(folder.substr(inside.size()));
+  return stem + HashSuffix(folder);
+}
+
+std::string TBackupKeeper::LegacyStemOf(const std::string& nativePath) const {
+  const std::size_t slash = nativePath.rfind('/');
+  const std::string folder = RealPath(slash == std::string::npos ? std::string() : nativePath.substr(0, slash + 1));
+  const std::string library = RealPath(FFolder.substr(0, FFolder.rfind('/', FFolder.size() - 2) + 1));
+  const std::string stem = BackupStem(nativePath);
+  return folder == library ? stem : stem + HashSuffix(folder);
+}
+
+std::vector<TBackupFile> TBackupKeeper::BackupsOf(const std::string& nativePath) const {
+  std::vector<TBackupFile> found = ListBackups(FFolder, StemOf(nativePath));
+  if (const std::string legacy = LegacyStemOf(nativePath); legacy != StemOf(nativePath)) {
+    for (TBackupFile& b : ListBackups(FFolder, legacy)) found.push_back(std::move(b));
+    std::stable_sort(found.begin(), found.end(), [](const TBackupFile& a, const TBackupFile& b) { return a.Time < b.Time; });
+  }
+  return found;
 }
 
 bool TBackupKeeper::Wait(std::chrono::milliseconds limit) {
@@ -276,7 +242,7 @@ void TBackupKeeper::Work() {
     std::string reason;
     if (Compress(job, reason)) {
       Succeeded(job.Stem);
-      Thin(job.Stem, job.Now);
+      Thin(job);
     } else if (!FStop) {
       Problem(job.Stem, job.Shown, reason);
     }
@@ -289,86 +255,71 @@ void TBackupKeeper::Work() {
 }
 
 bool TBackupKeeper::Compress(const TJob& job, std::string& reason) {
-  const std::string temp = FFolder + "." + job.Final.substr(FFolder.size()) + ".tmp";
-  int in = -1;
-  if (!job.Pending.empty() && (in = ::open(job.Pending.c_str(), O_RDONLY | O_CLOEXEC)) < 0) {
-    reason = SystemErrorText(errno);
-    return false;
-  }
-  const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  if (out < 0) {
-    reason = SystemErrorText(errno);
-    if (in >= 0) ::close(in);
-    return false;
-  }
-  z_stream z {};
-  bool ok = deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK;  // +16: gzip
-  int error = ok ? 0 : ENOMEM;
-  std::vector<unsigned char> input(1 << 18), output(1 << 18);
-  std::size_t offset = 0;
-  for (bool last = false; ok && !last;) {
-    if (FStop) {  // the program ends: the pending copy stays for the next start
-      ok = false;
-      error = ECANCELED;
-      break;
-    }
-    std::size_t got = 0;
-    if (in >= 0) {
-      const ssize_t n = ::read(in, input.data(), input.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        ok = false;
-        error = errno;
-        break;
-      }
-      got = static_cast<std::size_t>(n);
-      z.next_in = input.data();
-    } else {
-      got = std::min(input.size(), job.Bytes.size() - offset);
-      z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(job.Bytes.data() + offset));
-      offset += got;
-    }
-    last = got == 0;
-    z.avail_in = static_cast<uInt>(got);
-    do {
-      z.next_out = output.data();
-      z.avail_out = static_cast<uInt>(output.size());
-      deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
-      if (!WriteAll(out, output.data(), output.size() - z.avail_out)) {
-        ok = false;
-        error = errno;
-        break;
-      }
-    } while (z.avail_out == 0);
-  }
-  deflateEnd(&z);
-  if (in >= 0) ::close(in);
-  if (ok && ::fsync(out) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (::close(out) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (ok && ::rename(temp.c_str(), job.Final.c_str()) != 0) {
-    ok = false;
-    error = errno;
-  }
-  if (!ok) {
-    ::unlink(temp.c_str());
+  std::string text;
+  int error = 0;
+  if (!job.Pending.empty() && !ReadRegularFile(job.Pending, text, error)) {
     reason = SystemErrorText(error);
     return false;
   }
+  if (!Pack(job, job.Pending.empty() ? job.Bytes : text, reason)) return false;
   if (!job.Pending.empty()) ::unlink(job.Pending.c_str());
   return true;
 }
 
-void TBackupKeeper::Thin(const std::string& stem, std::time_t now) {
-  const std::vector<TBackupFile> backups = ListBackups(FFolder, stem);
-  std::vector<std::time_t> times;
-  for (const auto& b : backups) times.push_back(b.Time);
-  const std::vector<std::time_t> thin = BackupsToThin(times, now);
-  for (const auto& b : backups)
-    if (std::find(thin.begin(), thin.end(), b.Time) != thin.end()) ::unlink(b.Path.c_str());
+bool TBackupKeeper::Pack(const TJob& job, const std::string& text, std::string& reason) {
+  // The newest whole version of the last kBaseAge before this one: a small difference from it
+  // takes its place (a day of notes is a few kilobytes, a whole journal megabytes).
+  const TBackupFile* base = nullptr;
+  const std::vector<TBackupFile> backups = ListBackups(FFolder, job.Stem);
+  for (const TBackupFile& b : backups)
+    if (b.Base.empty() && EndsWith(b.Path, ".xml.zst") && b.Time < job.Stamp && job.Stamp - b.Time <= kBaseAge) base = &b;
+  std::string name = BackupName(job.Stem, job.Stamp), difference;
+  if (base) {
+    std::string baseText, why;
+    int error = 0;
+    struct stat st {};
+    const bool small = UnpackBackup(base->Path, {}, baseText, why) && ::stat(base->Path.c_str(), &st) == 0 &&
+                       PackBackup(text, &baseText, [&](const char* p, std::size_t n) { return difference.append(p, n), true; },
+                                  FStop, error) &&
+                       difference.size() <= static_cast<std::size_t>(st.st_size) / 2;
+    if (FStop) return reason = SystemErrorText(ECANCELED), false;
+    if (small) name = DifferenceName(job.Stem, job.Stamp, base->Time);
+    else difference.clear();
+  }
+
+  const std::string final = FFolder + name, temp = FFolder + "." + name + ".tmp";
+  const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (out < 0) return reason = SystemErrorText(errno), false;
+  int error = 0;
+  bool ok = true;
+  if (!difference.empty()) {
+    ok = WriteAll(out, difference.data(), difference.size());
+    error = errno;
+  } else {
+    ok = PackBackup(text, nullptr, [out](const char* p, std::size_t n) { return WriteAll(out, p, n); }, FStop, error);
+  }
+  if (ok && ::fsync(out) != 0) ok = false, error = errno;
+  if (::close(out) != 0 && ok) ok = false, error = errno;
+  if (ok && ::rename(temp.c_str(), final.c_str()) != 0) ok = false, error = errno;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    reason = SystemErrorText(error);
+  }
+  return ok;
+}
+
+void TBackupKeeper::Thin(const TJob& job) {
+  std::vector<TBackupFile> backups = ListBackups(FFolder, job.Stem);
+  std::vector<TBackupFile> legacy;
+  if (!job.LegacyStem.empty() && job.LegacyStem != job.Stem) legacy = ListBackups(FFolder, job.LegacyStem);
+  for (const TBackupFile& b : legacy) backups.push_back(b);
+  std::stable_sort(backups.begin(), backups.end(), [](const TBackupFile& a, const TBackupFile& b) { return a.Time < b.Time; });
+  for (const std::string& path : BackupFilesToThin(backups, job.Now)) ::unlink(path.c_str());
+  // Those an earlier version named by the folder's absolute path take the name that stays when
+  // the library's folder moves (whole versions all: no difference names them).
+  const std::size_t legacyStart = FFolder.size() + job.LegacyStem.size();
+  for (const TBackupFile& b : legacy) {
+    struct stat st {};
+    if (::lstat(b.Path.c_str(), &st) == 0) RenameWithoutReplacing(b.Path, FFolder + job.Stem + b.Path.substr(legacyStart));
+  }
 }

@@ -1,15 +1,17 @@
 #pragma once
 // Dated backups of the library's files. Before a save replaces a file, its present version is kept
-// in the library's `backups/` folder as NAME-YYYY-MM-DD-HHMMSS.xml.gz (gzip, local time of the
-// keeper's clock; NAME: StemOf), when the newest backup of
-// that file is more than an hour old. The save only hard-links the old file there under a hidden
-// name (`.NAME-YYYY-MM-DD-HHMMSS.xml.pending`; its bytes are read at once only where no link can be
-// made); a worker thread compresses it, names the result and thins out the older backups. The
-// worker starts kHold after the last file was kept (the save that keeps it writes meanwhile, and
-// a save of several files keeps each), or at once when waited for; it runs at the lowest CPU and
-// disk priority, so that it never slows the save or the window. A
-// pending copy left by a program that ended first is compressed when the next keeper starts.
-// A backup that fails is reported (Problems) and never stops the save.
+// in the library's `backups/` folder (vlm_BackupFiles.h: NAME-YYYY-MM-DD-HHMMSS.xml.zst, local
+// time of the keeper's clock; NAME: StemOf), when the newest backup of that file is more than
+// kGap old. The save only hard-links the old file there under a hidden name
+// (`.NAME-YYYY-MM-DD-HHMMSS.xml.pending`; its bytes are read at once where no link can be made,
+// where the file has other names and is written in place, and by KeepNow, whose link would count
+// as another name at the save that follows); a worker thread packs it (as its
+// difference from the newest whole version of the last kBaseAge when that is small, else whole),
+// names the result and thins out the older backups. The worker starts kHold after the last file
+// was kept (the save that keeps it writes meanwhile, and a save of several files keeps each), or
+// at once when waited for; it runs at the lowest CPU and disk priority, so that it never slows the
+// save or the window. A pending copy left by a program that ended first is packed when the next
+// keeper starts. A backup that fails is reported (Problems) and never stops the save.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -22,26 +24,16 @@
 #include <thread>
 #include <vector>
 
-// One backup of a file, as found in the folder.
-struct TBackupFile {
-  std::string Path;  // native (UTF-8)
-  std::time_t Time = 0;
-};
-
-// The part of a backup's name that names its file: the file name without its last extension.
-std::string BackupStem(const std::string& nativePath);
-// "STEM-YYYY-MM-DD-HHMMSS.xml.gz" for the local time of `when`.
-std::string BackupName(const std::string& stem, std::time_t when);
-// The backups of `stem` in `folder` (native, ending in "/"), oldest first.
-std::vector<TBackupFile> ListBackups(const std::string& folder, const std::string& stem);
-// Of the backups made at `times`, those thinning removes at `now`: every backup of the last two
-// days stays, then the newest of each day for 30 days, then the newest of each month.
-std::vector<std::time_t> BackupsToThin(std::vector<std::time_t> times, std::time_t now);
+#include "vlm_BackupFiles.h"
 
 class TBackupKeeper {
 public:
   using TClock = std::function<std::time_t()>;
-  static constexpr std::time_t kGap = 3600;  // a backup at most once an hour per file
+  // A backup at most every ten minutes per file: no stretch of editing loses more of what can be
+  // brought back (thinning leaves one an hour after the first day).
+  static constexpr std::time_t kGap = 600;
+  // A version is kept as a difference from a whole one at most this old.
+  static constexpr std::time_t kBaseAge = 30 * 86400;
   // `folder`: native, ending in "/"; created when the first backup is made. No clock: the system's.
   explicit TBackupKeeper(std::string folder, TClock clock = {});
   // Waits for the compressions under way at most `kCloseWait`; what is left stays pending.
@@ -65,23 +57,31 @@ public:
   std::function<void()> OnProblem;
   const std::string& Folder() const { return FFolder; }
   // The NAME of a file's backups (ListBackups finds them by it): the file's stem, and for a file
-  // outside the library's folder "@" and a hash of its folder, so that two journals of one name
-  // in two folders keep apart.
+  // in another folder "@" and a hash of its folder, so that two journals of one name in two
+  // folders keep apart: of its path relative to the library's folder for a folder inside it (the
+  // names stay when the library's folder is moved), of its absolute path for one outside.
   std::string StemOf(const std::string& nativePath) const;
+  // The backups of the file at `nativePath`, oldest first: those of StemOf and those an earlier
+  // version of the program named by the absolute path of its folder.
+  std::vector<TBackupFile> BackupsOf(const std::string& nativePath) const;
 
 private:
   struct TJob {
-    std::string Stem, Pending, Final;  // native
-    std::string Bytes;                 // the old file's bytes when no link could be made
-    std::time_t Now = 0;
-    std::string Shown;  // the file's path for messages (UTF-8)
+    std::string Stem, LegacyStem, Pending;  // native
+    std::string Bytes;                      // the old file's bytes when no link was made
+    std::time_t Stamp = 0;                  // the version's time, in its name
+    std::time_t Now = 0;                    // when it was kept: thinning counts from then
+    std::string Shown;                      // the file's path for messages (UTF-8)
   };
+  std::string LegacyStemOf(const std::string& nativePath) const;
   bool Keep(const std::string& cp1251Path, bool always);
   void Problem(const std::string& stem, const std::string& shown, const std::string& reason);
   void Succeeded(const std::string& stem);
   void Work();
   bool Compress(const TJob& job, std::string& reason);
-  void Thin(const std::string& stem, std::time_t now);
+  // Writes `text` packed to its backup's name; a difference when that is small.
+  bool Pack(const TJob& job, const std::string& text, std::string& reason);
+  void Thin(const TJob& job);
 
   std::string FFolder;
   TClock FClock;

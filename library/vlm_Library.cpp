@@ -61,7 +61,6 @@ const TDocumentState& TLibrary::Load(const std::string& fileName) {
 
 TXMLParser* TLibrary::OpenJournal(const std::string& path) {
   const bool known = FJournals.Find(path) != nullptr;
-  const bool there = known || PathExists(path);
   const auto ahead = known ? FReadAhead.end() : std::find_if(FReadAhead.begin(), FReadAhead.end(), [&](const auto& a) {
     return a->Path() == path || SameFile(a->Path(), path);
   });
@@ -73,7 +72,8 @@ TXMLParser* TLibrary::OpenJournal(const std::string& path) {
   } else {
     journal = FJournals.OpenJournal(path);
   }
-  if (!there) MarkChanged(journal);  // a missing file is created by the next save
+  // A missing file is not changed: it is created once something is put into it (its state says
+  // that it was missing, so that a file appearing meanwhile is not written over).
   return journal;
 }
 
@@ -383,13 +383,15 @@ TSaveReport TLibrary::Save() {
   auto saveOne = [this, &report](TXMLParser& document, TDocumentState& state) {
     if (!IsChanged(&document)) return;
     const std::size_t failures = report.Failures.size();
+    // Asked before the hook: a dated backup gives the old file a second name of its own for a moment.
+    const bool linked = HasOtherNames(document.FileName);
     try {
       if (FBeforeReplace && !state.ReadOnly()) FBeforeReplace(document.FileName);
     } catch (const EInOutError& error) {
       report.Failures.push_back({error.FileName, error.Reason});  // and the file is not written
       return;
     }
-    SaveByState(document, state, report);
+    SaveByState(document, state, report, linked);
     if (report.Failures.size() == failures && !state.ReadOnly()) {
       FSavedEdits[&document] = FEdits[&document];
       FSavedSteps[&document] = NewestStep(&document);

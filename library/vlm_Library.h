@@ -59,7 +59,9 @@ public:
   void SetPathResolver(std::function<std::string(const std::string&)> resolve) { FResolve = std::move(resolve); }
   TXMLPairList& Pairs() { return FPairs; }
   // The journal open for the file at `path`, read now when it is not open yet. A journal whose
-  // file is not there starts empty and counts as changed, so the next save creates its file.
+  // file is not there starts empty and unchanged: its file is created by the first save after
+  // something was put into it, and a file that appeared meanwhile is kept beside it first
+  // (TSaveReport::Appeared).
   // A journal being read ahead is waited for and taken.
   TXMLParser* OpenJournal(const std::string& path);
   // Starts reading the journal at `path` on a thread of its own, unless it is open or being read

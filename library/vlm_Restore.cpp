@@ -1,51 +1,17 @@
 #include "vlm_Restore.h"
 
-#include <zlib.h>
-
-#include <cstdio>
 #include <utility>
 #include <vector>
 
+#include "vlm_BackupPacking.h"
 #include "vlm_Resources.h"
 #include "vlm_Types.h"
 #include "xml_node.h"
 
-namespace {
-
-// No backup of a journal comes near this; a larger one is not unpacked into memory.
-constexpr std::size_t kMaxUnpacked = std::size_t(1) << 30;
-
-// The unpacked bytes of a gzip file; false (and `problem`) when it is not one or is damaged.
-bool Gunzip(const std::string& nativePath, std::string& text, std::string& problem) {
-  std::FILE* file = std::fopen(nativePath.c_str(), "rb");
-  unsigned char magic[2] = {};
-  const bool gzip = file && std::fread(magic, 1, 2, file) == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
-  if (file) std::fclose(file);
-  if (!file) return problem = res::ReasonBackupNotOpened, false;
-  if (!gzip) return problem = res::ReasonBackupNotGzip, false;  // gzread would pass plain text through
-  gzFile in = gzopen(nativePath.c_str(), "rb");
-  if (!in) return problem = res::ReasonBackupNotOpened, false;
-  std::vector<char> buffer(1 << 18);
-  int got = 0;
-  while ((got = gzread(in, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
-    text.append(buffer.data(), static_cast<std::size_t>(got));
-    if (text.size() > kMaxUnpacked) break;
-  }
-  int code = Z_OK;
-  const char* why = gzerror(in, &code);
-  const bool whole = got == 0 && code == Z_OK && text.size() <= kMaxUnpacked;
-  const std::string reason = code != Z_OK && why ? why : "";
-  gzclose(in);
-  if (!whole) return problem = res::Format(res::ReasonBackupDamaged, {reason.empty() ? "?" : reason}), false;
-  return true;
-}
-
-}  // namespace
-
-TBackupContent ReadBackup(const std::string& nativePath, bool library) {
+TBackupContent ReadBackup(const TBackupFile& backup, bool library) {
   TBackupContent content;
   std::string text;
-  if (!Gunzip(nativePath, text, content.Problem)) return content;
+  if (!UnpackBackup(backup.Path, backup.Base, text, content.Problem)) return content;
   auto document = std::make_unique<TXMLParser>();
   if (const TXMLResult status = document->LoadFromString(text); status != xrOk) {
     content.Problem = res::Format(res::ReasonBackupNotWhole, {res::LoadStatusText(status)});

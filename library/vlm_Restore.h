@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "vlm_BackupFiles.h"
 #include "xml_mainUnit.h"
 
 // A backup read back: its document, or why it cannot be used (UTF-8).
@@ -14,10 +15,10 @@ struct TBackupContent {
   int Days = 0, Dreams = 0;  // of a journal
 };
 
-// Reads the gzip file at `nativePath` as a journal (`library`: as a library file). A file that is
-// not gzip, is damaged, does not read whole or holds another kind of document gives a Problem and
-// no document.
-TBackupContent ReadBackup(const std::string& nativePath, bool library);
+// Reads a backup (vlm_BackupFiles.h) as a journal (`library`: as a library file). A file that is
+// not one, is damaged (or the whole version a difference was taken from is), does not read whole
+// or holds another kind of document gives a Problem and no document.
+TBackupContent ReadBackup(const TBackupFile& backup, bool library);
 
 // A copy of `root` and its subtree whose nodes and strings are its own (a loaded tree's live in
 // its document), so that another document can hold it.

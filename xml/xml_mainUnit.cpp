@@ -14,6 +14,7 @@
 #include <random>
 
 #include "xml_functions.h"
+#include "xml_inPlace.h"
 #include "xml_resources.h"
 #include "xml_textFile.h"
 #include "xml_textStream.h"
@@ -104,6 +105,20 @@ std::string FollowLinks(std::string path, int& errnum) {
   return path;
 }
 
+// Renames the named temporary file `from` to `prefix` + six letters not taken yet.
+bool RenameToFreeName(const std::string& from, const std::string& prefix, std::string& name) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::minstd_rand random(static_cast<unsigned>(std::random_device{}()));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = prefix;
+    for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EEXIST) break;
+  }
+  name.clear();
+  return false;
+}
+
 mode_t NewFileMode() {
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -152,7 +167,10 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
   const std::string native = NativePath(fileName);
   int linkError = 0;
   const std::string target = FollowLinks(native, linkError);
-  if (linkError == 0) RemoveLeftoverCopies(target, kTempInfix);
+  if (linkError == 0) {
+    RemoveLeftoverCopies(target, kTempInfix);
+    FinishInPlaceWrites(target);  // a save killed while it wrote in place is finished first
+  }
   const int fd = OpenRegularFile(native);
   if (fd < 0) {
     Status = xrCannotOpen;  // the document keeps what it had
@@ -223,7 +241,7 @@ std::string TXMLParser::SaveToString() const {
   return std::move(file.Buffer);
 }
 
-void TXMLParser::SaveToFile(const std::string& fileName) {
+void TXMLParser::SaveToFile(const std::string& fileName, bool keepLinks) {
   FileName = fileName;
   auto raise = [&fileName](const char* action, int errnum) {
     throw EInOutError(fileName, std::string(action) + ": " + SystemErrorText(errnum));
@@ -236,18 +254,21 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
   if (exists && S_ISDIR(st.st_mode)) raise(xml_res::ActionWrite, EISDIR);
   if (exists && ::access(target.c_str(), W_OK) != 0) raise(xml_res::ActionWrite, errno);
   const mode_t mode = exists ? (st.st_mode & 07777) : NewFileMode();
+  // A file with other names keeps them: written in place (xml_inPlace.h), not replaced.
+  const bool inPlace = keepLinks && exists && S_ISREG(st.st_mode) && st.st_nlink > 1;
 
   const std::size_t slash = target.rfind('/');
   const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
   const std::string prefix = target.substr(0, slash + 1) + "." + target.substr(slash + 1) + kTempInfix;
   RemoveLeftoverCopies(target, kTempInfix);
+  FinishInPlaceWrites(target);
 
   // The text goes to a file without a name, which gets one only just before it replaces the old
   // file: a save killed part-way leaves nothing behind, unless it is killed between the naming
   // and the rename. Where the file system has no unnamed files, a named temporary file is used.
   // What a killed save left is removed when the file is next loaded or saved.
   std::string temp;
-  int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);  // read back when written in place
   const bool unnamed = fd >= 0;
   if (!unnamed) {
     temp = prefix + "XXXXXX";
@@ -276,12 +297,36 @@ void TXMLParser::SaveToFile(const std::string& fileName) {
     fail(xml_res::ActionWrite);
   }
   if (::fsync(fd) != 0) fail(xml_res::ActionFlush);
+  if (inPlace) return WriteInPlace(fd, unnamed, temp, target, dir, fileName);
   if (unnamed && !LinkUnnamed(fd, prefix, temp)) fail(xml_res::ActionCreateTemporary);
   const int closed = ::close(fd);
   fd = -1;
   if (closed != 0) fail(xml_res::ActionClose);
   if (::rename(temp.c_str(), target.c_str()) != 0) fail(xml_res::ActionReplace);
   FlushFolder(dir);  // the rename itself made durable; the new file is in place whatever this does
+}
+
+void TXMLParser::WriteInPlace(int fd, bool unnamed, std::string temp, const std::string& target, const std::string& dir,
+                              const std::string& fileName) {
+  auto raise = [&](const char* action, int errnum) {
+    ::close(fd);
+    if (!temp.empty()) ::unlink(temp.c_str());
+    throw EInOutError(fileName, std::string(action) + ": " + SystemErrorText(errnum));
+  };
+  // The whole new text gets the name that the next load or save finishes a killed copy from.
+  std::string named;
+  if (unnamed ? !LinkUnnamed(fd, InPlacePrefix(target), named) : !RenameToFreeName(temp, InPlacePrefix(target), named))
+    raise(xml_res::ActionCreateTemporary, errno);
+  temp = named;
+  FlushFolder(dir);
+  const TInPlaceResult copied = CopyInPlace(fd, target);
+  if (copied.Error != 0) {
+    if (copied.Touched) temp.clear();  // the next load or save finishes the copy from it
+    raise(xml_res::ActionWrite, copied.Error);
+  }
+  ::close(fd);
+  ::unlink(temp.c_str());
+  FlushFolder(dir);
 }
 
 TXMLNode* TXMLParser::FindNode(std::string_view name) const {

@@ -36,7 +36,10 @@ public:
   // Parses a document held in memory (the bytes of a file); returns and stores the result.
   TXMLResult LoadFromString(std::string_view text);
   // FileName := name; replaces the file atomically. Raises EInOutError; the old file then stays.
-  void SaveToFile(const std::string& fileName);
+  // `keepLinks`: a file with other names (hard links) is written in place instead, so that every
+  // name shows the new text, as safely (xml_inPlace.h). Loading and saving first finish an
+  // in-place write that was killed part-way.
+  void SaveToFile(const std::string& fileName, bool keepLinks = false);
   // The document's text as SaveToFile writes it.
   std::string SaveToString() const;
   // Root when its Name matches, else Root->FindNode(name).
@@ -53,4 +56,8 @@ private:
   void FreeTree(bool unchanged) noexcept;
   // Reads the document from the stream; stores and returns the result.
   TXMLResult Read(TXMLTextStream& stream);
+  // The rest of SaveToFile for a file written in place: `fd` holds the whole new text, flushed
+  // (`temp`: its name, when it has one yet).
+  static void WriteInPlace(int fd, bool unnamed, std::string temp, const std::string& target, const std::string& dir,
+                           const std::string& fileName);
 };

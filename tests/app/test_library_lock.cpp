@@ -3,6 +3,7 @@
 // taken over; without any lock the library is only viewed.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,12 +11,14 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QToolButton>
 #include <QTest>
 
 #include <functional>
+#include <utility>
 
 #include "vlm_Resources.h"
 #include "vlm_TestSupport.h"
@@ -138,6 +141,46 @@ TEST_F(LibraryLockTest, TheLockOfAProgramThatCrashedIsTakenOver) {
   EXPECT_TRUE(Get(Program + QStringLiteral("dreams.ini")).contains("<form left=\""));
 }
 
+TEST_F(LibraryLockTest, ALockNobodyHoldsIsTakenOverWhateverRunsUnderItsNumberNow) {
+  // A copy of the program on another library runs; a lock it never held names its process.
+  const QString other = Dir.path() + QStringLiteral("/other/");
+  ASSERT_TRUE(QDir().mkpath(other));
+  ASSERT_TRUE(QFile::copy(Program + QStringLiteral("velmora"), other + QStringLiteral("velmora")));
+  ASSERT_TRUE(QFile::copy(Program + QStringLiteral("dreams.ini"), other + QStringLiteral("dreams.ini")));
+  QProcess elsewhere;
+  {
+    const QString program = std::exchange(Program, other);
+    Start(elsewhere);
+    WaitForLock(elsewhere);
+    Program = program;
+  }
+  Put(LockFile(), Get(other + QStringLiteral(".velmora.lock")));
+
+  QProcess velmora;
+  Start(velmora);
+  WaitForLock(velmora);
+  Stop(velmora, SIGTERM);
+  Stop(elsewhere, SIGTERM);
+}
+
+TEST_F(LibraryLockTest, ALockLeftNamingProcessOneIsTakenOverWithTheNoticeOfTheCrash) {
+  ASSERT_TRUE(QFile::setPermissions(Dir.path(), kEveryone & ~QFile::WriteOther));
+  ASSERT_TRUE(QFile::setPermissions(Program, kEveryone));
+  ASSERT_TRUE(QFile::setPermissions(Program + QStringLiteral("dreams.ini"), kEveryone & ~QFile::ExeOwner));
+  Put(LockFile(), "1\nvelmora\n" + QSysInfo::machineHostName().toUtf8() + "\n\n");
+  ASSERT_TRUE(QFile::setPermissions(LockFile(), kEveryone & ~QFile::ExeOwner));
+  TScriptedInteraction ui;
+  {
+    // Process 1 runs, and an unprivileged user cannot see what it is.
+    TUnprivilegedScope nobody;
+    Tfrm_MainForm form(ui, Program);
+    EXPECT_FALSE(form.AlreadyOpen());
+    ASSERT_EQ(ui.Warnings.size(), 1);
+    EXPECT_TRUE(ui.Warnings[0].startsWith(QString::fromUtf8(res::MsgLastRunCrashed).left(40))) << ui.Warnings[0].toStdString();
+    EXPECT_TRUE(Get(LockFile()).startsWith(QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
+  }
+}
+
 }  // namespace
 
 TEST_F(LibraryLockTest, AnythingButALockThatARunningCopyHoldsIsTakenOverAndNamed) {
@@ -156,6 +199,7 @@ TEST_F(LibraryLockTest, AnythingButALockThatARunningCopyHoldsIsTakenOverAndNamed
       {"garbage", [&] { Put(LockFile(), "\x01 not a lock\n"); }},
       {"a link to the library", [&] { ASSERT_TRUE(QFile::link(library, LockFile())); }},
       {"a dangling link", [&] { ASSERT_TRUE(QFile::link(Program + QStringLiteral("nowhere"), LockFile())); }},
+      {"a named pipe", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(LockFile()).constData(), 0600), 0); }},
       {"a folder with a file", [&] {
          ASSERT_TRUE(QDir().mkpath(LockFile()));
          Put(LockFile() + QStringLiteral("/kept.txt"), "mine");

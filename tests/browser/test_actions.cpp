@@ -417,6 +417,10 @@ TEST_F(ActionsTest, SaveWritesEveryFileItCanAndNamesTheOneItCannot) {
   Select(QStringLiteral("J"));
   Ui.NewElements = {Answer(QStringLiteral("Kept day"))};
   Click(Form->btn_Tool_03);
+  // A journal whose file was never read is written only once something is put into it.
+  Select(QStringLiteral("Blocked"));
+  Ui.NewElements = {Answer(QStringLiteral("Blocked day"))};
+  Click(Form->btn_Tool_03);
   Click(Form->btn_Save);
   ASSERT_EQ(Ui.Errors.size(), 1);
   EXPECT_TRUE(Ui.Errors[0].contains(QStringLiteral("blocker/bad.xml")));

@@ -113,7 +113,7 @@ TEST_F(AutoSaveWindowTest, LosingTheFocusSavesWhatChangedAndKeepsTheOldVersion) 
   EXPECT_FALSE(Form->AutoSave()->Timer().isActive());
   EXPECT_EQ(Library.Read(QStringLiteral("dreams.ini")), libraryBefore);
   ASSERT_TRUE(Form->Backups()->Wait(std::chrono::seconds(10)));
-  QDirIterator backups(Library.Path(QStringLiteral("backups")), {QStringLiteral("j-*.xml.gz")}, QDir::Files);
+  QDirIterator backups(Library.Path(QStringLiteral("backups")), {QStringLiteral("j-*.xml.zst")}, QDir::Files);
   ASSERT_TRUE(backups.hasNext()) << "the old version is kept (its bytes are checked in the library tests)";
   EXPECT_TRUE(Ui.Errors.isEmpty() && Ui.Warnings.isEmpty()) << Ui.Errors.join('\n').toStdString();
 }

@@ -1,11 +1,14 @@
 // Bringing back a dated backup: a restore and its undo (of a journal, of the library file), a
 // backup that cannot be used, and the restore dialog's list and preview.
+#include <sys/stat.h>
+
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
 #include "vlm_Resources.h"
+#include "vlm_BackupPacking.h"
 #include "vlm_RestoreForm.h"
 #include "vlm_TestSupport.h"
 
@@ -49,6 +52,22 @@ TEST_F(RestoreTest, ARestoreKeepsTheJournalFirstAndIsUndoneToTheSameBytes) {
   Form->TakeStep(true);  // and done again
   EXPECT_EQ(Item(QStringLiteral("d2")), nullptr);
   EXPECT_TRUE(Ui.Errors.isEmpty()) << Ui.Errors.join('\n').toStdString();
+}
+
+TEST_F(RestoreTest, TypingAndThenRestoringKeepsTheTypedVersionAsTheNewestBackup) {
+  Form->Library().SetText(*Journal, *Tfrm_MainForm::NodeOf(Item(QStringLiteral("d2"))), tfName, "typed");
+  Ui.ChooseBackup = [](const std::vector<TBackupFile>& offered) {
+    return offered.empty() ? QString() : QString::fromLocal8Bit(offered.front().Path.c_str());
+  };
+  Form->RestoreFromBackup();
+  ASSERT_TRUE(Ui.Errors.isEmpty()) << Ui.Errors.join('\n').toStdString();
+  EXPECT_EQ(Item(QStringLiteral("typed")), nullptr) << "restored";
+  ASSERT_TRUE(Form->Backups()->Wait(std::chrono::seconds(10)));
+  const std::vector<TBackupFile> backups = Backups();
+  ASSERT_GE(backups.size(), 2u);
+  std::string text, problem;
+  ASSERT_TRUE(UnpackBackup(backups.back().Path, backups.back().Base, text, problem)) << problem;
+  EXPECT_NE(text.find("typed"), std::string::npos) << "the newest backup holds what was typed";
 }
 
 TEST_F(RestoreTest, TheLibraryFileIsRestoredInPlaceWithItsJournalsOpenAndTheRestoreIsUndone) {
@@ -192,6 +211,17 @@ TEST(RestoreForm, ListsBackupsNewestFirstWithTheirCountsAndPreviewsTheChosenOne)
   EXPECT_EQ(form.mem_Text->toPlainText(), QStringLiteral("text"));
   EXPECT_TRUE(form.mem_Text->isReadOnly());
   EXPECT_EQ(form.ChosenPath(), QString::fromLocal8Bit(backups[1].Path.c_str()));
+}
+
+// A named pipe where a backup should be is never read: the window lists it as damaged and closes.
+TEST(RestoreForm, ABackupThatIsANamedPipeIsNotReadAndTheWindowCloses) {
+  QTemporaryDir dir;
+  const std::string pipe = QFile::encodeName(dir.path()).toStdString() + "/" + BackupName("j", 1700000000);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  TRestoreForm form(QStringLiteral("j.xml"), {TBackupFile{pipe, 1700000000, {}}}, false);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.Counted(); }, 10000));
+  EXPECT_EQ(form.lst_Backups->topLevelItem(0)->text(1), QStringLiteral("повреждена"));
+  EXPECT_FALSE(form.btn_Restore->isEnabled());
 }
 
 }  // namespace

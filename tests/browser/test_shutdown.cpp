@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSplitter>
+#include <QTest>
 #include <QToolButton>
 
 #include "vlm_TestSupport.h"
@@ -163,6 +164,10 @@ TEST_F(ShutdownTest, FailedWritesAreListedEveryOtherFileIsWrittenAndTheUserMayGo
   Form->Library().SetText(*&Form->Library().Document(), *Form->Library().Document().Root, tfName, "Changed");
   Form->Library().SetText(*Form->Library().Journals().Documents().front(), *Tfrm_MainForm::NodeOf(Item(QStringLiteral("d"))),
                           tfName, "Kept day");
+  // A journal whose file was never read is written only once something is put into it.
+  Form->tre_Directory->setCurrentIndex(Item(QStringLiteral("Blocked")));
+  Ui.NewElements = {TNewElementResult{true, QStringLiteral("Blocked day"), QString()}};
+  QTest::mouseClick(Form->btn_Tool_03, Qt::LeftButton);
 
   Ui.GoBack = {true, false};
   EXPECT_FALSE(Close());  // went back to the program

@@ -233,7 +233,7 @@ TEST_F(DefaultJournalTest, BothAreLoadedTheSecondStaysSelectedAndAloneMarked) {
   EXPECT_EQ(QString::fromStdString(Form->Library().Journals().Documents()[0]->FileName), Library.Path(QStringLiteral("j1.xml")));
 }
 
-TEST_F(DefaultJournalTest, MissingJournalStartsEmptyIsToldAndIsCreatedAtExit) {
+TEST_F(DefaultJournalTest, MissingJournalStartsEmptyIsToldAndIsCreatedOnlyWithSomethingInIt) {
   Library.WriteLibrary(QStringLiteral(
       "<dreamlibrary name=\"L\">\n"
       "  <directory name=\"A\">\n"
@@ -247,6 +247,14 @@ TEST_F(DefaultJournalTest, MissingJournalStartsEmptyIsToldAndIsCreatedAtExit) {
   EXPECT_EQ(Tfrm_MainForm::NodeOf(journal)->Name, tagJournal);
   ASSERT_EQ(Ui.Warnings.size(), 1);
   EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("absent.xml")));
+  ASSERT_TRUE(Close());
+  EXPECT_FALSE(QFileInfo::exists(Library.Path(QStringLiteral("absent.xml")))) << "nothing put in: nothing written";
+
+  Open();
+  ClickItem(Item(QStringLiteral("Нет файла")));
+  Ui.NewElements.push_back({true, QStringLiteral("d1"), QString()});
+  Form->btn_Tool_03->click();
+  ASSERT_NE(Item(QStringLiteral("d1")), nullptr);
   ASSERT_TRUE(Close());
   TXMLParser written;
   written.LoadFromFile(Library.Path(QStringLiteral("absent.xml")).toStdString());
@@ -367,11 +375,13 @@ TEST_F(StartupTest, DamagedLibraryIsBackedUpAtItsFirstWriteAndReadsBackAfterRest
   EXPECT_TRUE(backups[0].startsWith(QStringLiteral("dreams.ini.damaged-")));
   EXPECT_EQ(Library.Read(backups[0]), before);
   EXPECT_TRUE(Ui.Warnings.last().contains(backups[0]));
-  EXPECT_FALSE(Library.Read(QStringLiteral("absent.xml")).isEmpty());
+  // The journal that was not there was only looked at: it is not made up as an empty file.
+  EXPECT_FALSE(QFile::exists(Library.Path(QStringLiteral("absent.xml"))));
 
   Ui.Warnings.clear();
   Open();
-  EXPECT_TRUE(Ui.Warnings.isEmpty());
+  ASSERT_EQ(Ui.Warnings.size(), 1);
+  EXPECT_TRUE(Ui.Warnings[0].contains(QStringLiteral("absent.xml")));
   EXPECT_NE(Item(QStringLiteral("Два")), nullptr);
   EXPECT_NE(Item(QStringLiteral("J")), nullptr);
 }

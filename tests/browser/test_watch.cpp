@@ -1,6 +1,9 @@
 // Files another program changes while the window has them open: a journal or the library file
 // without unsaved changes is read again with the selection kept; with them, both versions are
 // kept; a removed journal is written again only when the user says so.
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QDialog>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -53,7 +56,7 @@ TEST_F(WatchTest, BothVersionsAreKeptAndARemovedJournalIsWrittenOnlyWhenAsked) {
   EXPECT_TRUE(Library.Read(copy).contains("theirs"));
   EXPECT_TRUE(Library.Read(QStringLiteral("j.xml")).contains("ours"));
   EXPECT_FALSE(Library.Read(QStringLiteral("j.xml")).contains("theirs"));
-  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(copy)) << Form->pnl_WorkArea->Notice().toStdString();
+  EXPECT_TRUE(Ui.Warnings.join('\n').contains(copy)) << Ui.Warnings.join('\n').toStdString();
 
   // Removed: asked; "no" leaves it removed and it is written no more; after a new start, "yes".
   QFile::remove(Library.Path(QStringLiteral("j.xml")));
@@ -140,8 +143,96 @@ TEST_F(WatchTest, TheLibraryChangedElsewhereWhileOursIsNotSavedKeepsBoth) {
   EXPECT_TRUE(Library.Read(copy).contains("\"B\""));
   EXPECT_TRUE(Library.Read(QStringLiteral("dreams.ini")).contains("\"ours\""));
   EXPECT_FALSE(Library.Read(QStringLiteral("dreams.ini")).contains("\"B\""));
-  EXPECT_TRUE(Form->pnl_WorkArea->Notice().contains(copy)) << Form->pnl_WorkArea->Notice().toStdString();
+  EXPECT_TRUE(Ui.Warnings.join('\n').contains(copy)) << Ui.Warnings.join('\n').toStdString();
   EXPECT_NE(Item(QStringLiteral("ours")), nullptr);
+}
+
+TEST_F(WatchTest, ARemovedOrMovedJournalAnsweredNoKeepsItsUnsavedChangesBesideIt) {
+  Form->Library().AddDay(*Journal, "unsaved");
+  ASSERT_TRUE(QFile::rename(Library.Path(QStringLiteral("j.xml")), Library.Path(QStringLiteral("moved.xml"))));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Ui.Questions.size() == 1; }, 5000));  // answered "Нет"
+  ASSERT_EQ(ConflictCopies().size(), 1);
+  EXPECT_TRUE(Library.Read(ConflictCopies().front()).contains("unsaved"));
+  ASSERT_EQ(Ui.Warnings.size(), 1);
+  EXPECT_TRUE(Ui.Warnings.front().contains(ConflictCopies().front())) << Ui.Warnings.front().toStdString();
+  EXPECT_FALSE(QFileInfo::exists(Library.Path(QStringLiteral("j.xml"))));
+}
+
+TEST_F(WatchTest, AJournalRemovedAndWrittenAnewWhileAskedIsAConflictThatKeepsBoth) {
+  Form->Library().AddDay(*Journal, "ours");
+  // A sync tool removes the file and writes it anew while the question is open.
+  Ui.WhileAsked = [&] {
+    Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral("<velmora>\n  <day name=\"theirs\" />\n</velmora>\n"));
+  };
+  QFile::remove(Library.Path(QStringLiteral("j.xml")));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !ConflictCopies().isEmpty(); }, 5000));
+  EXPECT_EQ(Ui.Questions.size(), 1);  // answered "Нет", but the question was out of date
+  ASSERT_EQ(ConflictCopies().size(), 1);
+  EXPECT_TRUE(Library.Read(ConflictCopies().front()).contains("theirs"));
+  EXPECT_TRUE(Library.Read(QStringLiteral("j.xml")).contains("ours"));
+  EXPECT_TRUE(Form->ReadOnlyReason(Item(QStringLiteral("ours"))).isEmpty()) << "still written";
+  ASSERT_EQ(Ui.Warnings.size(), 1);
+  EXPECT_TRUE(Ui.Warnings.front().contains(ConflictCopies().front()));
+}
+
+TEST_F(WatchTest, AFileReplacedWithOneOfTheSameSizeAndTimeIsNoticedAndNewPermissionsAreNot) {
+  const QString path = Library.Path(QStringLiteral("j.xml"));
+  ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+  QTest::qWait(TFileWatch::kSettleMs * 4);
+  EXPECT_TRUE(Form->pnl_WorkArea->Notice().isEmpty()) << Form->pnl_WorkArea->Notice().toStdString();
+  EXPECT_EQ(Form->Library().Journals().Find(Journal->FileName), Journal) << "not read again";
+
+  // The same length and modification time, another file: "d1" became "d7".
+  Library.WriteJournal(QStringLiteral("other.xml"), QStringLiteral("<velmora>\n  <day name=\"d7\" />\n</velmora>\n"));
+  const QString other = Library.Path(QStringLiteral("other.xml"));
+  ASSERT_EQ(QFileInfo(other).size(), QFileInfo(path).size());
+  struct stat st {};
+  ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(other).constData(), times, 0), 0);
+  ASSERT_EQ(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item(QStringLiteral("d7")) != nullptr; }, 5000));
+  EXPECT_TRUE(Ui.Errors.isEmpty() && Ui.Questions.isEmpty());
+}
+
+// A journal whose file was missing at the start, with nothing put into it, reads the file once it
+// appears (its folder put back) and writes nothing over it.
+class MissingJournalTest : public BrowserTest {
+protected:
+  void SetUp() override {
+    Library.WriteLibrary(QStringLiteral("<dreamlibrary name=\"L\">\n  <directory name=\"A\">\n"
+                                        "    <file name=\"J\" path=\"gone/j.xml\" default=\"yes\" />\n"
+                                        "  </directory>\n</dreamlibrary>\n"));
+    Open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Form->DefaultJournalsPending(); }, 5000));
+    ASSERT_EQ(Ui.Warnings.size(), 1);  // "not found, opened empty"
+  }
+  void PutBack() {
+    ASSERT_TRUE(QDir(Library.Path()).mkdir(QStringLiteral("gone")));
+    Library.WriteJournal(QStringLiteral("gone/j.xml"), QStringLiteral("<velmora>\n  <day name=\"twelve dreams\" />\n</velmora>\n"));
+    Theirs = Library.Read(QStringLiteral("gone/j.xml"));
+  }
+  QByteArray Theirs;
+};
+
+TEST_F(MissingJournalTest, TheFileThatAppearsIsReadAndNothingIsWrittenOverIt) {
+  PutBack();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Item(QStringLiteral("twelve dreams")) != nullptr; }, 5000));
+  ASSERT_TRUE(Form->SaveAndReport());
+  ASSERT_TRUE(Close());
+  EXPECT_EQ(Library.Read(QStringLiteral("gone/j.xml")), Theirs);
+}
+
+TEST_F(MissingJournalTest, WithSomethingPutInBothAreKeptAndTheCopyIsNamed) {
+  TXMLParser* journal = Form->Library().OpenJournal(Library.Path(QStringLiteral("gone/j.xml")).toStdString());
+  Form->Library().AddDay(*journal, "mine");
+  PutBack();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Ui.Warnings.size() == 2; }, 5000));
+  const QStringList copies = QDir(Library.Path(QStringLiteral("gone"))).entryList({QStringLiteral("j.conflict-*.xml")});
+  ASSERT_EQ(copies.size(), 1);
+  EXPECT_EQ(Library.Read(QStringLiteral("gone/") + copies.front()), Theirs);
+  EXPECT_TRUE(Library.Read(QStringLiteral("gone/j.xml")).contains("mine"));
+  EXPECT_TRUE(Ui.Warnings.back().contains(copies.front())) << Ui.Warnings.back().toStdString();
 }
 
 }  // namespace

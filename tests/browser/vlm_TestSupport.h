@@ -63,6 +63,7 @@ public:
   }
   TConfirmationResult AskConfirmation(QWidget*, const QString& question) override {
     Questions << question;
+    if (WhileAsked) WhileAsked();  // what happens while the question is open
     if (Confirmations.empty()) return {};
     TConfirmationResult r = Confirmations.front();
     Confirmations.pop_front();
@@ -118,6 +119,7 @@ public:
   std::vector<TNewElementKind> NewElementKinds;
   std::vector<int> NewElementNumbers;
   std::deque<TConfirmationResult> Confirmations;
+  std::function<void()> WhileAsked;
   QStringList Questions;
   std::deque<bool> Replace;
   QStringList ReplaceQuestions;

@@ -231,3 +231,27 @@ TEST_F(LibraryTest, OnlyChangedDocumentsAreWritten) {
   EXPECT_TRUE(Library.IsChanged(J));
   EXPECT_FALSE(Library.IsChanged(K));
 }
+
+// A journal whose file is missing is written only once something is put into it, and a file that
+// appeared at its name meanwhile (its folder put back) is never written over without being kept.
+TEST_F(LibraryTest, AJournalWhoseFileIsMissingIsWrittenOnlyWithSomethingInItAndNeverOverAFileThatAppeared) {
+  TXMLParser* missing = Library.OpenJournal(Path("m.xml"));
+  EXPECT_FALSE(Library.IsChanged(missing));
+  EXPECT_TRUE(Library.Save().Failures.empty());
+  EXPECT_FALSE(fs::exists(Path("m.xml"))) << "nothing was put in: nothing is written";
+
+  const std::string theirs = std::string(kDeclaration) + "<velmora>\r\n  <day name=\"twelve dreams\" />\r\n</velmora>\r\n";
+  Write("m.xml", theirs);
+  EXPECT_TRUE(Library.Save().Failures.empty());
+  std::ifstream untouched(Path("m.xml"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(untouched), {}), theirs);
+
+  Library.AddDay(*missing, "mine");
+  const TSaveReport report = Library.Save();
+  EXPECT_TRUE(report.Failures.empty());
+  ASSERT_EQ(report.Appeared.size(), 1u) << "the file that appeared is kept, and said so";
+  std::ifstream kept(report.Appeared[0].Backup, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), theirs);
+  std::ifstream written(Path("m.xml"), std::ios::binary);
+  EXPECT_NE(std::string(std::istreambuf_iterator<char>(written), {}).find("mine"), std::string::npos);
+}

@@ -308,6 +308,75 @@ TEST_F(XmlFiles, KilledSaveLeavesNoTemporaryFile) {
   EXPECT_EQ(Entries(), std::set<std::string>{"journal.xml"});
 }
 
+// A file with another name (a hard link) is written in place when asked, so that both names show
+// the new text; a copy left by an in-place save killed part-way is finished by the next load.
+TEST_F(XmlFiles, HardLinksAreKeptAndAKilledInPlaceWriteIsFinishedByTheNextLoad) {
+  TXMLParser p;
+  Fill(p);
+  const std::string path = (dir / "journal.xml").string();
+  p.SaveToFile(path);
+  fs::create_hard_link(path, dir / "other.xml");
+  p.Root->GetChild(0)->SetAttribute("name", "changed");
+  p.SaveToFile(path, true);
+  EXPECT_EQ(Read(dir / "other.xml"), p.SaveToString());
+  EXPECT_EQ(fs::hard_link_count(path), 2u);
+  EXPECT_EQ(Entries(), (std::set<std::string>{"journal.xml", "other.xml"}));
+
+  // Killed while copying: the whole new text beside it, the file half old, half new.
+  p.Root->GetChild(1)->SetAttribute("name", "new");
+  const std::string text = p.SaveToString();
+  Write(dir / ".journal.xml.inplace-Ab12Cd", text);
+  std::ofstream(path, std::ios::binary | std::ios::in | std::ios::out) << text.substr(0, text.size() / 2);
+  TXMLParser back;
+  back.LoadFromFile(path);
+  ASSERT_EQ(back.Status, xrOk);
+  EXPECT_EQ(back.SaveToString(), text);
+  EXPECT_EQ(Read(dir / "other.xml"), text);
+  EXPECT_EQ(Entries(), (std::set<std::string>{"journal.xml", "other.xml"}));
+}
+
+// In-place saves killed at various moments: the file, under both names, is always whole.
+TEST_F(XmlFiles, KilledInPlaceSavesLeaveTheFileWhole) {
+  TXMLParser big, small;
+  for (TXMLParser* p : {&big, &small}) {
+    p->Root->Name = "velmora";
+    for (int i = 0; i < (p == &big ? 150000 : 100000); ++i) {
+      auto day = std::make_unique<TXMLNode>("day");
+      day->SetLevel(1);
+      day->SetAttribute("name", "a rather long value to make the file large " + std::to_string(i));
+      p->Root->AddChild(std::move(day));
+    }
+  }
+  const std::string path = (dir / "journal.xml").string();
+  big.SaveToFile(path);
+  fs::create_hard_link(path, dir / "other.xml");
+  for (int round = 0; round < 6; ++round) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(ready[0]);
+      if (write(ready[1], "x", 1) != 1) _exit(1);
+      for (int i = 0;; ++i) (i % 2 ? big : small).SaveToFile(path, true);
+    }
+    close(ready[1]);
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    close(ready[0]);
+    usleep(20000 + 53000 * round);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    TXMLParser back;
+    back.LoadFromFile(path);
+    ASSERT_EQ(back.Status, xrOk) << "round " << round;
+    EXPECT_TRUE(back.Root->ChildCount() == 150000 || back.Root->ChildCount() == 100000);
+    EXPECT_EQ(Read(dir / "other.xml"), Read(path));
+    EXPECT_EQ(fs::hard_link_count(path), 2u);
+  }
+  EXPECT_EQ(Entries(), (std::set<std::string>{"journal.xml", "other.xml"}));
+}
+
 // A temporary file that a killed save left (where the file system has no unnamed files) is
 // removed by the next save of the same file; other files are not.
 TEST_F(XmlFiles, NextSaveRemovesLeftTemporaryFiles) {
