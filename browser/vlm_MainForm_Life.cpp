@@ -134,7 +134,8 @@ TSaveReport Tfrm_MainForm::FormDestroy() {
   // The stored bounds are geometry(): the client area's place and size, without the frame,
   // which is what resize() and move() take back at the next start.
   const QRect bounds = geometry();
-  FCore->SetFormGeometry(bounds.x(), bounds.y(), bounds.width(), bounds.height(), tre_Directory->width());
+  FCore->SetFormGeometry(bounds.x(), bounds.y(), bounds.width(), bounds.height(), TreeWidth());
+  if (FSearchWidth > 0) FCore->SetSearchWidth(FSearchWidth);
   return SaveFiles();
 }
 

@@ -29,6 +29,7 @@ void ReadForm(const TXMLNode& form, TLibrarySettings& settings) {
   read(attrWidth, settings.Form.Width);
   read(attrHeight, settings.Form.Height);
   read(attrTreeWidth, settings.Form.TreeWidth);
+  read(attrSearchWidth, settings.Form.SearchWidth);
 }
 
 // The root's last direct child of that name, appended as an empty element when there is none.
@@ -97,6 +98,10 @@ void WriteFormGeometry(TXMLNode& root, int left, int top, int width, int height,
   form->SetAttribute(attrWidth, std::to_string(width));
   form->SetAttribute(attrHeight, std::to_string(height));
   form->SetAttribute(attrTreeWidth, std::to_string(treeWidth));
+}
+
+void WriteSearchWidth(TXMLNode& root, int width) {
+  LastChildOrNew(root, tagForm)->SetAttribute(attrSearchWidth, std::to_string(width));
 }
 
 void WriteConfirmDelete(TXMLNode& root, bool confirm) {

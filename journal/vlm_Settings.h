@@ -21,6 +21,7 @@ struct TIconSetting {
 // The `form` element's values; each one is set only when the file holds a decimal integer.
 struct TFormGeometry {
   std::optional<int> Left, Top, Width, Height, TreeWidth;
+  std::optional<int> SearchWidth;  // the left side's width while the search panel shows
 };
 
 struct TLibrarySettings {
@@ -44,6 +45,10 @@ TLibrarySettings ReadLibrarySettings(const TXMLNode& root);
 // Writes the geometry into the root's last `form` child, appended as a self-closing element when
 // there is none. Attributes are replaced in place, in the order left, top, width, height, treewidth.
 void WriteFormGeometry(TXMLNode& root, int left, int top, int width, int height, int treeWidth);
+
+// Writes the left side's width while the search panel shows into the last `form` child's
+// `searchwidth` (the element appended when there is none).
+void WriteSearchWidth(TXMLNode& root, int width);
 
 // Writes "yes" or "no" into the `options` element's `confirmdelete`, appending the element when
 // there is none.
