@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -27,15 +28,37 @@ QString Res(const char* utf8) { return QString::fromUtf8(utf8); }
 
 void Say(const QString& text) { std::fprintf(stderr, "velmora: %s\n", text.toUtf8().constData()); }
 
-// dd.mm.yyyy or yyyy-mm-dd as a day number.
+// dd.mm.yyyy, dd.mm.yy (the year as a night's name gives it) or yyyy-mm-dd as a day number.
 std::optional<int> ParseDate(const QString& text) {
-  static const QRegularExpression russian(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})$"));
+  static const QRegularExpression russian(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4}|\\d{2})$"));
   static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
-  if (const auto m = russian.match(text); m.hasMatch())
-    return DayNumber(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+  if (const auto m = russian.match(text); m.hasMatch()) {
+    const int year = m.captured(3).size() == 2 ? FullYear(m.captured(3).toInt(), ThisYear()) : m.captured(3).toInt();
+    return DayNumber(year, m.captured(2).toInt(), m.captured(1).toInt());
+  }
   if (const auto m = iso.match(text); m.hasMatch())
     return DayNumber(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
   return std::nullopt;
+}
+
+// The usage, then each option with its value's name and what it does, in columns.
+QString HelpText(const QList<QCommandLineOption>& options) {
+  QStringList names;
+  int widest = 0;
+  for (const QCommandLineOption& option : options) {
+    QStringList spelt;
+    for (const QString& name : option.names())
+      if (name != QLatin1String("help-all")) spelt << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    QString line = spelt.join(QStringLiteral(", "));
+    if (!option.valueName().isEmpty()) line += QStringLiteral(" <%1>").arg(option.valueName());
+    widest = std::max(widest, static_cast<int>(line.size()));
+    names << line;
+  }
+  QString text = Res(res::AppTitle) + QStringLiteral("\n\n") + Res(res::CliUsage) + QStringLiteral("\n\n") +
+                 Res(res::CliOptions) + QLatin1Char('\n');
+  for (int i = 0; i < options.size(); ++i)
+    text += QStringLiteral("  ") + names[i].leftJustified(widest + 2) + options[i].description() + QLatin1Char('\n');
+  return text;
 }
 
 struct TRun {
@@ -109,21 +132,25 @@ int RunCommandLine(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   QGuiApplication::setApplicationName(Res(res::AppTitle));
   QCommandLineParser parser;
-  parser.setApplicationDescription(Res(res::AppTitle) + QStringLiteral("\n\n") + Res(res::CliUsage));
-  parser.addHelpOption();
-  const QCommandLineOption exportOption(QStringLiteral("export"), Res(res::CliExportHelp), QStringLiteral("PATH"));
+  // Qt's own help and error texts are English: the program writes its own, in Russian.
+  const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("help-all")},
+                                      Res(res::CliHelpHelp));
+  const QCommandLineOption exportOption(QStringLiteral("export"), Res(res::CliExportHelp), Res(res::CliValueJournal));
   const QCommandLineOption libraryOption(QStringLiteral("library"), Res(res::CliLibraryHelp));
   const QCommandLineOption formatOption(QStringLiteral("format"), Res(res::CliFormatHelp), QStringLiteral("html|md|txt|pdf"));
-  const QCommandLineOption outputOption(QStringLiteral("output"), Res(res::CliOutputHelp), QStringLiteral("OUT"));
-  const QCommandLineOption fromOption(QStringLiteral("from"), Res(res::CliFromHelp), QStringLiteral("DATE"));
-  const QCommandLineOption toOption(QStringLiteral("to"), Res(res::CliToHelp), QStringLiteral("DATE"));
-  parser.addOptions({exportOption, libraryOption, formatOption, outputOption, fromOption, toOption});
+  const QCommandLineOption outputOption(QStringLiteral("output"), Res(res::CliOutputHelp), Res(res::CliValueFile));
+  const QCommandLineOption fromOption(QStringLiteral("from"), Res(res::CliFromHelp), Res(res::CliValueDate));
+  const QCommandLineOption toOption(QStringLiteral("to"), Res(res::CliToHelp), Res(res::CliValueDate));
+  const QList<QCommandLineOption> all{helpOption,   exportOption, libraryOption, formatOption,
+                                      outputOption, fromOption,   toOption};
+  parser.addOptions(all);
   if (!parser.parse(app.arguments())) {
-    Say(parser.errorText());
+    const QStringList unknown = parser.unknownOptionNames();
+    Say(unknown.isEmpty() ? Res(res::CliBadArguments) : Res(res::CliUnknownOption).arg(unknown.join(QStringLiteral(", "))));
     return 2;
   }
-  if (parser.isSet(QStringLiteral("help"))) {
-    std::fputs(parser.helpText().toUtf8().constData(), stdout);
+  if (parser.isSet(helpOption)) {
+    std::fputs(HelpText(all).toUtf8().constData(), stdout);
     return 0;
   }
   const QString output = parser.value(outputOption);

@@ -21,13 +21,15 @@
 
 namespace {
 int gPipe[2] = {-1, -1};  // [0] read by the event loop, [1] written by the handler; kept for life
-// Signals written but not yet read, and when the oldest of them came. When signals have gone
-// unanswered for a while the event loop is stuck (or the program is past it, winding down and
-// stuck there), and a signal ends the program the old way rather than being ignored for ever. A
-// burst of signals during a long exit save is not that: a program that is writing its files, or
-// that answers within the grace period, is busy, not stuck, and ending it would lose its files.
+// Signals written but not yet read, and when the oldest of them came. When three signals have
+// been left unanswered for a while the event loop is stuck (or the program is past it, winding
+// down and stuck there), and a fourth ends the program the old way rather than being ignored for
+// ever. A burst of signals during an exit save is not that, nor is a second signal while a long
+// task holds the window: a program that is writing its files, or that answers within the grace
+// period, is busy, not stuck, and ending it would lose its files.
 std::atomic<int> gPending{0};
 std::atomic<std::int64_t> gOldestPendingNs{0};
+constexpr int kUnansweredBeforeEnd = 3;
 constexpr std::int64_t kStuckAfterNs = 2'000'000'000;
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
@@ -40,8 +42,9 @@ std::int64_t NowNs() {
 void OnSignal(int signal) {
   const int savedErrno = errno;
   const std::int64_t now = NowNs();
-  if (gPending.fetch_add(1) == 0) gOldestPendingNs.store(now);
-  if (now - gOldestPendingNs.load() > kStuckAfterNs && gWritingFiles.load() == 0) {
+  const int unanswered = gPending.fetch_add(1);
+  if (unanswered == 0) gOldestPendingNs.store(now);
+  if (unanswered >= kUnansweredBeforeEnd && now - gOldestPendingNs.load() > kStuckAfterNs && gWritingFiles.load() == 0) {
     ::signal(signal, SIG_DFL);
     ::raise(signal);
   }
@@ -74,7 +77,7 @@ TSignalListener::TSignalListener(QObject* parent) : QObject(parent) {
   connect(FNotifier, &QSocketNotifier::activated, this, &TSignalListener::Drain);
 }
 
-// Signals from here on are no longer answered: if winding down stalls, one that comes after the
+// Signals from here on are no longer answered: if winding down stalls, a fourth one after the
 // grace period ends the program at once.
 TSignalListener::~TSignalListener() = default;
 

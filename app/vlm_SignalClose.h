@@ -24,7 +24,7 @@ private:
 };
 
 // Tells `window` it closes for a signal (it asks nothing and shows no notice that waits from now
-// on), ends every modal dialog (as if cancelled), then closes `window` on the event loop. Signals
-// that come while the program writes its files (vlm_WritingFiles.h), or that it answers within two
-// seconds, never end it.
+// on), ends every modal dialog (as if cancelled), then closes `window` on the event loop. Only when
+// three signals have been left unanswered for two seconds (the program is stuck) does a fourth end
+// it at once; signals that come while the program writes its files (vlm_WritingFiles.h) never do.
 void CloseForSignal(class Tfrm_MainForm* window);

@@ -78,7 +78,8 @@ std::string GenerateJournal(int years) {
   out += "<!DOCTYPE vel_mora SYSTEM \"../vel_mora.dtd\">\r\n\r\n<velmora>\r\n";
   int number = 0;
   char buf[64];
-  for (int year = 2000; year < 2000 + years; ++year)
+  constexpr int kLastYear = 2024;
+  for (int year = kLastYear + 1 - years; year <= kLastYear; ++year)
     for (int month = 1; month <= 12; ++month)
       for (int day = 1; day <= DaysInMonth(month, year); ++day) {
         std::snprintf(buf, sizeof buf, "%02d.%02d.%02d", day, month, year % 100);

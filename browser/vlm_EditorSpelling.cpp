@@ -1,7 +1,6 @@
 #include "vlm_EditorSpelling.h"
 
 #include <QCoreApplication>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -11,6 +10,7 @@
 #include <QTimer>
 
 #include "vlm_EditorPanel.h"
+#include "vlm_LineFormats.h"
 #include "vlm_Resources.h"
 #include "vlm_SpellChecker.h"
 #include "vlm_SpellHighlighter.h"
@@ -88,19 +88,11 @@ void TEditorSpelling::Underline(QLineEdit* edit) {
   if (!FChecker->Ready()) return;
   const QString text = edit->text();
   const QTextCharFormat misspelt = TSpellHighlighter::MisspeltFormat();
-  const int cursor = edit->cursorPosition();
-  QList<QInputMethodEvent::Attribute> formats;
+  QList<QTextLayout::FormatRange> underlined;
   for (const TWordSpan& w : WordsToCheck(text))
     if (!FChecker->Check(text.mid(w.Start, w.Length)))
-      formats << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, static_cast<int>(w.Start) - cursor,
-                                              static_cast<int>(w.Length), misspelt);
-  // A line edit takes formats only from an input method's event, relative to its cursor; one
-  // without text changes nothing else. A read-only edit ignores it, hence the short unlocking.
-  const bool readOnly = edit->isReadOnly();
-  if (readOnly) edit->setReadOnly(false);
-  QInputMethodEvent event(QString(), formats);
-  QCoreApplication::sendEvent(edit, &event);
-  if (readOnly) edit->setReadOnly(true);
+      underlined.push_back({static_cast<int>(w.Start), static_cast<int>(w.Length), misspelt});
+  SetLineFormats(edit, "spelling", underlined);  // beside the search's marks, if any
 }
 
 QMenu* TEditorSpelling::Menu(QPlainTextEdit* memo, QPoint pos) {

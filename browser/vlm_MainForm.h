@@ -268,6 +268,15 @@ private:
   void CreateSearchPanel();
   // Selects a dream found in the journal of library entry `entry` (holder: its day) and shows it.
   void ShowSearchResult(TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience);
+  // The left side is as wide as the search panel was last made (or wide enough to read a result)
+  // while the panel shows, and as wide as the tree was when it goes.
+  void WidenForSearch();
+  void NarrowAfterSearch();
+  // The tree's own width, which closing keeps, whether the search panel shows or not.
+  int TreeWidth() const;
+  class TMatchHighlight* FMatchHighlight = nullptr;  // a child of the window
+  int FTreeOwnWidth = 0;  // the tree's width before the search panel widened the left side
+  int FSearchWidth = 0;   // the left side's width while the panel shows; 0 until known
   // The calendar (vlm_MainForm_Calendar.cpp): below the tree, shown by its tool button; a month
   // of the selected journal, or of every journal below the selected catalog or library.
   void CreateCalendarPanel();

@@ -57,7 +57,7 @@ void Tfrm_MainForm::StoreGeometry() {
   // state, and the tree's width at that size (it keeps its share of the width).
   const bool maximized = isMaximized() && normalGeometry().isValid();
   const QRect bounds = maximized ? normalGeometry() : geometry();
-  int tree = tre_Directory->width();
+  int tree = TreeWidth();
   if (maximized && width() > 0)
     tree = std::max(kMinPaneWidth, static_cast<int>(std::lround(double(tree) * bounds.width() / width())));
   FCore->SetFormGeometry(bounds.x(), bounds.y(), bounds.width(), bounds.height(), tree, maximized);

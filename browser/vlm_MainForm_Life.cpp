@@ -132,6 +132,7 @@ void Tfrm_MainForm::ReportBackups(const TSaveReport& report) {
 TSaveReport Tfrm_MainForm::FormDestroy() {
   if (!FLibrary || !FJournals) return {};  // start-up did not get that far
   StoreGeometry();
+  if (FSearchWidth > 0) FCore->SetSearchWidth(FSearchWidth);
   return SaveFiles();
 }
 

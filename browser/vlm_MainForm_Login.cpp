@@ -16,13 +16,16 @@ bool Tfrm_MainForm::CheckLogin() {
   // Compared byte for byte in the document's code page; a character without a byte there
   // cannot be part of stored credentials.
   std::string typedName, typedPassword;
-  if (!ToCp(typed.UserName, typedName) || !ToCp(typed.Password, typedPassword)) return false;
   // The scrambled texts are compared as the library file holds them: the writer replaces quotes
   // and angle brackets in values and the reader joins blanks, and a scrambled text may contain
   // any of these. Decoding the stored text would then never give back what the user typed.
   const TCodec codec;
-  return StoredValue(codec.Encode(typedName)) == StoredValue(storedName) &&
-         StoredValue(codec.Encode(typedPassword)) == StoredValue(storedPassword);
+  const bool right = ToCp(typed.UserName, typedName) && ToCp(typed.Password, typedPassword) &&
+                     StoredValue(codec.Encode(typedName)) == StoredValue(storedName) &&
+                     StoredValue(codec.Encode(typedPassword)) == StoredValue(storedPassword);
+  // Said before the program ends, so that the end is not taken for a crash.
+  if (!right) FUi.ShowError(this, QString::fromUtf8(res::MsgWrongCredentials));
+  return right;
 }
 
 void Tfrm_MainForm::btn_AuthorizationClick() {

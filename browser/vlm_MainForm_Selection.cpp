@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "vlm_LibraryModel.h"
+#include "vlm_FileWatch.h"
 #include "vlm_MainForm.h"
 #include "vlm_Paths.h"
 #include "vlm_Resources.h"
@@ -116,7 +117,8 @@ void Tfrm_MainForm::LoadJournal(TXMLNode* fileElement) {
     const QScopedValueRollback quiet(FQuietTree, true);
     FTreeModel->FollowPairs();
   }
-  WatchOpenFiles();
+  // This journal's file only: the others are watched already, and a search may load thousands.
+  if (FWatch) FWatch->Watch(FromCp(journal->FileName));
   // Entries of other journals kept in this one open as the default journal does.
   const QModelIndexList rows = FTreeModel->RowsOf(fileElement);
   if (!alreadyOpen && !FStepping && !rows.isEmpty()) SelectDefaultJournals(rows.first());

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,13 +15,14 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QProgressBar>
-#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <unordered_map>
 
+#include "vlm_DateField.h"
 #include "vlm_Library.h"
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
@@ -28,6 +31,13 @@
 
 namespace {
 constexpr int kSnippetRadius = 40;
+// Journals read on threads ahead of the one taken into the tree: enough to keep the reading going,
+// few enough that the documents waiting to be taken stay few.
+constexpr std::size_t kReadAheadWindow = 8;
+// Journals taken into the tree on one turn of the event loop, for at most this long.
+constexpr qint64 kLoadTurnMs = 15;
+// A level as the file keeps it (0 high to 200 low) for an energy as the editor shows it (+1 to -1).
+int LevelOfEnergy(double energy) { return kEnergyMiddle - qRound(energy * kEnergyMiddle); }
 constexpr int kMatchRole = Qt::UserRole;  // the snippet's match as QPoint(begin, length)
 constexpr int kSnippetRole = Qt::UserRole + 1;
 
@@ -51,6 +61,8 @@ public:
   struct TSource {
     TXMLNode* Entry;
     const TJournalIndex* Index;
+    // Kept while the results show: an edit makes the panel drop its indexes, not the list's.
+    std::shared_ptr<const TJournalIndex> Keep;
   };
   void Set(std::vector<TSource> sources, std::vector<TSearchHit> hits) {
     beginResetModel();
@@ -132,16 +144,17 @@ TSearchPanel::TSearchPanel(TLibrary& core, QWidget* parent) : QWidget(parent), F
   FLoadTimer->setInterval(0);
   connect(FLoadTimer, &QTimer::timeout, this, [this] { LoadNext(); });
   connect(&FCore, &TLibrary::JournalReadAhead, this, [this] {
-    if (!FToLoad.empty() && !FLoadTimer->isActive()) FLoadTimer->start();
+    if (Loading() && !FLoadTimer->isActive()) FLoadTimer->start();
   });
   connect(&FCore, &TLibrary::EntryChanged, this, [this] { Invalidate(false); });
   connect(&FCore, &TLibrary::ChildrenChanged, this, [this] { Invalidate(true); });
   connect(&FCore, &TLibrary::LibraryReplacing, this, [this] {
     // The entries waiting to be loaded go with the library's old tree.
     FToLoad.clear();
+    FNextToLoad = 0;
     FTried.clear();
     FLoadTimer->stop();
-    prb_Loading->hide();
+    ShowLoading(false);
   });
 }
 
@@ -175,20 +188,24 @@ void TSearchPanel::CreateControls() {
     grid->addWidget(cmb_Labels[n], 1 + n / 2, (n % 2) * 2, 1, 2);
     connect(cmb_Labels[n], &QComboBox::currentIndexChanged, this, [this] { Search(); });
   }
+  // The energy as the editor's scale shows it, low to high: -1 ... +1.
   grid->addWidget(new QLabel(Text(res::SearchEnergy), pnl_Filters), 3, 0);
-  spn_EnergyMin = new QSpinBox(pnl_Filters);
-  spn_EnergyMax = new QSpinBox(pnl_Filters);
-  for (QSpinBox* spin : {spn_EnergyMin, spn_EnergyMax}) {
-    spin->setRange(0, 200);
-    spin->setValue(spin == spn_EnergyMax ? 200 : 0);
-    connect(spin, &QSpinBox::valueChanged, this, [this] { Search(); });
+  spn_EnergyMin = new QDoubleSpinBox(pnl_Filters);
+  spn_EnergyMax = new QDoubleSpinBox(pnl_Filters);
+  for (QDoubleSpinBox* spin : {spn_EnergyMin, spn_EnergyMax}) {
+    spin->setRange(-1.0, 1.0);
+    spin->setDecimals(2);
+    spin->setSingleStep(0.05);
+    spin->setValue(spin == spn_EnergyMax ? 1.0 : -1.0);
+    connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { Search(); });
   }
   grid->addWidget(spn_EnergyMin, 3, 1);
-  grid->addWidget(spn_EnergyMax, 3, 2);
+  grid->addWidget(new QLabel(Text(res::SearchEnergyTo), pnl_Filters), 3, 2, Qt::AlignCenter);
+  grid->addWidget(spn_EnergyMax, 3, 3);
   chk_DateFrom = new QCheckBox(Text(res::SearchDateFrom), pnl_Filters);
   chk_DateTo = new QCheckBox(Text(res::SearchDateTo), pnl_Filters);
-  dte_From = new QDateEdit(QDate::currentDate(), pnl_Filters);
-  dte_To = new QDateEdit(QDate::currentDate(), pnl_Filters);
+  dte_From = new TDateField(QDate::currentDate(), pnl_Filters);  // takes a typed date
+  dte_To = new TDateField(QDate::currentDate(), pnl_Filters);
   grid->addWidget(chk_DateFrom, 4, 0);
   grid->addWidget(dte_From, 4, 1, 1, 3);
   grid->addWidget(chk_DateTo, 5, 0);
@@ -204,10 +221,17 @@ void TSearchPanel::CreateControls() {
   connect(btn_Filters, &QToolButton::toggled, pnl_Filters, &QWidget::setVisible);
   layout->addWidget(pnl_Filters);
 
+  auto* loading = new QHBoxLayout;
   prb_Loading = new QProgressBar(this);
   prb_Loading->setTextVisible(true);
-  prb_Loading->hide();
-  layout->addWidget(prb_Loading);
+  btn_StopLoading = new QToolButton(this);
+  btn_StopLoading->setText(QStringLiteral("✕"));
+  btn_StopLoading->setToolTip(Text(res::SearchStopLoading));
+  connect(btn_StopLoading, &QToolButton::clicked, this, [this] { StopLoading(); });
+  loading->addWidget(prb_Loading, 1);
+  loading->addWidget(btn_StopLoading);
+  layout->addLayout(loading);
+  ShowLoading(false);
   lbl_Count = new QLabel(this);
   layout->addWidget(lbl_Count);
 
@@ -278,8 +302,9 @@ int TSearchPanel::ResultCount() const { return FModel->rowCount({}); }
 TSearchFilter TSearchPanel::Filter() const {
   TSearchFilter filter;
   for (int n = 0; n < 4; ++n) filter.Labels[n] = static_cast<TLabelFilter>(std::max(0, cmb_Labels[n]->currentIndex()));
-  filter.EnergyMin = spn_EnergyMin->value();
-  filter.EnergyMax = spn_EnergyMax->value();
+  // The file's levels run the other way: +1 is 0, -1 is 200.
+  filter.EnergyMin = LevelOfEnergy(spn_EnergyMax->value());
+  filter.EnergyMax = LevelOfEnergy(spn_EnergyMin->value());
   auto day = [](const QDate& d) { return DayNumber(d.year(), d.month(), d.day()); };
   if (chk_DateFrom->isChecked()) filter.DateFrom = day(dte_From->date());
   if (chk_DateTo->isChecked()) filter.DateTo = day(dte_To->date());
@@ -293,25 +318,31 @@ void TSearchPanel::Search() {
   const TSearchFilter filter = Filter();
   if (!encodable || (terms.empty() && !filter.Active())) {
     FToLoad.clear();
+    FNextToLoad = 0;
     FLoadTimer->stop();
-    prb_Loading->hide();
+    ShowLoading(false);
+    FStopped = false;  // a cleared search loads what it needs again
     FLastTerms.clear();
     FModel->Set({}, {});
     lbl_Count->clear();
     emit Searched();
     return;
   }
-  // The journal entries in scope, in the library's order; each journal searched once.
+  // The journal entries in scope, in the library's order; each journal searched once. Looked up
+  // in sets: a library may hold thousands of journals.
   const auto* scope = reinterpret_cast<const TXMLNode*>(cmb_Scope->currentData().value<quintptr>());
+  std::unordered_map<const TXMLNode*, TXMLNode*> paired;
+  for (const TXMLPair& pair : FCore.Pairs().Pairs) paired[pair.First] = pair.Second;  // the last pair counts
   std::vector<TSearchResults::TSource> sources;
   std::vector<TXMLNode*> missing;
+  std::size_t entries = 0, loaded = 0;
   struct TFrame {
     TXMLNode* Node;
     std::size_t Next;
     bool InScope;
   };
   std::vector<TFrame> stack{{&FCore.Root(), 0, scope == nullptr}};
-  std::vector<const TXMLNode*> roots;
+  std::unordered_set<const TXMLNode*> roots;
   while (!stack.empty()) {
     TFrame& frame = stack.back();
     if (frame.Next >= frame.Node->Children.size()) {
@@ -322,33 +353,20 @@ void TSearchPanel::Search() {
     const bool inScope = frame.InScope || child == scope;
     if (child->Name == tagDirectory) stack.push_back({child, 0, inScope});
     if (child->Name != tagFile || !inScope) continue;
-    TXMLNode* root = nullptr;
-    for (const TXMLPair& pair : FCore.Pairs().Pairs)
-      if (pair.First == child) root = pair.Second;
+    ++entries;
+    const auto found = paired.find(child);
+    TXMLNode* root = found == paired.end() ? nullptr : found->second;
     if (!root) {
-      if (std::find(FTried.begin(), FTried.end(), child) == FTried.end() && JournalReadable && JournalReadable(child))
-        missing.push_back(child);
+      if (!FStopped && !FTried.count(child) && JournalReadable && JournalReadable(child)) missing.push_back(child);
       continue;
     }
-    if (std::find(roots.begin(), roots.end(), root) != roots.end()) continue;
-    roots.push_back(root);
+    ++loaded;
+    if (!roots.insert(root).second) continue;
     auto& index = FIndexes[root];
-    if (!index) index = std::make_unique<TJournalIndex>(*root);
-    sources.push_back({child, index.get()});
+    if (!index) index = std::make_shared<TJournalIndex>(*root);
+    sources.push_back({child, index.get(), index});
   }
-  if (!missing.empty()) {
-    // Loaded first, one journal a turn, so that the window keeps answering; then searched.
-    if (ReadAhead)
-      for (const TXMLNode* entry : missing) ReadAhead(entry);
-    const bool started = FToLoad.empty();
-    FToLoad = missing;
-    prb_Loading->setRange(0, static_cast<int>(missing.size()));
-    prb_Loading->setValue(0);
-    prb_Loading->setFormat(Text(res::SearchLoading).arg(0).arg(missing.size()));
-    prb_Loading->show();
-    if (started) FLoadTimer->start();
-    return;
-  }
+  if (!missing.empty()) return StartLoading(std::move(missing));
   std::vector<const TJournalIndex*> indexes;
   for (const auto& s : sources) indexes.push_back(s.Index);
   std::vector<TSearchHit> hits = indexes == FLastSources && filter == FLastFilter && QueryNarrows(FLastTerms, terms)
@@ -357,32 +375,72 @@ void TSearchPanel::Search() {
   FLastTerms = terms;
   FLastFilter = filter;
   FLastSources = indexes;
-  lbl_Count->setText(Text(res::SearchFound).arg(hits.size()));
+  lbl_Count->setText(FStopped && loaded < entries ? Text(res::SearchFoundPart).arg(hits.size()).arg(loaded).arg(entries)
+                                                  : Text(res::SearchFound).arg(hits.size()));
   FModel->Set(std::move(sources), std::move(hits));
   if (FModel->rowCount({}) > 0) lst_Results->setCurrentIndex(FModel->index(0));
   emit Searched();
 }
 
+void TSearchPanel::StartLoading(std::vector<TXMLNode*> missing) {
+  const bool started = !Loading();
+  FToLoad = std::move(missing);
+  FNextToLoad = 0;
+  for (std::size_t at = 0; at < kReadAheadWindow; ++at) ReadAheadAt(at);
+  prb_Loading->setRange(0, static_cast<int>(FToLoad.size()));
+  prb_Loading->setValue(0);
+  prb_Loading->setFormat(Text(res::SearchLoading).arg(0).arg(FToLoad.size()));
+  ShowLoading(true);
+  if (started) FLoadTimer->start();
+}
+
+void TSearchPanel::ReadAheadAt(std::size_t at) {
+  if (ReadAhead && at < FToLoad.size()) ReadAhead(FToLoad[at]);
+}
+
 void TSearchPanel::LoadNext() {
-  if (FToLoad.empty()) {
-    FLoadTimer->stop();
-    return;
+  // Journals read whole are taken into the tree one after another for a short while, so that the
+  // window keeps answering; one still being read is waited for (the core's JournalReadAhead).
+  QElapsedTimer turn;
+  turn.start();
+  while (Loading() && turn.elapsed() < kLoadTurnMs) {
+    TXMLNode* entry = FToLoad[FNextToLoad];
+    if (ReadingAhead && ReadingAhead(entry)) {
+      FLoadTimer->stop();
+      return;
+    }
+    ++FNextToLoad;
+    FTried.insert(entry);  // a journal that does not come is not asked for again in this search
+    ReadAheadAt(FNextToLoad + kReadAheadWindow - 1);
+    if (LoadEntry) LoadEntry(entry);
   }
-  TXMLNode* entry = FToLoad.front();
-  if (ReadingAhead && ReadingAhead(entry)) {
-    FLoadTimer->stop();  // goes on when a read has ended (the core's JournalReadAhead)
-    return;
-  }
-  FToLoad.erase(FToLoad.begin());
-  FTried.push_back(entry);  // a journal that does not come is not asked for again in this search
-  if (LoadEntry) LoadEntry(entry);
-  prb_Loading->setValue(prb_Loading->maximum() - static_cast<int>(FToLoad.size()));
-  prb_Loading->setFormat(Text(res::SearchLoading).arg(prb_Loading->value()).arg(prb_Loading->maximum()));
-  if (!FToLoad.empty()) return;
+  prb_Loading->setValue(static_cast<int>(FNextToLoad));
+  prb_Loading->setFormat(Text(res::SearchLoading).arg(FNextToLoad).arg(FToLoad.size()));
+  if (Loading()) return;
   FLoadTimer->stop();
-  prb_Loading->hide();
+  FToLoad.clear();
+  FNextToLoad = 0;
+  ShowLoading(false);
   Search();
   FTried.clear();
+}
+
+void TSearchPanel::StopLoading() {
+  if (!Loading()) return;
+  // Each journal is taken whole or not at all; those read ahead and not taken wait in the core,
+  // never written, until something opens them.
+  FLoadTimer->stop();
+  FToLoad.clear();
+  FNextToLoad = 0;
+  ShowLoading(false);
+  FStopped = true;
+  Search();
+  FTried.clear();
+}
+
+void TSearchPanel::ShowLoading(bool on) {
+  prb_Loading->setVisible(on);
+  btn_StopLoading->setVisible(on);
 }
 
 void TSearchPanel::Invalidate(bool structure) {

@@ -1,13 +1,16 @@
 #pragma once
 // The search panel below the tree: a field searched as the user types, filters by label, energy,
 // date and catalog or journal, and the list of dreams found. Journals of the library not loaded
-// yet are loaded first, one per turn of the event loop, with a progress bar. It never changes a
+// yet are loaded first: their files read on threads a few ahead, each taken whole into the tree on
+// a turn of the event loop, with a progress bar and a button that stops the loading (the journals
+// taken stay, the others are not searched until the search is cleared). It never changes a
 // document; the window opens a result (vlm_MainForm_Search.cpp).
 #include <QWidget>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "vlm_Search.h"
@@ -15,11 +18,11 @@
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QListView;
 class QProgressBar;
-class QSpinBox;
 class QTimer;
 class QToolButton;
 class TLibrary;
@@ -53,7 +56,12 @@ public:
   // Empties the field and the results.
   void Clear();
   int ResultCount() const;
-  bool Loading() const { return !FToLoad.empty(); }
+  bool Loading() const { return FNextToLoad < FToLoad.size(); }
+  // Stops loading journals for the search: the list shows what the journals loaded hold, and
+  // typing on searches only them, until the search is cleared.
+  void StopLoading();
+  // The terms of the query searched last (folded Windows-1251); none while the search is clear.
+  const std::vector<std::string>& Terms() const { return FLastTerms; }
   // Opens the result in row `row`; false when there is none.
   bool OpenResult(int row);
   // The results in the list's order: each dream's journal entry, the element holding it (its
@@ -70,13 +78,15 @@ public:
   QWidget* pnl_Filters = nullptr;
   QComboBox* cmb_Scope = nullptr;
   QComboBox* cmb_Labels[4] = {};
-  QSpinBox* spn_EnergyMin = nullptr;
-  QSpinBox* spn_EnergyMax = nullptr;
+  // The energy as the editor shows it: from -1 (low) to +1 (high).
+  QDoubleSpinBox* spn_EnergyMin = nullptr;
+  QDoubleSpinBox* spn_EnergyMax = nullptr;
   QCheckBox* chk_DateFrom = nullptr;
   QCheckBox* chk_DateTo = nullptr;
   QDateEdit* dte_From = nullptr;
   QDateEdit* dte_To = nullptr;
   QProgressBar* prb_Loading = nullptr;
+  QToolButton* btn_StopLoading = nullptr;
   QLabel* lbl_Count = nullptr;
   QListView* lst_Results = nullptr;
 
@@ -94,7 +104,12 @@ private:
   // Searches again for what the field and the filters say: loading missing journals first,
   // refining the last result when only more was typed.
   void Search();
+  // Loads `missing` (after reading them ahead), then searches again.
+  void StartLoading(std::vector<TXMLNode*> missing);
   void LoadNext();
+  void ShowLoading(bool on);
+  // Reads the journal of FToLoad[at] ahead, when there is one.
+  void ReadAheadAt(std::size_t at);
   // The indexes of the documents changed are out of date; `structure`: nodes may be gone.
   void Invalidate(bool structure);
 
@@ -102,8 +117,10 @@ private:
   TSearchResults* FModel = nullptr;
   QTimer* FLoadTimer = nullptr;
   std::vector<TXMLNode*> FToLoad;
-  std::vector<const TXMLNode*> FTried;  // entries loaded for this search whose journal did not come
-  std::map<const TXMLNode*, std::unique_ptr<TJournalIndex>> FIndexes;  // by journal root
+  std::size_t FNextToLoad = 0;
+  std::unordered_set<const TXMLNode*> FTried;  // entries loaded for this search whose journal did not come
+  bool FStopped = false;  // the user stopped the loading: only the journals loaded are searched
+  std::map<const TXMLNode*, std::shared_ptr<TJournalIndex>> FIndexes;  // by journal root
   std::vector<std::string> FLastTerms;
   TSearchFilter FLastFilter;
   std::vector<const TJournalIndex*> FLastSources;

@@ -1,6 +1,8 @@
 #pragma once
 // The authorization dialog: asks for the credentials at start-up (amLogin) or sets them
-// (amParameters). The caller reads the two texts after the dialog returns.
+// (amParameters). Setting them asks for the password twice, and says what the password protects:
+// the window only, while the journals stay readable text on disk. The caller reads the two texts
+// after the dialog returns.
 #include "vlm_CaptionedDialog.h"
 
 class QLabel;
@@ -16,7 +18,8 @@ public:
 
   // Caption and buttons for the mode; called once before showing.
   void SetMode(TAuthorizationMode mode);
-  // OK is possible exactly when a name is typed (blanks count); the password plays no part.
+  // OK is possible exactly when a name is typed (blanks count) and, when setting the credentials,
+  // the password is typed the same way twice.
   void edt_FirstChange();
 
   QString UserName() const;
@@ -26,6 +29,13 @@ public:
   QLabel* lbl_Second = nullptr;
   QLineEdit* edt_First = nullptr;
   QLineEdit* edt_Second = nullptr;
+  QLabel* lbl_Repeat = nullptr;      // setting only: the password once more
+  QLineEdit* edt_Repeat = nullptr;
+  QLabel* lbl_Mismatch = nullptr;    // shown while the two differ
+  QLabel* lbl_Protection = nullptr;  // what the password keeps out, and what it does not
   QPushButton* btn_Ok = nullptr;
   QPushButton* btn_Cancel = nullptr;
+
+private:
+  TAuthorizationMode FMode = amLogin;
 };

@@ -92,12 +92,9 @@ TRect TVLGraph::DrawHeaders() {
   return r;
 }
 
-TRect TVLGraph::PlotArea(const std::vector<TLabel>& below, const std::vector<TLabel>& left) {
+TRect TVLGraph::PlotArea(const TRect& headers, const std::vector<TLabel>& below, const std::vector<TLabel>& left) {
   TCanvas& c = *Bitmap;
-  c.Pen.Style = psSolid;
-  c.Pen.Width = 1;
-  TRect r = DrawHeaders();
-  c.Font = AxisFont;
+  TRect r = headers;
   int height = 0, width = 0;
   for (const auto& l : below) height = std::max(height, c.TextHeight(l.Text));
   if (height > 0) r.Bottom -= height + 3;
@@ -113,21 +110,23 @@ void TVLGraph::DrawAxisLines(const TRect& r) {
 
 TRect TVLGraph::DrawAxesValueVertical() {
   TCanvas& c = *Bitmap;
-  const auto xLabels = Labels(XAxis, XMin, XMax, XFormat);
-  const auto yLabels = Labels(YAxis, YMin, YMax, YFormat);
-  const TRect r = PlotArea(xLabels, yLabels);
-  const int plotH = r.Bottom - r.Top, plotW = r.Right - r.Left;
-  const int gap = Kind == gkLine ? 0 : RoundHalfEven(plotW * BarWidth);
+  auto xLabels = Labels(XAxis, XMin, XMax, XFormat);
+  auto yLabels = Labels(YAxis, YMin, YMax, YFormat);
+  c.Pen.Style = psSolid;
+  c.Pen.Width = 1;
+  const TRect headers = DrawHeaders();
+  c.Font = AxisFont;
+  const TRect r = FitLabels(headers, xLabels, XAxis, XMin, XMax, XFormat, &TVLGraph::BelowVertical, yLabels, YAxis,
+                            YMin, YMax, YFormat, &TVLGraph::LeftVertical);
   for (const auto& l : xLabels) {
-    const int w = c.TextWidth(l.Text);
-    const int x = RoundHalfEven(XFraction(l.Value) * (plotW - gap) + gap / 2.0 - w / 2.0) + r.Left;
-    c.TextOut(x, r.Bottom + 3, l.Text);
-    ::DrawLine(&c, AxisColor, x + w / 2.0, r.Bottom, x + w / 2.0, r.Bottom + 3);
+    const TSpan x = BelowVertical(r, l);
+    c.TextOut(x.At, r.Bottom + 3, l.Text);
+    ::DrawLine(&c, AxisColor, x.At + x.Extent / 2.0, r.Bottom, x.At + x.Extent / 2.0, r.Bottom + 3);
   }
   for (const auto& l : yLabels) {
     const int w = c.TextWidth(l.Text), h = c.TextHeight(l.Text);
     const int x = r.Left - 4 - w;
-    const int y = r.Bottom - RoundHalfEven((l.Value - YMin) / (YMax - YMin) * plotH + h / 2.0);
+    const int y = LeftVertical(r, l).At;
     c.TextOut(x, y, l.Text);
     ::DrawLine(&c, AxisColor, r.Left - 2, y + h / 2.0, r.Left, y + h / 2.0);
   }
@@ -137,21 +136,23 @@ TRect TVLGraph::DrawAxesValueVertical() {
 
 TRect TVLGraph::DrawAxesValueHorizontal() {
   TCanvas& c = *Bitmap;
-  const auto xLabels = Labels(XAxis, XMin, XMax, XFormat);
-  const auto yLabels = Labels(YAxis, YMin, YMax, YFormat);
-  const TRect r = PlotArea(yLabels, xLabels);
-  const int plotH = r.Bottom - r.Top, plotW = r.Right - r.Left;
-  const int gap = RoundHalfEven(plotW * BarWidth);
+  auto xLabels = Labels(XAxis, XMin, XMax, XFormat);
+  auto yLabels = Labels(YAxis, YMin, YMax, YFormat);
+  c.Pen.Style = psSolid;
+  c.Pen.Width = 1;
+  const TRect headers = DrawHeaders();
+  c.Font = AxisFont;
+  const TRect r = FitLabels(headers, yLabels, YAxis, YMin, YMax, YFormat, &TVLGraph::BelowHorizontal, xLabels, XAxis,
+                            XMin, XMax, XFormat, &TVLGraph::LeftHorizontal);
   for (const auto& l : yLabels) {
-    const int w = c.TextWidth(l.Text);
-    const int x = RoundHalfEven((l.Value - YMin) / (YMax - YMin) * plotW - w / 2.0) + r.Left;
-    c.TextOut(x, r.Bottom + 3, l.Text);
-    ::DrawLine(&c, AxisColor, x + w / 2.0, r.Bottom + 1, x + w / 2.0, r.Bottom + 3);
+    const TSpan x = BelowHorizontal(r, l);
+    c.TextOut(x.At, r.Bottom + 3, l.Text);
+    ::DrawLine(&c, AxisColor, x.At + x.Extent / 2.0, r.Bottom + 1, x.At + x.Extent / 2.0, r.Bottom + 3);
   }
   for (const auto& l : xLabels) {
     const int w = c.TextWidth(l.Text), h = c.TextHeight(l.Text);
     const int x = r.Left - 4 - w;
-    const int y = r.Bottom - RoundHalfEven(XFraction(l.Value) * (plotH - gap) + h);
+    const int y = LeftHorizontal(r, l).At;
     c.TextOut(x, y, l.Text);
     ::DrawLine(&c, AxisColor, r.Left - 2, y + h / 2.0, r.Left, y + h / 2.0);
   }

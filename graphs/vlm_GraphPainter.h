@@ -91,10 +91,33 @@ private:
     int H, W, S;
   };
 
+  // Where a label goes along its axis: its first pixel and its width (or height).
+  struct TSpan {
+    int At, Extent;
+  };
+  using TPlace = TSpan (TVLGraph::*)(const TRect& plot, const TLabel& label);
+
   std::vector<TLabel> Labels(const TGraphAxis& axis, double lo, double hi, const std::string& format) const;
+  // Every `multiple`-th step of the axis, from a multiple of that longer step; the same limits.
+  std::vector<TLabel> LongerSteps(const TGraphAxis& axis, double multiple, double lo, double hi,
+                                  const std::string& format) const;
+  // The labels as they are when none overlaps another along the plot's side; else as few as it
+  // takes: every 2nd, 5th, 10th, 20th, ... step, or failing that every label that clears the last.
+  std::vector<TLabel> Fitting(const TGraphAxis& axis, double lo, double hi, const std::string& format,
+                              std::vector<TLabel> labels, const TRect& plot, TPlace place);
+  bool Apart(const std::vector<TLabel>& labels, const TRect& plot, TPlace place);
+  TSpan BelowVertical(const TRect& plot, const TLabel& label);  // value labels below, vertical kinds
+  TSpan LeftVertical(const TRect& plot, const TLabel& label);
+  TSpan BelowHorizontal(const TRect& plot, const TLabel& label);
+  TSpan LeftHorizontal(const TRect& plot, const TLabel& label);
+  // The labels of both axes thinned to what fits, and the plot's rectangle for them.
+  TRect FitLabels(const TRect& headers, std::vector<TLabel>& below, const TGraphAxis& belowAxis, double belowLo,
+                  double belowHi, const std::string& belowFormat, TPlace placeBelow, std::vector<TLabel>& left,
+                  const TGraphAxis& leftAxis, double leftLo, double leftHi, const std::string& leftFormat,
+                  TPlace placeLeft);
   TRect DrawHeaders();
-  // Headers drawn, then the plot's rectangle with room for the labels below and left of it.
-  TRect PlotArea(const std::vector<TLabel>& below, const std::vector<TLabel>& left);
+  // The plot's rectangle within `headers`, with room for the labels below and left of it.
+  TRect PlotArea(const TRect& headers, const std::vector<TLabel>& below, const std::vector<TLabel>& left);
   void DrawAxisLines(const TRect& plot);
   TRect DrawAxesValueVertical();
   TRect DrawAxesValueHorizontal();

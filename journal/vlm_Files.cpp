@@ -30,6 +30,66 @@ bool HasOtherNames(std::string_view cp1251Path) {
   return ::stat(NativePath(cp1251Path).c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink > 1;
 }
 
+namespace {
+// The keys a path is filed and looked up under, beyond its own spelling: the canonical form of the
+// path, and the device and inode of the file when it is there.
+std::vector<std::string> IdentityKeys(const std::string& path) {
+  std::vector<std::string> keys;
+  const std::string native = NativePath(path);
+  std::error_code error;
+  const auto canonical = std::filesystem::weakly_canonical(std::filesystem::absolute(native, error), error);
+  if (!error) keys.push_back("c" + canonical.string());
+  struct stat st {};
+  if (::stat(native.c_str(), &st) == 0)
+    keys.push_back("i" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino));
+  return keys;
+}
+}  // namespace
+
+void TFileIndex::File(const void* file, const std::string& path) {
+  Forget(file);
+  TEntry& entry = FEntries[file];
+  entry.Path = path;
+  entry.Order = FNextOrder++;
+  entry.Keys = IdentityKeys(path);
+  entry.Keys.push_back("p" + path);
+  for (const std::string& key : entry.Keys) FByKey.emplace(key, file);
+}
+
+void TFileIndex::Forget(const void* file) {
+  const auto found = FEntries.find(file);
+  if (found == FEntries.end()) return;
+  for (const std::string& key : found->second.Keys)
+    for (auto [at, end] = FByKey.equal_range(key); at != end; ++at)
+      if (at->second == file) {
+        FByKey.erase(at);
+        break;
+      }
+  FEntries.erase(found);
+}
+
+void TFileIndex::Clear() {
+  FEntries.clear();
+  FByKey.clear();
+}
+
+const void* TFileIndex::Find(const std::string& path) const {
+  const void* best = nullptr;
+  std::uint64_t bestOrder = 0;
+  auto consider = [&](const std::string& key, bool confirmed) {
+    for (auto [at, end] = FByKey.equal_range(key); at != end; ++at) {
+      const TEntry& entry = FEntries.at(at->second);
+      if ((best && entry.Order >= bestOrder) || !(confirmed || SameFile(entry.Path, path))) continue;
+      best = at->second;
+      bestOrder = entry.Order;
+    }
+  };
+  consider("p" + path, true);  // the same spelling: no need to look on disk
+  if (best) return best;
+  for (const std::string& key : IdentityKeys(path)) consider(key, false);
+  return best;
+}
+
 std::string SaveFailureList(const std::vector<TJournalSaveFailure>& failures) {
   std::string list;
   for (const TJournalSaveFailure& failure : failures) {

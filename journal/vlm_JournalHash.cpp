@@ -11,11 +11,12 @@ TJournalHash::~TJournalHash() {
 }
 
 TXMLParser* TJournalHash::Find(const std::string& path) const {
-  for (const auto& document : FDocuments)
-    if (document->FileName == path) return document.get();
-  for (const auto& document : FDocuments)
-    if (SameFile(document->FileName, path)) return document.get();
-  return nullptr;
+  // The index holds only documents of this registry: the cast gives back what was filed.
+  return const_cast<TXMLParser*>(static_cast<const TXMLParser*>(FFiles.Find(path)));
+}
+
+void TJournalHash::Refile(const TXMLParser* document) {
+  if (FFiles.Filed(document)) FFiles.File(document, document->FileName);
 }
 
 TXMLParser* TJournalHash::OpenJournal(const std::string& path) {
@@ -37,6 +38,7 @@ TXMLParser* TJournalHash::AdoptJournal(const std::string& path, std::unique_ptr<
     document->Parameters = std::make_unique<TXMLParameters>();
   }
   EnsureJournalRoot(*document);
+  FFiles.File(document.get(), path);
   FDocuments.push_back(std::move(document));
   FStates.push_back(std::move(state));
   return FDocuments.back().get();
@@ -44,6 +46,7 @@ TXMLParser* TJournalHash::AdoptJournal(const std::string& path, std::unique_ptr<
 
 TXMLParser* TJournalHash::RegisterJournal(std::unique_ptr<TXMLParser> document) {
   if (!document) return nullptr;
+  FFiles.File(document.get(), document->FileName);
   FDocuments.push_back(std::move(document));
   FStates.emplace_back();
   return FDocuments.back().get();
@@ -51,12 +54,15 @@ TXMLParser* TJournalHash::RegisterJournal(std::unique_ptr<TXMLParser> document) 
 
 TSaveReport TJournalHash::SaveAll() {
   TSaveReport report;
-  for (std::size_t i = 0; i < FDocuments.size(); ++i)
+  for (std::size_t i = 0; i < FDocuments.size(); ++i) {
     SaveByState(*FDocuments[i], FStates[i], report, HasOtherNames(FDocuments[i]->FileName));
+    FFiles.File(FDocuments[i].get(), FDocuments[i]->FileName);
+  }
   return report;
 }
 
 void TJournalHash::ReleaseAll() {
+  FFiles.Clear();
   FStates.clear();
   FDocuments.clear();
 }

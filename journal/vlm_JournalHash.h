@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "vlm_DocumentState.h"
+#include "vlm_Files.h"
 #include "xml_mainUnit.h"
 
 class TJournalHash {
@@ -41,6 +42,8 @@ public:
   // True for a journal whose file is there but could not be read at all: it is only viewed, never
   // written, and nothing may be added to it. StateOf(document).Reason says why.
   bool IsReadOnly(const TXMLParser* document) const { return StateOf(document).ReadOnly(); }
+  // Looks the document's file up again for Find, after a save or a read may have replaced it.
+  void Refile(const TXMLParser* document);
   // The registered document whose root is `root`, or none.
   const TXMLParser* DocumentOfRoot(const TXMLNode* root) const;
 
@@ -49,6 +52,7 @@ public:
 private:
   std::vector<std::unique_ptr<TXMLParser>> FDocuments;
   std::vector<TDocumentState> FStates;  // by the index of the document
+  TFileIndex FFiles;  // the documents by their files, for Find
 };
 
 // Gives a document that has no journal root (a new one, or one whose root could not be read)

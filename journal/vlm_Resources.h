@@ -106,6 +106,12 @@ inline constexpr const char* TitleLogin = "Авторизация";
 inline constexpr const char* TitleAuthorizationParameters = "Параметры авторизации";
 inline constexpr const char* CaptionUserName = "Имя:";
 inline constexpr const char* CaptionPassword = "Пароль:";
+inline constexpr const char* CaptionPasswordRepeat = "Ещё раз:";
+inline constexpr const char* MsgPasswordsDiffer = "Пароли не совпадают";
+inline constexpr const char* MsgPasswordProtects =
+    "Пароль закрывает от других только окно программы. Журналы остаются на диске обычным текстом: "
+    "их прочитает любой, кто может открыть эти файлы.";
+inline constexpr const char* MsgWrongCredentials = "Неверное имя или пароль";
 inline constexpr const char* PasswordChar = "*";
 
 // About box. The product name is AppTitle.
@@ -359,11 +365,15 @@ inline constexpr const char* SearchWholeLibrary = "Вся библиотека";
 inline constexpr const char* SearchLabelEither = "%1: все";
 inline constexpr const char* SearchLabelYes = "%1: да";
 inline constexpr const char* SearchLabelNo = "%1: нет";
-inline constexpr const char* SearchEnergy = "Энергия:";
+inline constexpr const char* SearchEnergy = "Энергетика:";
+inline constexpr const char* SearchEnergyTo = "до";
 inline constexpr const char* SearchDateFrom = "с";
 inline constexpr const char* SearchDateTo = "по";
 inline constexpr const char* SearchFound = "Найдено: %1";
 inline constexpr const char* SearchLoading = "Загрузка журналов: %1 из %2";
+inline constexpr const char* SearchStopLoading = "Остановить загрузку журналов (Esc очищает поиск)";
+// %1 dreams found, %2 journals searched, %3 journals of the library.
+inline constexpr const char* SearchFoundPart = "Найдено: %1 (загрузка остановлена: просмотрено журналов %2 из %3)";
 inline constexpr const char* SearchLabelDefault = "Метка %1";
 
 // The calendar below the tree, and picking a new day's date from one.
@@ -414,18 +424,25 @@ inline constexpr const char* MsgPrintCut = "Подготовка к печати
 // The command line.
 inline constexpr const char* CliUsage =
     "Без параметров открывается окно программы. Экспорт без окна:\n"
-    "  velmora --export PATH --format html|md|txt|pdf --output OUT [--from DATE] [--to DATE]\n"
-    "  velmora --library --output OUT [--format ...] [--from DATE] [--to DATE]";
-inline constexpr const char* CliExportHelp = "Экспорт журнала (PATH) или всей библиотеки (--library) в файл OUT.";
-inline constexpr const char* CliFormatHelp = "Формат: html, md, txt или pdf (по умолчанию по расширению OUT).";
+    "  velmora --export ЖУРНАЛ --format html|md|txt|pdf --output ФАЙЛ [--from ДАТА] [--to ДАТА]\n"
+    "  velmora --library --output ФАЙЛ [--format ...] [--from ДАТА] [--to ДАТА]";
+inline constexpr const char* CliOptions = "Параметры:";
+inline constexpr const char* CliValueJournal = "ЖУРНАЛ";
+inline constexpr const char* CliValueFile = "ФАЙЛ";
+inline constexpr const char* CliValueDate = "ДАТА";
+inline constexpr const char* CliHelpHelp = "Показать эту справку.";
+inline constexpr const char* CliUnknownOption = "Неизвестный параметр: %1 (velmora --help перечисляет параметры).";
+inline constexpr const char* CliBadArguments = "Неверная командная строка: у параметра нет значения (velmora --help перечисляет параметры).";
+inline constexpr const char* CliExportHelp = "Экспорт журнала из файла ЖУРНАЛ (или всей библиотеки, --library) в ФАЙЛ.";
+inline constexpr const char* CliFormatHelp = "Формат: html, md, txt или pdf (по умолчанию по расширению ФАЙЛА).";
 inline constexpr const char* CliOutputHelp = "Файл, в который записывается экспорт.";
 inline constexpr const char* CliLibraryHelp = "Экспортировать всю библиотеку.";
-inline constexpr const char* CliFromHelp = "Только ночи с этой даты (дд.мм.гггг или гггг-мм-дд).";
-inline constexpr const char* CliToHelp = "Только ночи по эту дату (дд.мм.гггг или гггг-мм-дд).";
+inline constexpr const char* CliFromHelp = "Только ночи с этой даты (дд.мм.гггг, дд.мм.гг или гггг-мм-дд).";
+inline constexpr const char* CliToHelp = "Только ночи по эту дату (дд.мм.гггг, дд.мм.гг или гггг-мм-дд).";
 inline constexpr const char* CliNoOutput = "Не указан файл для записи (--output).";
-inline constexpr const char* CliNoSource = "Укажите журнал (--export PATH) или --library.";
+inline constexpr const char* CliNoSource = "Укажите журнал (--export ЖУРНАЛ) или --library.";
 inline constexpr const char* CliBadFormat = "Неизвестный формат \"%1\": допустимы html, md, txt, pdf.";
-inline constexpr const char* CliBadDate = "Неверная дата \"%1\": ожидается дд.мм.гггг или гггг-мм-дд.";
+inline constexpr const char* CliBadDate = "Неверная дата \"%1\": ожидается дд.мм.гггг, дд.мм.гг или гггг-мм-дд.";
 inline constexpr const char* CliNoFile = "Файл не найден: %1";
 inline constexpr const char* CliSameFile = "Файл экспорта не может совпадать с файлом журнала или библиотеки: %1";
 inline constexpr const char* CliDone = "Экспортировано сновидений: %1 в %2";

@@ -189,7 +189,7 @@ std::optional<int> DayNumber(int year, int month, int day) {
   return era * 146097 + doe - 719468;
 }
 
-std::optional<int> DayNumberOfName(std::string_view name) {
+std::optional<int> DayNumberOfName(std::string_view name, int thisYear) {
   if (name.size() != 8 || name[2] != '.' || name[5] != '.') return std::nullopt;
   int parts[3];
   for (int k = 0; k < 3; ++k) {
@@ -197,7 +197,7 @@ std::optional<int> DayNumberOfName(std::string_view name) {
     if (a < '0' || a > '9' || b < '0' || b > '9') return std::nullopt;
     parts[k] = (a - '0') * 10 + (b - '0');
   }
-  return DayNumber(parts[2] < 70 ? 2000 + parts[2] : 1900 + parts[2], parts[1], parts[0]);
+  return DayNumber(FullYear(parts[2], thisYear), parts[1], parts[0]);
 }
 
 bool TSearchFilter::Active() const {
@@ -215,6 +215,7 @@ TJournalIndex::TJournalIndex(const TXMLNode& root) {
   };
   std::vector<TFrame> stack{{&root, 0}};
   std::vector<std::string_view> fields;  // kFieldCount a dream
+  const int thisYear = ThisYear();
   while (!stack.empty()) {
     TFrame& frame = stack.back();
     if (frame.Next >= frame.Node->Children.size()) {
@@ -230,7 +231,7 @@ TJournalIndex::TJournalIndex(const TXMLNode& root) {
     TDream dream;
     dream.Experience = child;
     dream.Day = parent;
-    if (parent->Name == tagDay) dream.Date = DayNumberOfName(AttributeView(*parent, attrName));
+    if (parent->Name == tagDay) dream.Date = DayNumberOfName(AttributeView(*parent, attrName), thisYear);
     dream.Energy = ReadEnergyLevel(*child).Level;
     dream.Labels = static_cast<std::uint8_t>(ReadLabelFlags(*child));
     FDreams.push_back(dream);

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "vlm_Dates.h"
+
 class TXMLNode;
 
 // Folds case in Windows-1251 (Latin, Russian and the other Cyrillic letters of the code page) and
@@ -27,9 +29,9 @@ bool QueryNarrows(const std::vector<std::string>& wider, const std::vector<std::
 
 // A date as a day number (days since 1 January 1970); nullopt for a date that does not exist.
 std::optional<int> DayNumber(int year, int month, int day);
-// A day's name `dd.mm.yy` read as a date (years 00 to 69 are 2000 to 2069, 70 to 99 are 1970 to
-// 1999); nullopt for a name that is not such a date.
-std::optional<int> DayNumberOfName(std::string_view name);
+// A day's name `dd.mm.yy` read as a date, its year by FullYear (vlm_Dates.h) when it is
+// `thisYear` now; nullopt for a name that is not such a date.
+std::optional<int> DayNumberOfName(std::string_view name, int thisYear = ThisYear());
 
 enum TLabelFilter : std::uint8_t { lfEither, lfYes, lfNo };
 

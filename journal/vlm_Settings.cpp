@@ -30,6 +30,7 @@ void ReadForm(const TXMLNode& form, TLibrarySettings& settings) {
   read(attrHeight, settings.Form.Height);
   read(attrTreeWidth, settings.Form.TreeWidth);
   settings.Form.Maximized = form.GetAttribute(attrMaximized) == litYes;
+  read(attrSearchWidth, settings.Form.SearchWidth);
 }
 
 // The root's last direct child of that name, appended as an empty element when there is none.
@@ -102,6 +103,10 @@ void WriteFormGeometry(TXMLNode& root, int left, int top, int width, int height,
     form->SetAttribute(attrMaximized, litYes);
   else
     form->RemoveAttribute(attrMaximized);
+}
+
+void WriteSearchWidth(TXMLNode& root, int width) {
+  LastChildOrNew(root, tagForm)->SetAttribute(attrSearchWidth, std::to_string(width));
 }
 
 void WriteConfirmDelete(TXMLNode& root, bool confirm) {

@@ -24,6 +24,7 @@ struct TIconSetting {
 struct TFormGeometry {
   std::optional<int> Left, Top, Width, Height, TreeWidth;
   bool Maximized = false;
+  std::optional<int> SearchWidth;  // the left side's width while the search panel shows
 };
 
 struct TLibrarySettings {
@@ -48,6 +49,10 @@ TLibrarySettings ReadLibrarySettings(const TXMLNode& root);
 // there is none. Attributes are replaced in place, in the order left, top, width, height, treewidth;
 // `maximized="yes"` follows for a maximised window and is removed otherwise.
 void WriteFormGeometry(TXMLNode& root, int left, int top, int width, int height, int treeWidth, bool maximized = false);
+
+// Writes the left side's width while the search panel shows into the last `form` child's
+// `searchwidth` (the element appended when there is none).
+void WriteSearchWidth(TXMLNode& root, int width);
 
 // Writes "yes" or "no" into the `options` element's `confirmdelete`, appending the element when
 // there is none.

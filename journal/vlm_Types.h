@@ -32,6 +32,7 @@ inline constexpr std::string_view attrWidth = "width";
 inline constexpr std::string_view attrHeight = "height";
 inline constexpr std::string_view attrTreeWidth = "treewidth";
 inline constexpr std::string_view attrMaximized = "maximized";  // "yes" when the window was closed maximised
+inline constexpr std::string_view attrSearchWidth = "searchwidth";
 inline constexpr std::string_view attrConfirmDelete = "confirmdelete";
 inline constexpr std::string_view attrAutoSave = "autosave";  // seconds between saves by themselves; 0: off
 inline constexpr std::string_view attrDefault = "default";

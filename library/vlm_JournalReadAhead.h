@@ -26,6 +26,9 @@ public:
   // Waits for the rest of the read and hands the document over; raises what the read raised (out
   // of memory). Once only: afterwards it returns nothing.
   std::unique_ptr<TXMLParser> Take();
+  // After the read: the file is still the one read (same inode, size and time). A read left
+  // waiting while another program changed the file is read again rather than taken.
+  bool Current() const;
 
 private:
   void Join();
@@ -34,5 +37,6 @@ private:
   std::unique_ptr<TXMLParser> FDocument;
   std::exception_ptr FError;
   std::atomic<bool> FFinished{false};
+  std::string FStamp;  // the file's identity and time as the read began, written by the thread
   std::thread FThread;  // last: it starts once everything it uses is there
 };

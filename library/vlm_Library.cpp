@@ -68,7 +68,9 @@ TXMLParser* TLibrary::OpenJournal(const std::string& path) {
   if (ahead != FReadAhead.end()) {
     const std::unique_ptr<TJournalReadAhead> read = std::move(*ahead);
     FReadAhead.erase(ahead);
-    journal = FJournals.AdoptJournal(read->Path(), read->Take());  // waits for the rest of the read
+    std::unique_ptr<TXMLParser> document = read->Take();  // waits for the rest of the read
+    // A read that waited while the file changed is not taken: AdoptJournal reads it afresh.
+    journal = FJournals.AdoptJournal(read->Path(), read->Current() ? std::move(document) : nullptr);
   } else {
     journal = FJournals.OpenJournal(path);
   }
@@ -112,6 +114,7 @@ const TXMLNode* TLibrary::ReadAgain(TXMLParser& journal) {
   journal.LoadFromFile(fileName);
   TDocumentState& state = FJournals.MutableStateOf(&journal);
   state = StateAfterLoad(journal, fileName);
+  FJournals.Refile(&journal);  // another program's file, another inode
   EnsureJournalRoot(journal);
   for (TXMLPair& pair : FPairs.Pairs)
     if (pair.Second == old) pair.Second = journal.Root.get();
@@ -183,6 +186,12 @@ void TLibrary::SetFormGeometry(int left, int top, int width, int height, int tre
   const TPartSnapshot before = CapturePart(Root(), tagForm);
   WriteFormGeometry(Root(), left, top, width, height, treeWidth, maximized);
   if (!SamePart(before, CapturePart(Root(), tagForm))) MarkChanged(FDocument.get());
+}
+
+void TLibrary::SetSearchWidth(int width) {
+  if (ReadLibrarySettings(Root()).Form.SearchWidth == width) return;
+  WriteSearchWidth(Root(), width);
+  MarkChanged(FDocument.get());
 }
 
 void TLibrary::SetCredentials(const std::string& name, const std::string& password) {
@@ -392,6 +401,7 @@ TSaveReport TLibrary::Save() {
       return;
     }
     SaveByState(document, state, report, linked);
+    FJournals.Refile(&document);  // a new file in the old one's place (the library's is not filed)
     if (report.Failures.size() == failures && !state.ReadOnly()) {
       FSavedEdits[&document] = FEdits[&document];
       FSavedSteps[&document] = NewestStep(&document);

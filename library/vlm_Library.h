@@ -78,6 +78,7 @@ public:
   // Settings the window keeps in the library file; each changes it only when the value differs.
   void SetConfirmDelete(bool confirm);
   void SetFormGeometry(int left, int top, int width, int height, int treeWidth, bool maximized = false);
+  void SetSearchWidth(int width);
   // Credentials already scrambled; empty `name` removes them.
   void SetCredentials(const std::string& name, const std::string& password);
 

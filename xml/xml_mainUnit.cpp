@@ -8,10 +8,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <random>
+#include <unordered_map>
+#include <vector>
 
 #include "xml_functions.h"
 #include "xml_inPlace.h"
@@ -125,6 +129,44 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
+// The hidden names (starting with ".") of a folder, read again only when the folder changed since
+// (its inode or modification time): every journal read looks for leftovers beside it, and reading
+// a folder of thousands of journals once for each of them would take minutes. A listing is kept
+// only of a folder unchanged for two seconds: a time stamp is coarser than the clock, and a name
+// added in the same tick as the listing would not change it.
+std::vector<std::string> HiddenNames(const std::string& dir) {
+  constexpr time_t kSettledSeconds = 2;
+  struct TListing {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    timespec Modified {};
+    std::vector<std::string> Names;
+  };
+  static std::mutex guard;  // journals are read on several threads
+  static std::unordered_map<std::string, TListing> listings;
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0) return {};
+  {
+    const std::lock_guard lock(guard);
+    const auto found = listings.find(dir);
+    if (found != listings.end() && found->second.Device == st.st_dev && found->second.Inode == st.st_ino &&
+        found->second.Modified.tv_sec == st.st_mtim.tv_sec && found->second.Modified.tv_nsec == st.st_mtim.tv_nsec)
+      return found->second.Names;
+  }
+  TListing listing{st.st_dev, st.st_ino, st.st_mtim, {}};
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return {};
+  while (const dirent* e = ::readdir(d))
+    if (e->d_name[0] == '.' && std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+      listing.Names.emplace_back(e->d_name);
+  ::closedir(d);
+  timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  if (st.st_mtim.tv_sec + kSettledSeconds >= now.tv_sec) return listing.Names;
+  const std::lock_guard lock(guard);
+  return (listings[dir] = std::move(listing)).Names;
+}
+
 }  // namespace
 
 void RemoveLeftoverCopies(const std::string& nativePath, std::string_view infix) {
@@ -139,15 +181,12 @@ void RemoveLeftoverCopies(const std::string& nativePath, std::string_view infix)
       return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
     });
   };
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return;
-  while (const dirent* e = ::readdir(d)) {
-    if (!ours(e->d_name)) continue;
+  for (const std::string& name : HiddenNames(dir)) {
+    if (!ours(name)) continue;
+    const std::string leftover = dir + "/" + name;
     struct stat st {};
-    if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
-      ::unlinkat(::dirfd(d), e->d_name, 0);
+    if (::lstat(leftover.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) ::unlink(leftover.c_str());
   }
-  ::closedir(d);
 }
 
 TXMLParser::TXMLParser() : Root(std::make_unique<TXMLNode>()), Parameters(std::make_unique<TXMLParameters>()) {}

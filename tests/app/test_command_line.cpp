@@ -61,4 +61,30 @@ TEST(CommandLine, ExportsAJournalWithoutADisplayAndFailsClearlyOnAMissingOne) {
   const TRan help = RunVelmora(dir, {QStringLiteral("--help")});
   EXPECT_EQ(help.Status, 0);
   EXPECT_TRUE(help.Out.contains(QStringLiteral("--export")));
+  // Russian as the rest of the program; the option names as they are.
+  EXPECT_TRUE(help.Out.contains(QStringLiteral("Показать эту справку"))) << help.Out.toStdString();
+  for (const char* english : {"Usage", "Options", "Displays", "help on"})
+    EXPECT_FALSE(help.Out.contains(QLatin1String(english))) << english;
+}
+
+// A two-digit year is the latest one that is not after next year, on the command line as in a
+// night's name: a diary kept since 1969 exports its nights of 1969.
+TEST(CommandLine, TwoDigitYearsOfNightsAndDatesAreInThePast) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString input = dir.filePath(QStringLiteral("old.xml"));
+  QFile file(input);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QByteArray::fromStdString(Utf8ToCp1251(
+      "<?xml version=\"1.0\"?>\r\n<velmora>\r\n  <day name=\"03.12.69\">\r\n"
+      "    <experience number=\"001\" title=\"Первый сон\" />\r\n  </day>\r\n</velmora>\r\n")));
+  file.close();
+  const QString output = dir.filePath(QStringLiteral("out.txt"));
+  const TRan done = RunVelmora(dir, {QStringLiteral("--export"), input, QStringLiteral("--output"), output,
+                                     QStringLiteral("--from"), QStringLiteral("01.12.69"), QStringLiteral("--to"),
+                                     QStringLiteral("1969-12-31")});
+  EXPECT_EQ(done.Status, 0) << done.Err.toStdString();
+  QFile exported(output);
+  ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(QString::fromUtf8(exported.readAll()).contains(QStringLiteral("Первый сон")));
 }

@@ -14,6 +14,8 @@
 #include <QThread>
 #include <QTimer>
 #include <QTest>
+#include <cstdio>
+#include <cstdlib>
 
 #include "vlm_SignalClose.h"
 #include "vlm_TestSupport.h"
@@ -235,6 +237,25 @@ TEST(SignalCloseTest, NothingIsAskedAndWhatCannotBeWrittenIsKeptElsewhere) {
     EXPECT_TRUE(library.Read(kept[0] + QStringLiteral("/originals.txt")).contains(library.Path(QStringLiteral("dreams.ini")).toUtf8()));
     EXPECT_FALSE(QFileInfo::exists(library.Path(kept[0] + QStringLiteral("/damaged.xml")))) << "it was written";
   }
+}
+
+// A program whose window's thread is held by a long task is busy, not stuck: a second signal
+// seconds later does not end it, losing its edits. Only when three have been left unanswered for
+// two seconds does a fourth end it at once.
+TEST(SignalCloseTest, OnlyAFourthSignalAfterThreeLeftUnansweredEndsTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        TSignalListener listener;  // never read: the event loop does not run
+        ::raise(SIGTERM);
+        QThread::msleep(2500);
+        ::raise(SIGTERM);
+        ::raise(SIGTERM);
+        std::fputs("three left unanswered\n", stderr);
+        ::raise(SIGTERM);
+        std::_Exit(0);
+      },
+      ::testing::KilledBySignal(SIGTERM), "three left unanswered");
 }
 
 // Signals the program answered do not count against it: after several, a later one still closes

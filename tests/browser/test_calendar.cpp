@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "vlm_CalendarPanel.h"
+#include "vlm_Dates.h"
 #include "vlm_DreamCalendar.h"
 #include "vlm_TestSupport.h"
 
@@ -25,7 +26,8 @@ protected:
         "  <day name=\"31.02.03\"><experience number=\"3\" title=\"Сад\" /></day>\n"
         "</velmora>\n"));
     Library.WriteJournal(QStringLiteral("j2.xml"), QStringLiteral(
-        "<velmora><day name=\"10.02.03\"><experience number=\"1\" title=\"Дом\" /></day></velmora>\n"));
+        "<velmora><day name=\"10.02.03\"><experience number=\"1\" title=\"Дом\" /></day>\n"
+        "<day name=\"03.12.69\"><experience number=\"2\" title=\"Первый\" /></day></velmora>\n"));
   }
   TCalendarPanel& Panel() { return *Form->pnl_Calendar; }
   bool Marked(int day) { return Panel().cal_Month->Marked(QDate(2003, 2, day)); }
@@ -52,11 +54,15 @@ TEST_F(CalendarTest, MarksNightsWithDreamsAndListsNamesThatAreNoDates) {
   EXPECT_GE(Panel().cal_Month->height(), Panel().cal_Month->minimumSizeHint().height());
   EXPECT_GT(Form->tre_Directory->height(), 100);
 
-  // The library: every journal, loaded for the calendar.
+  // The library: every journal, loaded for the calendar. A night of 1969 is in 1969 (in 2026, as
+  // the test says it is: 69 would be 2069 only from 2068 on).
+  SetThisYear(2026);
   ClickItem(Item(QStringLiteral("L")));
   QCoreApplication::processEvents();
+  SetThisYear(0);
   ASSERT_TRUE(Marked(10));
   EXPECT_TRUE(Marked(1));
+  EXPECT_TRUE(Panel().cal_Month->Marked(QDate(1969, 12, 3)));
   QTest::mouseClick(Form->btn_Calendar, Qt::LeftButton);
   EXPECT_TRUE(Panel().isHidden());
 }

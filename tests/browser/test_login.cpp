@@ -62,10 +62,11 @@ TEST_F(LoginTest, NameInAnotherCaseEndsTheProgramWritingNothing) {
   ExpectNothingWrittenAfterEnd();
 }
 
-TEST_F(LoginTest, WrongPasswordEndsTheProgramWritingNothing) {
+TEST_F(LoginTest, WrongPasswordIsSaidAndEndsTheProgramWritingNothing) {
   StoreCredentials("user", "pass");
   Ui.Logins = {{true, QStringLiteral("user"), QStringLiteral("pas")}};
   Open();
+  EXPECT_EQ(Ui.Errors, QStringList{QStringLiteral("Неверное имя или пароль")});
   ExpectNothingWrittenAfterEnd();
 }
 
@@ -73,6 +74,7 @@ TEST_F(LoginTest, ClosedDialogEndsTheProgramWritingNothing) {
   StoreCredentials("user", "pass");
   Ui.Logins = {{false, QStringLiteral("user"), QStringLiteral("pass")}};
   Open();
+  EXPECT_TRUE(Ui.Errors.isEmpty());  // nothing was typed wrong
   ExpectNothingWrittenAfterEnd();
 }
 

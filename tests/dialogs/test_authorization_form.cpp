@@ -46,12 +46,35 @@ TEST(AuthorizationFormTest, ModesArrangeCaptionAndButtons) {
   parameters.show();
   EXPECT_EQ(parameters.windowTitle(), QStringLiteral("Параметры авторизации"));
   EXPECT_TRUE(parameters.btn_Cancel->isVisible());
-  EXPECT_EQ(parameters.btn_Ok->geometry(), QRect(10, 68, 100, 25));
+  EXPECT_EQ(parameters.btn_Ok->geometry(), QRect(10, 164, 100, 25));  // below the repeated password
+  EXPECT_EQ(parameters.btn_Cancel->geometry(), QRect(125, 164, 100, 25));
+  EXPECT_FALSE(login.edt_Repeat->isVisible());
+  EXPECT_FALSE(login.lbl_Protection->isVisible());
+}
+
+// Setting a password asks for it twice, and says plainly what it protects.
+TEST(AuthorizationFormTest, SettingAPasswordAsksForItTwiceAndSaysWhatItKeepsOut) {
+  Tfrm_Authorization form;
+  form.SetMode(amParameters);
+  form.show();
+  EXPECT_TRUE(form.lbl_Protection->isVisible());
+  EXPECT_TRUE(form.lbl_Protection->text().contains(QStringLiteral("только окно программы")));
+  EXPECT_TRUE(form.lbl_Protection->text().contains(QStringLiteral("обычным текстом")));
+  QTest::keyClicks(form.edt_First, QStringLiteral("user"));
+  QTest::keyClicks(form.edt_Second, QStringLiteral("secret"));
+  EXPECT_FALSE(form.btn_Ok->isEnabled());
+  QTest::keyClicks(form.edt_Repeat, QStringLiteral("secrt"));
+  EXPECT_FALSE(form.btn_Ok->isEnabled());
+  EXPECT_TRUE(form.lbl_Mismatch->isVisible());
+  form.edt_Repeat->setText(QStringLiteral("secret"));
+  EXPECT_TRUE(form.btn_Ok->isEnabled());
+  EXPECT_FALSE(form.lbl_Mismatch->isVisible());
+  EXPECT_EQ(form.Password(), QStringLiteral("secret"));
 }
 
 TEST(AuthorizationFormTest, OkNeedsANameWhateverThePassword) {
   Tfrm_Authorization form;
-  form.SetMode(amParameters);
+  form.SetMode(amLogin);
   form.show();
   EXPECT_FALSE(form.btn_Ok->isEnabled());
   QTest::keyClicks(form.edt_Second, QStringLiteral("secret"));

@@ -119,6 +119,8 @@ TEST(SearchFilters, EachAloneAndTogether) {
   f.EnergyMin = 0;
   f.EnergyMax = 99;
   EXPECT_EQ(j.Find("", f), "3");
+  f.EnergyMin = f.EnergyMax = 150;  // a range of one level holds that level
+  EXPECT_EQ(j.Find("", f), "1");
   f = {};
   f.DateFrom = DayNumber(2000, 1, 1);  // a night whose name is not a date fails a date filter
   EXPECT_EQ(j.Find("", f), "12");
@@ -137,12 +139,27 @@ TEST(SearchFilters, EachAloneAndTogether) {
 }
 
 TEST(SearchFilters, DayNamesAreDatesOnlyWhenTheyExist) {
-  EXPECT_EQ(DayNumberOfName("01.01.70"), 0);
-  EXPECT_EQ(DayNumberOfName("01.01.00"), DayNumber(2000, 1, 1));
-  EXPECT_EQ(DayNumberOfName("29.02.00"), DayNumber(2000, 2, 29));
+  EXPECT_EQ(DayNumberOfName("01.01.70", 2026), 0);
+  EXPECT_EQ(DayNumberOfName("01.01.00", 2026), DayNumber(2000, 1, 1));
+  EXPECT_EQ(DayNumberOfName("29.02.00", 2026), DayNumber(2000, 2, 29));
   EXPECT_FALSE(DayNumberOfName("29.02.01"));
   EXPECT_FALSE(DayNumberOfName("1.1.2001"));
   EXPECT_FALSE(DayNumberOfName("aa.bb.cc"));
+}
+
+// A night is written down after it happened: a two-digit year is the latest one not after next
+// year, wherever a night's name is read as a date.
+TEST(SearchFilters, TwoDigitYearsAreTheLatestNotAfterNextYear) {
+  EXPECT_EQ(FullYear(27, 2026), 2027);
+  EXPECT_EQ(FullYear(28, 2026), 1928);
+  EXPECT_EQ(FullYear(0, 2026), 2000);
+  EXPECT_EQ(FullYear(99, 2026), 1999);
+  EXPECT_EQ(FullYear(0, 2099), 2100);
+  SetThisYear(2026);
+  EXPECT_EQ(DayNumberOfName("03.12.69"), DayNumber(1969, 12, 3));
+  SetThisYear(2080);  // "today" is the year the reading depends on
+  EXPECT_EQ(DayNumberOfName("03.12.69"), DayNumber(2069, 12, 3));
+  SetThisYear(0);
 }
 
 TEST(SearchResults, TypingOnRefinesAndSnippetsShowTheFirstMatch) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "vlm_EntryFields.h"
@@ -254,4 +255,18 @@ TEST_F(LibraryTest, AJournalWhoseFileIsMissingIsWrittenOnlyWithSomethingInItAndN
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), theirs);
   std::ifstream written(Path("m.xml"), std::ios::binary);
   EXPECT_NE(std::string(std::istreambuf_iterator<char>(written), {}).find("mine"), std::string::npos);
+}
+
+// A journal read ahead and left waiting (a search stopped before it was taken) is read again when
+// another program changed its file meanwhile: the waiting copy would hide that version, and a
+// save of it would write over it.
+TEST_F(LibraryTest, AJournalReadAheadIsReadAgainWhenItsFileChangedMeanwhile) {
+  Write("late.xml", std::string(kDeclaration) + "<velmora>\r\n  <day name=\"old\">\r\n  </day>\r\n</velmora>\r\n");
+  Library.ReadJournalAhead(Path("late.xml"));
+  for (int waited = 0; Library.ReadingAhead() && waited < 10000; waited += 10)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  Write("late.xml", std::string(kDeclaration) + "<velmora>\r\n  <day name=\"new, from elsewhere\">\r\n  </day>\r\n</velmora>\r\n");
+  TXMLParser* late = Library.OpenJournal(Path("late.xml"));
+  ASSERT_EQ(late->Root->ChildCount(), 1);
+  EXPECT_EQ(late->Root->GetChild(0)->GetAttribute("name"), "new, from elsewhere");
 }

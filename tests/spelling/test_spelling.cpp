@@ -10,6 +10,7 @@
 
 #include "vlm_SpellChecker.h"
 #include "vlm_SpellHighlighter.h"
+#include "vlm_Words.h"
 
 namespace {
 
@@ -84,6 +85,48 @@ TEST_F(SpellingTest, AListNotReadWholeIsNeverWrittenOver) {
   EXPECT_FALSE(checker.Failure().isEmpty());
   EXPECT_TRUE(checker.Check(QStringLiteral("Велморка")));  // known for this run all the same
   EXPECT_EQ(ReadPersonal(), broken);
+}
+
+// A dictionary of its own, so that what is right does not depend on the installed ones: "елка"
+// without ё, the parts of a hyphenated word but not the whole.
+class OwnDictionaryTest : public SpellingTest {
+protected:
+  void SetUp() override {
+    SpellingTest::SetUp();
+    if (IsSkipped()) return;
+    Write(QStringLiteral("xx_XX.aff"), "SET UTF-8\n");
+    Write(QStringLiteral("xx_XX.dic"), "4\nелка\nсеро\nсиний\nприснилось\n");
+  }
+  void Write(const QString& name, const QByteArray& bytes) const {
+    QFile file(Dir.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  }
+};
+
+TEST_F(OwnDictionaryTest, YoIsEAndAHyphenatedWordIsCheckedPartByPart) {
+  TSpellChecker checker(Personal(), {Dir.path()}, {QStringLiteral("xx_XX")});
+  ASSERT_TRUE(checker.Available());
+  EXPECT_TRUE(checker.Check(QStringLiteral("ёлка")));
+  EXPECT_TRUE(checker.Check(QStringLiteral("серо-синий")));
+  EXPECT_FALSE(checker.Check(QStringLiteral("серо-синяй")));
+  EXPECT_FALSE(checker.Check(QStringLiteral("сера-синий")));
+}
+
+TEST_F(OwnDictionaryTest, AWordOfTheOwnListIsRightCapitalised) {
+  WritePersonal("снолёт\n");
+  TSpellChecker checker(Personal(), {Dir.path()}, {QStringLiteral("xx_XX")});
+  ASSERT_TRUE(checker.Available());
+  EXPECT_TRUE(checker.Check(QStringLiteral("Снолёт")));  // at a sentence's start
+  EXPECT_FALSE(checker.Check(QStringLiteral("Снолот")));
+}
+
+// Short words in capitals are abbreviations and left alone; a long one is checked like any word.
+TEST(SpellingWords, ALongWordInCapitalsIsChecked) {
+  const QString text = QStringLiteral("МГУ ПРИСНИЛСЬ");
+  const std::vector<TWordSpan> words = WordsToCheck(text);
+  ASSERT_EQ(words.size(), 1u);
+  EXPECT_EQ(text.mid(words[0].Start, words[0].Length), QStringLiteral("ПРИСНИЛСЬ"));
 }
 
 }  // namespace
