@@ -10,6 +10,7 @@ namespace {
 constexpr int kMaxLabelTries = 1000;  // as Labels tries
 constexpr int kLabelGap = 2;          // pixels at least between two labels
 constexpr int kFittingRounds = 3;     // labels thinned, the plot laid out again for them, ...
+constexpr int kMaxThinning = 2000;    // steps up to 10^666 times the axis's: past any double's range
 }  // namespace
 
 std::vector<TVLGraph::TLabel> TVLGraph::LongerSteps(const TGraphAxis& axis, double multiple, double lo, double hi,
@@ -41,10 +42,13 @@ std::vector<TVLGraph::TLabel> TVLGraph::Fitting(const TGraphAxis& axis, double l
                                                 std::vector<TLabel> labels, const TRect& plot, TPlace place) {
   if (labels.size() < 2 || Apart(labels, plot, place)) return labels;
   // Every 2nd, 5th, 10th, 20th, ... step, while two labels still fall within the range.
+  const double pixels = std::max({plot.Right - plot.Left, plot.Bottom - plot.Top, 1});
   if (axis.Step > 0 && std::isfinite(axis.Step))
     for (int i = 0;; ++i) {
       const double multiple = (i % 3 == 0 ? 2 : i % 3 == 1 ? 5 : 10) * std::pow(10.0, i / 3);
-      if (!(axis.Step * multiple <= hi - lo)) break;
+      if (!(axis.Step * multiple <= hi - lo) || i > kMaxThinning) break;
+      // A step that leaves more labels than the side has pixels cannot fit: not worth formatting.
+      if ((hi - lo) / (axis.Step * multiple) > pixels) continue;
       std::vector<TLabel> longer = LongerSteps(axis, multiple, lo, hi, format);
       if (longer.size() < 2) break;
       if (Apart(longer, plot, place)) return longer;
