@@ -4,6 +4,9 @@
 // library and the tree included); the process's peak resident memory until then is reported
 // beside it. The default journal is read on a thread while the window shows: shown_ms and
 // shown_peak_rss_mib are the same figures up to the journal read and selected in the tree.
+// Beside each round pugixml loads the same file in a fresh process (velmora_bench_xml --once, from
+// the same folder): pugixml_ms is its load, shown_over_pugixml the ratio of the medians, and
+// peak_over_file the peak at the journal shown over the file's size.
 //
 //   build/bin/velmora_bench_startup                  all sizes
 //   build/bin/velmora_bench_startup --child DIR FD   one start (used by the rounds themselves)
@@ -24,6 +27,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "journal_generator.h"
 #include "vlm_Application.h"
@@ -155,6 +159,25 @@ std::string PrepareLibrary(int years) {
 }
 
 std::string gSelf;
+std::map<int64_t, std::vector<double>> gShown, gPeer;  // years -> each round's shown_ms and pugixml's load
+
+// pugixml's load of `file` in a fresh process, in ms; 0 when velmora_bench_xml is not there.
+double PugixmlLoad(const std::string& file) {
+  const std::string peer = gSelf.substr(0, gSelf.rfind('/') + 1) + "velmora_bench_xml";
+  if (access(peer.c_str(), X_OK) != 0) return 0;
+  FILE* out = popen(("'" + peer + "' --once pugixml '" + file + "'").c_str(), "r");
+  if (!out) return 0;
+  double ms = 0;
+  if (std::fscanf(out, "%lf", &ms) != 1) ms = 0;
+  pclose(out);
+  return ms;
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
 
 struct TStart {
   double Seconds = 0;     // from starting the process to its first paint
@@ -217,7 +240,17 @@ void StartUp(benchmark::State& state) {
     peak += once.PeakKiB;
     shown += once.ShownSeconds;
     shownPeak += once.ShownPeakKiB;
+    state.PauseTiming();
+    gShown[state.range(0)].push_back(once.ShownSeconds * 1000);
+    gPeer[state.range(0)].push_back(PugixmlLoad(dir + "journals/journal.xml"));
+    state.ResumeTiming();
   }
+  const double pugixml = Median(gPeer[state.range(0)]);
+  state.counters["pugixml_ms"] = pugixml;
+  if (pugixml > 0) state.counters["shown_over_pugixml"] = Median(gShown[state.range(0)]) / pugixml;
+  state.counters["peak_over_file"] = benchmark::Counter(
+      shownPeak * 1024 / static_cast<double>(QFileInfo(QString::fromStdString(dir + "journals/journal.xml")).size()),
+      benchmark::Counter::kAvgIterations);
   state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
   state.counters["peak_rss_mib"] = benchmark::Counter(peak / 1024, benchmark::Counter::kAvgIterations);
   state.counters["shown_ms"] = benchmark::Counter(shown * 1000, benchmark::Counter::kAvgIterations);
