@@ -90,9 +90,13 @@ void TImageCanvas::TextOut(int x, int y, const std::string& text) {
 }
 
 std::string TImageCanvas::FormatNumber(const std::string& format, double value) {
-  const QLocale locale;
-  return FormatFloat(format, value, SeparatorBytes(locale.groupSeparator(), ","),
-                     SeparatorBytes(locale.decimalPoint(), "."));
+  // An axis of thousands of nights formats thousands of labels: the separators are looked up once.
+  if (FGroupSeparator.empty()) {
+    const QLocale locale;
+    FGroupSeparator = SeparatorBytes(locale.groupSeparator(), ",");
+    FDecimalPoint = SeparatorBytes(locale.decimalPoint(), ".");
+  }
+  return FormatFloat(format, value, FGroupSeparator, FDecimalPoint);
 }
 
 TColor TImageCanvas::ColorToRGB(TColor color) const {

@@ -44,4 +44,5 @@ private:
   QStringDecoder FDecoder;
   TFont FMetricsFont;
   std::unique_ptr<QFontMetrics> FMetrics;
+  std::string FGroupSeparator, FDecimalPoint;  // of the locale, as Windows-1251; empty until first needed
 };
