@@ -90,9 +90,11 @@ void TImageCanvas::TextOut(int x, int y, const std::string& text) {
 }
 
 std::string TImageCanvas::FormatNumber(const std::string& format, double value) {
-  // An axis of thousands of nights formats thousands of labels: the separators are looked up once.
-  if (FGroupSeparator.empty()) {
-    const QLocale locale;
+  // An axis of thousands of nights formats thousands of labels: the separators are looked up once
+  // for each locale.
+  const QLocale locale;
+  if (FGroupSeparator.empty() || locale != FSeparatorsLocale) {
+    FSeparatorsLocale = locale;
     FGroupSeparator = SeparatorBytes(locale.groupSeparator(), ",");
     FDecimalPoint = SeparatorBytes(locale.decimalPoint(), ".");
   }
