@@ -113,6 +113,7 @@ public:
   qreal Width() const { return FWidth; }
   bool Stopped() const { return FStopped; }
   qsizetype Lost() const { return 0; }  // every character gets a line
+  bool FontsValid() const { return FValid; }
 
 private:
   // The document's face of `family` in that style, added once.
@@ -122,8 +123,14 @@ private:
     QFont font(family, 10);
     font.setBold(bold);
     font.setItalic(italic);
-    const QRawFont raw = QRawFont::fromFont(font);
-    const int face = FDocument.AddFont(std::make_unique<TPdfFont>(raw));
+    QRawFont raw = QRawFont::fromFont(font);
+    auto pdfFont = std::make_unique<TPdfFont>(raw);
+    if (!pdfFont->IsValid()) {  // a family without TrueType outlines: the application's font instead
+      raw = QRawFont::fromFont(QFont());
+      pdfFont = std::make_unique<TPdfFont>(raw);
+    }
+    FValid = FValid && pdfFont->IsValid();
+    const int face = FDocument.AddFont(std::move(pdfFont));
     FItalic[face] = raw.style() != QFont::StyleNormal;
     FFaces.emplace(key, face);
     return face;
@@ -233,6 +240,7 @@ private:
   double FWidth = kPageWidth - kLeft - kRight, FBottom = 0, FY = 0;
   int FPage = 1;
   bool FStopped = false;
+  bool FValid = true;  // every face has the tables a PDF needs
 };
 }  // namespace
 
@@ -240,8 +248,10 @@ TExportResult WritePdf(const TExportContent& content, const TExportOptions& opti
   TPdfDocument document(file, kPageWidth, kPageHeight);
   TProgress progress(options, content.DreamCount());
   TPdfFlow flow(document, [&progress] { return progress.Step(0); });
+  if (!flow.FontsValid()) return {TExportResult::Failed, QString::fromUtf8(res::ExportPdfFailed)};
   TExportResult result = LayOutPages(content, options, progress, flow);
   if (result.Outcome == TExportResult::Cancelled) return result;
+  if (!flow.FontsValid()) return {TExportResult::Failed, QString::fromUtf8(res::ExportPdfFailed)};
   flow.Finish();
   if (!document.Finish(content.Title, QString::fromUtf8(res::AppTitle))) return {TExportResult::Failed, file.errorString()};
   return result;

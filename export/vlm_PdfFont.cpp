@@ -60,6 +60,7 @@ const TPdfFont::TGlyph& TPdfFont::Glyph(char32_t c) {
   if (c < FCommon.size()) glyph = &FCommon[c];
   else glyph = &FOther[c];
   if (glyph->Advance >= 0) return *glyph;
+  if (!IsValid()) return *glyph = {0, 0.5};  // the export fails; the layout still ends
   const QString text = QString::fromUcs4(&c, 1);
   quint32 indexes[2] = {0, 0};
   int count = 2;
