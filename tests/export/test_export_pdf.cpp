@@ -1,8 +1,10 @@
-// The PDF's own text and fonts, read back with poppler's tools: lines kept inside the margins and
-// filled, accented letters drawn whole, characters the text's font lacks taken from another font.
+// The PDF's own text, fonts and pictures, read back with poppler's tools: lines kept inside the
+// margins and filled, accented letters drawn whole, characters the text's font lacks taken from
+// another font, a picture shown twice stored once.
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -17,15 +19,18 @@ namespace {
 class PdfTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    for (const char* tool : {"pdftotext", "pdftoppm", "pdffonts"})
+    for (const char* tool : {"pdftotext", "pdftoppm", "pdffonts", "pdfimages"})
       if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) GTEST_SKIP() << "poppler-utils is not installed";
     ASSERT_TRUE(Dir.isValid());
   }
-  // One night of one dream with `description` (UTF-8), exported to `name` under `title`.
-  QString Export(const std::string& description, const QString& name, const QString& title = QStringLiteral("J")) {
+  // One night of one dream with `description` (UTF-8), exported to `name` under `title`; `more`
+  // is put after the dream (more dreams of the night).
+  QString Export(const std::string& description, const QString& name, const QString& title = QStringLiteral("J"),
+                 const std::string& more = {}) {
     const std::string journal = "<?xml version=\"1.0\"?>\r\n<velmora>\r\n  <day name=\"01.01.20\">\r\n"
                                 "    <experience number=\"1\" title=\"T\"><description>" +
-                                Utf8ToCp1251(description) + "</description></experience>\r\n  </day>\r\n</velmora>\r\n";
+                                Utf8ToCp1251(description) + "</description></experience>\r\n" + more +
+                                "  </day>\r\n</velmora>\r\n";
     Documents.emplace_back(std::make_unique<TXMLParser>());
     EXPECT_EQ(Documents.back()->LoadFromString(journal), xrOk);
     TExportContent content;
@@ -35,6 +40,7 @@ protected:
     TExportOptions options;
     options.Format = TExportFormat::Pdf;
     options.Output = Dir.filePath(name);
+    options.PictureFile = [this](const std::string& path) { return Dir.filePath(QString::fromStdString(path)); };
     EXPECT_EQ(::Export(content, options).Outcome, TExportResult::Done);
     return options.Output;
   }
@@ -90,5 +96,20 @@ TEST_F(PdfTest, ACharacterTheFontLacksComesFromAnotherFont) {
   if (!fonts.contains(QStringLiteral("DejaVuSerif"))) GTEST_SKIP() << "DejaVu Serif is not installed";
   EXPECT_TRUE(fonts.contains(QRegularExpression(QStringLiteral("\\+DejaVuSans")))) << fonts.toStdString();
   EXPECT_TRUE(QString::fromUtf8(Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")})).contains(QStringLiteral("Король ♔ на доске")));
+}
+TEST_F(PdfTest, APictureShownTwiceIsStoredOnce) {
+  QImage picture(64, 48, QImage::Format_RGB32);
+  picture.fill(Qt::darkGreen);
+  ASSERT_TRUE(picture.save(Dir.filePath(QStringLiteral("p.png"))));
+  std::string dreams;
+  for (int k = 2; k <= 3; ++k)
+    dreams += "    <experience number=\"" + std::to_string(k) + "\" title=\"T\"><image path=\"p.png\" /></experience>\r\n";
+  const QString pdf = Export("x", QStringLiteral("p.pdf"), QStringLiteral("J"), dreams);
+  QStringList objects;  // the object of each picture drawn
+  for (const QString& line : QString::fromUtf8(Run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})).split(QLatin1Char('\n')).mid(2))
+    if (const QStringList fields = line.simplified().split(QLatin1Char(' ')); fields.size() > 10 && fields[2] == QStringLiteral("image"))
+      objects << fields[10];
+  ASSERT_EQ(objects.size(), 2);
+  EXPECT_EQ(objects[0], objects[1]);
 }
 }  // namespace
