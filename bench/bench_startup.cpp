@@ -4,6 +4,11 @@
 // library and the tree included); the process's peak resident memory until then is reported
 // beside it. The default journal is read on a thread while the window shows: shown_ms and
 // shown_peak_rss_mib are the same figures up to the journal read and selected in the tree.
+// Beside each round pugixml loads the same file in a fresh process (velmora_bench_xml --once, from
+// the same folder): pugixml_ms is its load, shown_over_pugixml the ratio of the medians, and
+// peak_over_file the peak at the journal shown over the file's size. longest_stall_ms is the
+// longest time the window's event loop did not turn between the first paint and the journal shown
+// (a timer asks every 5 ms): how long the window would not answer the user.
 //
 //   build/bin/velmora_bench_startup                  all sizes
 //   build/bin/velmora_bench_startup --child DIR FD   one start (used by the rounds themselves)
@@ -16,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -24,6 +30,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "journal_generator.h"
 #include "vlm_Application.h"
@@ -55,6 +62,11 @@ public:
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() == QEvent::Paint && !FSeen) {
       FSeen = true;
+      FSince.start();
+      connect(&FTicks, &QTimer::timeout, this, [this] {
+        FLongest = std::max(FLongest, FSince.restart());
+      });
+      FTicks.start(5);
       QTimer::singleShot(0, [this] {
         Tell();
         if (!FWindow.DefaultJournalsPending()) return Shown();
@@ -73,7 +85,8 @@ private:
     getrusage(RUSAGE_SELF, &usage);
     const long long micros = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000LL +
                              usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
-    const std::string text = std::to_string(micros) + " " + std::to_string(usage.ru_maxrss) + "\n";
+    const std::string text = std::to_string(micros) + " " + std::to_string(usage.ru_maxrss) + " " +
+                             std::to_string(std::max(FLongest, FSince.isValid() ? FSince.elapsed() : 0)) + "\n";
     if (write(FFd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::_Exit(4);
   }
   void Shown() {
@@ -84,6 +97,9 @@ private:
   int FFd;
   Tfrm_MainForm& FWindow;
   bool FSeen = false;
+  QTimer FTicks;
+  QElapsedTimer FSince;
+  qint64 FLongest = 0;
 };
 
 // What the program's main() does before its event loop, on the offscreen platform.
@@ -155,12 +171,32 @@ std::string PrepareLibrary(int years) {
 }
 
 std::string gSelf;
+std::map<int64_t, std::vector<double>> gShown, gPeer;  // years -> each round's shown_ms and pugixml's load
+
+// pugixml's load of `file` in a fresh process, in ms; 0 when velmora_bench_xml is not there.
+double PugixmlLoad(const std::string& file) {
+  const std::string peer = gSelf.substr(0, gSelf.rfind('/') + 1) + "velmora_bench_xml";
+  if (access(peer.c_str(), X_OK) != 0) return 0;
+  FILE* out = popen(("'" + peer + "' --once pugixml '" + file + "'").c_str(), "r");
+  if (!out) return 0;
+  double ms = 0;
+  if (std::fscanf(out, "%lf", &ms) != 1) ms = 0;
+  pclose(out);
+  return ms;
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
 
 struct TStart {
   double Seconds = 0;     // from starting the process to its first paint
   double CpuSeconds = 0;  // the process's processor time until then
   double PeakKiB = 0;     // the process's peak resident memory until then
   double ShownSeconds = 0, ShownPeakKiB = 0;  // the same to the default journal shown
+  double LongestStallMs = 0;  // between the first paint and the journal shown
 };
 
 // One start in a fresh process.
@@ -201,15 +237,17 @@ TStart StartOnce(const std::string& dir) {
   const double micros = static_cast<double>(std::strtoll(p, &rest, 10));
   const double peak = static_cast<double>(std::strtoll(rest, &rest, 10));
   std::strtoll(rest, &rest, 10);
-  const double shownPeak = static_cast<double>(std::strtoll(rest, nullptr, 10));
+  std::strtoll(rest, &rest, 10);
+  const double shownPeak = static_cast<double>(std::strtoll(rest, &rest, 10));
+  const double stall = static_cast<double>(std::strtoll(rest, nullptr, 10));
   return {std::chrono::duration<double>(painted - start).count(), micros / 1e6, peak,
-          std::chrono::duration<double>(shown - start).count(), shownPeak};
+          std::chrono::duration<double>(shown - start).count(), shownPeak, stall};
 }
 
 void StartUp(benchmark::State& state) {
   const std::string dir = PrepareLibrary(static_cast<int>(state.range(0)));
   StartOnce(dir);  // the files into the page cache, as for a user who starts the program again
-  double cpu = 0, peak = 0, shown = 0, shownPeak = 0;
+  double cpu = 0, peak = 0, shown = 0, shownPeak = 0, stall = 0;
   for (auto _ : state) {
     const TStart once = StartOnce(dir);
     state.SetIterationTime(once.Seconds);
@@ -217,7 +255,19 @@ void StartUp(benchmark::State& state) {
     peak += once.PeakKiB;
     shown += once.ShownSeconds;
     shownPeak += once.ShownPeakKiB;
+    stall = std::max(stall, once.LongestStallMs);
+    state.PauseTiming();
+    gShown[state.range(0)].push_back(once.ShownSeconds * 1000);
+    gPeer[state.range(0)].push_back(PugixmlLoad(dir + "journals/journal.xml"));
+    state.ResumeTiming();
   }
+  state.counters["longest_stall_ms"] = stall;
+  const double pugixml = Median(gPeer[state.range(0)]);
+  state.counters["pugixml_ms"] = pugixml;
+  if (pugixml > 0) state.counters["shown_over_pugixml"] = Median(gShown[state.range(0)]) / pugixml;
+  state.counters["peak_over_file"] = benchmark::Counter(
+      shownPeak * 1024 / static_cast<double>(QFileInfo(QString::fromStdString(dir + "journals/journal.xml")).size()),
+      benchmark::Counter::kAvgIterations);
   state.counters["cpu_ms"] = benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
   state.counters["peak_rss_mib"] = benchmark::Counter(peak / 1024, benchmark::Counter::kAvgIterations);
   state.counters["shown_ms"] = benchmark::Counter(shown * 1000, benchmark::Counter::kAvgIterations);
@@ -227,6 +277,7 @@ BENCHMARK(StartUp)
     ->Arg(1)
     ->Arg(10)
     ->Arg(50)
+    ->Arg(100)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->Iterations(1)

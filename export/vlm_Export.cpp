@@ -5,11 +5,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QPageLayout>
-#include <QPdfWriter>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include "vlm_ExportPdf.h"
 #include "vlm_ExportWriters.h"
 #include "vlm_Resources.h"
 
@@ -53,15 +52,6 @@ private:
   QString FFinal, FAside;
   bool FSwapped = false;
 };
-TExportResult WritePdf(const TExportContent& content, const TExportOptions& options, QIODevice& file) {
-  QPdfWriter pdf(&file);  // finishes the file when it goes
-  pdf.setTitle(content.Title);
-  pdf.setCreator(Res(res::AppTitle));
-  pdf.setResolution(300);
-  pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 18, 20, 15),
-                                QPageLayout::Millimeter));
-  return PaintPages(content, pdf, options);
-}
 }  // namespace
 
 std::optional<TExportFormat> ExportFormatOfName(const QString& name) {

@@ -98,6 +98,8 @@ private:
   using TPlace = TSpan (TVLGraph::*)(const TRect& plot, const TLabel& label);
 
   std::vector<TLabel> Labels(const TGraphAxis& axis, double lo, double hi, const std::string& format) const;
+  // How many labels LongerSteps would make, without making them.
+  int LongerStepCount(const TGraphAxis& axis, double multiple, double lo, double hi) const;
   // Every `multiple`-th step of the axis, from a multiple of that longer step; the same limits.
   std::vector<TLabel> LongerSteps(const TGraphAxis& axis, double multiple, double lo, double hi,
                                   const std::string& format) const;

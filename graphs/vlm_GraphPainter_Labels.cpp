@@ -29,6 +29,20 @@ std::vector<TVLGraph::TLabel> TVLGraph::LongerSteps(const TGraphAxis& axis, doub
   return labels;
 }
 
+int TVLGraph::LongerStepCount(const TGraphAxis& axis, double multiple, double lo, double hi) const {
+  int count = 0;
+  const double step = axis.Step * multiple;
+  const double last = axis.Count > 0 && axis.Count <= kMaxLabelTries ? axis.Start + (axis.Count - 1) * axis.Step
+                                                                      : std::numeric_limits<double>::infinity();
+  const double first = std::ceil(axis.Start / step) * step;
+  for (int i = 0; i < kMaxLabelTries; ++i) {
+    const double v = first + i * step;
+    if (v > hi || v > last) break;
+    if (v >= lo) ++count;
+  }
+  return count;
+}
+
 bool TVLGraph::Apart(const std::vector<TLabel>& labels, const TRect& plot, TPlace place) {
   std::vector<TSpan> spans;
   for (const TLabel& l : labels) spans.push_back((this->*place)(plot, l));
@@ -41,14 +55,19 @@ bool TVLGraph::Apart(const std::vector<TLabel>& labels, const TRect& plot, TPlac
 std::vector<TVLGraph::TLabel> TVLGraph::Fitting(const TGraphAxis& axis, double lo, double hi, const std::string& format,
                                                 std::vector<TLabel> labels, const TRect& plot, TPlace place) {
   if (labels.size() < 2 || Apart(labels, plot, place)) return labels;
+  // Labels of a step that cannot be apart are not made: on an axis of thousands of nights that
+  // would be a thousand numbers formatted and measured for each step tried. They cannot be apart
+  // when, at half the narrowest label's extent each, they need more than twice the plot's size.
+  int narrowest = std::numeric_limits<int>::max();
+  for (const TLabel& l : labels) narrowest = std::min(narrowest, (this->*place)(plot, l).Extent);
+  const double room = 2.0 * std::max(plot.Right - plot.Left, plot.Bottom - plot.Top) + 200;
   // Every 2nd, 5th, 10th, 20th, ... step, while two labels still fall within the range.
-  const double pixels = std::max({plot.Right - plot.Left, plot.Bottom - plot.Top, 1});
   if (axis.Step > 0 && std::isfinite(axis.Step))
     for (int i = 0;; ++i) {
       const double multiple = (i % 3 == 0 ? 2 : i % 3 == 1 ? 5 : 10) * std::pow(10.0, i / 3);
       if (!(axis.Step * multiple <= hi - lo) || i > kMaxThinning) break;
-      // A step that leaves more labels than the side has pixels cannot fit: not worth formatting.
-      if ((hi - lo) / (axis.Step * multiple) > pixels) continue;
+      const int count = LongerStepCount(axis, multiple, lo, hi);
+      if (count >= 2 && (count - 1) * (narrowest / 2.0 + kLabelGap) > room) continue;
       std::vector<TLabel> longer = LongerSteps(axis, multiple, lo, hi, format);
       if (longer.size() < 2) break;
       if (Apart(longer, plot, place)) return longer;

@@ -90,9 +90,15 @@ void TImageCanvas::TextOut(int x, int y, const std::string& text) {
 }
 
 std::string TImageCanvas::FormatNumber(const std::string& format, double value) {
+  // An axis of thousands of nights formats thousands of labels: the separators are looked up once
+  // for each locale.
   const QLocale locale;
-  return FormatFloat(format, value, SeparatorBytes(locale.groupSeparator(), ","),
-                     SeparatorBytes(locale.decimalPoint(), "."));
+  if (FGroupSeparator.empty() || locale != FSeparatorsLocale) {
+    FSeparatorsLocale = locale;
+    FGroupSeparator = SeparatorBytes(locale.groupSeparator(), ",");
+    FDecimalPoint = SeparatorBytes(locale.decimalPoint(), ".");
+  }
+  return FormatFloat(format, value, FGroupSeparator, FDecimalPoint);
 }
 
 TColor TImageCanvas::ColorToRGB(TColor color) const {

@@ -8,9 +8,11 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLocale>
 #include <QString>
 #include <QStringDecoder>
 #include <memory>
+#include <string>
 
 #include "tarvek_Canvas.h"
 
@@ -44,4 +46,6 @@ private:
   QStringDecoder FDecoder;
   TFont FMetricsFont;
   std::unique_ptr<QFontMetrics> FMetrics;
+  std::string FGroupSeparator, FDecimalPoint;  // of the locale, as Windows-1251; empty until first needed
+  QLocale FSeparatorsLocale;
 };

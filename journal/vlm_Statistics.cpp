@@ -23,8 +23,16 @@ TJournalCounts CountJournal(const TXMLNode& journalRoot) {
       ++dreams;
       const TXMLNode* properties = child->FindNode(tagProperties);
       if (!properties) continue;
-      for (int k = 0; k < kLabelCount; ++k)
-        if (properties->GetAttribute(attrLabels[k]) == litTrue) ++counts.LabelCounts[static_cast<std::size_t>(k)];
+      // One pass over the attributes without copying their values (a journal of decades has
+      // tens of thousands of dreams); the first of a label's attributes counts, as GetAttribute's.
+      std::array<bool, kLabelCount> seen{};
+      for (const TXMLAttribute& attribute : properties->Attributes)
+        for (std::size_t k = 0; k < kLabelCount; ++k)
+          if (!seen[k] && attribute.Name == attrLabels[k]) {
+            seen[k] = true;
+            if (attribute.Value == litTrue) ++counts.LabelCounts[k];
+            break;
+          }
     }
     counts.DreamsPerDay.push_back(dreams);
     counts.Total += dreams;

@@ -38,6 +38,13 @@ TEST(JournalCounts, DaysDreamsAndLabelsAsTheTreeShowsThem) {
   EXPECT_EQ(counts.LabelCounts, (std::array<int, 4>{1, 1, 0, 2}));  // "TRUE" is not "true"
 }
 
+TEST(JournalCounts, ALabelWrittenTwiceCountsAsItsFirstValue) {
+  auto doc = Parse("<velmora><day name=\"1\"><experience number=\"1\">"
+                   "<properties label3=\"false\" label3=\"true\" label4=\"true\" label4=\"true\" />"
+                   "</experience></day></velmora>\r\n");
+  EXPECT_EQ(CountJournal(*doc->Root).LabelCounts, (std::array<int, 4>{0, 0, 0, 1}));
+}
+
 TEST(JournalCounts, EmptyJournalAndDaysWithoutDreams) {
   auto empty = Parse("<velmora />\r\n");
   const TJournalCounts none = CountJournal(*empty->Root);
