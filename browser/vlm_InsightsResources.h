@@ -82,6 +82,8 @@ inline constexpr const char* ThemesBefore = "Раньше";
 inline constexpr const char* ThemesInGroup = "С меткой";
 inline constexpr const char* ThemesOutside = "Без метки";
 inline constexpr const char* ThemesClickHint = "Щелчок ищет это слово во всех его формах";
+inline constexpr const char* ThemesExcludeNone = "Не считать темой";
+inline constexpr const char* ThemesIncludeNone = "Снова считать темой";
 // %1 the word.
 inline constexpr const char* ThemesExclude = "Не считать темой: \"%1\"";
 inline constexpr const char* ThemesExcluded = "Не считаются темами:";

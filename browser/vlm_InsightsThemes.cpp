@@ -95,7 +95,7 @@ TThemesPanel::TThemesPanel(QWidget* parent) : QWidget(parent) {
   connect(tbl_Themes, &QTableWidget::currentCellChanged, this, [this](int current) {
     const QTableWidgetItem* word = current >= 0 ? tbl_Themes->item(current, 0) : nullptr;
     btn_Exclude->setEnabled(word != nullptr);
-    btn_Exclude->setText(word ? Text(res::ThemesExclude).arg(word->text()) : Text(res::ThemesExclude).arg(QString()));
+    btn_Exclude->setText(word ? Text(res::ThemesExclude).arg(word->text()) : Text(res::ThemesExcludeNone));
   });
   connect(btn_Exclude, &QPushButton::clicked, this, [this] {
     const QTableWidgetItem* word = tbl_Themes->currentRow() >= 0 ? tbl_Themes->item(tbl_Themes->currentRow(), 0) : nullptr;
@@ -107,7 +107,7 @@ TThemesPanel::TThemesPanel(QWidget* parent) : QWidget(parent) {
   });
   connect(lst_Excluded, &QListWidget::currentRowChanged, this, [this](int current) {
     btn_Include->setEnabled(current >= 0);
-    btn_Include->setText(Text(res::ThemesInclude).arg(current >= 0 ? lst_Excluded->item(current)->text() : QString()));
+    btn_Include->setText(current >= 0 ? Text(res::ThemesInclude).arg(lst_Excluded->item(current)->text()) : Text(res::ThemesIncludeNone));
   });
   connect(btn_Include, &QPushButton::clicked, this, [this] {
     const int row = lst_Excluded->currentRow();
@@ -116,8 +116,8 @@ TThemesPanel::TThemesPanel(QWidget* parent) : QWidget(parent) {
     words.erase(words.begin() + row);
     emit ExclusionsEdited(words);
   });
-  btn_Exclude->setText(Text(res::ThemesExclude).arg(QString()));
-  btn_Include->setText(Text(res::ThemesInclude).arg(QString()));
+  btn_Exclude->setText(Text(res::ThemesExcludeNone));
+  btn_Include->setText(Text(res::ThemesIncludeNone));
 }
 
 QTableWidget* TThemesPanel::Table(const QStringList& headers) {

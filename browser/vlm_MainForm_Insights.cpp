@@ -43,8 +43,9 @@ void Tfrm_MainForm::CreateInsights() {
   btn_Insights->setFocusPolicy(Qt::TabFocus);
   const QKeySequence key(Qt::CTRL | Qt::Key_I);
   btn_Insights->setToolTip(Text(res::HintInsights));
-  // Beside the bevel's end, in the row of the creation buttons.
-  FToolsLayout->Place(btn_Insights, QRect(172, 41, 22, 22), akLeftTop, QSize(kTreeWidth + 3 + kDesignWorkWidth, kToolsHeight));
+  // After the delete button, in the row of the creation buttons, narrow enough to end where the
+  // banner begins at the window's least width.
+  FToolsLayout->Place(btn_Insights, QRect(170, 41, 19, 22), akLeftTop, QSize(kTreeWidth + 3 + kDesignWorkWidth, kToolsHeight));
   btn_Insights->raise();
   connect(btn_Insights, &QToolButton::clicked, this, [this] { Run([this] { OpenInsights(); }); });
   auto* shortcut = new QShortcut(key, this);
