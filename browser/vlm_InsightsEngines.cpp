@@ -68,15 +68,27 @@ void TInsightsEngines::EntryChanged(const TXMLNode* element) {
 }
 
 void TInsightsEngines::ChildrenChanged(const TXMLNode* parent, const TXMLNode* child) {
-  if (Find(parent)) {  // a journal's nights
+  if (Find(parent)) {  // a journal's nights: `child` may be the one after a night removed
     if (!child) {
       for (const auto& night : parent->Children) PlaceNight(parent, *night);
       JournalChanged(parent);
-    } else if (parent->IndexOfChild(child) >= 0) {
-      PlaceNight(parent, *child);
-      NightChanged(parent, *child);
-    } else {
-      NightRemoved(parent, child);
+      return;
+    }
+    // The nights no longer there (their dreams' places go with the journal's next reading) ...
+    std::vector<const TXMLNode*> gone;
+    for (const auto& [node, place] : FPlaces)
+      if (place.Root == parent && !place.Night && parent->IndexOfChild(node) < 0) gone.push_back(node);
+    for (const TXMLNode* night : gone) {
+      NightRemoved(parent, night);
+      FPlaces.erase(night);
+    }
+    // ... and those new or moved.
+    for (const auto& night : parent->Children) {
+      if (night->Name != tagDay) continue;
+      if (night.get() == child || !FPlaces.contains(night.get())) {
+        PlaceNight(parent, *night);
+        NightChanged(parent, *night);
+      }
     }
     return;
   }

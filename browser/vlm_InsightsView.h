@@ -54,6 +54,7 @@ public:
   void NarrowTo(int first, int last);
   // The period of the charts now (the one chosen by hand, or the one the width gives).
   TPeriod Period() const { return FShownPeriod; }
+  const TSeries& Series() const { return FSeries; }
   TInsightsEngines& Engines() { return *FEngines; }
   // Today as a day number (injectable for tests).
   std::function<int()> Today;

@@ -88,6 +88,34 @@ TEST_F(InsightsViewTest, FollowsTheScopeSelectedInTheTree) {
   EXPECT_TRUE(View().lbl_Scope->text().contains(QStringLiteral("J3")));
 }
 
+TEST_F(InsightsViewTest, FollowsEditsOfTheJournals) {
+  Open();
+  OpenOn(QStringLiteral("J1"));
+  auto lucid = [this] {
+    int dreams = 0;
+    for (const TBucket& bucket : View().Series().Buckets) dreams += bucket.Labels[0];
+    return dreams;
+  };
+  ASSERT_EQ(lucid(), 2);
+  ClickItem(Item(QStringLiteral("2. Кот и дом")));
+  Editors().box_Label1->click();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(lucid(), 3);
+  ClickItem(Item(QStringLiteral("09.09.03")));
+  Ui.Confirmations = {{true, false}};
+  QTest::mouseClick(Form->btn_Delete, Qt::LeftButton);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(DreamsShown(), 3);
+  Form->TakeStep(false);  // the night comes back
+  QCoreApplication::processEvents();
+  EXPECT_EQ(DreamsShown(), 4);
+  ClickItem(Item(QStringLiteral("05.03.01")));
+  Ui.NewElements = {{true, QStringLiteral("5"), QStringLiteral("Новый")}};
+  QTest::mouseClick(Form->btn_Tool_04, Qt::LeftButton);  // a new dream in the night
+  QCoreApplication::processEvents();
+  EXPECT_EQ(DreamsShown(), 5);
+}
+
 TEST_F(InsightsViewTest, NamesTheLabelLinesWithTheLibrarysCaptions) {
   Open();
   OpenOn(QStringLiteral("J1"));
