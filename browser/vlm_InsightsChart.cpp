@@ -5,7 +5,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
-#include <QToolTip>
+#include <QLabel>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -39,7 +39,19 @@ TOverTimeChart::TOverTimeChart(TKind kind, QWidget* parent) : QChartView(parent)
   auto* chart = new QChart;
   setChart(chart);
   setRenderHint(QPainter::Antialiasing);
-  setMouseTracking(true);
+  viewport()->setMouseTracking(true);  // hovering shows a period's figures without a button held
+  // The figures of the period under the pointer, drawn as a tool tip is but inside the chart, so
+  // that they follow the pointer from period to period.
+  lbl_Hover = new QLabel(viewport());
+  lbl_Hover->setObjectName(QStringLiteral("lbl_Hover"));
+  lbl_Hover->setTextFormat(Qt::PlainText);
+  lbl_Hover->setForegroundRole(QPalette::ToolTipText);
+  lbl_Hover->setBackgroundRole(QPalette::ToolTipBase);
+  lbl_Hover->setAutoFillBackground(true);
+  lbl_Hover->setFrameShape(QFrame::Box);
+  lbl_Hover->setMargin(4);
+  lbl_Hover->setAttribute(Qt::WA_TransparentForMouseEvents);
+  lbl_Hover->hide();
   chart->setMargins(QMargins(4, 4, 4, 4));
   chart->legend()->setAlignment(Qt::AlignBottom);
   FDateAxis = new QCategoryAxis(chart);
@@ -185,16 +197,30 @@ QPoint TOverTimeChart::ViewportPos(int day) const {
 }
 
 void TOverTimeChart::mouseMoveEvent(QMouseEvent* event) {
-  const auto bucket = BucketAt(event->position().toPoint());
+  const QPoint at = event->position().toPoint();
+  const auto bucket = BucketAt(at);
   if (bucket) {
-    QToolTip::showText(event->globalPosition().toPoint(),
-                       PeriodFigures(FSeries, *bucket, FLabels) + QLatin1Char('\n') + Text(res::HoverClick), viewport());
+    lbl_Hover->setText(PeriodFigures(FSeries, *bucket, FLabels) + QLatin1Char('\n') + Text(res::HoverClick));
+    lbl_Hover->adjustSize();
+    // Beside the pointer, inside the chart: left of it near the right edge, above it near the bottom.
+    const QSize size = lbl_Hover->size(), room = viewport()->size();
+    QPoint place = at + QPoint(16, 16);
+    if (place.x() + size.width() > room.width()) place.rx() = at.x() - 16 - size.width();
+    if (place.y() + size.height() > room.height()) place.ry() = at.y() - 16 - size.height();
+    lbl_Hover->move(std::max(0, place.x()), std::max(0, place.y()));
+    lbl_Hover->show();
+    lbl_Hover->raise();
     viewport()->setCursor(Qt::PointingHandCursor);
   } else {
-    QToolTip::hideText();
+    lbl_Hover->hide();
     viewport()->unsetCursor();
   }
   QChartView::mouseMoveEvent(event);
+}
+
+void TOverTimeChart::leaveEvent(QEvent* event) {
+  lbl_Hover->hide();
+  QChartView::leaveEvent(event);
 }
 
 void TOverTimeChart::mousePressEvent(QMouseEvent* event) {

@@ -13,6 +13,7 @@
 #include "vlm_InsightsAxis.h"
 
 class QAreaSeries;
+class QLabel;
 class QCategoryAxis;
 class QLineSeries;
 class QValueAxis;
@@ -41,6 +42,7 @@ public:
   std::optional<std::size_t> BucketAt(QPoint viewportPos) const;
   // Where a day is drawn, in the viewport (for tests and tips).
   QPoint ViewportPos(int day) const;
+  QLabel* lbl_Hover = nullptr;  // the figures of the period under the pointer
 
 signals:
   void PeriodClicked(int start, int next);
@@ -49,6 +51,7 @@ protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
 private:
   // The date labels for the plot's width now.

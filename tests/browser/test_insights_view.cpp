@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QLabel>
+#include <QMouseEvent>
 
 #include "vlm_InsightsAxis.h"
 #include "vlm_InsightsRecall.h"
@@ -126,13 +128,19 @@ TEST_F(InsightsViewTest, NamesTheLabelLinesWithTheLibrarysCaptions) {
   EXPECT_TRUE(shown.contains(QStringLiteral("Астрал")));
 }
 
-TEST_F(InsightsViewTest, ClickingAPeriodNarrowsTheRangeToIt) {
+TEST_F(InsightsViewTest, HoveringShowsAPeriodsFiguresAndClickingNarrowsTheRangeToIt) {
   Open();
   OpenOn(QStringLiteral("J1"));
   View().cmb_Period->setCurrentIndex(4);  // by years
   emit View().cmb_Period->activated(4);
   ASSERT_EQ(View().Period(), TPeriod::Year);
   const int june2002 = DayOfDate(QDate(2002, 6, 7));
+  QWidget* chart = View().cht_Counts->viewport();
+  const QPoint at = View().cht_Counts->ViewportPos(june2002);
+  QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(chart, &move);
+  EXPECT_TRUE(View().cht_Counts->lbl_Hover->isVisible());
+  EXPECT_TRUE(View().cht_Counts->lbl_Hover->text().startsWith(QStringLiteral("2002 год\nСновидения: 2\n")));
   QTest::mouseClick(View().cht_Counts->viewport(), Qt::LeftButton, {}, View().cht_Counts->ViewportPos(june2002));
   const TDateRange range = View().Range();
   EXPECT_EQ(range.From, DayOfDate(QDate(2002, 1, 1)));
