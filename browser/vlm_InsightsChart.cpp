@@ -109,6 +109,7 @@ QLineSeries* TOverTimeChart::AddLine(const QColor& colour, Qt::PenStyle style) {
 void TOverTimeChart::Show(const TSeries& series, const TLabelNames& labels) {
   FSeries = series;
   FLabels = labels;
+  lbl_Hover->hide();  // its figures were of the series before
   const auto& buckets = FSeries.Buckets;
   const QString periods = PeriodsText(series.Period);
   chart()->setTitle(Text(FKind == Counts ? res::ChartDreamsOverTime : res::ChartEnergyOverTime).arg(periods));

@@ -111,6 +111,10 @@ void TInsightsView::CreateControls() {
     });
   connect(cmb_Period, &QComboBox::activated, this, [this] { Handle([this] { RefreshSeries(); }); });
   connect(dte_Night, &QDateEdit::dateChanged, this, [this] { Handle([this] { RefreshOnThisNight(); }); });
+  connect(lst_OnThisNight, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    const auto* experience = reinterpret_cast<const TXMLNode*>(item->data(Qt::UserRole).value<quintptr>());
+    if (experience && OpenDream) Handle([&] { OpenDream(experience); });
+  });
   for (TOverTimeChart* chart : {cht_Counts, cht_Energy})
     connect(chart, &TOverTimeChart::PeriodClicked, this, [this](int start, int next) { Handle([=, this] { NarrowTo(start, next - 1); }); });
   connect(pnl_Themes, &TThemesPanel::WordClicked, this, [this](const QString& word) {
@@ -259,10 +263,12 @@ void TInsightsView::RefreshOnThisNight() {
     if (!experience || !date) continue;
     const TXMLNode* root = FEngines->RootOf(dream.Journal);
     const auto journal = std::find_if(FJournals.begin(), FJournals.end(), [root](const TScopeJournal& j) { return j.Root == root; });
-    lst_OnThisNight->addItem(Text(res::OnThisNightItem)
-                                 .arg(DateOfDay(*date).toString(Text(res::InsightsDateFormat)),
-                                      FromCp(experience->GetAttribute(attrNumber)), FromCp(experience->GetAttribute(attrTitle)),
-                                      journal == FJournals.end() ? QString() : journal->Caption));
+    auto* item = new QListWidgetItem(Text(res::OnThisNightItem)
+                                         .arg(DateOfDay(*date).toString(Text(res::InsightsDateFormat)),
+                                              FromCp(experience->GetAttribute(attrNumber)), FromCp(experience->GetAttribute(attrTitle)),
+                                              journal == FJournals.end() ? QString() : journal->Caption),
+                                     lst_OnThisNight);
+    item->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(experience)));
   }
   if (!lst_OnThisNight->count()) lst_OnThisNight->addItem(Text(res::OnThisNightNone));
 }

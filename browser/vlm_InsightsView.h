@@ -63,6 +63,8 @@ public:
   // run inside the window's error boundary.
   std::function<void(const QString& word)> SearchWord;
   std::function<void(const std::vector<std::string>& words)> ExclusionsChosen;
+  // A dream of this night in an earlier year activated (double click, Enter): shown in the tree.
+  std::function<void(const TXMLNode* experience)> OpenDream;
   std::function<bool(const std::function<void()>& handler)> Run;
 
   QLabel* lbl_Scope = nullptr;

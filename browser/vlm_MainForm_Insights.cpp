@@ -85,6 +85,15 @@ void Tfrm_MainForm::OpenInsights() {
     FInsights->Run = [this](const std::function<void()>& handler) { return Run(handler); };
     FInsights->SearchWord = [this](const QString& word) { SearchForWord(word); };
     FInsights->ExclusionsChosen = [this](const std::vector<std::string>& words) { FCore->SetThemeExclusions(words); };
+    FInsights->OpenDream = [this](const TXMLNode* experience) {
+      const QModelIndex row = FTreeModel->FindAnywhere(experience);
+      if (!row.isValid()) return;
+      tre_Directory->ExpandAncestors(row);
+      tre_Directory->setCurrentIndex(row);
+      tre_Directory->scrollTo(row);
+      activateWindow();
+      raise();
+    };
     TLabelNames labels;
     for (int n = 0; n < kLabelCount; ++n) {
       labels.Captions[static_cast<std::size_t>(n)] = pnl_WorkArea->LabelCaption(n + 1);

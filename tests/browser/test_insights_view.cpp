@@ -118,6 +118,18 @@ TEST_F(InsightsViewTest, FollowsEditsOfTheJournals) {
   EXPECT_EQ(DreamsShown(), 5);
 }
 
+TEST_F(InsightsViewTest, ListsTheDreamsOfThisNightInEarlierYearsAndOpensOne) {
+  Open();
+  OpenOn(QStringLiteral("A"));
+  View().dte_Night->setDate(QDate(2005, 6, 7));
+  QListWidget* list = View().lst_OnThisNight;
+  ASSERT_EQ(list->count(), 2);  // the night of 07.06.02, not that of 09.09.03 nor those of other dates
+  EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("07.06.2002")));
+  emit list->itemActivated(list->item(1));
+  ASSERT_TRUE(CurrentItem().text().contains(QStringLiteral(". Кот ")));  // a dream's row: "number. title"
+  EXPECT_TRUE(list->item(1)->text().contains(CurrentItem().text()));
+}
+
 TEST_F(InsightsViewTest, NamesTheLabelLinesWithTheLibrarysCaptions) {
   Open();
   OpenOn(QStringLiteral("J1"));
