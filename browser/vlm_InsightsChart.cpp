@@ -83,14 +83,20 @@ TOverTimeChart::TOverTimeChart(TKind kind, QWidget* parent) : QChartView(parent)
     FValueAxis->setLabelFormat(QStringLiteral("%.1f"));
     chart->legend()->hide();
   }
-  // A click on a legend entry shows or hides its line.
+  // A click on a legend entry shows or hides its line; the scale follows the lines shown, so that
+  // the labels' lines fill the chart once the dreams and nights are hidden.
   for (QLegendMarker* marker : chart->legend()->markers())
-    connect(marker, &QLegendMarker::clicked, this, [marker] {
-      marker->series()->setVisible(!marker->series()->isVisible());
+    connect(marker, &QLegendMarker::clicked, this, [this, marker] {
+      QAbstractSeries* series = marker->series();
+      const bool hide = !FHidden.contains(series);
+      if (hide) FHidden.insert(series);
+      else FHidden.erase(series);
+      series->setVisible(!hide);
       marker->setVisible(true);
       QFont font = marker->font();
-      font.setStrikeOut(!marker->series()->isVisible());
+      font.setStrikeOut(hide);
       marker->setFont(font);
+      if (FKind == Counts) ScaleCounts();
     });
   connect(chart, &QChart::plotAreaChanged, this, [this] { PlaceTicks(); });
 }
@@ -121,11 +127,9 @@ void TOverTimeChart::Show(const TSeries& series, const TLabelNames& labels) {
     std::array<QList<QPointF>, kLabelCount> perLabel;
     top.reserve(static_cast<qsizetype>(buckets.size() * 2));
     nights.reserve(static_cast<qsizetype>(buckets.size()));
-    int highest = 0;
     for (const TBucket& b : buckets) {
       top << QPointF(b.Start, b.Dreams) << QPointF(b.Next, b.Dreams);
       nights << QPointF(centre(b), b.Nights);
-      highest = std::max(highest, b.Dreams);
       for (std::size_t n = 0; n < perLabel.size(); ++n) perLabel[n] << QPointF(centre(b), b.Labels[n]);
     }
     FDreamsTop->replace(top);
@@ -135,13 +139,10 @@ void TOverTimeChart::Show(const TSeries& series, const TLabelNames& labels) {
       FLabelLines[n]->setName(labels.Captions[n]);
       FLabelLines[n]->replace(perLabel[n]);
       FLabelLines[n]->setPointsVisible(marked);
-      FLabelLines[n]->setVisible(labels.InUse[n]);
+      FLabelLines[n]->setVisible(labels.InUse[n] && !FHidden.contains(FLabelLines[n]));
       for (QLegendMarker* marker : chart()->legend()->markers(FLabelLines[n])) marker->setVisible(labels.InUse[n]);
     }
-    const int step = NiceStep(highest, 5);
-    FValueAxis->setTickAnchor(0);
-    FValueAxis->setTickInterval(step);
-    FValueAxis->setRange(0, std::max(step, (highest + step - 1) / step * step));
+    ScaleCounts();
   } else {
     QList<QPointF> energy;
     for (const TBucket& b : buckets)
@@ -153,6 +154,20 @@ void TOverTimeChart::Show(const TSeries& series, const TLabelNames& labels) {
   else FDateAxis->setRange(buckets.front().Start, buckets.back().Next);
   FTicksWidth = -1;
   PlaceTicks();
+}
+
+void TOverTimeChart::ScaleCounts() {
+  int highest = 0;
+  for (const TBucket& b : FSeries.Buckets) {
+    if (FDreams->isVisible()) highest = std::max(highest, b.Dreams);
+    if (FNights->isVisible()) highest = std::max(highest, b.Nights);
+    for (std::size_t n = 0; n < FLabelLines.size(); ++n)
+      if (FLabelLines[n]->isVisible()) highest = std::max(highest, b.Labels[n]);
+  }
+  const int step = NiceStep(highest, 5);
+  FValueAxis->setTickAnchor(0);
+  FValueAxis->setTickInterval(step);
+  FValueAxis->setRange(0, std::max(step, (highest + step - 1) / step * step));
 }
 
 int TOverTimeChart::PlotWidth() const {

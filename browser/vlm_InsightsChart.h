@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "vlm_Insights.h"
@@ -57,6 +58,8 @@ private:
   // The date labels for the plot's width now.
   void PlaceTicks();
   QLineSeries* AddLine(const QColor& colour, Qt::PenStyle style = Qt::SolidLine);
+  // The count axis from 0 to the highest value of the lines shown.
+  void ScaleCounts();
 
   TKind FKind;
   TSeries FSeries;
@@ -71,4 +74,5 @@ private:
   std::vector<TDateTick> FTicks;
   double FTicksWidth = -1;
   std::optional<std::size_t> FPressed;
+  std::set<QAbstractSeries*> FHidden;  // hidden by a click on the legend
 };
