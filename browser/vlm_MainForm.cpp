@@ -182,6 +182,7 @@ void Tfrm_MainForm::ConnectHandlers() {
   ConnectActions();
   ConnectUndo();
   ConnectKeys();
+  CreateInsights();
   ConnectEditorPanel();
   CreateExportActions();
   ConnectRestore();

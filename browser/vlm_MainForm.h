@@ -51,6 +51,7 @@ class TDirectoryTree;
 class TLibraryModel;
 class TCalendarPanel;
 class TFileWatch;
+class TInsightsView;
 class TClickImage;
 class TSearchPanel;
 class TStatisticsView;
@@ -252,6 +253,12 @@ public:
   QToolButton* btn_Calendar = nullptr;
   TCalendarPanel* pnl_Calendar = nullptr;
 
+  // The insights view (vlm_MainForm_Insights.cpp, Ctrl+I): made when first opened, a window of
+  // its own following the tree's selection.
+  QToolButton* btn_Insights = nullptr;
+  TInsightsView* Insights() const { return FInsights; }
+  void OpenInsights();
+
   // Saving by itself (vlm_MainForm_Safety.cpp) and the dated backups it keeps.
   TAutoSave* AutoSave() const { return FAutoSave; }
   TBackupKeeper* Backups() const { return FBackups.get(); }
@@ -437,4 +444,12 @@ private:
   std::vector<QModelIndex> NightsOfCalendar(const QModelIndex& scope, bool load);
   QPersistentModelIndex FCalendarScope;
   bool FCalendarPending = false;
+  void CreateInsights();
+  void ScheduleInsightsScope();
+  void FollowInsightsScope();
+  // Opens the search panel with `word` typed in, as Ctrl+F and typing would.
+  void SearchForWord(const QString& word);
+  TInsightsView* FInsights = nullptr;  // a child window
+  QPersistentModelIndex FInsightsRow;  // the tree's row the view shows
+  bool FInsightsPending = false;
 };

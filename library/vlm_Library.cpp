@@ -10,6 +10,7 @@
 #include "vlm_Restore.h"
 #include "vlm_Search.h"
 #include "vlm_Settings.h"
+#include "vlm_ThemeExclusions.h"
 #include "vlm_Types.h"
 #include "xml_node.h"
 
@@ -204,6 +205,12 @@ void TLibrary::SetCredentials(const std::string& name, const std::string& passwo
     Root().SetAttribute(attrUserPassword, password);
   }
   if (!SamePart(before, CapturePart(Root(), {}))) MarkChanged(FDocument.get());
+}
+
+void TLibrary::SetThemeExclusions(const std::vector<std::string>& words) {
+  if (ReadThemeExclusions(Root()) == words) return;
+  Push(new TFieldCommand(*this, FDocument.get(), Root(), std::string(tagOptions), -1,
+                         [words](TXMLNode& root) { WriteThemeExclusions(root, words); }, Step(StepThemeExclusions)));
 }
 
 TXMLNode* TLibrary::AddCatalog(TXMLNode& parent, std::string_view name) {

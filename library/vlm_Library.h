@@ -81,6 +81,9 @@ public:
   void SetSearchWidth(int width);
   // Credentials already scrambled; empty `name` removes them.
   void SetCredentials(const std::string& name, const std::string& password);
+  // The words never counted as themes (vlm_ThemeExclusions.h): one step of the undo history, none
+  // when they are the same.
+  void SetThemeExclusions(const std::vector<std::string>& words);
 
   // Typed operations; each is one step of the undo history. `document` is the document that holds
   // the element changed (the library for catalogs and journal entries and their names).

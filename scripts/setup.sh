@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake g++ ninja-build make qt6-base-dev libgl1-mesa-dev libgtest-dev libgmock-dev
           libbenchmark-dev libpugixml-dev zlib1g-dev libzstd-dev fonts-wine fonts-texgyre qt6-translations-l10n
           pkg-config libhunspell-dev hunspell-ru hunspell-en-us fonts-dejavu-core libsodium-dev
-          libstemmer-dev qt6-image-formats-plugins qt6-charts-dev)
+          libstemmer-dev qt6-image-formats-plugins qt6-charts-dev libqt6opengl6-dev qt6-svg-dev)
 for what in "$@"; do
   case "$what" in
     run) packages+=(xvfb) ;;
