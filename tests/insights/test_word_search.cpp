@@ -34,6 +34,7 @@ TEST_F(WordSearch, AWordFindsItsFormsAPrefixItsBeginningsAQuotedWordItself) {
   EXPECT_EQ(Find("летать"), "2[летал]3[летал]4[летать]");
   EXPECT_EQ(Find("кот*"), "1[кот]2[кота]3[который]4[Котёнок]6[Кот-то]");
   EXPECT_EQ(Find("\"кота\""), "2[кота]");
+  EXPECT_EQ(Find("\"кот\""), "1[кот]");
   EXPECT_EQ(Find("котенок"), "4[Котёнок]");  // ё read as е
   EXPECT_EQ(Find("то"), "");                  // the end of "кто-то" is no word of its own
   EXPECT_EQ(Find("happiness dog"), "5[Happy]");  // English forms whose stem changes a letter
@@ -42,6 +43,7 @@ TEST_F(WordSearch, AWordFindsItsFormsAPrefixItsBeginningsAQuotedWordItself) {
 TEST_F(WordSearch, PhrasesWordsInAnyOrderAndFilters) {
   EXPECT_EQ(Find("\"рыжего кот\""), "");
   EXPECT_EQ(Find("\"рыжий кот\""), "1[Рыжий кот]");
+  EXPECT_EQ(Find("\"сон рыжий\""), "");  // not from the title ("Сон") on into the description
   EXPECT_EQ(Find("летал кот"), "2[кота]");  // every word, in any order, the earliest match shown
   TSearchFilter lucid;
   lucid.Labels[0] = lfYes;
@@ -52,6 +54,7 @@ TEST_F(WordSearch, PhrasesWordsInAnyOrderAndFilters) {
 TEST_F(WordSearch, TypingOnRefinesOnlyWhatCannotFindMore) {
   EXPECT_TRUE(TWordSearch(Cp("ко*")).Narrows(TWordSearch(Cp("кот* мост"))));
   EXPECT_TRUE(TWordSearch(Cp("ко*")).Narrows(TWordSearch(Cp("\"кота\""))));
+  EXPECT_TRUE(TWordSearch(Cp("кот")).Narrows(TWordSearch(Cp("мост кот"))));
   EXPECT_FALSE(TWordSearch(Cp("ко")).Narrows(TWordSearch(Cp("кот"))));  // forms of another word
   EXPECT_FALSE(TWordSearch(Cp("кот*")).Narrows(TWordSearch(Cp("ко*"))));
   TWordSearch wide(Cp("ко*"));
