@@ -1,6 +1,11 @@
 #include "vlm_WordSearch.h"
 
 #include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "vlm_Words.h"
 #include "xml_functions.h"
@@ -19,6 +24,51 @@ bool WordStartsAt(std::string_view text, std::size_t at) {
   if (before == '-') return false;
   return !(before == '\'' && IsLatinLetter(static_cast<unsigned char>(text[at - 2])) &&
            IsLatinLetter(static_cast<unsigned char>(text[at])));
+}
+
+// The first place in text[from, to) where `key` stands not right after a letter (a place a word
+// may begin) and `accept(place)` is true; `to` when there is none. Sixteen places at a time where
+// the processor can: most places of a short key lie inside words, and passing over them here keeps
+// a one-letter query about as fast as a long one.
+template <class Accept>
+std::size_t ScanWordStarts(std::string_view text, std::size_t from, std::size_t to, const std::string& key, Accept&& accept) {
+  const std::size_t n = key.size();
+  if (to < from + n) return to;
+  const char* base = text.data();
+  auto candidate = [&](std::size_t i) {
+    if (i > 0) {
+      const auto before = static_cast<unsigned char>(base[i - 1]);
+      if (before >= 0xC0 || IsLatinLetter(before)) return false;
+    }
+    return std::memcmp(base + i, key.data(), n) == 0 && accept(i);
+  };
+  std::size_t i = from;
+  if (i == 0) {
+    if (candidate(0)) return 0;
+    i = 1;
+  }
+#if defined(__SSE2__)
+  const __m128i first = _mm_set1_epi8(key.front()), last = _mm_set1_epi8(key.back());
+  const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+  auto inRange = [&](__m128i v, int lo, int count) {  // lo <= v < lo + count, unsigned
+    const __m128i shifted = _mm_xor_si128(_mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(lo))), bias);
+    return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(count - 128)));
+  };
+  for (; i + n - 1 + 16 <= to; i += 16) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i + n - 1));
+    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i - 1));
+    const __m128i letter = _mm_or_si128(_mm_or_si128(inRange(before, 'A', 26), inRange(before, 'a', 26)), inRange(before, 0xC0, 64));
+    const __m128i hit = _mm_andnot_si128(letter, _mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last)));
+    for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(hit)); m; m &= m - 1) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(m));
+      if (std::memcmp(base + at, key.data(), n) == 0 && accept(at)) return at;
+    }
+  }
+#endif
+  for (; i + n <= to; ++i)
+    if (candidate(i)) return i;
+  return to;
 }
 
 // Where the word beginning at `at` ends, as ForEachWord joins its parts.
@@ -75,38 +125,30 @@ bool TWordSearch::FindTerm(std::string_view text, std::size_t from, std::size_t 
   const std::string& key = FKeys[term];
   const std::size_t words = FQuery.Terms()[term].Words.size();
   const std::uint32_t firstBit = FQuery.FirstBit(term);
-  for (std::size_t pos = from; pos < to;) {
-    const char* found = FindBytes(text, pos, to, key);
-    if (!found) return false;
-    const auto begin = static_cast<std::size_t>(found - text.data());
-    pos = begin + 1;
-    if (!WordStartsAt(text, begin)) continue;
+  std::size_t end = 0;
+  const std::size_t begin = ScanWordStarts(text, from, to, key, [&](std::size_t place) {
+    if (!WordStartsAt(text, place)) return false;
     if (FChecks[term] != ckStem && words == 1) {
-      const std::size_t end = WordEnd(text, begin, to);
-      if (FChecks[term] == ckWhole && end != begin + key.size()) continue;
-      at = static_cast<std::uint32_t>(begin);
-      length = static_cast<std::uint32_t>(end - begin);
-      return true;
+      end = WordEnd(text, place, to);
+      return FChecks[term] == ckAny || end == place + key.size();
     }
     // The term's words one after the other, within one field (a 0 byte ends a field).
-    std::size_t wordBegin = begin, wordEnd = begin;
-    bool all = true;
-    for (std::size_t k = 0; k < words && all; ++k) {
+    std::size_t wordBegin = place;
+    for (std::size_t k = 0; k < words; ++k) {
       if (k > 0) {
-        wordBegin = wordEnd;
+        wordBegin = end;
         while (wordBegin < to && text[wordBegin] != '\0' && !InWord(static_cast<unsigned char>(text[wordBegin]))) ++wordBegin;
         if (wordBegin >= to || text[wordBegin] == '\0') return false;
       }
-      wordEnd = WordEnd(text, wordBegin, to);
-      all = (FQuery.Mask(text.substr(wordBegin, wordEnd - wordBegin)) >> (firstBit + k)) & 1;
+      end = WordEnd(text, wordBegin, to);
+      if (!((FQuery.Mask(text.substr(wordBegin, end - wordBegin)) >> (firstBit + k)) & 1)) return false;
     }
-    if (all) {
-      at = static_cast<std::uint32_t>(begin);
-      length = static_cast<std::uint32_t>(wordEnd - begin);
-      return true;
-    }
-  }
-  return false;
+    return true;
+  });
+  if (begin >= to) return false;
+  at = static_cast<std::uint32_t>(begin);
+  length = static_cast<std::uint32_t>(end - begin);
+  return true;
 }
 
 bool TWordSearch::HoldsAll(const TJournalIndex& index, std::size_t dream, std::uint32_t& at, std::uint32_t& length) {

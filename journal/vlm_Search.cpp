@@ -136,10 +136,6 @@ std::vector<std::string> Ordered(std::vector<std::string> terms) {
 
 unsigned char FoldByte(unsigned char c) { return kFold[c]; }
 
-const char* FindBytes(std::string_view text, std::size_t from, std::size_t to, const std::string& bytes) {
-  return Find(text, from, to, bytes);
-}
-
 std::string FoldText(std::string_view cp1251) {
   std::string out(cp1251.size(), '\0');
   FoldInto(out.data(), cp1251.data(), cp1251.size());

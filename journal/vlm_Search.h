@@ -20,10 +20,6 @@ class TXMLNode;
 unsigned char FoldByte(unsigned char c);
 std::string FoldText(std::string_view cp1251);
 
-// The first place of `bytes` in text[from, to), or nullptr: a plain byte search, sixteen places at
-// a time where the processor can (the whole index of a large journal is scanned this way).
-const char* FindBytes(std::string_view text, std::size_t from, std::size_t to, const std::string& bytes);
-
 // The terms of a query, folded: words split at blanks, and each "quoted phrase" as one term (its
 // blank runs as one blank; an unclosed quote runs to the end). No empty term.
 std::vector<std::string> ParseSearchQuery(std::string_view cp1251);
