@@ -30,8 +30,10 @@ bool WordStartsAt(std::string_view text, std::size_t at) {
 // may begin) and `accept(place)` is true; `to` when there is none. Sixteen places at a time where
 // the processor can: most places of a short key lie inside words, and passing over them here keeps
 // a one-letter query about as fast as a long one.
+// With `whole`, only places where the key is followed by no letter either (a whole word).
 template <class Accept>
-std::size_t ScanWordStarts(std::string_view text, std::size_t from, std::size_t to, const std::string& key, Accept&& accept) {
+std::size_t ScanWordStarts(std::string_view text, std::size_t from, std::size_t to, const std::string& key, bool whole,
+                           Accept&& accept) {
   const std::size_t n = key.size();
   if (to < from + n) return to;
   const char* base = text.data();
@@ -54,12 +56,15 @@ std::size_t ScanWordStarts(std::string_view text, std::size_t from, std::size_t 
     const __m128i shifted = _mm_xor_si128(_mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(lo))), bias);
     return _mm_cmplt_epi8(shifted, _mm_set1_epi8(static_cast<char>(count - 128)));
   };
-  for (; i + n - 1 + 16 <= to; i += 16) {
+  auto letters = [&](__m128i v) {
+    return _mm_or_si128(_mm_or_si128(inRange(v, 'A', 26), inRange(v, 'a', 26)), inRange(v, 0xC0, 64));
+  };
+  for (; i + n + 16 <= to; i += 16) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i + n - 1));
     const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i - 1));
-    const __m128i letter = _mm_or_si128(_mm_or_si128(inRange(before, 'A', 26), inRange(before, 'a', 26)), inRange(before, 0xC0, 64));
-    const __m128i hit = _mm_andnot_si128(letter, _mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last)));
+    __m128i hit = _mm_andnot_si128(letters(before), _mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last)));
+    if (whole) hit = _mm_andnot_si128(letters(_mm_loadu_si128(reinterpret_cast<const __m128i*>(base + i + n))), hit);
     for (unsigned m = static_cast<unsigned>(_mm_movemask_epi8(hit)); m; m &= m - 1) {
       const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(m));
       if (std::memcmp(base + at, key.data(), n) == 0 && accept(at)) return at;
@@ -126,7 +131,7 @@ bool TWordSearch::FindTerm(std::string_view text, std::size_t from, std::size_t 
   const std::size_t words = FQuery.Terms()[term].Words.size();
   const std::uint32_t firstBit = FQuery.FirstBit(term);
   std::size_t end = 0;
-  const std::size_t begin = ScanWordStarts(text, from, to, key, [&](std::size_t place) {
+  const std::size_t begin = ScanWordStarts(text, from, to, key, FChecks[term] == ckWhole && words == 1, [&](std::size_t place) {
     if (!WordStartsAt(text, place)) return false;
     if (FChecks[term] != ckStem && words == 1) {
       end = WordEnd(text, place, to);
