@@ -141,7 +141,7 @@ int RunCommandLine(int argc, char** argv) {
                                       Res(res::CliHelpHelp));
   const QCommandLineOption exportOption(QStringLiteral("export"), Res(res::CliExportHelp), Res(res::CliValueJournal));
   const QCommandLineOption libraryOption(QStringLiteral("library"), Res(res::CliLibraryHelp));
-  const QCommandLineOption formatOption(QStringLiteral("format"), Res(res::CliFormatHelp), QStringLiteral("html|md|txt|pdf"));
+  const QCommandLineOption formatOption(QStringLiteral("format"), Res(res::CliFormatHelp), QStringLiteral("html|md|txt|pdf|csv|json"));
   const QCommandLineOption outputOption(QStringLiteral("output"), Res(res::CliOutputHelp), Res(res::CliValueFile));
   const QCommandLineOption fromOption(QStringLiteral("from"), Res(res::CliFromHelp), Res(res::CliValueDate));
   const QCommandLineOption toOption(QStringLiteral("to"), Res(res::CliToHelp), Res(res::CliValueDate));

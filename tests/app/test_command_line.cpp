@@ -63,6 +63,7 @@ TEST(CommandLine, ExportsAJournalWithoutADisplayAndFailsClearlyOnAMissingOne) {
   EXPECT_EQ(help.Status, 0);
   EXPECT_TRUE(help.Out.contains(QStringLiteral("--export")));
   EXPECT_TRUE(help.Out.contains(QStringLiteral("--insights")));
+  EXPECT_TRUE(help.Out.contains(QStringLiteral("csv или json"))) << help.Out.toStdString();
   // Russian as the rest of the program; the option names as they are.
   EXPECT_TRUE(help.Out.contains(QStringLiteral("Показать эту справку"))) << help.Out.toStdString();
   for (const char* english : {"Usage", "Options", "Displays", "help on"})
