@@ -1,6 +1,7 @@
 #include "vlm_CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include "vlm_Application.h"
 #include "vlm_Export.h"
 #include "vlm_Files.h"
+#include "vlm_InsightsCommand.h"
 #include "vlm_Paths.h"
 #include "vlm_ProgramFolders.h"
 #include "vlm_Resources.h"
@@ -121,8 +123,10 @@ struct TRun {
 
 bool IsCommandLine(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
-    for (const char* option : {"--export", "--library", "--help", "--help-all", "-h", "--output", "--format"})
-      if (std::strcmp(argv[i], option) == 0 || std::strncmp(argv[i], "--export=", 9) == 0) return true;
+    for (const char* option : {"--export", "--library", "--insights", "--help", "--help-all", "-h", "--output", "--format"})
+      if (std::strcmp(argv[i], option) == 0 || std::strncmp(argv[i], "--export=", 9) == 0 ||
+          std::strncmp(argv[i], "--insights=", 11) == 0)
+        return true;
   return false;
 }
 
@@ -137,12 +141,13 @@ int RunCommandLine(int argc, char** argv) {
                                       Res(res::CliHelpHelp));
   const QCommandLineOption exportOption(QStringLiteral("export"), Res(res::CliExportHelp), Res(res::CliValueJournal));
   const QCommandLineOption libraryOption(QStringLiteral("library"), Res(res::CliLibraryHelp));
-  const QCommandLineOption formatOption(QStringLiteral("format"), Res(res::CliFormatHelp), QStringLiteral("html|md|txt|pdf"));
+  const QCommandLineOption formatOption(QStringLiteral("format"), Res(res::CliFormatHelp), QStringLiteral("html|md|txt|pdf|csv|json"));
   const QCommandLineOption outputOption(QStringLiteral("output"), Res(res::CliOutputHelp), Res(res::CliValueFile));
   const QCommandLineOption fromOption(QStringLiteral("from"), Res(res::CliFromHelp), Res(res::CliValueDate));
   const QCommandLineOption toOption(QStringLiteral("to"), Res(res::CliToHelp), Res(res::CliValueDate));
-  const QList<QCommandLineOption> all{helpOption,   exportOption, libraryOption, formatOption,
-                                      outputOption, fromOption,   toOption};
+  const QCommandLineOption insightsOption(QStringLiteral("insights"), Res(res::CliInsightsHelp), Res(res::CliValuePath));
+  const QList<QCommandLineOption> all{helpOption, exportOption, libraryOption, insightsOption,
+                                      formatOption, outputOption, fromOption, toOption};
   parser.addOptions(all);
   if (!parser.parse(app.arguments())) {
     const QStringList unknown = parser.unknownOptionNames();
@@ -155,15 +160,32 @@ int RunCommandLine(int argc, char** argv) {
   }
   const QString output = parser.value(outputOption);
   if (output.isEmpty()) return Say(Res(res::CliNoOutput)), 2;
-  if (!parser.isSet(exportOption) && !parser.isSet(libraryOption)) return Say(Res(res::CliNoSource)), 2;
+  if (!parser.isSet(exportOption) && !parser.isSet(libraryOption) && !parser.isSet(insightsOption))
+    return Say(Res(res::CliNoSource)), 2;
   const QString formatName = parser.isSet(formatOption) ? parser.value(formatOption) : QFileInfo(output).suffix();
   const std::optional<TExportFormat> format = ExportFormatOfName(formatName);
-  if (!format) return Say(Res(res::CliBadFormat).arg(formatName)), 2;
+  const bool insights = parser.isSet(insightsOption);
+  const QString insightsFormat = formatName.toLower();
+  if (insights && insightsFormat != QLatin1String("csv") && insightsFormat != QLatin1String("json"))
+    return Say(Res(res::CliInsightsBadFormat).arg(formatName)), 2;
+  if (!insights && !format) return Say(Res(res::CliBadFormat).arg(formatName)), 2;
   TExportRange range;
   for (const auto& [option, end] : {std::pair{&fromOption, &range.From}, std::pair{&toOption, &range.To}}) {
     if (!parser.isSet(*option)) continue;
     *end = ParseDate(parser.value(*option));
     if (!*end) return Say(Res(res::CliBadDate).arg(parser.value(*option))), 2;
+  }
+  if (insights) {
+    const TProgramFolders folders = ProgramFoldersOfThisProcess();
+    TInsightsCommand command{parser.value(insightsOption), output, insightsFormat == QLatin1String("json"), {range.From, range.To},
+                             folders.LibraryDir + QString::fromUtf8(litLibraryFile.data(), litLibraryFile.size()),
+                             folders.DataDir, 0};
+    const QDate today = QDate::currentDate();
+    command.Today = DayNumber(today.year(), today.month(), today.day()).value_or(0);
+    const TInsightsOutcome outcome = WriteInsights(command, Say);
+    if (!outcome.Error.isEmpty()) return Say(outcome.Error), 1;
+    std::fprintf(stderr, "%s\n", Res(res::CliInsightsDone).arg(outcome.Dreams).arg(output).toUtf8().constData());
+    return 0;
   }
 
   RegisterFonts();

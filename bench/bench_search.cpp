@@ -5,7 +5,11 @@
 //                 indexed and searched, and the result list shown.
 //   Keystroke:    one letter more of two words of a description, typed one after the other ("старый
 //                 мост"), to the updated and repainted result list; the mean over the letters.
-//   SearchAnew:   a word pasted into an empty field: the whole journal's text searched.
+//   SearchAnew:   a word pasted into an empty field: the whole journal's text searched for its
+//                 forms; SearchAnewPrefix "зерк*" (every word so begun), SearchAnewPhrase
+//                 "старый мост" in quotes (the two words one after the other).
+//   IndexForms/N, IndexBytes/N: the search alone on the whole journal's index, by word forms
+//                 and, as the peer in the same run, by the plain byte search of earlier versions.
 //   FirstSearchOf5000Journals: a word typed into a fresh window on a library of 5,000 small
 //                 journals, none loaded: every journal read and loaded, then searched. The counter
 //                 longest_freeze_ms is the longest the window did not answer meanwhile.
@@ -14,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -28,6 +33,9 @@
 #include "vlm_MainForm.h"
 #include "vlm_SearchPanel.h"
 #include "silent_interaction.h"
+#include "vlm_Search.h"
+#include "vlm_WordSearch.h"
+#include "xml_functions.h"
 #include "xml_mainUnit.h"
 
 namespace {
@@ -85,11 +93,11 @@ void BM_FirstSearch(benchmark::State& state) {
   if (!ui.Failures.isEmpty()) state.SkipWithError(ui.Failures.first().toStdString().c_str());
 }
 
-void Typing(benchmark::State& state, bool anew) {
+void Typing(benchmark::State& state, bool anew, const char* query = "зеркало") {
   TSilentInteraction ui;
   auto form = NewWindow(ui);
   Enter(*form, QString::fromUtf8("сон"));  // loads and indexes the journal
-  const QString words = QString::fromUtf8(anew ? "зеркало" : "старый мост");
+  const QString words = QString::fromUtf8(anew ? query : "старый мост");
   int letters = 0, found = 0;
   for (auto _ : state) {
     if (anew) {
@@ -173,8 +181,45 @@ void BM_FirstSearchOf5000Journals(benchmark::State& state) {
   if (!ui.Failures.isEmpty()) state.SkipWithError(ui.Failures.first().toStdString().c_str());
 }
 
+// The search alone, on the index of the whole journal (no window): by word forms, and the plain
+// byte search of earlier versions as the peer, in the same run. Queries by the argument.
+const char* const kIndexQueries[] = {"с", "ста", "старый", "старый м", "старый мост", "зеркало"};
+
+const TJournalIndex& FiftyYearsIndex() {
+  static TXMLParser doc;
+  static std::unique_ptr<TJournalIndex> index;
+  if (!index) {
+    doc.LoadFromFile(Folder().Path());
+    index = std::make_unique<TJournalIndex>(*doc.Root);
+  }
+  return *index;
+}
+
+void BM_IndexForms(benchmark::State& state) {
+  const TJournalIndex& index = FiftyYearsIndex();
+  const std::string query = Utf8ToCp1251(kIndexQueries[state.range(0)]);
+  std::size_t found = 0;
+  for (auto _ : state) found = TWordSearch(query).Search({&index}, {}).size();
+  state.SetLabel(kIndexQueries[state.range(0)]);
+  state.counters["found"] = static_cast<double>(found);
+  // No index of word forms is made: the folded text the search had before is all it keeps.
+  state.counters["index_to_file"] = static_cast<double>(index.Text().size() + index.Dreams().size() * sizeof(TJournalIndex::TDream)) /
+                                    static_cast<double>(QFileInfo(QString::fromStdString(Folder().Path())).size());
+}
+
+void BM_IndexBytes(benchmark::State& state) {
+  const TJournalIndex& index = FiftyYearsIndex();
+  const std::string query = Utf8ToCp1251(kIndexQueries[state.range(0)]);
+  std::size_t found = 0;
+  for (auto _ : state) found = SearchDreams({&index}, ParseSearchQuery(query), {}).size();
+  state.SetLabel(kIndexQueries[state.range(0)]);
+  state.counters["found"] = static_cast<double>(found);
+}
+
 void BM_Keystroke(benchmark::State& state) { Typing(state, false); }
 void BM_SearchAnew(benchmark::State& state) { Typing(state, true); }
+void BM_SearchAnewPrefix(benchmark::State& state) { Typing(state, true, "зерк*"); }
+void BM_SearchAnewPhrase(benchmark::State& state) { Typing(state, true, "\"старый мост\""); }
 
 }  // namespace
 
@@ -182,6 +227,10 @@ BENCHMARK(BM_ReadJournal)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterati
 BENCHMARK(BM_FirstSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_Keystroke)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(110);
 BENCHMARK(BM_SearchAnew)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(BM_SearchAnewPrefix)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(BM_SearchAnewPhrase)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK(BM_IndexForms)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_IndexBytes)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_FirstSearchOf5000Journals)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 int main(int argc, char** argv) { return RunOffscreen<QApplication>(argc, argv); }

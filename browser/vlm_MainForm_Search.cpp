@@ -52,7 +52,7 @@ void Tfrm_MainForm::CreateSearchPanel() {
   pnl_Search->OpenDream = [this](TXMLNode* entry, const TXMLNode* holder, const TXMLNode* experience) {
     Run([&] {
       ShowSearchResult(entry, holder, experience);
-      if (NodeOf(tre_Directory->currentIndex()) == experience) FMatchHighlight->Show(pnl_Search->Terms(), experience);
+      if (NodeOf(tre_Directory->currentIndex()) == experience) FMatchHighlight->Show(pnl_Search->Query(), experience);
     });
   };
   pnl_Search->LabelCaption = [this](int n) { return pnl_WorkArea->LabelCaption(n); };
@@ -67,7 +67,7 @@ void Tfrm_MainForm::CreateSearchPanel() {
                                         pnl_WorkArea->findChild<QPlainTextEdit*>(QStringLiteral("mmo_Description")),
                                         pnl_WorkArea->findChild<QPlainTextEdit*>(QStringLiteral("mmo_Comment")), this);
   connect(pnl_Search, &TSearchPanel::Searched, this, [this] {
-    if (FMatchHighlight->Shown()) FMatchHighlight->Show(pnl_Search->Terms(), FMatchHighlight->Shown());
+    if (FMatchHighlight->Shown()) FMatchHighlight->Show(pnl_Search->Query(), FMatchHighlight->Shown());
   });
   connect(tre_Directory->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
     if (FMatchHighlight->Shown() && NodeOf(current) != FMatchHighlight->Shown()) FMatchHighlight->Clear();

@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "vlm_LineFormats.h"
-#include "vlm_Search.h"
 #include "vlm_Strings.h"
+#include "vlm_WordQuery.h"
 
 TMatchHighlight::TMatchHighlight(QLineEdit* title, QPlainTextEdit* description, QPlainTextEdit* comment,
                                  QObject* parent)
@@ -16,21 +16,21 @@ TMatchHighlight::TMatchHighlight(QLineEdit* title, QPlainTextEdit* description, 
   for (QPlainTextEdit* memo : FMemos) connect(memo, &QPlainTextEdit::textChanged, this, [this] { Mark(); });
 }
 
+TMatchHighlight::~TMatchHighlight() = default;
+
 QTextCharFormat TMatchHighlight::MatchFormat() {
   QTextCharFormat format;
   format.setBackground(QColor(255, 226, 110));  // a marker pen's yellow, as readers know it
   return format;
 }
 
-std::vector<std::pair<int, int>> TMatchHighlight::Matches(const QString& text, const std::vector<std::string>& terms) {
+std::vector<std::pair<int, int>> TMatchHighlight::Matches(const QString& text, TWordQuery& query) {
   std::vector<std::pair<int, int>> found;
   std::string bytes;
-  // One character is one byte in Windows-1251: offsets in the folded bytes are offsets in the text.
-  if (terms.empty() || !ToCp(text, bytes) || bytes.size() != static_cast<std::size_t>(text.size())) return found;
-  const std::string folded = FoldText(bytes);
-  for (const std::string& term : terms)
-    for (std::size_t at = folded.find(term); !term.empty() && at != std::string::npos; at = folded.find(term, at + term.size()))
-      found.push_back({static_cast<int>(at), static_cast<int>(term.size())});
+  // One character is one byte in Windows-1251: offsets in the bytes are offsets in the text.
+  if (query.Empty() || !ToCp(text, bytes) || bytes.size() != static_cast<std::size_t>(text.size())) return found;
+  for (const TWordMatch& match : query.Find(bytes))
+    found.push_back({static_cast<int>(match.Begin), static_cast<int>(match.End - match.Begin)});
   // Overlapping matches of different terms become one mark.
   std::sort(found.begin(), found.end());
   std::vector<std::pair<int, int>> merged;
@@ -43,22 +43,25 @@ std::vector<std::pair<int, int>> TMatchHighlight::Matches(const QString& text, c
   return merged;
 }
 
-void TMatchHighlight::Show(const std::vector<std::string>& terms, const void* shown) {
-  FTerms = terms;
-  FShown = terms.empty() ? nullptr : shown;
+void TMatchHighlight::Show(const std::string& query, const void* shown) {
+  FQuery = std::make_unique<TWordQuery>(query);
+  if (FQuery->Empty()) FQuery.reset();
+  FShown = FQuery ? shown : nullptr;
   Mark();
 }
 
 void TMatchHighlight::Mark() {
-  if (FTerms.empty() && !FMarked) return;  // nothing to mark, nothing to take away
-  FMarked = !FTerms.empty();
+  if (!FQuery && !FMarked) return;  // nothing to mark, nothing to take away
+  FMarked = FQuery != nullptr;
+  const std::vector<std::pair<int, int>> none;
+  auto matches = [&](const QString& text) { return FQuery ? Matches(text, *FQuery) : none; };
   const QTextCharFormat format = MatchFormat();
   QList<QTextLayout::FormatRange> title;
-  for (const auto& [start, length] : Matches(FTitle->text(), FTerms)) title.push_back({start, length, format});
+  for (const auto& [start, length] : matches(FTitle->text())) title.push_back({start, length, format});
   SetLineFormats(FTitle, "search", title);
   for (QPlainTextEdit* memo : FMemos) {
     QList<QTextEdit::ExtraSelection> marks;
-    for (const auto& [start, length] : Matches(memo->toPlainText(), FTerms)) {
+    for (const auto& [start, length] : matches(memo->toPlainText())) {
       QTextCursor cursor(memo->document());
       cursor.setPosition(start);
       cursor.setPosition(start + length, QTextCursor::KeepAnchor);

@@ -27,6 +27,7 @@
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
 #include "vlm_Types.h"
+#include "vlm_WordSearch.h"
 #include "xml_node.h"
 
 namespace {
@@ -314,15 +315,16 @@ TSearchFilter TSearchPanel::Filter() const {
 void TSearchPanel::Search() {
   std::string query;
   const bool encodable = ToCp(edt_Search->text(), query);  // a character Windows-1251 lacks is in no dream
-  const std::vector<std::string> terms = ParseSearchQuery(query);
+  auto search = std::make_unique<TWordSearch>(query);
   const TSearchFilter filter = Filter();
-  if (!encodable || (terms.empty() && !filter.Active())) {
+  if (!encodable || (search->Empty() && !filter.Active())) {
     FToLoad.clear();
     FNextToLoad = 0;
     FLoadTimer->stop();
     ShowLoading(false);
     FStopped = false;  // a cleared search loads what it needs again
-    FLastTerms.clear();
+    FLastQuery.clear();
+    FLastSearch.reset();
     FModel->Set({}, {});
     lbl_Count->clear();
     emit Searched();
@@ -369,10 +371,11 @@ void TSearchPanel::Search() {
   if (!missing.empty()) return StartLoading(std::move(missing));
   std::vector<const TJournalIndex*> indexes;
   for (const auto& s : sources) indexes.push_back(s.Index);
-  std::vector<TSearchHit> hits = indexes == FLastSources && filter == FLastFilter && QueryNarrows(FLastTerms, terms)
-                                     ? RefineSearch(indexes, FModel->Hits, terms)
-                                     : SearchDreams(indexes, terms, filter);
-  FLastTerms = terms;
+  std::vector<TSearchHit> hits = indexes == FLastSources && filter == FLastFilter && FLastSearch && FLastSearch->Narrows(*search)
+                                     ? search->Refine(indexes, FModel->Hits)
+                                     : search->Search(indexes, filter);
+  FLastQuery = query;
+  FLastSearch = std::move(search);
   FLastFilter = filter;
   FLastSources = indexes;
   lbl_Count->setText(FStopped && loaded < entries ? Text(res::SearchFoundPart).arg(hits.size()).arg(loaded).arg(entries)

@@ -27,6 +27,7 @@ class QTimer;
 class QToolButton;
 class TLibrary;
 class TSearchResults;
+class TWordSearch;
 class TXMLNode;
 
 class TSearchPanel : public QWidget {
@@ -60,8 +61,8 @@ public:
   // Stops loading journals for the search: the list shows what the journals loaded hold, and
   // typing on searches only them, until the search is cleared.
   void StopLoading();
-  // The terms of the query searched last (folded Windows-1251); none while the search is clear.
-  const std::vector<std::string>& Terms() const { return FLastTerms; }
+  // The query searched last (Windows-1251); empty while the search is clear.
+  const std::string& Query() const { return FLastQuery; }
   // Opens the result in row `row`; false when there is none.
   bool OpenResult(int row);
   // The results in the list's order: each dream's journal entry, the element holding it (its
@@ -121,7 +122,8 @@ private:
   std::unordered_set<const TXMLNode*> FTried;  // entries loaded for this search whose journal did not come
   bool FStopped = false;  // the user stopped the loading: only the journals loaded are searched
   std::map<const TXMLNode*, std::shared_ptr<TJournalIndex>> FIndexes;  // by journal root
-  std::vector<std::string> FLastTerms;
+  std::string FLastQuery;
+  std::unique_ptr<TWordSearch> FLastSearch;
   TSearchFilter FLastFilter;
   std::vector<const TJournalIndex*> FLastSources;
 };

@@ -51,6 +51,12 @@ public:
   std::uint64_t WordMask(std::string_view folded, std::string_view stem) const;
   std::uint64_t All() const { return FAll; }
   bool HasPhrase() const;
+  // The same for a word as found in a text (any case), judged once and remembered.
+  std::uint64_t Mask(std::string_view word) { return MaskOf(word); }
+  // The bit of a term's first word; a phrase's next words have the next bits.
+  std::uint32_t FirstBit(std::size_t term) const { return FFirstSlot[term]; }
+  // The folded word a bit stands for; for a plain word, its stem.
+  std::string_view BitWord(std::size_t bit) const { return FSlots[bit].Word; }
 
 private:
   friend class TInsights;

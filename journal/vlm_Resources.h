@@ -425,7 +425,9 @@ inline constexpr const char* MsgPrintCut = "Подготовка к печати
 inline constexpr const char* CliUsage =
     "Без параметров открывается окно программы. Экспорт без окна:\n"
     "  velmora --export ЖУРНАЛ --format html|md|txt|pdf --output ФАЙЛ [--from ДАТА] [--to ДАТА]\n"
-    "  velmora --library --output ФАЙЛ [--format ...] [--from ДАТА] [--to ДАТА]";
+    "  velmora --library --output ФАЙЛ [--format ...] [--from ДАТА] [--to ДАТА]\n"
+    "Сводка снов (темы, частота, серии ночей) для других программ:\n"
+    "  velmora --insights ПУТЬ --format csv|json --output ПАПКА|ФАЙЛ [--from ДАТА] [--to ДАТА]";
 inline constexpr const char* CliOptions = "Параметры:";
 inline constexpr const char* CliValueJournal = "ЖУРНАЛ";
 inline constexpr const char* CliValueFile = "ФАЙЛ";
@@ -434,18 +436,26 @@ inline constexpr const char* CliHelpHelp = "Показать эту справк
 inline constexpr const char* CliUnknownOption = "Неизвестный параметр: %1 (velmora --help перечисляет параметры).";
 inline constexpr const char* CliBadArguments = "Неверная командная строка: у параметра нет значения (velmora --help перечисляет параметры).";
 inline constexpr const char* CliExportHelp = "Экспорт журнала из файла ЖУРНАЛ (или всей библиотеки, --library) в ФАЙЛ.";
-inline constexpr const char* CliFormatHelp = "Формат: html, md, txt или pdf (по умолчанию по расширению ФАЙЛА).";
-inline constexpr const char* CliOutputHelp = "Файл, в который записывается экспорт.";
+inline constexpr const char* CliFormatHelp = "Формат: html, md, txt или pdf (по умолчанию по расширению ФАЙЛА); для --insights csv или json.";
+inline constexpr const char* CliOutputHelp = "Файл, в который записывается экспорт (для сводки в CSV - папка).";
 inline constexpr const char* CliLibraryHelp = "Экспортировать всю библиотеку.";
 inline constexpr const char* CliFromHelp = "Только ночи с этой даты (дд.мм.гггг, дд.мм.гг или гггг-мм-дд).";
 inline constexpr const char* CliToHelp = "Только ночи по эту дату (дд.мм.гггг, дд.мм.гг или гггг-мм-дд).";
 inline constexpr const char* CliNoOutput = "Не указан файл для записи (--output).";
-inline constexpr const char* CliNoSource = "Укажите журнал (--export ЖУРНАЛ) или --library.";
+inline constexpr const char* CliNoSource = "Укажите журнал (--export ЖУРНАЛ), --library или --insights ПУТЬ.";
 inline constexpr const char* CliBadFormat = "Неизвестный формат \"%1\": допустимы html, md, txt, pdf.";
 inline constexpr const char* CliBadDate = "Неверная дата \"%1\": ожидается дд.мм.гггг, дд.мм.гг или гггг-мм-дд.";
 inline constexpr const char* CliNoFile = "Файл не найден: %1";
 inline constexpr const char* CliSameFile = "Файл экспорта не может совпадать с файлом журнала или библиотеки: %1";
 inline constexpr const char* CliDone = "Экспортировано сновидений: %1 в %2";
+inline constexpr const char* CliValuePath = "ПУТЬ";
+inline constexpr const char* CliInsightsHelp =
+    "Сводка снов журнала ПУТЬ (или всех журналов библиотеки, если ПУТЬ - файл библиотеки dreams.ini): "
+    "--format csv - таблицы CSV в папку --output, --format json - один файл JSON.";
+inline constexpr const char* CliInsightsBadFormat = "Неизвестный формат сводки \"%1\": допустимы csv или json.";
+inline constexpr const char* CliInsightsNotFolder = "Для CSV укажите папку, а не файл: %1";
+inline constexpr const char* CliInsightsNotWritten = "Не удалось записать %1: %2";
+inline constexpr const char* CliInsightsDone = "Сводка записана в %2 (снов: %1)";
 
 // Bringing back a dated backup of a journal or of the library file.
 inline constexpr const char* HintRestore = "Восстановить из резервной копии";

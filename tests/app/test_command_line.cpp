@@ -2,6 +2,7 @@
 // status telling success from failure.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -61,6 +62,8 @@ TEST(CommandLine, ExportsAJournalWithoutADisplayAndFailsClearlyOnAMissingOne) {
   const TRan help = RunVelmora(dir, {QStringLiteral("--help")});
   EXPECT_EQ(help.Status, 0);
   EXPECT_TRUE(help.Out.contains(QStringLiteral("--export")));
+  EXPECT_TRUE(help.Out.contains(QStringLiteral("--insights")));
+  EXPECT_TRUE(help.Out.contains(QStringLiteral("csv или json"))) << help.Out.toStdString();
   // Russian as the rest of the program; the option names as they are.
   EXPECT_TRUE(help.Out.contains(QStringLiteral("Показать эту справку"))) << help.Out.toStdString();
   for (const char* english : {"Usage", "Options", "Displays", "help on"})
@@ -87,4 +90,79 @@ TEST(CommandLine, TwoDigitYearsOfNightsAndDatesAreInThePast) {
   QFile exported(output);
   ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
   EXPECT_TRUE(QString::fromUtf8(exported.readAll()).contains(QStringLiteral("Первый сон")));
+}
+
+namespace {
+void WriteCp1251(const QString& file, const char* utf8) {
+  QFile out(file);
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(QByteArray::fromStdString(Utf8ToCp1251(utf8)));
+}
+
+QString ReadUtf8(const QString& file) {
+  QFile in(file);
+  return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : QString();
+}
+
+// Three nights: "кот" in two dreams (in two forms), the first lucid.
+constexpr const char* kCats =
+    "<?xml version=\"1.0\"?>\r\n<velmora>\r\n"
+    "  <day name=\"30.12.20\">\r\n    <experience number=\"1\" title=\"Кот\">\r\n"
+    "      <description>Рыжий кот у моря</description>\r\n"
+    "      <properties label1=\"true\" label2=\"false\" label3=\"false\" label4=\"false\" />\r\n    </experience>\r\n  </day>\r\n"
+    "  <day name=\"31.12.20\">\r\n    <experience number=\"2\" title=\"Сон\">\r\n"
+    "      <description>Видел кота и море</description>\r\n    </experience>\r\n  </day>\r\n"
+    "  <day name=\"01.01.21\">\r\n    <experience number=\"3\" title=\"Сон\">\r\n"
+    "      <description>Море</description>\r\n    </experience>\r\n  </day>\r\n</velmora>\r\n";
+}  // namespace
+
+// The insights of a journal as CSV tables in a folder and as JSON, and of every journal of a
+// library file, named with its label captions.
+TEST(CommandLine, InsightsOfAJournalAndOfALibraryAsCsvAndJson) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString journal = dir.filePath(QStringLiteral("cats.xml"));
+  WriteCp1251(journal, kCats);
+
+  const QString tables = dir.filePath(QStringLiteral("tables"));
+  const TRan csv = RunVelmora(dir, {QStringLiteral("--insights"), journal, QStringLiteral("--format"), QStringLiteral("csv"),
+                                    QStringLiteral("--output"), tables, QStringLiteral("--to"), QStringLiteral("31.12.20")});
+  ASSERT_EQ(csv.Status, 0) << csv.Err.toStdString();
+  // A month a row (the label columns are named by the library beside the program).
+  const QString months = ReadUtf8(tables + QStringLiteral("/over_time.csv"));
+  EXPECT_TRUE(months.startsWith(QStringLiteral("period_start,period_end,dreams,nights,"))) << months.toStdString();
+  EXPECT_TRUE(months.endsWith(QStringLiteral("mean_energy\r\n2020-12-01,2020-12-31,2,2,1,0,0,0,\r\n"))) << months.toStdString();
+  EXPECT_TRUE(ReadUtf8(tables + QStringLiteral("/themes.csv")).contains(QStringLiteral("\r\nкот,2,")));
+  EXPECT_TRUE(ReadUtf8(tables + QStringLiteral("/recall.csv")).contains(QStringLiteral("\r\ndreams,,2\r\n")));
+
+  // A library of that journal and another one, by a path relative to the library file.
+  QDir(dir.path()).mkdir(QStringLiteral("lib"));
+  WriteCp1251(dir.filePath(QStringLiteral("lib/second.xml")),
+              "<?xml version=\"1.0\"?>\r\n<velmora>\r\n  <day name=\"02.01.21\">\r\n"
+              "    <experience number=\"1\" title=\"Кошка\" />\r\n  </day>\r\n</velmora>\r\n");
+  const QString library = dir.filePath(QStringLiteral("lib/dreams.ini"));
+  WriteCp1251(library, ("<?xml version=\"1.0\"?>\r\n<dreamlibrary name=\"L\">\r\n  <label caption=\"Осознанный\" />\r\n"
+                        "  <directory name=\"C\">\r\n    <file name=\"A\" path=\"" + journal.toStdString() + "\" />\r\n"
+                        "    <file name=\"B\" path=\"second.xml\" />\r\n  </directory>\r\n</dreamlibrary>\r\n").c_str());
+  const QString json = dir.filePath(QStringLiteral("all.json"));
+  const TRan whole = RunVelmora(dir, {QStringLiteral("--insights"), library, QStringLiteral("--format"), QStringLiteral("json"),
+                                      QStringLiteral("--output"), json});
+  ASSERT_EQ(whole.Status, 0) << whole.Err.toStdString();
+  const QString report = ReadUtf8(json);
+  EXPECT_TRUE(report.contains(QStringLiteral("\"labels\":[\"Осознанный\",\"label2\""))) << report.toStdString();
+  EXPECT_TRUE(report.contains(QStringLiteral("\"recall\":{\"nights\":4,\"dreams\":4,"))) << report.toStdString();
+  EXPECT_TRUE(report.contains(QStringLiteral("{\"word\":\"море\",\"dreams\":3,"))) << report.toStdString();
+}
+
+TEST(CommandLine, InsightsRefuseAnUnknownFormat) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString journal = dir.filePath(QStringLiteral("cats.xml"));
+  WriteCp1251(journal, kCats);
+  const QString output = dir.filePath(QStringLiteral("out.html"));
+  const TRan refused = RunVelmora(dir, {QStringLiteral("--insights"), journal, QStringLiteral("--format"), QStringLiteral("html"),
+                                        QStringLiteral("--output"), output});
+  EXPECT_EQ(refused.Status, 2);
+  EXPECT_TRUE(refused.Err.contains(QStringLiteral("csv"))) << refused.Err.toStdString();
+  EXPECT_FALSE(QFile::exists(output));
 }

@@ -61,7 +61,7 @@ TEST_F(SearchPanelTest, KeysOfTheFieldAndTheList) {
   QTest::keyClick(Form.get(), Qt::Key_F, Qt::ControlModifier);
   ASSERT_TRUE(Panel().isVisible());
   EXPECT_TRUE(Panel().edt_Search->hasFocus());
-  Type(QStringLiteral("ЛЕС"));
+  Type(QStringLiteral("ЛЕС*"));
   EXPECT_EQ(Panel().ResultCount(), 2);  // Лес and Лесное, found once though two entries show the journal
   EXPECT_EQ(Panel().lbl_Count->text(), QStringLiteral("Найдено: 2"));
   EXPECT_FALSE(Form->Library().AnyChanged());  // loading for a search changes nothing
@@ -141,7 +141,7 @@ TEST_F(SearchPanelTest, ATitleRenamedAfterASearchIsFoundByTheNextSearch) {
 TEST_F(SearchPanelTest, TheMatchesAreMarkedInTheDreamAResultOpens) {
   Open();
   QTest::keyClick(Form.get(), Qt::Key_F, Qt::ControlModifier);
-  Type(QStringLiteral("ЛЕС"));
+  Type(QStringLiteral("ЛЕС*"));
   ASSERT_TRUE(Panel().OpenResult(0));
   auto marks = [this] {
     QList<std::pair<int, int>> found;
@@ -155,7 +155,7 @@ TEST_F(SearchPanelTest, TheMatchesAreMarkedInTheDreamAResultOpens) {
   Editors().mmo_Description->setPlainText(QStringLiteral("Лес и лес"));
   EXPECT_EQ(marks(), (QList<std::pair<int, int>>{{0, 3}, {100, 3}, {106, 3}}));
   ASSERT_TRUE(Panel().OpenResult(1));  // Лесное озеро: another dream, marked as well
-  EXPECT_EQ(marks(), (QList<std::pair<int, int>>{{0, 3}}));
+  EXPECT_EQ(marks(), (QList<std::pair<int, int>>{{0, 6}}));
   QTest::keyClick(Panel().edt_Search, Qt::Key_Escape);
   EXPECT_TRUE(marks().isEmpty());
   Type(QStringLiteral("лес"));
@@ -163,6 +163,27 @@ TEST_F(SearchPanelTest, TheMatchesAreMarkedInTheDreamAResultOpens) {
   ASSERT_FALSE(marks().isEmpty());
   ClickItem(Item(QStringLiteral("3. Лесное озеро")));  // shown from the tree, not from a result
   EXPECT_TRUE(marks().isEmpty());
+}
+
+// A word finds its forms and not another word that begins the same: in the list, the snippet and
+// the marks in the dream opened.
+TEST_F(SearchPanelTest, AWordIsFoundAndMarkedInItsFormsOnly) {
+  Library.WriteJournal(QStringLiteral("j.xml"), QStringLiteral(
+      "<velmora>\n"
+      "  <day name=\"01.01.20\"><experience number=\"1\" title=\"Утро\"><description>Видел кота, который спал</description></experience></day>\n"
+      "  <day name=\"02.01.20\"><experience number=\"2\" title=\"Который час\" /></day>\n"
+      "</velmora>\n"));
+  Open();
+  QTest::keyClick(Form.get(), Qt::Key_F, Qt::ControlModifier);
+  Type(QStringLiteral("кот"));
+  ASSERT_EQ(Panel().ResultCount(), 1);
+  const QModelIndex first = Panel().lst_Results->model()->index(0, 0);
+  EXPECT_EQ(first.data(Qt::UserRole).toPoint(), QPoint(6, 4));  // "кота" in bold in the snippet
+  ASSERT_TRUE(Panel().OpenResult(0));
+  QList<std::pair<int, int>> marks;
+  for (const auto& selection : Editors().mmo_Description->extraSelections())
+    marks << std::pair{selection.cursor.selectionStart(), selection.cursor.selectionEnd() - selection.cursor.selectionStart()};
+  EXPECT_EQ(marks, (QList<std::pair<int, int>>{{6, 4}}));
 }
 
 // Ctrl+F widens the left side so that a result can be read; Escape gives the tree its width back.
