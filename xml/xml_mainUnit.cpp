@@ -20,6 +20,7 @@
 #include "xml_functions.h"
 #include "xml_inPlace.h"
 #include "xml_resources.h"
+#include "xml_sealing.h"
 #include "xml_textFile.h"
 #include "xml_textStream.h"
 
@@ -50,18 +51,39 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
-// Writes the document's text to `fd` in pieces as it is produced; 0, or the errno of the first
-// write that failed.
-int WriteDocument(const TXMLParameters& parameters, const TXMLNode& root, int fd) {
+// Writes the document's text to `fd` in pieces as it is produced, sealed by `sealing` when it is
+// given; 0, or the errno of the first write that failed.
+int WriteDocument(const TXMLParameters& parameters, const TXMLNode& root, int fd, const TXMLSealing* sealing) {
   int writeErrno = 0;
+  const std::unique_ptr<TXMLSealWriter> sealed = sealing ? sealing->Writer(fd) : nullptr;
   TXMLTextFile file;
   file.Sink = [&](std::string_view piece) {
-    if (writeErrno == 0 && !WriteAll(fd, piece)) writeErrno = errno ? errno : EIO;
+    if (writeErrno == 0 && !(sealed ? sealed->Write(piece) : WriteAll(fd, piece))) writeErrno = errno ? errno : EIO;
   };
   parameters.WriteTo(file);
   root.WriteTo(file);
   file.Flush();
+  WipeText(file.Buffer);
+  if (writeErrno == 0 && sealed && !sealed->Finish()) writeErrno = errno ? errno : EIO;
   return writeErrno;
+}
+
+// The whole of the file open as `fd`; false (errno set) when it could not be read.
+bool ReadWhole(int fd, std::string& bytes) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return false;
+  bytes.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) bytes.resize(got + 65536);  // the file grew since fstat
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return true;
 }
 
 void FlushFolder(const std::string& dir) {
@@ -215,6 +237,34 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
     Status = xrCannotOpen;  // the document keeps what it had
     return;
   }
+  Refusal.clear();
+  const std::shared_ptr<const TXMLSealing> sealing = Plain ? nullptr : CurrentSealing();
+  if (sealing) {
+    // The form is told from the first bytes (pread leaves the offset at the start); a sealed file
+    // is then read whole and opened, a plain one read below as ever.
+    char head[kSealingHeadBytes];
+    ssize_t n = 0;
+    do n = ::pread(fd, head, sizeof head, 0);
+    while (n < 0 && errno == EINTR);
+    std::string bytes;
+    if (n < 0 || (sealing->Seals() && !ReadWhole(fd, bytes))) {
+      ::close(fd);
+      Status = xrCannotOpen;
+      return;
+    }
+    std::string reason = sealing->Seals() ? std::string() : sealing->CheckForm({head, static_cast<std::size_t>(n)});
+    if (sealing->Seals() || !reason.empty()) {
+      ::close(fd);
+      if (reason.empty()) {
+        ReadSealed(bytes);
+      } else {
+        Refusal = std::move(reason);
+        Status = xrRefused;  // the document keeps what it had
+      }
+      WipeText(bytes);
+      return;
+    }
+  }
   TXMLTextStream stream(fd);
   Read(stream);
   ::close(fd);
@@ -223,6 +273,41 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
 TXMLResult TXMLParser::LoadFromString(std::string_view text) {
   TXMLTextStream stream(text);
   return Read(stream);
+}
+
+TXMLResult TXMLParser::LoadFromBytes(std::string_view bytes) {
+  if (ReadSealed(bytes)) return Status;
+  return LoadFromString(bytes);
+}
+
+bool TXMLParser::ReadSealed(std::string_view bytes) {
+  Refusal.clear();
+  const std::shared_ptr<const TXMLSealing> sealing = Plain ? nullptr : CurrentSealing();
+  if (!sealing) return false;
+  std::string reason = sealing->CheckForm(bytes.substr(0, kSealingHeadBytes));
+  if (reason.empty() && !sealing->Seals()) return false;  // plain, as expected
+  std::string plain;
+  if (reason.empty()) reason = sealing->Open(bytes, plain);
+  if (!reason.empty()) {
+    Refusal = std::move(reason);
+    Status = xrRefused;  // nothing was read: the document keeps what it had
+    return true;
+  }
+  TXMLTextStream stream(plain);
+  Read(stream);
+  WipeText(plain);
+  return true;
+}
+
+std::string TXMLParser::FileBytes() const {
+  std::string text = SaveToString();
+  const std::shared_ptr<const TXMLSealing> sealing = Plain ? nullptr : CurrentSealing();
+  if (!sealing || !sealing->Seals()) return text;
+  std::string sealed;
+  const std::string reason = sealing->Seal(text, sealed);
+  WipeText(text);
+  if (!reason.empty()) throw std::runtime_error(reason);
+  return sealed;
 }
 
 TXMLResult TXMLParser::Read(TXMLTextStream& stream) {
@@ -325,7 +410,8 @@ void TXMLParser::SaveToFile(const std::string& fileName, bool keepLinks) {
   if (exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) errno = 0;
   int writeErrno = 0;
   try {
-    writeErrno = WriteDocument(*Parameters, *Root, fd);
+    const std::shared_ptr<const TXMLSealing> sealing = Plain ? nullptr : CurrentSealing();
+    writeErrno = WriteDocument(*Parameters, *Root, fd, sealing && sealing->Seals() ? sealing.get() : nullptr);
   } catch (...) {  // out of memory while writing: leave no temporary file behind
     ::close(fd);
     if (!temp.empty()) ::unlink(temp.c_str());
