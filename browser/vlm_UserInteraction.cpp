@@ -48,6 +48,18 @@ TLoginResult TQtUserInteraction::AskCredentials(QWidget* parent, TAuthorizationM
   return result;
 }
 
+TLoginResult TQtUserInteraction::AskNewCredentials(QWidget* parent, bool encrypted) {
+  Tfrm_Authorization dialog(Owner(parent));
+  dialog.SetMode(amParameters);
+  dialog.SetEncrypt(encrypted);
+  TLoginResult result;
+  result.Accepted = dialog.exec() == QDialog::Accepted;
+  result.UserName = dialog.UserName();
+  result.Password = dialog.Password();
+  result.Encrypt = dialog.Encrypt();
+  return result;
+}
+
 void TQtUserInteraction::ShowError(QWidget* parent, const QString& text) {
   ShowMessage(parent, QMessageBox::Critical, res::TitleError, text);
 }
