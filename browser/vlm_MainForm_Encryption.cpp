@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QScopeGuard>
 #include <algorithm>
+#include <utility>
 #include <optional>
 
 #include "vlm_EncryptionResources.h"
@@ -96,6 +99,7 @@ bool Tfrm_MainForm::StoreKeyRecord(const std::string& keyRecord, const std::stri
   }
   FCore->MarkChanged(FLibrary);
   const TSaveReport report = FCore->Save();
+  AfterOwnWrites(report);  // the program's own write: the file watch follows it
   if (report.Failures.empty() && !FCore->IsChanged(FLibrary)) return true;
   error = report.Failures.empty() ? res::LoadStatusText(xrCannotOpen) : SaveFailureList(report.Failures);
   return false;
@@ -129,9 +133,17 @@ void Tfrm_MainForm::RemoveBackupsOf(const std::vector<std::string>& journals) {
 bool Tfrm_MainForm::ChangeEncryption(const TLoginResult& typed, const std::string& scrambledName) {
   const bool encrypted = IsEncrypted();
   const char* question = !typed.Encrypt ? res::QuestionDecrypt : encrypted ? nullptr : res::QuestionEncrypt;
-  if (question && !FUi.AskConfirmation(this, Text(question)).Accepted) return false;
+  if (question && !FUi.AskYesNo(this, Text(question))) return false;
+  // Deriving the key and re-writing every journal take seconds.
+  bool waiting = true;
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  auto stopWaiting = [&waiting] {
+    if (std::exchange(waiting, false)) QGuiApplication::restoreOverrideCursor();
+  };
+  const auto guard = qScopeGuard(stopWaiting);
   // Every change is on disk first: the journals are re-written from their files.
   if (const TSaveReport saved = SaveFiles(); !saved.Failures.empty()) {
+    stopWaiting();
     FUi.ShowError(this, Text(res::MsgKeyChangeNotStarted).arg(QString::fromStdString(SaveFailureList(saved.Failures))));
     return false;
   }
@@ -142,7 +154,7 @@ bool Tfrm_MainForm::ChangeEncryption(const TLoginResult& typed, const std::strin
     const std::string password = typed.Password.toUtf8().toStdString();
     const TSealError e = encrypted ? TLibraryKey::Renew(old->Key(), password, NewKeyCost(), key)
                                    : TLibraryKey::Create(password, NewKeyCost(), key, recoveryLine);
-    if (e != seOk) return FUi.ShowError(this, Text(SealErrorText(e))), false;
+    if (e != seOk) return stopWaiting(), FUi.ShowError(this, Text(SealErrorText(e))), false;
   }
   auto next = typed.Encrypt ? std::make_shared<TJournalSealing>(std::move(key)) : std::make_shared<TJournalSealing>();
   TRekeyJob job;
@@ -163,6 +175,7 @@ bool Tfrm_MainForm::ChangeEncryption(const TLoginResult& typed, const std::strin
       if (FWatch) FWatch->Known(FromCp(journal->FileName));
     }
   }
+  stopWaiting();
   if (!result.Done) {
     FUi.ShowError(this, QString::fromStdString(result.Error));
     return false;

@@ -212,7 +212,7 @@ void Tfrm_MainForm::ExportSelection() {
   if (const auto bySuffix = ExportFormatOfName(QFileInfo(file).suffix())) format = *bySuffix;
   else file += QLatin1Char('.') + ExportSuffix(format);
   if (QFileInfo::exists(file) && !FUi.AskReplaceFile(this, file)) return;
-  if (IsEncrypted() && !FUi.AskConfirmation(this, Text(res::QuestionPlainExport).arg(QDir::toNativeSeparators(file))).Accepted)
+  if (IsEncrypted() && !FUi.AskYesNo(this, Text(res::QuestionPlainExport).arg(QDir::toNativeSeparators(file))))
     return;  // the dreams leave the encrypted journals only when the user says so
 
   TExportResult result;

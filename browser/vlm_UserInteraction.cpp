@@ -78,6 +78,16 @@ bool TQtUserInteraction::AskGoBackAfterSaveFailure(QWidget* parent, const QStrin
   return box.ClickedButton() != leave;
 }
 
+bool TQtUserInteraction::AskYesNo(QWidget* parent, const QString& question) {
+  Tfrm_Message box(QMessageBox::Question, QString::fromUtf8(res::TitleConfirmation), question, Owner(parent));
+  QPushButton* yes = box.AddButton(QString::fromUtf8(res::ButtonYes));
+  QPushButton* no = box.AddButton(QString::fromUtf8(res::ButtonNo));
+  box.SetDefaultButton(no);  // what cannot be taken back is done only when chosen
+  box.SetEscapeButton(no);
+  box.exec();
+  return box.ClickedButton() == yes;
+}
+
 void TQtUserInteraction::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
 
 TNewElementResult TQtUserInteraction::AskNewElement(QWidget* parent, TNewElementKind kind, int number,

@@ -72,6 +72,8 @@ public:
                                           const TTypedPathCheck& checkTypedPath) = 0;
   // The confirmation dialog with `question`.
   virtual TConfirmationResult AskConfirmation(QWidget* parent, const QString& question) = 0;
+  // A question too long for the confirmation dialog, answered "Да" or "Нет" (the default): true for "Да".
+  virtual bool AskYesNo(QWidget* parent, const QString& question) { return AskConfirmation(parent, question).Accepted; }
   // An existing file would be replaced: true to replace it.
   virtual bool AskReplaceFile(QWidget* parent, const QString& file) = 0;
   // The open-picture dialog: the chosen file's full name, or empty when cancelled.
@@ -116,6 +118,7 @@ public:
   TNewElementResult AskNewElement(QWidget* parent, TNewElementKind kind, int number,
                                   const TTypedPathCheck& checkTypedPath) override;
   TConfirmationResult AskConfirmation(QWidget* parent, const QString& question) override;
+  bool AskYesNo(QWidget* parent, const QString& question) override;
   bool AskReplaceFile(QWidget* parent, const QString& file) override;
   QString AskOpenImage(QWidget* parent) override;
   void ShowAbout(QWidget* parent) override;

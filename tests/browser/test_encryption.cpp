@@ -9,6 +9,8 @@
 #include "vlm_DocumentState.h"
 #include "vlm_KeyCost.h"
 #include "vlm_Keys.h"
+#include "vlm_Rekey.h"
+#include "vlm_Sealed.h"
 #include "vlm_TestSupport.h"
 #include "vlm_Types.h"
 #include "vlm_UnsavedCopies.h"
@@ -135,5 +137,29 @@ TEST_F(EncryptionTest, ANewPasswordReKeysAndPlainAgainOnlyAfterAsking) {
   Ui.Logins = {{true, QStringLiteral("Мария"), QStringLiteral("новый")}};
   Open();
   ASSERT_FALSE(Form->LoginFailed());
+  EXPECT_TRUE(JournalHoldsRareWord());
+}
+
+TEST_F(EncryptionTest, AKeyChangeDecidedBeforeAKillIsFinishedAtTheNextStart) {
+  // Killed after the change was decided: the journal's sealed form waits beside it, the library
+  // file does not have the key record yet.
+  TLibraryKey key;
+  std::string line, sealed;
+  ASSERT_EQ(TLibraryKey::Create("пароль", {1, 8192}, key, line), seOk);
+  ASSERT_EQ(Seal(Library.Read(QStringLiteral("j.xml")).toStdString(), key, sealed), seOk);
+  const std::string journal = Library.Path(QStringLiteral("j.xml")).toStdString();
+  auto write = [this](const QString& name, const std::string& bytes) {
+    QFile file(Library.Path(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+  };
+  write(QStringLiteral(".j.xml.rekey"), sealed);
+  write(QStringLiteral("dreams.ini.rekey"), TRekeyRecord{rkCommitted, key.Block().ToText(), {journal}}.ToText());
+
+  Ui.Logins = {{true, QStringLiteral("Мария"), QStringLiteral("пароль")}};
+  Open();
+  ASSERT_FALSE(Form->LoginFailed());
+  EXPECT_TRUE(Library.Read(QStringLiteral("j.xml")).startsWith("VELMORA-SEALED 1\n"));
+  EXPECT_FALSE(QFile::exists(Library.Path(QStringLiteral("dreams.ini.rekey"))));
   EXPECT_TRUE(JournalHoldsRareWord());
 }
