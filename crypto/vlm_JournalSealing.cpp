@@ -15,6 +15,19 @@ public:
 private:
   TSealWriter FWriter;
 };
+class TReader : public TXMLOpenReader {
+public:
+  TReader(int fd, const TLibraryKey& key) : FReader(fd, key) {}
+  std::string Begin() override {
+    const TSealError e = FReader.Begin();
+    return Text(e == seNotSealed ? seFoundPlain : e);
+  }
+  std::ptrdiff_t Read(char* to, std::size_t n) override { return FReader.Read(to, n); }
+  std::string Error() const override { return Text(FReader.Error()); }
+
+private:
+  TSealReader FReader;
+};
 }  // namespace
 
 std::string TJournalSealing::CheckForm(std::string_view head) const { return Text(ExpectSealed(head, Seals())); }
@@ -29,3 +42,5 @@ std::string TJournalSealing::Seal(std::string_view plain, std::string& sealed) c
 }
 
 std::unique_ptr<TXMLSealWriter> TJournalSealing::Writer(int fd) const { return std::make_unique<TWriter>(fd, FKey); }
+
+std::unique_ptr<TXMLOpenReader> TJournalSealing::Reader(int fd) const { return std::make_unique<TReader>(fd, FKey); }

@@ -17,6 +17,7 @@ public:
   std::string Open(std::string_view sealed, std::string& plain) const override;
   std::string Seal(std::string_view plain, std::string& sealed) const override;
   std::unique_ptr<TXMLSealWriter> Writer(int fd) const override;
+  std::unique_ptr<TXMLOpenReader> Reader(int fd) const override;
   const TLibraryKey& Key() const noexcept { return FKey; }
 
 private:

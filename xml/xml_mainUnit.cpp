@@ -68,23 +68,6 @@ int WriteDocument(const TXMLParameters& parameters, const TXMLNode& root, int fd
   return writeErrno;
 }
 
-// The whole of the file open as `fd`; false (errno set) when it could not be read.
-bool ReadWhole(int fd, std::string& bytes) {
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) return false;
-  bytes.resize(static_cast<std::size_t>(st.st_size));
-  std::size_t got = 0;
-  for (;;) {
-    if (got == bytes.size()) bytes.resize(got + 65536);  // the file grew since fstat
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  bytes.resize(got);
-  return true;
-}
 
 void FlushFolder(const std::string& dir) {
   const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -246,22 +229,28 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
     ssize_t n = 0;
     do n = ::pread(fd, head, sizeof head, 0);
     while (n < 0 && errno == EINTR);
-    std::string bytes;
-    if (n < 0 || (sealing->Seals() && !ReadWhole(fd, bytes))) {
+    if (n < 0) {
       ::close(fd);
       Status = xrCannotOpen;
       return;
     }
-    std::string reason = sealing->Seals() ? std::string() : sealing->CheckForm({head, static_cast<std::size_t>(n)});
+    std::string reason = sealing->CheckForm({head, static_cast<std::size_t>(n)});
+    if (reason.empty() && sealing->Seals()) {
+      // Opened a chunk at a time as the reader takes it, each chunk checked before it is handed on.
+      const std::unique_ptr<TXMLOpenReader> reader = sealing->Reader(fd);
+      reason = reader->Begin();
+      if (reason.empty()) {
+        TXMLTextStream stream([&reader](char* to, std::size_t count) { return reader->Read(to, count); });
+        Read(stream);
+        reason = reader->Error();  // a chunk changed part-way: the file is refused, never written
+      }
+    }
     if (sealing->Seals() || !reason.empty()) {
       ::close(fd);
-      if (reason.empty()) {
-        ReadSealed(bytes);
-      } else {
+      if (!reason.empty()) {
         Refusal = std::move(reason);
-        Status = xrRefused;  // the document keeps what it had
+        Status = xrRefused;  // the document keeps what it had, or what was read before a changed chunk
       }
-      WipeText(bytes);
       return;
     }
   }

@@ -5,6 +5,7 @@
 // expected, sealed bytes are opened whole before they are read, and the writer's text is sealed as
 // it is produced, so that no plain byte reaches the save's temporary file. Without a form
 // installed, documents are read and written as plain text.
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,17 @@ public:
   // False (errno set) when the file could not be written.
   virtual bool Write(std::string_view plain) = 0;
   virtual bool Finish() = 0;
+};
+
+// Opens a sealed file a piece at a time, so that the reader parses as it is opened.
+class TXMLOpenReader {
+public:
+  virtual ~TXMLOpenReader() = default;
+  // Checks the header, the key and the file's size before any text: empty, or why not (UTF-8).
+  virtual std::string Begin() = 0;
+  // As read(2): the count, 0 at the end, -1 when a piece was changed (Error() says why).
+  virtual std::ptrdiff_t Read(char* to, std::size_t n) = 0;
+  virtual std::string Error() const = 0;
 };
 
 class TXMLSealing {
@@ -30,6 +42,8 @@ public:
   // Opens sealed bytes whole into `plain`: empty, or why not (UTF-8; `plain` is empty then).
   virtual std::string Open(std::string_view sealed, std::string& plain) const = 0;
   virtual std::string Seal(std::string_view plain, std::string& sealed) const = 0;
+  // A reader of the sealed file open as `fd`, at its start.
+  virtual std::unique_ptr<TXMLOpenReader> Reader(int fd) const = 0;
   // A writer into `fd`, a new file open for writing at its start.
   virtual std::unique_ptr<TXMLSealWriter> Writer(int fd) const = 0;
 };
