@@ -15,7 +15,8 @@
 //   DeriveKey:                one login: Argon2id with the tuned parameters and the key unwrapped
 //   OpenInLibrary/Plain|Sealed: the program's own path: a library core reads its library file and
 //                             opens the journal (TLibrary::OpenJournal), plain in a plain library,
-//                             sealed in an encrypted one (wall time: the opening runs on threads)
+//                             sealed in an encrypted one, opened a chunk at a time as it is parsed
+//                             (wall time, as the user waits)
 //   SaveInLibrary/Plain|Sealed: the library core saves the changed journal (TLibrary::Save: the
 //                             temporary file written, sealed as it is produced, flushed and renamed)
 #include <benchmark/benchmark.h>
