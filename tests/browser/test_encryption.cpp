@@ -63,6 +63,7 @@ protected:
 
 TEST_F(EncryptionTest, NoPlainDreamReachesTheDiskAndThePasswordOrRecoveryKeyOpensIt) {
   Open();
+  SetCredentials(QStringLiteral("пароль"), false);  // a login without encryption first
   SetCredentials(QStringLiteral("пароль"), true);
   ASSERT_EQ(Ui.Questions.size(), 1);  // a lost password is a lost diary: asked first
   const QString recovery = RecoveryKey();
