@@ -13,6 +13,12 @@
 //                             the sealed file read whole, opened whole and parsed (LoadFromString):
 //                             the cost of holding the text twice, page faults included
 //   DeriveKey:                one login: Argon2id with the tuned parameters and the key unwrapped
+//   OpenInLibrary/Plain|Sealed: the program's own path: a library core reads its library file and
+//                             opens the journal (TLibrary::OpenJournal), plain in a plain library,
+//                             sealed in an encrypted one, opened a chunk at a time as it is parsed
+//                             (wall time, as the user waits)
+//   SaveInLibrary/Plain|Sealed: the library core saves the changed journal (TLibrary::Save: the
+//                             temporary file written, sealed as it is produced, flushed and renamed)
 #include <benchmark/benchmark.h>
 #include <sodium.h>
 #include <stdlib.h>
@@ -27,6 +33,8 @@
 #include <string>
 
 #include "journal_generator.h"
+#include "vlm_JournalSealing.h"
+#include "vlm_Library.h"
 #include "vlm_PosixFiles.h"
 #include "vlm_Sealed.h"
 #include "vlm_SealedStream.h"
@@ -41,6 +49,7 @@ struct TFixture {
   std::string Plain, Sealed;
   TLibraryKey Key;
   TKdfTuning Tuning;
+  std::shared_ptr<TJournalSealing> Sealing;  // a copy of Key's for the library core
   std::string PlainPath() const { return (Dir / "plain.xml").string(); }
   std::string SealedPath() const { return (Dir / "sealed.xml").string(); }
 };
@@ -172,6 +181,46 @@ void DeriveKey(benchmark::State& state) {
   }
 }
 
+// A library folder with the journal in the form `sealed` asks for, and that form installed.
+std::string LibraryFolder(bool sealed) {
+  const fs::path dir = gFixture->Dir / (sealed ? "sealed-library" : "plain-library");
+  if (!fs::exists(dir)) {
+    fs::create_directories(dir);
+    std::ofstream((dir / "dreams.ini").string(), std::ios::binary)
+        << "<?xml version=\"1.0\"?>\r\n<dreamlibrary name=\"L\" />\r\n";
+    std::ofstream((dir / "fifty.xml").string(), std::ios::binary) << (sealed ? gFixture->Sealed : gFixture->Plain);
+  }
+  SetSealing(sealed ? gFixture->Sealing : std::make_shared<TJournalSealing>());
+  return dir.string() + "/";
+}
+
+template <bool sealed>
+void OpenInLibrary(benchmark::State& state) {
+  const std::string dir = LibraryFolder(sealed);
+  for (auto _ : state) {
+    TLibrary library;
+    library.Load(dir + "dreams.ini");
+    TXMLParser* journal = library.OpenJournal(dir + "fifty.xml");
+    if (journal->Status != xrOk) state.SkipWithError("open failed");
+  }
+  SetSealing(nullptr);
+  SetBytes(state);
+}
+
+template <bool sealed>
+void SaveInLibrary(benchmark::State& state) {
+  const std::string dir = LibraryFolder(sealed);
+  TLibrary library;
+  library.Load(dir + "dreams.ini");
+  TXMLParser* journal = library.OpenJournal(dir + "fifty.xml");
+  for (auto _ : state) {
+    library.MarkChanged(journal);
+    if (!library.Save().Failures.empty()) state.SkipWithError("save failed");
+  }
+  SetSealing(nullptr);
+  SetBytes(state);
+}
+
 BENCHMARK(Copy)->Unit(benchmark::kMillisecond)->MinTime(2)->MeasureProcessCPUTime();
 BENCHMARK(SealJournal)->Name("Seal")->Unit(benchmark::kMillisecond)->MinTime(2)->MeasureProcessCPUTime();
 BENCHMARK(OpenJournal)->Name("Open")->Unit(benchmark::kMillisecond)->MinTime(2)->MeasureProcessCPUTime();
@@ -183,6 +232,10 @@ BENCHMARK(WriteFile<true>)->Name("WriteSeal")->Unit(benchmark::kMillisecond)->Mi
 BENCHMARK(LoadPlain)->Unit(benchmark::kMillisecond)->MinTime(2)->MeasureProcessCPUTime();
 BENCHMARK(LoadWhole)->Unit(benchmark::kMillisecond)->MinTime(2)->MeasureProcessCPUTime();
 BENCHMARK(DeriveKey)->Unit(benchmark::kMillisecond)->Iterations(5)->MeasureProcessCPUTime();
+BENCHMARK(OpenInLibrary<false>)->Name("OpenInLibrary/Plain")->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+BENCHMARK(OpenInLibrary<true>)->Name("OpenInLibrary/Sealed")->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+BENCHMARK(SaveInLibrary<false>)->Name("SaveInLibrary/Plain")->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+BENCHMARK(SaveInLibrary<true>)->Name("SaveInLibrary/Sealed")->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 
 }  // namespace
 
@@ -199,6 +252,9 @@ int main(int argc, char** argv) {
   if (TLibraryKey::Create("пароль", fixture.Tuning.Params, fixture.Key, recovery) != seOk ||
       Seal(fixture.Plain, fixture.Key, fixture.Sealed) != seOk)
     return 1;
+  TLibraryKey unlocked;
+  if (TLibraryKey::Unlock(fixture.Key.Block(), "пароль", unlocked) != seOk) return 1;
+  fixture.Sealing = std::make_shared<TJournalSealing>(std::move(unlocked));
   std::ofstream(fixture.PlainPath(), std::ios::binary) << fixture.Plain;
   std::ofstream(fixture.SealedPath(), std::ios::binary) << fixture.Sealed;
   std::printf("50-year journal: %.1f MB plain, %.1f MB sealed\n", fixture.Plain.size() / 1e6, fixture.Sealed.size() / 1e6);

@@ -6,6 +6,7 @@
 //   vlm_MainForm_Tree.cpp       BuildDirectoryTree, the default journal, what a tree row stands for
 //                               (the rows come from the model in vlm_LibraryModel.h)
 //   vlm_MainForm_Login.cpp      the login check and btn_AuthorizationClick
+//   vlm_MainForm_Encryption.cpp the journals sealed with the password: unlocking, changing the key
 //   vlm_MainForm_Selection.cpp  tre_DirectoryChanging, journal loading, the default journal
 //   vlm_MainForm_Statistics.cpp the statistics of a journal or a day in the work area
 //   vlm_MainForm_Actions.cpp    creating, moving, deleting and saving
@@ -52,6 +53,7 @@ class TLibraryModel;
 class TCalendarPanel;
 class TFileWatch;
 class TInsightsView;
+class TJournalSealing;
 class TClickImage;
 class TSearchPanel;
 class TStatisticsView;
@@ -332,6 +334,21 @@ private:
   // went), on the standard error output: no notice may wait then.
   void ReportToStandardError(const TSaveReport& report, const QString& kept);
   bool CheckLogin();
+  // Encrypted journals (vlm_MainForm_Encryption.cpp). At start, before any journal is read: the
+  // form journals take (plain until the login unlocks the key), and a change of key that a kill
+  // interrupted finished or undone.
+  void StartSealing();
+  bool IsEncrypted() const;
+  // The login to an encrypted library: the key unlocked by the password (or the recovery key
+  // typed in its place) once; false, said, when neither opens it.
+  bool UnlockLibrary(const QString& password, bool nameRight);
+  // Encrypts the journals, changes their key or writes them plain again, as the user chose in the
+  // authorization dialog, after asking; true when the change was made.
+  bool ChangeEncryption(const TLoginResult& typed, const std::string& scrambledName);
+  bool StoreKeyRecord(const std::string& keyRecord, const std::string& scrambledName, std::string& error);
+  std::vector<std::string> JournalFiles() const;
+  void RemoveBackupsOf(const std::vector<std::string>& journals);
+  std::shared_ptr<const TJournalSealing> FSealing;  // the form journals take on disk
   void ApplySettings(const TLibrarySettings& settings, QStringList& problems);
   void ReadIcon(const TIconSetting& icon, QStringList& problems);
   // The window's geometry (vlm_MainForm_Geometry.cpp): applied at start-up, stored at exit.

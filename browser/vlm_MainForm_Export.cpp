@@ -12,6 +12,7 @@
 #include <QTreeView>
 #include <deque>
 
+#include "vlm_EncryptionResources.h"
 #include "vlm_Export.h"
 #include "vlm_Files.h"
 #include "vlm_MainForm.h"
@@ -211,6 +212,8 @@ void Tfrm_MainForm::ExportSelection() {
   if (const auto bySuffix = ExportFormatOfName(QFileInfo(file).suffix())) format = *bySuffix;
   else file += QLatin1Char('.') + ExportSuffix(format);
   if (QFileInfo::exists(file) && !FUi.AskReplaceFile(this, file)) return;
+  if (IsEncrypted() && !FUi.AskYesNo(this, Text(res::QuestionPlainExport).arg(QDir::toNativeSeparators(file))))
+    return;  // the dreams leave the encrypted journals only when the user says so
 
   TExportResult result;
   {

@@ -15,6 +15,7 @@
 #include <ctime>
 
 #include "vlm_ErrorBoundary.h"
+#include "vlm_JournalSealing.h"
 #include "vlm_LibraryModel.h"
 #include "vlm_MainForm.h"
 #include "vlm_Widgets.h"
@@ -103,6 +104,7 @@ void Tfrm_MainForm::LoadLibrary() {
   FLibrary = &FCore->Document();
   FJournals = &FCore->Journals();
   FPairs = &FCore->Pairs();
+  StartSealing();
 }
 
 TSaveReport Tfrm_MainForm::SaveFiles() {
@@ -241,6 +243,7 @@ Tfrm_MainForm::~Tfrm_MainForm() {
   FPairs = nullptr;
   FCore.reset();  // written above; the core writes only what changed since
   FinishSafety();
+  if (FSealing && CurrentSealing() == FSealing) SetSealing(nullptr);  // the key goes with the window
   FGraph.reset();
   FQualityGraph.reset();
 }

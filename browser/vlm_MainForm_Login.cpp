@@ -1,5 +1,6 @@
 // The login check at start-up and the setting of the stored credentials.
 #include "vlm_Codec.h"
+#include "vlm_EncryptionResources.h"
 #include "vlm_MainForm.h"
 #include "vlm_Resources.h"
 #include "vlm_Strings.h"
@@ -10,7 +11,8 @@ bool Tfrm_MainForm::CheckLogin() {
   TXMLNode* root = FLibrary->Root.get();
   const std::string storedName = root->GetAttribute(attrUserName);
   const std::string storedPassword = root->GetAttribute(attrUserPassword);
-  if (storedName == litUndefined || storedPassword == litUndefined) return true;  // no login
+  const bool encrypted = IsEncrypted();
+  if (!encrypted && (storedName == litUndefined || storedPassword == litUndefined)) return true;  // no login
   const TLoginResult typed = FUi.AskCredentials(this, amLogin);
   if (!typed.Accepted) return false;
   // Compared byte for byte in the document's code page; a character without a byte there
@@ -20,8 +22,10 @@ bool Tfrm_MainForm::CheckLogin() {
   // and angle brackets in values and the reader joins blanks, and a scrambled text may contain
   // any of these. Decoding the stored text would then never give back what the user typed.
   const TCodec codec;
-  const bool right = ToCp(typed.UserName, typedName) && ToCp(typed.Password, typedPassword) &&
-                     StoredValue(codec.Encode(typedName)) == StoredValue(storedName) &&
+  const bool nameRight = storedName == litUndefined ||
+                         (ToCp(typed.UserName, typedName) && StoredValue(codec.Encode(typedName)) == StoredValue(storedName));
+  if (encrypted) return UnlockLibrary(typed.Password, nameRight);
+  const bool right = nameRight && ToCp(typed.Password, typedPassword) &&
                      StoredValue(codec.Encode(typedPassword)) == StoredValue(storedPassword);
   // Said before the program ends, so that the end is not taken for a crash.
   if (!right) FUi.ShowError(this, QString::fromUtf8(res::MsgWrongCredentials));
@@ -29,7 +33,7 @@ bool Tfrm_MainForm::CheckLogin() {
 }
 
 void Tfrm_MainForm::btn_AuthorizationClick() {
-  const TLoginResult typed = FUi.AskCredentials(this, amParameters);
+  const TLoginResult typed = FUi.AskNewCredentials(this, IsEncrypted());
   if (!typed.Accepted) return;
   std::string name, password;
   QString bad;
@@ -41,8 +45,13 @@ void Tfrm_MainForm::btn_AuthorizationClick() {
     FUi.ShowError(this, QString::fromUtf8(res::MsgCredentialsNotCp1251).arg(bad + badPassword));
     return;
   }
+  const TCodec codec;
+  if (typed.Encrypt && (name.empty() || password.empty())) return FUi.ShowError(this, QString::fromUtf8(res::MsgEncryptNeedsPassword));
+  if (typed.Encrypt || IsEncrypted()) {
+    // Encrypted from now on (the key record replaces the stored password), or plain again.
+    if (!ChangeEncryption(typed, codec.Encode(name)) || typed.Encrypt) return;
+  }
   if (!name.empty() && !password.empty()) {
-    const TCodec codec;
     FCore->SetCredentials(codec.Encode(name), codec.Encode(password));
   } else {
     FCore->SetCredentials({}, {});

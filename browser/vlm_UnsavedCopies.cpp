@@ -48,7 +48,7 @@ bool KeepIn(const QString& folder, const std::vector<const TXMLParser*>& documen
   for (const TXMLParser* document : documents) {
     const QString original = FromCp(document->FileName);
     const QString name = FreeName(original, taken);
-    if (!WriteNew(folder + name, document->SaveToString())) return false;
+    if (!WriteNew(folder + name, document->FileBytes()  /* sealed as the file is */)) return false;
     originals += name + QLatin1Char('\t') + QFileInfo(original).absoluteFilePath() + QLatin1Char('\n');
   }
   return WriteNew(folder + QStringLiteral("originals.txt"), originals.toUtf8().toStdString());

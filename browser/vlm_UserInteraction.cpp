@@ -48,6 +48,18 @@ TLoginResult TQtUserInteraction::AskCredentials(QWidget* parent, TAuthorizationM
   return result;
 }
 
+TLoginResult TQtUserInteraction::AskNewCredentials(QWidget* parent, bool encrypted) {
+  Tfrm_Authorization dialog(Owner(parent));
+  dialog.SetMode(amParameters);
+  dialog.SetEncrypt(encrypted);
+  TLoginResult result;
+  result.Accepted = dialog.exec() == QDialog::Accepted;
+  result.UserName = dialog.UserName();
+  result.Password = dialog.Password();
+  result.Encrypt = dialog.Encrypt();
+  return result;
+}
+
 void TQtUserInteraction::ShowError(QWidget* parent, const QString& text) {
   ShowMessage(parent, QMessageBox::Critical, res::TitleError, text);
 }
@@ -64,6 +76,16 @@ bool TQtUserInteraction::AskGoBackAfterSaveFailure(QWidget* parent, const QStrin
   box.SetEscapeButton(back);
   box.exec();
   return box.ClickedButton() != leave;
+}
+
+bool TQtUserInteraction::AskYesNo(QWidget* parent, const QString& question) {
+  Tfrm_Message box(QMessageBox::Question, QString::fromUtf8(res::TitleConfirmation), question, Owner(parent));
+  QPushButton* yes = box.AddButton(QString::fromUtf8(res::ButtonYes));
+  QPushButton* no = box.AddButton(QString::fromUtf8(res::ButtonNo));
+  box.SetDefaultButton(no);  // what cannot be taken back is done only when chosen
+  box.SetEscapeButton(no);
+  box.exec();
+  return box.ClickedButton() == yes;
 }
 
 void TQtUserInteraction::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }

@@ -20,6 +20,7 @@ struct TLoginResult {
   bool Accepted = false;  // left with OK
   QString UserName;
   QString Password;
+  bool Encrypt = false;  // setting: the journals are to be encrypted with the password
 };
 
 struct TNewElementResult {
@@ -55,6 +56,11 @@ public:
   virtual ~TUserInteraction() = default;
   // The authorization dialog in the given mode, shown modally.
   virtual TLoginResult AskCredentials(QWidget* parent, TAuthorizationMode mode) = 0;
+  // The dialog setting the credentials, proposing to encrypt as the library is now (`encrypted`).
+  virtual TLoginResult AskNewCredentials(QWidget* parent, bool encrypted) {
+    (void)encrypted;
+    return AskCredentials(parent, amParameters);
+  }
   virtual void ShowError(QWidget* parent, const QString& text) = 0;
   virtual void ShowWarning(QWidget* parent, const QString& text) = 0;
   // Files could not be written at exit: true to go back to the program, false to close anyway.
@@ -66,6 +72,8 @@ public:
                                           const TTypedPathCheck& checkTypedPath) = 0;
   // The confirmation dialog with `question`.
   virtual TConfirmationResult AskConfirmation(QWidget* parent, const QString& question) = 0;
+  // A question too long for the confirmation dialog, answered "Да" or "Нет" (the default): true for "Да".
+  virtual bool AskYesNo(QWidget* parent, const QString& question) { return AskConfirmation(parent, question).Accepted; }
   // An existing file would be replaced: true to replace it.
   virtual bool AskReplaceFile(QWidget* parent, const QString& file) = 0;
   // The open-picture dialog: the chosen file's full name, or empty when cancelled.
@@ -102,6 +110,7 @@ public:
 class TQtUserInteraction : public TUserInteraction {
 public:
   TLoginResult AskCredentials(QWidget* parent, TAuthorizationMode mode) override;
+  TLoginResult AskNewCredentials(QWidget* parent, bool encrypted) override;
   void ShowError(QWidget* parent, const QString& text) override;
   void ShowWarning(QWidget* parent, const QString& text) override;
   bool AskGoBackAfterSaveFailure(QWidget* parent, const QString& text) override;
@@ -109,6 +118,7 @@ public:
   TNewElementResult AskNewElement(QWidget* parent, TNewElementKind kind, int number,
                                   const TTypedPathCheck& checkTypedPath) override;
   TConfirmationResult AskConfirmation(QWidget* parent, const QString& question) override;
+  bool AskYesNo(QWidget* parent, const QString& question) override;
   bool AskReplaceFile(QWidget* parent, const QString& file) override;
   QString AskOpenImage(QWidget* parent) override;
   void ShowAbout(QWidget* parent) override;

@@ -1,9 +1,11 @@
 #include "vlm_AuthorizationForm.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "vlm_EncryptionResources.h"
 #include "vlm_Resources.h"
 
 namespace {
@@ -13,8 +15,8 @@ constexpr int kOkLoginLeft = 72;  // centred under the fields when Cancel is hid
 constexpr int kOkDesignLeft = 10;
 constexpr int kButtonsTop = 68;
 // Setting the credentials: the repeated password and the note about it above the buttons.
-constexpr int kParametersHeight = 196;
-constexpr int kParametersButtonsTop = 164;
+constexpr int kParametersHeight = 220;
+constexpr int kParametersButtonsTop = 188;
 }  // namespace
 
 Tfrm_Authorization::Tfrm_Authorization(QWidget* parent) : TCaptionedDialog(parent) {
@@ -46,11 +48,14 @@ Tfrm_Authorization::Tfrm_Authorization(QWidget* parent) : TCaptionedDialog(paren
   lbl_Mismatch->setGeometry(65, 89, 160, 13);
   lbl_Mismatch->setStyleSheet(QStringLiteral("color: #b00000;"));
   lbl_Protection = new QLabel(QString::fromUtf8(res::MsgPasswordProtects), pnl_Client);
-  lbl_Protection->setGeometry(10, 104, 216, 56);
+  chk_Encrypt = new QCheckBox(QString::fromUtf8(res::CaptionEncrypt), pnl_Client);
+  chk_Encrypt->setGeometry(10, 104, 216, 19);
+  lbl_Protection->setGeometry(10, 126, 216, 56);
   lbl_Protection->setWordWrap(true);
   lbl_Protection->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   for (QWidget* w : {static_cast<QWidget*>(lbl_Repeat), static_cast<QWidget*>(edt_Repeat),
-                     static_cast<QWidget*>(lbl_Mismatch), static_cast<QWidget*>(lbl_Protection)})
+                     static_cast<QWidget*>(lbl_Mismatch), static_cast<QWidget*>(lbl_Protection),
+                     static_cast<QWidget*>(chk_Encrypt)})
     w->hide();
 
   btn_Ok = AddPushButton(QString::fromUtf8(res::ButtonOk), QRect(kOkDesignLeft, kButtonsTop, 100, 25));
@@ -58,12 +63,16 @@ Tfrm_Authorization::Tfrm_Authorization(QWidget* parent) : TCaptionedDialog(paren
   btn_Cancel = AddPushButton(QString::fromUtf8(res::ButtonCancel), QRect(125, kButtonsTop, 100, 25));
   setTabOrder(edt_First, edt_Second);
   setTabOrder(edt_Second, edt_Repeat);
-  setTabOrder(edt_Repeat, btn_Ok);
+  setTabOrder(edt_Repeat, chk_Encrypt);
+  setTabOrder(chk_Encrypt, btn_Ok);
   setTabOrder(btn_Ok, btn_Cancel);
 
   connect(edt_First, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
   connect(edt_Second, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
   connect(edt_Repeat, &QLineEdit::textChanged, this, [this] { edt_FirstChange(); });
+  connect(chk_Encrypt, &QCheckBox::toggled, this, [this](bool on) {
+    lbl_Protection->setText(QString::fromUtf8(on ? res::MsgPasswordEncrypts : res::MsgPasswordProtects));
+  });
   connect(btn_Ok, &QPushButton::clicked, this, &QDialog::accept);
   connect(btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
   SetKeyButtons(btn_Ok, btn_Cancel);  // Escape at the login, without Cancel, closes it as its close box does
@@ -74,7 +83,7 @@ void Tfrm_Authorization::SetMode(TAuthorizationMode mode) {
   FMode = mode;
   const bool setting = mode == amParameters;
   for (QWidget* w : {static_cast<QWidget*>(lbl_Repeat), static_cast<QWidget*>(edt_Repeat),
-                     static_cast<QWidget*>(lbl_Protection)})
+                     static_cast<QWidget*>(lbl_Protection), static_cast<QWidget*>(chk_Encrypt)})
     w->setVisible(setting);
   SetClientSize(kClientWidth, setting ? kParametersHeight : kClientHeight);
   const int top = setting ? kParametersButtonsTop : kButtonsTop;
@@ -100,3 +109,6 @@ void Tfrm_Authorization::edt_FirstChange() {
 
 QString Tfrm_Authorization::UserName() const { return edt_First->text(); }
 QString Tfrm_Authorization::Password() const { return edt_Second->text(); }
+
+void Tfrm_Authorization::SetEncrypt(bool encrypt) { chk_Encrypt->setChecked(encrypt); }
+bool Tfrm_Authorization::Encrypt() const { return FMode == amParameters && chk_Encrypt->isChecked(); }

@@ -1,10 +1,12 @@
 #pragma once
 // The authorization dialog: asks for the credentials at start-up (amLogin) or sets them
-// (amParameters). Setting them asks for the password twice, and says what the password protects:
-// the window only, while the journals stay readable text on disk. The caller reads the two texts
-// after the dialog returns.
+// (amParameters). Setting them asks for the password twice, offers to encrypt the journals with it,
+// and says what the password protects: the window only, while the journals stay readable text on
+// disk, or, encrypted, the journals themselves, lost with the password. The caller reads the texts
+// and the choice after the dialog returns.
 #include "vlm_CaptionedDialog.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -24,6 +26,9 @@ public:
 
   QString UserName() const;
   QString Password() const;
+  // Setting only: whether the journals are to be encrypted (proposed as they are now).
+  void SetEncrypt(bool encrypt);
+  bool Encrypt() const;
 
   QLabel* lbl_First = nullptr;
   QLabel* lbl_Second = nullptr;
@@ -32,6 +37,7 @@ public:
   QLabel* lbl_Repeat = nullptr;      // setting only: the password once more
   QLineEdit* edt_Repeat = nullptr;
   QLabel* lbl_Mismatch = nullptr;    // shown while the two differ
+  QCheckBox* chk_Encrypt = nullptr;  // setting only: "Шифровать дневники этим паролем"
   QLabel* lbl_Protection = nullptr;  // what the password keeps out, and what it does not
   QPushButton* btn_Ok = nullptr;
   QPushButton* btn_Cancel = nullptr;

@@ -87,6 +87,11 @@ TDocumentState StateAfterLoad(const TXMLParser& document, const std::string& pat
   RemoveLeftoverCopies(NativePath(path), kBackupInfix);
   TDocumentState state;
   if (document.Status == xrOk) return state;
+  if (document.Status == xrRefused) {  // sealed with another key, damaged, or in the other form
+    state.Read = rsUnreadable;
+    state.Reason = document.Refusal;
+    return state;
+  }
   if (document.Status == xrCannotOpen || document.Status == xrNoFileName) {
     if (document.Status == xrCannotOpen && !PathExists(path)) {  // a new file
       state.Missing = true;
@@ -201,7 +206,7 @@ std::string KeepConflictCopy(const std::string& path, std::time_t now) {
 }
 
 std::string KeepOpenVersionBeside(const TXMLParser& document, const std::string& path, std::time_t now) {
-  const std::string text = document.SaveToString();
+  const std::string text = document.FileBytes();  // sealed as the file is
   return WriteBeside(path, ConflictName(path, now), res::ReasonOpenVersionNotKept, [&](int out) {
     for (std::size_t done = 0; done < text.size();) {
       const ssize_t put = ::write(out, text.data() + done, text.size() - done);

@@ -16,6 +16,7 @@ std::string LoadStatusText(int status) {
     case 8: return StatusMalformedAttribute;
     case 9: return StatusNoRoot;
     case 10: return StatusTooDeep;
+    case 11: return StatusRefused;
     default: return Format(StatusUnknown, {std::to_string(status)});
   }
 }

@@ -332,6 +332,7 @@ inline constexpr const char* StatusTruncated = "файл обрывается в
 inline constexpr const char* StatusMalformedAttribute = "неверный атрибут";
 inline constexpr const char* StatusNoRoot = "нет корневого элемента";
 inline constexpr const char* StatusTooDeep = "слишком глубокая вложенность элементов";
+inline constexpr const char* StatusRefused = "файл зашифрован не так, как библиотека, или повреждён";
 inline constexpr const char* StatusUnknown = "ошибка чтения (код %1)";
 
 // The library's editor: the question before deleting, switched off in its window, comes back here.

@@ -35,7 +35,7 @@ TFieldPlace PlaceOf(TTextField field) {
 }
 }  // namespace
 
-TLibrary::TLibrary() : FDocument(std::make_unique<TXMLParser>()) {}
+TLibrary::TLibrary() : FDocument(std::make_unique<TXMLParser>()) { FDocument->Plain = true; }
 
 TLibrary::~TLibrary() {
   ClearSteps();  // its steps hold parts of the documents
@@ -48,6 +48,7 @@ TLibrary::~TLibrary() {
 
 const TDocumentState& TLibrary::Load(const std::string& fileName) {
   FDocument = std::make_unique<TXMLParser>();
+  FDocument->Plain = true;  // it names the journals and holds the key record: never sealed
   FDocument->LoadFromFile(fileName);
   FState = StateAfterLoad(*FDocument, fileName);
   FDocument->FileName = fileName;
@@ -127,6 +128,7 @@ const TXMLNode* TLibrary::ReadAgain(TXMLParser& journal) {
 
 bool TLibrary::ReadLibraryAgain(std::string& reason) {
   TXMLParser check;  // a file caught half-written, or not a library, is not taken
+  check.Plain = true;
   check.LoadFromFile(FDocument->FileName);
   if (check.Status != xrOk) return reason = res::LoadStatusText(check.Status), false;
   if (!check.Root || check.Root->Name != tagDreamLibrary) return reason = res::ReasonNotLibrary, false;

@@ -7,20 +7,25 @@
 #include "vlm_Resources.h"
 #include "vlm_Types.h"
 #include "xml_node.h"
+#include "xml_sealing.h"
 
 TBackupContent ReadBackup(const TBackupFile& backup, bool library) {
   TBackupContent content;
   std::string text;
   if (!UnpackBackup(backup.Path, backup.Base, text, content.Problem)) return content;
   auto document = std::make_unique<TXMLParser>();
-  if (const TXMLResult status = document->LoadFromString(text); status != xrOk) {
-    content.Problem = res::Format(res::ReasonBackupNotWhole, {res::LoadStatusText(status)});
+  document->Plain = library;  // a journal's backup is its sealed file when the library is encrypted
+  if (const TXMLResult status = document->LoadFromBytes(text); status != xrOk) {
+    const std::string reason = status == xrRefused ? document->Refusal : res::LoadStatusText(status);
+    WipeText(text);
+    content.Problem = res::Format(res::ReasonBackupNotWhole, {reason});
     return content;
   }
   if (!document->Root || document->Root->Name != (library ? tagDreamLibrary : tagJournal)) {
     content.Problem = library ? res::ReasonBackupNotLibrary : res::ReasonBackupNotJournal;
     return content;
   }
+  WipeText(text);
   if (!library) CountNights(*document->Root, content.Days, content.Dreams);
   content.Document = std::move(document);
   return content;

@@ -20,6 +20,7 @@
 #include "xml_functions.h"
 #include "xml_inPlace.h"
 #include "xml_resources.h"
+#include "xml_sealing.h"
 #include "xml_textFile.h"
 #include "xml_textStream.h"
 
@@ -50,19 +51,23 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
-// Writes the document's text to `fd` in pieces as it is produced; 0, or the errno of the first
-// write that failed.
-int WriteDocument(const TXMLParameters& parameters, const TXMLNode& root, int fd) {
+// Writes the document's text to `fd` in pieces as it is produced, sealed by `sealing` when it is
+// given; 0, or the errno of the first write that failed.
+int WriteDocument(const TXMLParameters& parameters, const TXMLNode& root, int fd, const TXMLSealing* sealing) {
   int writeErrno = 0;
+  const std::unique_ptr<TXMLSealWriter> sealed = sealing ? sealing->Writer(fd) : nullptr;
   TXMLTextFile file;
   file.Sink = [&](std::string_view piece) {
-    if (writeErrno == 0 && !WriteAll(fd, piece)) writeErrno = errno ? errno : EIO;
+    if (writeErrno == 0 && !(sealed ? sealed->Write(piece) : WriteAll(fd, piece))) writeErrno = errno ? errno : EIO;
   };
   parameters.WriteTo(file);
   root.WriteTo(file);
   file.Flush();
+  WipeText(file.Buffer);
+  if (writeErrno == 0 && sealed && !sealed->Finish()) writeErrno = errno ? errno : EIO;
   return writeErrno;
 }
+
 
 void FlushFolder(const std::string& dir) {
   const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -215,6 +220,40 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
     Status = xrCannotOpen;  // the document keeps what it had
     return;
   }
+  Refusal.clear();
+  const std::shared_ptr<const TXMLSealing> sealing = Plain ? nullptr : CurrentSealing();
+  if (sealing) {
+    // The form is told from the first bytes (pread leaves the offset at the start); a sealed file
+    // is then read whole and opened, a plain one read below as ever.
+    char head[kSealingHeadBytes];
+    ssize_t n = 0;
+    do n = ::pread(fd, head, sizeof head, 0);
+    while (n < 0 && errno == EINTR);
+    if (n < 0) {
+      ::close(fd);
+      Status = xrCannotOpen;
+      return;
+    }
+    std::string reason = sealing->CheckForm({head, static_cast<std::size_t>(n)});
+    if (reason.empty() && sealing->Seals()) {
+      // Opened a chunk at a time as the reader takes it, each chunk checked before it is handed on.
+      const std::unique_ptr<TXMLOpenReader> reader = sealing->Reader(fd);
+      reason = reader->Begin();
+      if (reason.empty()) {
+        TXMLTextStream stream([&reader](char* to, std::size_t count) { return reader->Read(to, count); });
+        Read(stream);
+        reason = reader->Error();  // a chunk changed part-way: the file is refused, never written
+      }
+    }
+    if (sealing->Seals() || !reason.empty()) {
+      ::close(fd);
+      if (!reason.empty()) {
+        Refusal = std::move(reason);
+        Status = xrRefused;  // the document keeps what it had, or what was read before a changed chunk
+      }
+      return;
+    }
+  }
   TXMLTextStream stream(fd);
   Read(stream);
   ::close(fd);
@@ -223,6 +262,41 @@ void TXMLParser::LoadFromFile(const std::string& fileName) {
 TXMLResult TXMLParser::LoadFromString(std::string_view text) {
   TXMLTextStream stream(text);
   return Read(stream);
+}
+
+TXMLResult TXMLParser::LoadFromBytes(std::string_view bytes) {
+  if (ReadSealed(bytes)) return Status;
+  return LoadFromString(bytes);
+}
+
+bool TXMLParser::ReadSealed(std::string_view bytes) {
+  Refusal.clear();
+  const std::shared_ptr<const TXMLSealing> sealing = Plain ? nullptr : CurrentSealing();
+  if (!sealing) return false;
+  std::string reason = sealing->CheckForm(bytes.substr(0, kSealingHeadBytes));
+  if (reason.empty() && !sealing->Seals()) return false;  // plain, as expected
+  std::string plain;
+  if (reason.empty()) reason = sealing->Open(bytes, plain);
+  if (!reason.empty()) {
+    Refusal = std::move(reason);
+    Status = xrRefused;  // nothing was read: the document keeps what it had
+    return true;
+  }
+  TXMLTextStream stream(plain);
+  Read(stream);
+  WipeText(plain);
+  return true;
+}
+
+std::string TXMLParser::FileBytes() const {
+  std::string text = SaveToString();
+  const std::shared_ptr<const TXMLSealing> sealing = Plain ? nullptr : CurrentSealing();
+  if (!sealing || !sealing->Seals()) return text;
+  std::string sealed;
+  const std::string reason = sealing->Seal(text, sealed);
+  WipeText(text);
+  if (!reason.empty()) throw std::runtime_error(reason);
+  return sealed;
 }
 
 TXMLResult TXMLParser::Read(TXMLTextStream& stream) {
@@ -325,7 +399,8 @@ void TXMLParser::SaveToFile(const std::string& fileName, bool keepLinks) {
   if (exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) errno = 0;
   int writeErrno = 0;
   try {
-    writeErrno = WriteDocument(*Parameters, *Root, fd);
+    const std::shared_ptr<const TXMLSealing> sealing = Plain ? nullptr : CurrentSealing();
+    writeErrno = WriteDocument(*Parameters, *Root, fd, sealing && sealing->Seals() ? sealing.get() : nullptr);
   } catch (...) {  // out of memory while writing: leave no temporary file behind
     ::close(fd);
     if (!temp.empty()) ::unlink(temp.c_str());

@@ -28,6 +28,8 @@ TXMLTextStream::TXMLTextStream(std::string_view whole) : FRaw(whole.data()), FRa
 
 TXMLTextStream::TXMLTextStream(int fd) : FFd(fd) {}
 
+TXMLTextStream::TXMLTextStream(std::function<std::ptrdiff_t(char*, std::size_t)> source) : FSource(std::move(source)) {}
+
 TXMLTextStream::~TXMLTextStream() {
   std::free(FOwnedRaw);
   std::free(FWindow);
@@ -45,7 +47,9 @@ bool TXMLTextStream::ReadSome() {
   }
   FRaw = FOwnedRaw;
   for (;;) {
-    const ssize_t got = ::read(FFd, FOwnedRaw + FRawEnd, std::min(PieceBytes, FRawCapacity - FRawEnd));
+    const std::size_t room = std::min(PieceBytes, FRawCapacity - FRawEnd);
+    const ssize_t got = FSource ? FSource(FOwnedRaw + FRawEnd, room) : ::read(FFd, FOwnedRaw + FRawEnd, room);
+    if (got < 0 && FSource) return FFailed = true, false;
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) FFailed = true;
     if (got <= 0) return false;

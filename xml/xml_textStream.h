@@ -1,6 +1,7 @@
 #pragma once
 // The text of a document as the reader sees it, produced a piece at a time.
 #include <cstddef>
+#include <functional>
 #include <string_view>
 
 #include "xml_functions.h"
@@ -12,6 +13,8 @@ class TXMLTextStream {
 public:
   explicit TXMLTextStream(std::string_view whole);  // a document in memory, not copied
   explicit TXMLTextStream(int fd);                   // a file open for reading, not closed here
+  // Bytes handed out as read(2) does: the count, 0 at the end, -1 on an error (an opened sealed file).
+  explicit TXMLTextStream(std::function<std::ptrdiff_t(char* to, std::size_t n)> source);
   ~TXMLTextStream();
   TXMLTextStream(const TXMLTextStream&) = delete;
   TXMLTextStream& operator=(const TXMLTextStream&) = delete;
@@ -39,6 +42,7 @@ private:
   std::size_t PieceEnd() const;
 
   int FFd = -1;
+  std::function<std::ptrdiff_t(char*, std::size_t)> FSource;
   const char* FRaw = nullptr;  // unjoined bytes [FRawPos, FRawEnd)
   char* FOwnedRaw = nullptr;   // the read buffer of a file
   std::size_t FRawPos = 0, FRawEnd = 0, FRawCapacity = 0, FTotal = 0;

@@ -22,6 +22,7 @@ inline constexpr TXMLResult xrTruncated = 7;        // the text ends inside a co
 inline constexpr TXMLResult xrMalformedAttribute = 8;  // an attribute token without "="
 inline constexpr TXMLResult xrNoRoot = 9;           // no element follows the prologue (nothing, or text)
 inline constexpr TXMLResult xrTooDeep = 10;         // elements nested deeper than kMaxDepth
+inline constexpr TXMLResult xrRefused = 11;         // not in the form expected (xml_sealing.h): TXMLParser::Refusal says why
 
 // Elements nested deeper than this fail the load with xrTooDeep.
 inline constexpr int kMaxDepth = 1'000'000;

@@ -1,6 +1,7 @@
 // The authorization dialog: its two modes, the OK button's rule, and its keys.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,8 +47,9 @@ TEST(AuthorizationFormTest, ModesArrangeCaptionAndButtons) {
   parameters.show();
   EXPECT_EQ(parameters.windowTitle(), QStringLiteral("Параметры авторизации"));
   EXPECT_TRUE(parameters.btn_Cancel->isVisible());
-  EXPECT_EQ(parameters.btn_Ok->geometry(), QRect(10, 164, 100, 25));  // below the repeated password
-  EXPECT_EQ(parameters.btn_Cancel->geometry(), QRect(125, 164, 100, 25));
+  // Below the repeated password and the choice to encrypt.
+  EXPECT_EQ(parameters.btn_Ok->geometry(), QRect(10, 188, 100, 25));
+  EXPECT_EQ(parameters.btn_Cancel->geometry(), QRect(125, 188, 100, 25));
   EXPECT_FALSE(login.edt_Repeat->isVisible());
   EXPECT_FALSE(login.lbl_Protection->isVisible());
 }
@@ -60,6 +62,11 @@ TEST(AuthorizationFormTest, SettingAPasswordAsksForItTwiceAndSaysWhatItKeepsOut)
   EXPECT_TRUE(form.lbl_Protection->isVisible());
   EXPECT_TRUE(form.lbl_Protection->text().contains(QStringLiteral("только окно программы")));
   EXPECT_TRUE(form.lbl_Protection->text().contains(QStringLiteral("обычным текстом")));
+  // Encrypting says plainly what a lost password costs.
+  EXPECT_FALSE(form.Encrypt());
+  form.chk_Encrypt->click();
+  EXPECT_TRUE(form.Encrypt());
+  EXPECT_TRUE(form.lbl_Protection->text().contains(QStringLiteral("Забытый пароль — потерянный дневник")));
   QTest::keyClicks(form.edt_First, QStringLiteral("user"));
   QTest::keyClicks(form.edt_Second, QStringLiteral("secret"));
   EXPECT_FALSE(form.btn_Ok->isEnabled());
