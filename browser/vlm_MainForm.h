@@ -356,6 +356,10 @@ private:
   void StoreGeometry();
   // Opens the journal of a library entry; the entry's rows show its days.
   void LoadJournal(TXMLNode* fileElement);
+  // For a walk over the tree: opens the journal of a library entry whose file is there (a missing
+  // file would start an empty journal that counts as changed); true when `row` shows the journal
+  // now, so that the walk visits it again.
+  bool OpenedJournalOfRow(TXMLNode* element, const QModelIndex& row);
   // The tool tip of a row: why the library or a journal is only viewed.
   QString ToolTipOf(const QModelIndex& node) const;
   // The journal entries marked as default below `top` selected and expanded, as at start-up (and

@@ -115,16 +115,9 @@ std::vector<QModelIndex> Tfrm_MainForm::NightsOfCalendar(const QModelIndex& scop
       continue;  // its dreams hold no nights
     }
     if (element->Name == tagJournal && !seen.insert(element).second) continue;
-    if (load && element->Name == tagFile && element->GetAttribute(attrPath) != litUndefined) {
-      const std::string path = ResolvePath(element->GetAttribute(attrPath));
-      // A missing file would start an empty journal that counts as changed.
-      if (FJournals->Find(path) || PathExists(path)) {
-        LoadJournal(element);
-        if (NodeOf(item) != element) {  // its row shows the journal now
-          pending.push_back(item);
-          continue;
-        }
-      }
+    if (load && OpenedJournalOfRow(element, item)) {
+      pending.push_back(item);
+      continue;
     }
     for (int i = FTreeModel->rowCount(item) - 1; i >= 0; --i) pending.push_back(FTreeModel->index(i, 0, item));
   }

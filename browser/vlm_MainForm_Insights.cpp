@@ -144,15 +144,9 @@ void Tfrm_MainForm::FollowInsightsScope() {
       if (!seen) journals.push_back({element, item.data().toString()});
       continue;  // its nights hold no journals
     }
-    if (element->Name == tagFile && element->GetAttribute(attrPath) != litUndefined) {
-      const std::string path = ResolvePath(element->GetAttribute(attrPath));
-      if (FJournals->Find(path) || PathExists(path)) {
-        LoadJournal(element);
-        if (NodeOf(item) != element) {  // its row shows the journal now
-          pending.push_back(item);
-          continue;
-        }
-      }
+    if (OpenedJournalOfRow(element, item)) {
+      pending.push_back(item);
+      continue;
     }
     for (int i = FTreeModel->rowCount(item) - 1; i >= 0; --i) pending.push_back(FTreeModel->index(i, 0, item));
   }

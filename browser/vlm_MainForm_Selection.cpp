@@ -106,6 +106,14 @@ bool Tfrm_MainForm::InUnwrittenDocument(const QModelIndex& node) const {
   return false;
 }
 
+bool Tfrm_MainForm::OpenedJournalOfRow(TXMLNode* element, const QModelIndex& row) {
+  if (element->Name != tagFile || element->GetAttribute(attrPath) == litUndefined) return false;
+  const std::string path = ResolvePath(element->GetAttribute(attrPath));
+  if (!FJournals->Find(path) && !PathExists(path)) return false;
+  LoadJournal(element);
+  return NodeOf(row) != element;
+}
+
 void Tfrm_MainForm::LoadJournal(TXMLNode* fileElement) {
   const std::string path = ResolvePath(fileElement->GetAttribute(attrPath));
   const bool alreadyOpen = FJournals->Find(path) != nullptr;
